@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Blob.h"
+#include "ClipboardKind.h"
+#include "core/Instant.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// One clipboard content with its flavours. A plain value.
+struct ClipboardItem {
+    ClipboardKind kind = ClipboardKind::Empty;
+    std::optional<QString> text;
+    std::optional<QByteArray> rtf;
+    std::optional<QString> html;
+    std::optional<Blob> imagePNG;
+    QStringList files;
+    Instant createdAt;
+    std::optional<QString> sourceBundleID;
+
+    // The one-line text that lists, tiles, the HUD, search and statistics show.
+    QString preview() const;
+    // Same kind and flavours; createdAt and sourceBundleID do not count.
+    bool sameContent(const ClipboardItem& other) const;
+
+    friend bool operator==(const ClipboardItem&, const ClipboardItem&) = default;
+
+    static ClipboardItem makeText(const QString& text, Instant createdAt = Instant());
+};

@@ -1,0 +1,44 @@
+#include "UserDefaults.h"
+
+UserDefaults::UserDefaults()
+    : m_settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Stashwick"),
+                 QStringLiteral("Stashwick")) {}
+
+UserDefaults::UserDefaults(const QString& iniFile) : m_settings(iniFile, QSettings::IniFormat) {}
+
+std::optional<QString> UserDefaults::string(const QString& key) const {
+    const QVariant v = m_settings.value(key);
+    if (!v.isValid() || v.typeId() != QMetaType::QString) {
+        return std::nullopt;
+    }
+    return v.toString();
+}
+
+void UserDefaults::setString(const QString& key, const QString& value) {
+    m_settings.setValue(key, value);
+    m_settings.sync();
+}
+
+std::optional<QByteArray> UserDefaults::data(const QString& key) const {
+    const QVariant v = m_settings.value(key);
+    if (!v.isValid()) {
+        return std::nullopt;
+    }
+    if (v.typeId() == QMetaType::QByteArray) {
+        return v.toByteArray();
+    }
+    if (v.typeId() == QMetaType::QString) {
+        return v.toString().toUtf8();
+    }
+    return std::nullopt;
+}
+
+void UserDefaults::setData(const QString& key, const QByteArray& value) {
+    m_settings.setValue(key, value);
+    m_settings.sync();
+}
+
+void UserDefaults::remove(const QString& key) {
+    m_settings.remove(key);
+    m_settings.sync();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "clipboard/ClipboardItem.h"
+#include "core/Clock.h"
+#include "core/Instant.h"
+
+#include <QList>
+#include <QObject>
+#include <QUuid>
+#include <array>
+#include <optional>
+
+class StoreContainer;
+
+// The ten numbered slots (0..9), each with at most one item and a pin flag, and the
+// clipboard history, newest first, capped at `historyLimit` entries. Every change is saved
+// at once; `revision` counts successful saves so views know when to reload.
+class SlotStore : public QObject {
+    Q_OBJECT
+public:
+    struct HistoryEntry {
+        QUuid id;
+        ClipboardItem item;
+        Instant capturedAt;
+    };
+
+    static constexpr int slotCount = 10;
+    // Display order of the slots: as on a keyboard's digit row, slot 0 last.
+    static constexpr std::array<int, slotCount> slotOrder{1, 2, 3, 4, 5, 6, 7, 8, 9, 0};
+
+    SlotStore(StoreContainer& container, const Clock& clock, int historyLimit = 200,
+              QObject* parent = nullptr);
+
+    // Slots.
+    std::optional<ClipboardItem> item(int index) const;
+    std::array<std::optional<ClipboardItem>, slotCount> allItems() const;
+    bool isPinned(int index) const;
+    void setItem(const ClipboardItem& item, int index);
+    void clear(int index);
+    void togglePinned(int index);
+    void move(int from, int to);
+    void clearAllUnpinned();
+
+    // History.
+    void addHistory(const ClipboardItem& item);
+    QList<ClipboardItem> recentHistory(int limit) const;
+    QList<HistoryEntry> recentHistoryEntries(int limit) const;
+    QList<HistoryEntry> searchHistory(const QString& query, int limit) const;
+    void deleteHistory(const QUuid& id);
+
+    int historyLimit() const { return m_historyLimit; }
+    int revision() const { return m_revision; }
+
+Q_SIGNALS:
+    void revisionChanged(int revision);
+
+private:
+    struct SlotRow {
+        qint64 pk = 0;
+        bool pinned = false;
+    };
+    std::optional<SlotRow> record(int index) const;
+    void place(const std::optional<ClipboardItem>& item, bool pinned, int index);
+    void trimHistory();
+    void save();
+
+    StoreContainer& m_container;
+    const Clock& m_clock;
+    int m_historyLimit;
+    int m_revision = 0;
+};

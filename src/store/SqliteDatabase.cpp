@@ -1,0 +1,86 @@
+#include "SqliteDatabase.h"
+
+#include <sqlite3.h>
+
+std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path, Mode mode,
+                                                     QString* error) {
+    int flags = SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_NOFOLLOW;
+    QByteArray name = path.toUtf8();
+    switch (mode) {
+    case Mode::ReadWrite:
+        flags |= SQLITE_OPEN_READWRITE;
+        break;
+    case Mode::ReadWriteCreate:
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        break;
+    case Mode::Memory:
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_MEMORY;
+        name = ":memory:";
+        break;
+    }
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        if (error) {
+            *error =
+                db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        }
+        sqlite3_close(db);
+        return nullptr;
+    }
+    sqlite3_extended_result_codes(db, 1);
+    return std::unique_ptr<SqliteDatabase>(new SqliteDatabase(db));
+}
+
+SqliteDatabase::~SqliteDatabase() {
+    sqlite3_close_v2(m_db);
+}
+
+bool SqliteDatabase::exec(const QString& sql) {
+    return sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+SqliteStatement SqliteDatabase::prepare(const QString& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), static_cast<int>(utf8.size()), &stmt, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return SqliteStatement();
+    }
+    return SqliteStatement(m_db, stmt);
+}
+
+bool SqliteDatabase::run(const QString& sql, const std::vector<SqlValue>& values) {
+    SqliteStatement stmt = prepare(sql);
+    if (!stmt.isValid()) {
+        return false;
+    }
+    int index = 1;
+    for (const SqlValue& v : values) {
+        if (!stmt.bind(index++, v)) {
+            return false;
+        }
+    }
+    return stmt.step() == SqliteStatement::Step::Done;
+}
+
+std::optional<qint64> SqliteDatabase::queryInt(const QString& sql) {
+    SqliteStatement stmt = prepare(sql);
+    if (stmt.step() != SqliteStatement::Step::Row) {
+        return std::nullopt;
+    }
+    return stmt.int64(0);
+}
+
+QString SqliteDatabase::errorMessage() const {
+    return QString::fromUtf8(sqlite3_errmsg(m_db));
+}
+
+bool SqliteDatabase::inTransaction() const {
+    return sqlite3_get_autocommit(m_db) == 0;
+}
+
+bool SqliteDatabase::isReadOnly() const {
+    return sqlite3_db_readonly(m_db, "main") == 1;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "SqliteDatabase.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The one store behind every service: an SQLite database ("Store.sqlite", WAL journal) or,
+// as a fallback, one held in memory.
+//
+// Changes are a unit of work: change() runs a statement inside an open write transaction,
+// so reads on the same connection see it at once, and save() commits everything pending.
+// A save that fails leaves the changes pending; they are kept (and replayed should SQLite
+// have rolled the transaction back) until a later save succeeds.
+class StoreContainer {
+public:
+    static constexpr qint64 schemaVersion = 1;
+    static constexpr qint64 applicationId = 0x53747368; // "Stsh"
+
+    // Opens a store in memory, or in the file at `path` (the data folder's "Store.sqlite"
+    // when absent). A file that exists but is not a usable Stashwick store (not SQLite, a
+    // foreign database, a newer schema, read-only) is refused without being written to.
+    static std::unique_ptr<StoreContainer> make(bool inMemory, std::optional<QString> path,
+                                                QString* error);
+    // The start-up sequence: the file store, or the in-memory store after logging
+    // "primary store failed: ...; falling back to in-memory". nullptr when neither opens.
+    static std::unique_ptr<StoreContainer> openPrimaryOrFallback(const QString& path);
+
+    ~StoreContainer();
+
+    SqliteDatabase& db() const { return *m_db; }
+    // Shared handle for work that may run after the caller is gone (deferred image loads).
+    std::weak_ptr<SqliteDatabase> weakDb() const { return m_db; }
+
+    bool change(const QString& sql, std::vector<SqlValue> values);
+    bool save(QString* error);
+    bool hasPendingChanges() const { return !m_pending.empty() || m_db->inTransaction(); }
+
+    bool isInMemory() const { return m_inMemory; }
+    QString path() const { return m_path; }
+
+    // Test seam: while set, every save fails with this message and changes stay pending.
+    void setSaveFailure(std::optional<QString> message) { m_saveFailure = std::move(message); }
+
+private:
+    struct Change {
+        QString sql;
+        std::vector<SqlValue> values;
+    };
+    StoreContainer(std::shared_ptr<SqliteDatabase> db, bool inMemory, QString path);
+    bool ensureTransaction();
+
+    std::shared_ptr<SqliteDatabase> m_db;
+    bool m_inMemory = false;
+    QString m_path;
+    std::vector<Change> m_pending;
+    std::optional<QString> m_saveFailure;
+};

@@ -1,0 +1,104 @@
+#include "StoreSchema.h"
+
+#include "SqliteDatabase.h"
+#include "SqliteTransaction.h"
+#include "StoreContainer.h"
+
+namespace {
+
+// Every item column group is (item_data, png_at, png): the stored encoding with the image's
+// PNG bytes cut out into `png`, cut at offset `png_at`. `png` is the last column so that
+// reading a row without it never touches the image's pages.
+const char* const tables[] = {
+    "CREATE TABLE slot_record ("
+    " pk INTEGER PRIMARY KEY AUTOINCREMENT, slot_index INTEGER NOT NULL,"
+    " pinned INTEGER NOT NULL, updated_at REAL NOT NULL,"
+    " item_data BLOB NOT NULL, png_at INTEGER, png BLOB)",
+    "CREATE TABLE history_record ("
+    " pk INTEGER PRIMARY KEY AUTOINCREMENT, id TEXT NOT NULL, captured_at REAL NOT NULL,"
+    " item_data BLOB NOT NULL, png_at INTEGER, png BLOB)",
+    "CREATE TABLE event_record ("
+    " pk INTEGER PRIMARY KEY AUTOINCREMENT, id TEXT NOT NULL, slot_index INTEGER NOT NULL,"
+    " kind TEXT NOT NULL, at REAL NOT NULL)",
+    "CREATE TABLE content_stat ("
+    " pk INTEGER PRIMARY KEY AUTOINCREMENT, content_hash TEXT NOT NULL, kind TEXT NOT NULL,"
+    " preview TEXT NOT NULL, loadable INTEGER NOT NULL, copy_count INTEGER NOT NULL,"
+    " first_copied_at REAL NOT NULL, last_copied_at REAL NOT NULL,"
+    " item_data BLOB NOT NULL, png_at INTEGER, png BLOB)",
+    "CREATE TABLE snippet ("
+    " pk INTEGER PRIMARY KEY AUTOINCREMENT, id TEXT NOT NULL, title TEXT NOT NULL,"
+    " body TEXT NOT NULL, created_at REAL NOT NULL, updated_at REAL NOT NULL)",
+};
+
+const char* const indexes[] = {
+    "CREATE INDEX IF NOT EXISTS slot_record_by_index ON slot_record(slot_index)",
+    "CREATE INDEX IF NOT EXISTS history_record_by_time ON history_record(captured_at, pk)",
+    "CREATE INDEX IF NOT EXISTS history_record_by_id ON history_record(id)",
+};
+
+} // namespace
+
+bool StoreSchema::create(SqliteDatabase& db, QString* error) {
+    SqliteTransaction tx(db);
+    bool ok = tx.isActive();
+    for (const char* sql : tables) {
+        ok = ok && db.exec(QString::fromLatin1(sql));
+    }
+    ok = ok && ensureIndexes(db);
+    ok = ok &&
+         db.exec(QStringLiteral("PRAGMA application_id = %1").arg(StoreContainer::applicationId));
+    ok = ok &&
+         db.exec(QStringLiteral("PRAGMA user_version = %1").arg(StoreContainer::schemaVersion));
+    if (!ok) {
+        *error = db.errorMessage();
+        return false;
+    }
+    if (!tx.commit()) {
+        *error = db.errorMessage();
+        return false;
+    }
+    return true;
+}
+
+bool StoreSchema::verify(SqliteDatabase& db, bool* isEmpty, QString* error) {
+    *isEmpty = false;
+    const auto appId = db.queryInt(QStringLiteral("PRAGMA application_id"));
+    const auto version = db.queryInt(QStringLiteral("PRAGMA user_version"));
+    const auto objects = db.queryInt(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    if (!appId || !version || !objects) {
+        *error = db.errorMessage();
+        return false;
+    }
+    if (*appId == 0 && *version == 0 && *objects == 0) {
+        *isEmpty = true;
+        return true;
+    }
+    if (*appId != StoreContainer::applicationId) {
+        *error = QStringLiteral("not a Stashwick store");
+        return false;
+    }
+    if (*version != StoreContainer::schemaVersion) {
+        *error =
+            *version > StoreContainer::schemaVersion
+                ? QStringLiteral("store was written by a newer version (schema %1)").arg(*version)
+                : QStringLiteral("unknown store schema %1").arg(*version);
+        return false;
+    }
+    const auto found = db.queryInt(QStringLiteral(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+        "('slot_record', 'history_record', 'event_record', 'content_stat', 'snippet')"));
+    if (!found || *found != 5) {
+        *error = QStringLiteral("store is missing tables");
+        return false;
+    }
+    return true;
+}
+
+bool StoreSchema::ensureIndexes(SqliteDatabase& db) {
+    for (const char* sql : indexes) {
+        if (!db.exec(QString::fromLatin1(sql))) {
+            return false;
+        }
+    }
+    return true;
+}

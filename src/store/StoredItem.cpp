@@ -1,0 +1,48 @@
+#include "StoredItem.h"
+
+#include "clipboard/ItemEncoding.h"
+
+StoredItem StoredItem::from(const ClipboardItem& item) {
+    ItemEncoding::Encoded enc = ItemEncoding::encode(item);
+    StoredItem out;
+    if (enc.pngOffset >= 0 && enc.pngLength > 0) {
+        out.pngAt = enc.pngOffset;
+        out.png = enc.bytes.mid(enc.pngOffset, enc.pngLength);
+        enc.bytes.remove(enc.pngOffset, enc.pngLength);
+    }
+    out.head = std::move(enc.bytes);
+    return out;
+}
+
+QByteArray StoredItem::itemData() const {
+    if (!pngAt || *pngAt < 0 || *pngAt > head.size()) {
+        return head;
+    }
+    QByteArray out = head;
+    out.insert(*pngAt, png);
+    return out;
+}
+
+std::vector<SqlValue> StoredItem::values() const {
+    return {head, pngAt ? SqlValue(*pngAt) : SqlValue(nullptr),
+            pngAt ? SqlValue(png) : SqlValue(nullptr)};
+}
+
+std::optional<ClipboardItem> StoredItem::decodeDeferred(const QByteArray& head,
+                                                        std::optional<qint64> pngAt,
+                                                        qint64 pngLength,
+                                                        std::function<QByteArray()> loadPng) {
+    if (!pngAt) {
+        return ItemEncoding::decode(head);
+    }
+    return ItemEncoding::decodeWithoutPng(head, *pngAt, pngLength, std::move(loadPng));
+}
+
+std::optional<ClipboardItem> StoredItem::decode(const QByteArray& head, std::optional<qint64> pngAt,
+                                                const QByteArray& png) {
+    auto item = decodeDeferred(head, pngAt, png.size(), [png] { return png; });
+    if (item && item->imagePNG && item->imagePNG->isDeferred()) {
+        item->imagePNG = Blob(png);
+    }
+    return item;
+}

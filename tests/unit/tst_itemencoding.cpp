@@ -1,0 +1,277 @@
+#include "RawPlist.h"
+#include "clipboard/BinaryPlistReader.h"
+#include "clipboard/ItemEncoding.h"
+
+#include <QTest>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+ClipboardItem fullItem() {
+    ClipboardItem item;
+    item.kind = ClipboardKind::RichText;
+    item.text =
+        QString::fromUtf8("Grüße 👋🏽 and a NUL ") + QChar(0) + QStringLiteral(" inside");
+    item.rtf = QByteArray("{\\rtf1\\ansi hi}\0\xff", 17);
+    item.html = QStringLiteral("<b>hi</b>");
+    item.imagePNG = Blob(QByteArray("\x89PNG\r\n\x1a\n-bytes", 14));
+    item.files = {QStringLiteral("/tmp/a b.txt"), QStringLiteral("/home/ü/ß.pdf")};
+    item.createdAt = Instant(786543210.123456789);
+    item.sourceBundleID = QStringLiteral("org.example.editor");
+    return item;
+}
+
+QStringList topKeys(const QByteArray& bytes) {
+    BinaryPlistReader r(bytes);
+    if (!r.open()) {
+        return {};
+    }
+    QStringList keys;
+    for (const auto& [k, v] : r.dict(r.topObject()).value_or(decltype(r.dict(0))::value_type{})) {
+        keys << r.string(k).value_or(QStringLiteral("?"));
+    }
+    return keys;
+}
+
+// A minimal valid item dictionary built by hand with the given widths, optionally with an
+// extra key/value pair appended.
+QByteArray handmadeItem(int refWidth, int offsetWidth, const QByteArray& kind = "text") {
+    RawPlist p(refWidth, offsetWidth);
+    p.add({}); // dict placeholder, filled below
+    const int kKind = p.add(RawPlist::ascii("kind"));
+    const int vKind = p.add(RawPlist::ascii(kind));
+    const int kFiles = p.add(RawPlist::utf16("files")); // keys may be UTF-16 too
+    const int path = p.add(RawPlist::ascii("/tmp/x"));
+    const int vFiles = p.add(p.array({path, path})); // a shared duplicate object
+    const int kDate = p.add(RawPlist::ascii("createdAt"));
+    const int vDate = p.add(RawPlist::date(12.5));
+    RawPlist q(refWidth, offsetWidth);
+    q.add(p.dict({{kKind, vKind}, {kFiles, vFiles}, {kDate, vDate}}));
+    for (const QByteArray& o :
+         {RawPlist::ascii("kind"), RawPlist::ascii(kind), RawPlist::utf16("files"),
+          RawPlist::ascii("/tmp/x"), p.array({path, path}), RawPlist::ascii("createdAt"),
+          RawPlist::date(12.5)}) {
+        q.add(o);
+    }
+    return q.build();
+}
+
+} // namespace
+
+class ItemEncodingTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void roundTripsEveryFieldExactly() {
+        const ClipboardItem item = fullItem();
+        const auto enc = ItemEncoding::encode(item);
+        QVERIFY(enc.bytes.startsWith("bplist00"));
+        const auto back = ItemEncoding::decode(enc.bytes);
+        QVERIFY(back);
+        QCOMPARE(*back, item);
+        // The date keeps every bit.
+        QCOMPARE(std::memcmp(&back->createdAt, &item.createdAt, sizeof(Instant)), 0);
+        // The watched PNG offset points at the PNG bytes.
+        QCOMPARE(enc.bytes.mid(enc.pngOffset, enc.pngLength), item.imagePNG->bytes());
+    }
+
+    void minimalItemWritesOnlyRequiredKeys() {
+        ClipboardItem item;
+        item.kind = ClipboardKind::Text;
+        item.createdAt = Instant(-3.25); // before 2001 is fine too
+        const auto enc = ItemEncoding::encode(item);
+        QCOMPARE(topKeys(enc.bytes), QStringList({"kind", "files", "createdAt"}));
+        QCOMPARE(ItemEncoding::decode(enc.bytes), std::optional<ClipboardItem>(item));
+
+        // Empty optional fields are present, not absent.
+        item.text = QString();
+        item.rtf = QByteArray();
+        const auto enc2 = ItemEncoding::encode(item);
+        QCOMPARE(topKeys(enc2.bytes), QStringList({"kind", "text", "rtf", "files", "createdAt"}));
+        QCOMPARE(ItemEncoding::decode(enc2.bytes), std::optional<ClipboardItem>(item));
+    }
+
+    void largeCountsUseWiderFields() {
+        ClipboardItem item;
+        item.kind = ClipboardKind::Files;
+        for (int i = 0; i < 300; ++i) { // > 255 objects: two-byte references
+            item.files << QStringLiteral("/f/%1").arg(i);
+        }
+        item.text = QString(70000, QLatin1Char('x')); // > 65535: wider offsets
+        const auto back = ItemEncoding::decode(ItemEncoding::encode(item).bytes);
+        QVERIFY(back);
+        QCOMPARE(*back, item);
+    }
+
+    void readsWhatOtherWritersProduce() {
+        for (int refWidth : {1, 2, 3, 8}) {
+            for (int offsetWidth : {1, 2, 4, 8}) {
+                const auto item = ItemEncoding::decode(handmadeItem(refWidth, offsetWidth));
+                QVERIFY2(
+                    item,
+                    qPrintable(QStringLiteral("ref %1 offset %2").arg(refWidth).arg(offsetWidth)));
+                QCOMPARE(item->kind, ClipboardKind::Text);
+                QCOMPARE(item->files, QStringList({"/tmp/x", "/tmp/x"}));
+                QCOMPARE(item->createdAt, Instant(12.5));
+                QVERIFY(!item->text);
+            }
+        }
+    }
+
+    void refusesBadKindsTypesAndKeys() {
+        QVERIFY(!ItemEncoding::decode(handmadeItem(1, 1, "video")));
+        QVERIFY(!ItemEncoding::decode(handmadeItem(1, 1, "Text")));
+        QVERIFY(ItemEncoding::decode(handmadeItem(1, 1, "empty"))); // a real kind
+
+        auto build = [](const QList<std::pair<QByteArray, QByteArray>>& entries) {
+            RawPlist p;
+            QList<std::pair<int, int>> refs;
+            int next = 1;
+            for (qsizetype i = 0; i < entries.size(); ++i) {
+                refs.append({next, next + 1});
+                next += 2;
+            }
+            p.add(p.dict(refs));
+            for (const auto& e : entries) {
+                p.add(RawPlist::ascii(e.first));
+                p.add(e.second);
+            }
+            return p.build();
+        };
+        const RawPlist r;
+        const auto kind = std::pair{QByteArray("kind"), RawPlist::ascii("text")};
+        const auto files = std::pair{QByteArray("files"), r.array({})};
+        const auto date = std::pair{QByteArray("createdAt"), RawPlist::date(1.0)};
+
+        QVERIFY(ItemEncoding::decode(build({kind, files, date})));
+        // Unknown keys are ignored, whatever they hold.
+        QVERIFY(ItemEncoding::decode(build({kind, {"colour", RawPlist::date(2.0)}, files, date})));
+        // Each required key missing.
+        QVERIFY(!ItemEncoding::decode(build({files, date})));
+        QVERIFY(!ItemEncoding::decode(build({kind, date})));
+        QVERIFY(!ItemEncoding::decode(build({kind, files})));
+        // Wrong types.
+        QVERIFY(!ItemEncoding::decode(build({kind, files, {"createdAt", RawPlist::ascii("now")}})));
+        QVERIFY(!ItemEncoding::decode(build({kind, files, date, {"text", RawPlist::data("x")}})));
+        QVERIFY(!ItemEncoding::decode(build({kind, files, date, {"rtf", RawPlist::ascii("x")}})));
+        QVERIFY(!ItemEncoding::decode(build({kind, {"files", RawPlist::ascii("/x")}, date})));
+        // Non-finite dates, duplicate keys, non-ASCII bytes in an ASCII string.
+        QVERIFY(!ItemEncoding::decode(build({kind, files, {"createdAt", RawPlist::date(NAN)}})));
+        QVERIFY(
+            !ItemEncoding::decode(build({kind, files, date, {"kind", RawPlist::ascii("text")}})));
+        QVERIFY(
+            !ItemEncoding::decode(build({kind, files, date, {"text", RawPlist::ascii("\xe9")}})));
+        // A lone surrogate in a UTF-16 string.
+        QVERIFY(!ItemEncoding::decode(
+            build({kind, files, date, {"text", RawPlist::utf16(QString(QChar(0xD800)))}})));
+    }
+
+    void refusesHostileInputs() {
+        // A key that is a UTF-16 string holding U+0000 (found by a fuzzer in another reader).
+        const QByteArray nulKey = QByteArray::fromHex(
+            "62706c6973743030d101026100005178080b0e0000000000000101000000000000000300000000000000"
+            "000000000000000010");
+        QVERIFY(!ItemEncoding::decode(nulKey));
+
+        // 100,000 nested arrays under "files".
+        {
+            RawPlist p(4, 4);
+            const int n = 100000;
+            p.add(p.dict({{1, 2}, {3, 4}, {5, 6}}));
+            p.add(RawPlist::ascii("kind"));
+            p.add(RawPlist::ascii("text"));
+            p.add(RawPlist::ascii("createdAt"));
+            p.add(RawPlist::date(0));
+            p.add(RawPlist::ascii("files"));
+            for (int i = 0; i < n; ++i) {
+                p.add(p.array({i + 7 < n + 6 ? i + 7 : 0}));
+            }
+            QVERIFY(!ItemEncoding::decode(p.build()));
+        }
+
+        // A trailer that claims 2^63 objects.
+        {
+            QByteArray b = ItemEncoding::encode(fullItem()).bytes;
+            b.replace(b.size() - 24, 8, RawPlist::be(quint64{1} << 63, 8));
+            QVERIFY(!ItemEncoding::decode(b));
+        }
+
+        // Arrays that each refer to the next one twice: a tiny file that would expand
+        // exponentially if followed.
+        {
+            RawPlist p;
+            const int depth = 24;
+            p.add(p.dict({{1, 2}, {3, 4}, {5, 6}}));
+            p.add(RawPlist::ascii("kind"));
+            p.add(RawPlist::ascii("text"));
+            p.add(RawPlist::ascii("createdAt"));
+            p.add(RawPlist::date(0));
+            p.add(RawPlist::ascii("files"));
+            for (int i = 0; i < depth; ++i) {
+                p.add(p.array({7 + i, 7 + i}));
+            }
+            p.add(RawPlist::ascii("leaf"));
+            const QByteArray bomb = p.build();
+            QVERIFY(bomb.size() < 200);
+            QVERIFY(!ItemEncoding::decode(bomb));
+        }
+
+        // One big string shared by many references: refused once the bytes materialised
+        // pass a small multiple of the input.
+        {
+            RawPlist p(2, 4);
+            const int refs = 5000;
+            QList<int> members(refs, 7);
+            p.add(p.dict({{1, 2}, {3, 4}, {5, 6}}));
+            p.add(RawPlist::ascii("kind"));
+            p.add(RawPlist::ascii("text"));
+            p.add(RawPlist::ascii("createdAt"));
+            p.add(RawPlist::date(0));
+            p.add(RawPlist::ascii("files"));
+            p.add(p.array(members));
+            p.add(RawPlist::ascii(QByteArray(10000, 'a')));
+            QVERIFY(!ItemEncoding::decode(p.build()));
+        }
+
+        // Every truncation and a sweep of single-byte corruptions of a valid encoding are
+        // refused or decoded, never a crash (the sanitizer build checks the "never").
+        const QByteArray good = ItemEncoding::encode(fullItem()).bytes;
+        for (qsizetype n = 0; n < good.size(); ++n) {
+            QVERIFY(!ItemEncoding::decode(good.left(n)));
+        }
+        for (qsizetype i = 0; i < good.size(); ++i) {
+            for (char v : {'\x00', '\x0f', '\x7f', '\xff'}) {
+                QByteArray bad = good;
+                bad[i] = v;
+                (void)ItemEncoding::decode(bad);
+            }
+        }
+        QVERIFY(!ItemEncoding::decode(QByteArray()));
+        QVERIFY(!ItemEncoding::decode(QByteArray("bplist00")));
+    }
+
+    void decodesWithThePngCutOut() {
+        const ClipboardItem item = fullItem();
+        const auto enc = ItemEncoding::encode(item);
+        QByteArray head = enc.bytes;
+        head.remove(enc.pngOffset, enc.pngLength);
+        int loads = 0;
+        const auto back = ItemEncoding::decodeWithoutPng(head, enc.pngOffset, enc.pngLength, [&] {
+            ++loads;
+            return item.imagePNG->bytes();
+        });
+        QVERIFY(back);
+        QCOMPARE(loads, 0);
+        QVERIFY(back->imagePNG->isDeferred());
+        QCOMPARE(back->imagePNG->size(), enc.pngLength);
+        QCOMPARE(*back, item);
+        QCOMPARE(loads, 1);
+        // A hole that does not match the image's bytes exactly is refused.
+        QVERIFY(!ItemEncoding::decodeWithoutPng(head, enc.pngOffset + 1, enc.pngLength, {}));
+        QVERIFY(!ItemEncoding::decodeWithoutPng(head, enc.pngOffset, enc.pngLength - 1, {}));
+        QVERIFY(!ItemEncoding::decodeWithoutPng(head, -5, 3, {}));
+    }
+};
+
+QTEST_GUILESS_MAIN(ItemEncodingTest)
+#include "tst_itemencoding.moc"
