@@ -1,6 +1,261 @@
+#include "clipboard/ItemEncoding.h"
+#include "core/ManualClock.h"
+#include "store/SlotStore.h"
+#include "store/StoreContainer.h"
+#include "store/StoredItem.h"
+
+#include <QSignalSpy>
 #include <QTest>
-class T : public QObject {
-    Q_OBJECT
+
+namespace {
+
+ClipboardItem text(const QString& t) {
+    return ClipboardItem::makeText(t);
+}
+
+ClipboardItem image(const QByteArray& png) {
+    ClipboardItem item;
+    item.kind = ClipboardKind::Image;
+    item.imagePNG = Blob(png);
+    return item;
+}
+
+QStringList previews(const QList<SlotStore::HistoryEntry>& entries) {
+    QStringList out;
+    for (const auto& e : entries) {
+        out << e.item.preview();
+    }
+    return out;
+}
+
+struct Fixture {
+    Fixture()
+        : container(StoreContainer::make(true, std::nullopt, nullptr)), slots(*container, clock) {}
+    qint64 rows(const char* table) {
+        return container->db()
+            .queryInt(QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table)))
+            .value_or(-1);
+    }
+    ManualClock clock;
+    std::unique_ptr<StoreContainer> container;
+    SlotStore slots;
 };
-QTEST_GUILESS_MAIN(T)
+
+} // namespace
+
+class SlotStoreTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void slotsHoldItemsAndPins() {
+        Fixture f;
+        QSignalSpy spy(&f.slots, &SlotStore::revisionChanged);
+        QCOMPARE(f.slots.allItems().size(), std::size_t{10});
+        QVERIFY(!f.slots.item(3));
+
+        f.slots.setItem(text("three"), 3);
+        QCOMPARE(f.slots.item(3)->text, std::optional<QString>("three"));
+        QCOMPARE(f.slots.revision(), 1);
+        QCOMPARE(spy.count(), 1);
+
+        // Pinning an empty slot does nothing and saves nothing.
+        f.slots.togglePinned(5);
+        QVERIFY(!f.slots.isPinned(5));
+        QCOMPARE(f.slots.revision(), 1);
+
+        // setItem keeps the pin and refreshes updatedAt.
+        f.slots.togglePinned(3);
+        QVERIFY(f.slots.isPinned(3));
+        f.clock.advance(60);
+        f.slots.setItem(text("three again"), 3);
+        QVERIFY(f.slots.isPinned(3));
+        QCOMPARE(f.container->db().queryInt("SELECT CAST(updated_at AS INTEGER) FROM slot_record"),
+                 std::optional<qint64>(static_cast<qint64>(f.clock.now().secondsSinceReference())));
+        QCOMPARE(f.rows("slot_record"), 1);
+
+        const auto all = f.slots.allItems();
+        for (int i = 0; i < 10; ++i) {
+            QCOMPARE(bool(all[static_cast<std::size_t>(i)]), i == 3);
+        }
+
+        f.slots.clear(3); // pinned or not
+        QVERIFY(!f.slots.item(3));
+        const int rev = f.slots.revision();
+        f.slots.clear(3);
+        QCOMPARE(f.slots.revision(), rev);
+    }
+
+    void moveSwapsItemsWithTheirPins() {
+        Fixture f;
+        f.slots.setItem(text("A"), 3);
+        f.slots.togglePinned(3);
+        f.slots.move(3, 7);
+        QVERIFY(!f.slots.item(3));
+        QVERIFY(!f.slots.isPinned(3));
+        QCOMPARE(f.slots.item(7)->text, std::optional<QString>("A"));
+        QVERIFY(f.slots.isPinned(7));
+
+        f.slots.setItem(text("B"), 1);
+        f.slots.move(7, 1);
+        QCOMPARE(f.slots.item(1)->text, std::optional<QString>("A"));
+        QVERIFY(f.slots.isPinned(1));
+        QCOMPARE(f.slots.item(7)->text, std::optional<QString>("B"));
+        QVERIFY(!f.slots.isPinned(7));
+
+        const int rev = f.slots.revision();
+        f.slots.move(5, 5);
+        f.slots.move(-1, 2);
+        f.slots.move(2, 10);
+        f.slots.move(4, 6); // both empty
+        QCOMPARE(f.slots.revision(), rev);
+        QCOMPARE(f.rows("slot_record"), 2);
+    }
+
+    void clearAllUnpinnedKeepsPinnedAndSavesOnlyOnChange() {
+        Fixture f;
+        f.slots.setItem(text("pinned"), 0);
+        f.slots.togglePinned(0);
+        const int rev = f.slots.revision();
+        f.slots.clearAllUnpinned();
+        QCOMPARE(f.slots.revision(), rev);
+
+        f.slots.setItem(text("loose"), 9);
+        f.slots.setItem(text("loose too"), 2);
+        f.slots.clearAllUnpinned();
+        QCOMPARE(f.slots.revision(), rev + 3);
+        QVERIFY(f.slots.item(0));
+        QVERIFY(!f.slots.item(9));
+        QVERIFY(!f.slots.item(2));
+    }
+
+    void historyDropsOnlyImmediateRepeats() {
+        Fixture f;
+        f.slots.addHistory(text("A"));
+        f.slots.addHistory(text("A"));
+        QCOMPARE(f.slots.recentHistory(200).size(), 1);
+        f.slots.addHistory(text("B"));
+        f.clock.advance(1);
+        ClipboardItem again = text("A");
+        again.sourceBundleID = "elsewhere";
+        again.createdAt = Instant(5);
+        f.slots.addHistory(again);
+        f.slots.addHistory(text("A")); // repeat of the newest despite other time and source
+        QCOMPARE(previews(f.slots.recentHistoryEntries(200)), QStringList({"A", "B", "A"}));
+        QCOMPARE(f.slots.revision(), 3);
+    }
+
+    void historyKeepsTheNewest200() {
+        Fixture f;
+        for (int i = 0; i < 201; ++i) {
+            f.clock.advance(1);
+            f.slots.addHistory(text(QString::number(i)));
+        }
+        const auto entries = f.slots.recentHistoryEntries(500);
+        QCOMPARE(entries.size(), 200);
+        QCOMPARE(entries.first().item.preview(), QStringLiteral("200"));
+        QCOMPARE(entries.last().item.preview(), QStringLiteral("1"));
+        QCOMPARE(f.rows("history_record"), 200);
+        QVERIFY(entries.first().capturedAt > entries.last().capturedAt);
+        QCOMPARE(f.slots.recentHistory(3).size(), 3);
+        QVERIFY(f.slots.recentHistory(0).isEmpty());
+        QVERIFY(f.slots.recentHistory(-1).isEmpty());
+
+        f.slots.deleteHistory(entries.first().id);
+        QCOMPARE(f.slots.recentHistory(1).first().text, std::optional<QString>("199"));
+        const int rev = f.slots.revision();
+        f.slots.deleteHistory(QUuid::createUuid());
+        QCOMPARE(f.slots.revision(), rev);
+    }
+
+    void searchNormalisesTheQueryAndLooksAtPreviewsOnly() {
+        Fixture f;
+        f.slots.addHistory(text("a foobar"));
+        f.slots.addHistory(image("foo-png-bytes"));
+        ClipboardItem rich = text("plain words");
+        rich.kind = ClipboardKind::RichText;
+        rich.html = "<i>foo</i>";
+        f.slots.addHistory(rich);
+        ClipboardItem files;
+        files.kind = ClipboardKind::Files;
+        files.files = {"/home/u/FOOD.txt"};
+        f.slots.addHistory(files);
+
+        QCOMPARE(previews(f.slots.searchHistory(" Foo\n", 200)),
+                 QStringList({"FOOD.txt", "a foobar"}));
+        QCOMPARE(previews(f.slots.searchHistory("IMAG", 200)), QStringList({"Image"}));
+        QCOMPARE(f.slots.searchHistory("  ", 200).size(), 4);
+        // Never beyond the newest `limit` entries.
+        QCOMPARE(previews(f.slots.searchHistory("foo", 1)), QStringList({"FOOD.txt"}));
+    }
+
+    void undecodableRowsAreSkippedNotRepaired() {
+        Fixture f;
+        f.slots.addHistory(text("good"));
+        f.clock.advance(1);
+        QVERIFY(f.container->db().run(
+            "INSERT INTO history_record (id, captured_at, item_data) VALUES (?, ?, ?)",
+            {QUuid::createUuid().toString(QUuid::WithoutBraces),
+             f.clock.now().secondsSinceReference(), QByteArray("bplist00 definitely not")}));
+        QCOMPARE(previews(f.slots.recentHistoryEntries(10)), QStringList({"good"}));
+        // The broken row still counts against the limit.
+        QVERIFY(f.slots.recentHistory(1).isEmpty());
+        // The newest row does not decode, so "good" is not the newest: it is added again.
+        f.clock.advance(1);
+        f.slots.addHistory(text("good"));
+        QCOMPARE(previews(f.slots.recentHistoryEntries(10)), QStringList({"good", "good"}));
+        QCOMPARE(f.rows("history_record"), 3);
+
+        QVERIFY(f.container->db().run("INSERT INTO slot_record (slot_index, pinned, updated_at, "
+                                      "item_data) VALUES (4, 1, 0, ?)",
+                                      {QByteArray("junk")}));
+        QVERIFY(!f.slots.item(4));
+        QVERIFY(!f.slots.allItems()[4]);
+        QVERIFY(f.slots.isPinned(4));
+        QCOMPARE(f.rows("slot_record"), 1);
+        f.slots.setItem(text("fixed by the user"), 4);
+        QCOMPARE(f.slots.item(4)->text, std::optional<QString>("fixed by the user"));
+    }
+
+    void imagesAreStoredExactlyAndListedWithoutLoading() {
+        Fixture f;
+        QByteArray png(300000, '\0');
+        for (int i = 0; i < png.size(); ++i) {
+            png[i] = static_cast<char>((i * 31) & 0xFF);
+        }
+        ClipboardItem item = image(png);
+        item.text = "caption";
+        f.slots.addHistory(item);
+        f.slots.setItem(item, 6);
+
+        // The columns join back to exactly the item's encoding.
+        SqliteStatement s =
+            f.container->db().prepare("SELECT item_data, png_at, png FROM history_record");
+        QCOMPARE(s.step(), SqliteStatement::Step::Row);
+        const StoredItem stored{s.blob(0), s.int64(1), s.blob(2)};
+        QCOMPARE(stored.itemData(), ItemEncoding::encode(item).bytes);
+        QVERIFY(stored.head.size() < 200);
+
+        const auto entries = f.slots.recentHistoryEntries(10);
+        QCOMPARE(entries.size(), 1);
+        QVERIFY(entries.first().item.imagePNG->isDeferred());
+        QCOMPARE(entries.first().item.imagePNG->size(), png.size());
+        QCOMPARE(entries.first().item, item);
+        QCOMPARE(f.slots.item(6), std::optional<ClipboardItem>(item));
+        QVERIFY(!f.slots.item(6)->imagePNG->isDeferred());
+
+        // Same image again is a repeat; a different image of the same size is not.
+        f.slots.addHistory(item);
+        QByteArray other = png;
+        other[150000] = 'x';
+        ClipboardItem second = item;
+        second.imagePNG = Blob(other);
+        f.slots.addHistory(second);
+        QCOMPARE(f.rows("history_record"), 2);
+
+        // A deferred image whose row is gone reads as empty bytes, never a crash.
+        f.slots.deleteHistory(entries.first().id);
+        QVERIFY(entries.first().item.imagePNG->bytes().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(SlotStoreTest)
 #include "tst_slotstore.moc"

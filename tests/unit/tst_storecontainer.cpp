@@ -1,6 +1,183 @@
+#include "LogCapture.h"
+#include "TestEnv.h"
+#include "core/AppPaths.h"
+#include "core/ManualClock.h"
+#include "store/SlotStore.h"
+#include "store/StoreContainer.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
-class T : public QObject {
+
+namespace {
+
+QByteArray fileDigest(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Opens `path` and checks that it was refused, the fallback logged, and the file untouched.
+void expectRefusedAndUntouched(const QString& path, const QString& why) {
+    const QByteArray before = fileDigest(path);
+    const qint64 size = QFileInfo(path).size();
+    QString error;
+    QVERIFY2(!StoreContainer::make(false, path, &error), qPrintable(why));
+    QVERIFY(!error.isEmpty());
+
+    LogCapture log;
+    auto container = StoreContainer::openPrimaryOrFallback(path);
+    QVERIFY(container);
+    QVERIFY(container->isInMemory());
+    QVERIFY(log.contains(
+        "io.stashwick.app",
+        QStringLiteral("primary store failed: %1; falling back to in-memory").arg(error)));
+    QCOMPARE(fileDigest(path), before);
+    QCOMPARE(QFileInfo(path).size(), size);
+}
+
+} // namespace
+
+class StoreContainerTest : public QObject {
     Q_OBJECT
+private Q_SLOTS:
+    void opensStoreInDataFolderAndKeepsDataAcrossReopen() {
+        TestEnv env;
+        ManualClock clock;
+        {
+            QString error;
+            auto container = StoreContainer::make(false, std::nullopt, &error);
+            QVERIFY2(container, qPrintable(error));
+            QCOMPARE(container->path(), AppPaths::storeFile());
+            QVERIFY(QFileInfo::exists(AppPaths::storeFile()));
+            SlotStore slots(*container, clock);
+            slots.setItem(ClipboardItem::makeText("kept"), 4);
+            slots.addHistory(ClipboardItem::makeText("history"));
+        }
+        QString error;
+        auto reopened = StoreContainer::make(false, std::nullopt, &error);
+        QVERIFY2(reopened, qPrintable(error));
+        SlotStore slots(*reopened, clock);
+        QCOMPARE(slots.item(4)->text, std::optional<QString>("kept"));
+        QCOMPARE(slots.recentHistory(10).size(), 1);
+        QCOMPARE(reopened->db().queryInt("PRAGMA user_version"), std::optional<qint64>(1));
+        // WAL journal on the file store.
+        SqliteStatement mode = reopened->db().prepare("PRAGMA journal_mode");
+        QCOMPARE(mode.step(), SqliteStatement::Step::Row);
+        QCOMPARE(mode.text(0), QStringLiteral("wal"));
+    }
+
+    void unusableFilesAreRefusedAndLeftAlone() {
+        TestEnv env;
+        const QString garbage = env.path("garbage.sqlite");
+        QByteArray noise;
+        for (int i = 0; i < 8192; ++i) {
+            noise.append(static_cast<char>((i * 7919) & 0xFF));
+        }
+        writeFile(garbage, noise);
+        expectRefusedAndUntouched(garbage, "garbage");
+
+        // A valid SQLite file that belongs to someone else.
+        const QString foreign = env.path("foreign.sqlite");
+        {
+            auto db = SqliteDatabase::open(foreign, SqliteDatabase::Mode::ReadWriteCreate, nullptr);
+            QVERIFY(db->exec("CREATE TABLE notes(body TEXT); INSERT INTO notes VALUES('mine')"));
+        }
+        expectRefusedAndUntouched(foreign, "foreign");
+
+        // Our own store from a newer version.
+        const QString newer = env.path("newer.sqlite");
+        {
+            QString error;
+            QVERIFY(StoreContainer::make(false, newer, &error));
+        }
+        {
+            auto db = SqliteDatabase::open(newer, SqliteDatabase::Mode::ReadWrite, nullptr);
+            QVERIFY(db->exec("PRAGMA journal_mode = DELETE; PRAGMA user_version = 2"));
+        }
+        expectRefusedAndUntouched(newer, "newer");
+
+        // A store with a missing table.
+        const QString damaged = env.path("damaged.sqlite");
+        {
+            QString error;
+            QVERIFY(StoreContainer::make(false, damaged, &error));
+        }
+        {
+            auto db = SqliteDatabase::open(damaged, SqliteDatabase::Mode::ReadWrite, nullptr);
+            QVERIFY(db->exec("DROP TABLE snippet; PRAGMA journal_mode = DELETE"));
+        }
+        expectRefusedAndUntouched(damaged, "damaged");
+    }
+
+    void emptyFileBecomesAStore() {
+        TestEnv env;
+        const QString path = env.path("empty.sqlite");
+        writeFile(path, QByteArray());
+        QString error;
+        auto container = StoreContainer::make(false, path, &error);
+        QVERIFY2(container, qPrintable(error));
+        QVERIFY(!container->isInMemory());
+    }
+
+    void unwritableDataFolderFallsBackToMemory() {
+        TestEnv env;
+        // XDG_DATA_HOME is a regular file: the data folder cannot be created (even as root).
+        writeFile(env.path("data"), "not a folder");
+        LogCapture log;
+        auto container = StoreContainer::openPrimaryOrFallback(AppPaths::storeFile());
+        QVERIFY(container);
+        QVERIFY(container->isInMemory());
+        QCOMPARE(log.count(), 1);
+
+        ManualClock clock;
+        SlotStore slots(*container, clock);
+        slots.setItem(ClipboardItem::makeText("in memory"), 1);
+        QCOMPARE(slots.item(1)->text, std::optional<QString>("in memory"));
+        QCOMPARE(slots.revision(), 1);
+    }
+
+    void failedSavesKeepChangesPendingUntilTheNextSuccess() {
+        TestEnv env;
+        const QString path = env.path("store.sqlite");
+        QString error;
+        auto container = StoreContainer::make(false, path, &error);
+        QVERIFY(container);
+        ManualClock clock;
+        SlotStore slots(*container, clock);
+
+        auto committedSlotCount = [&] {
+            // A second connection sees only what was committed.
+            auto reader = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadWrite, nullptr);
+            return reader->queryInt("SELECT count(*) FROM slot_record").value_or(-1);
+        };
+
+        container->setSaveFailure(QStringLiteral("disk is full"));
+        LogCapture log;
+        slots.setItem(ClipboardItem::makeText("one"), 1);
+        slots.setItem(ClipboardItem::makeText("two"), 2);
+        QVERIFY(log.contains("io.stashwick.store", "save failed: disk is full"));
+        QCOMPARE(slots.revision(), 0);
+        // Visible to this run, not yet durable.
+        QCOMPARE(slots.item(2)->text, std::optional<QString>("two"));
+        QCOMPARE(committedSlotCount(), 0);
+
+        container->setSaveFailure(std::nullopt);
+        slots.setItem(ClipboardItem::makeText("three"), 3);
+        QCOMPARE(slots.revision(), 1);
+        QCOMPARE(committedSlotCount(), 3);
+        QVERIFY(!container->hasPendingChanges());
+    }
 };
-QTEST_GUILESS_MAIN(T)
+
+QTEST_GUILESS_MAIN(StoreContainerTest)
 #include "tst_storecontainer.moc"
