@@ -69,14 +69,14 @@ std::unique_ptr<StoreContainer> StoreContainer::make(bool inMemory, std::optiona
     if (!StoreSchema::verify(*db, &isEmpty, &err)) {
         return nullptr;
     }
+    // A new store gets its schema (and page size) before the switch to the write-ahead log.
+    if (isEmpty && !StoreSchema::create(*db, &err)) {
+        return nullptr;
+    }
     if (!configure(*db, false, &err)) {
         return nullptr;
     }
-    if (isEmpty) {
-        if (!StoreSchema::create(*db, &err)) {
-            return nullptr;
-        }
-    } else if (!StoreSchema::ensureIndexes(*db)) {
+    if (!isEmpty && !StoreSchema::ensureIndexes(*db)) {
         err = db->errorMessage();
         return nullptr;
     }

@@ -39,6 +39,8 @@ const char* const indexes[] = {
 } // namespace
 
 bool StoreSchema::create(SqliteDatabase& db, QString* error) {
+    // Large pages: image rows span far fewer overflow pages, which makes trimming them cheap.
+    db.exec(QStringLiteral("PRAGMA page_size = 16384"));
     SqliteTransaction tx(db);
     bool ok = tx.isActive();
     for (const char* sql : tables) {

@@ -118,6 +118,23 @@ private Q_SLOTS:
         }
     }
 
+    void readsPythonsPlistWriter() {
+        // Written by Python's plistlib: keys in another order, a shared duplicate path, and an
+        // unknown key holding an array of an integer, a real and a Boolean.
+        const QByteArray bytes = QByteArray::fromHex(
+            "62706c6973743030d5010203040506070b030e596372656174656441745565787472615566696c6573"
+            "546b696e6454746578743341c86303ae200000a308090a100123400400000000000009a30c0c0d562f"
+            "746d702f61562f746d702f6253610a6208131d23292e333c40424b4c50575e00000000000001010000"
+            "00000000000f00000000000000000000000000000062");
+        const auto item = ItemEncoding::decode(bytes);
+        QVERIFY(item);
+        QCOMPARE(item->kind, ClipboardKind::Files);
+        QCOMPARE(item->files, QStringList({"/tmp/a", "/tmp/a", "/tmp/b"}));
+        QCOMPARE(item->text, std::optional<QString>("a\nb"));
+        QCOMPARE(item->createdAt.toDateTime(),
+                 QDateTime(QDate(2026, 12, 6), QTime(21, 13, 0, 250), Qt::UTC));
+    }
+
     void refusesBadKindsTypesAndKeys() {
         QVERIFY(!ItemEncoding::decode(handmadeItem(1, 1, "video")));
         QVERIFY(!ItemEncoding::decode(handmadeItem(1, 1, "Text")));

@@ -1,0 +1,48 @@
+#include "BenchUtil.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+double statusField(const char* field) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith(field)) {
+            return line.mid(static_cast<qsizetype>(qstrlen(field))).trimmed().split(' ').value(0).toDouble() /
+                   1024.0;
+        }
+    }
+    return -1;
+}
+} // namespace
+
+double BenchUtil::medianMs(int runs, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        times.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+double BenchUtil::peakRssMiB() {
+    return statusField("VmHWM:");
+}
+
+double BenchUtil::rssMiB() {
+    return statusField("VmRSS:");
+}
+
+void BenchUtil::report(const QString& name, double value, const QString& unit) {
+    std::printf("%-48s %10.2f %s\n", qPrintable(name), value, qPrintable(unit));
+    std::fflush(stdout);
+}

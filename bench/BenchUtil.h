@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// Small helpers shared by the benchmarks.
+class BenchUtil {
+public:
+    // Median wall time of `runs` calls, in milliseconds.
+    static double medianMs(int runs, const std::function<void()>& work);
+    // Peak resident memory of this process so far (VmHWM), in MiB.
+    static double peakRssMiB();
+    // Current resident memory (VmRSS), in MiB.
+    static double rssMiB();
+    static void report(const QString& name, double value, const QString& unit);
+};
