@@ -7,7 +7,7 @@ seconds=${1:-60}
 build=${2:-build-asan}
 
 for target in "$build"/fuzz/fuzz_*; do
-    [[ -x "$target" ]] || continue
+    [[ -f "$target" && -x "$target" ]] || continue
     name=$(basename "$target")
     corpus=fuzz/corpus/${name#fuzz_}
     work=$(mktemp -d)
