@@ -14,7 +14,11 @@ double statusField(const char* field) {
     }
     for (const QByteArray& line : f.readAll().split('\n')) {
         if (line.startsWith(field)) {
-            return line.mid(static_cast<qsizetype>(qstrlen(field))).trimmed().split(' ').value(0).toDouble() /
+            return line.mid(static_cast<qsizetype>(qstrlen(field)))
+                       .trimmed()
+                       .split(' ')
+                       .value(0)
+                       .toDouble() /
                    1024.0;
         }
     }

@@ -65,25 +65,33 @@ int main() {
     BenchUtil::report("setup RSS", BenchUtil::rssMiB(), "MiB");
 
     int n = 0;
-    BenchUtil::report("addHistory(short text), median of 50", BenchUtil::medianMs(50, [&] {
-                          slots.addHistory(ClipboardItem::makeText(QStringLiteral("note %1").arg(n++)));
-                      }), "ms");
+    BenchUtil::report(
+        "addHistory(short text), median of 50",
+        BenchUtil::medianMs(
+            50,
+            [&] { slots.addHistory(ClipboardItem::makeText(QStringLiteral("note %1").arg(n++))); }),
+        "ms");
     // Keep the history all images again for the listing figures.
     for (int i = 0; i < 200; ++i) {
         slots.addHistory(imageItem(png, 1000 + i));
     }
     int listed = 0;
-    BenchUtil::report("recentHistoryEntries(200), median of 20",
-                      BenchUtil::medianMs(20, [&] { listed = static_cast<int>(slots.recentHistoryEntries(200).size()); }),
-                      "ms");
+    BenchUtil::report(
+        "recentHistoryEntries(200), median of 20",
+        BenchUtil::medianMs(
+            20, [&] { listed = static_cast<int>(slots.recentHistoryEntries(200).size()); }),
+        "ms");
     BenchUtil::report("  entries listed", listed, "");
-    BenchUtil::report("searchHistory(\"imag\", 200), median of 20",
-                      BenchUtil::medianMs(20, [&] { listed = static_cast<int>(slots.searchHistory(" Imag ", 200).size()); }),
-                      "ms");
+    BenchUtil::report(
+        "searchHistory(\"imag\", 200), median of 20",
+        BenchUtil::medianMs(
+            20, [&] { listed = static_cast<int>(slots.searchHistory(" Imag ", 200).size()); }),
+        "ms");
     BenchUtil::report("  entries found", listed, "");
     int v = 5000;
     BenchUtil::report("setItem(4 MB image), median of 20",
-                      BenchUtil::medianMs(20, [&] { slots.setItem(imageItem(png, v++), 3); }), "ms");
+                      BenchUtil::medianMs(20, [&] { slots.setItem(imageItem(png, v++), 3); }),
+                      "ms");
     BenchUtil::report("peak RSS (VmHWM)", BenchUtil::peakRssMiB(), "MiB");
     return 0;
 }
