@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clipboard/ClipboardItem.h"
+#include "clipboard/HistorySink.h"
 #include "core/Clock.h"
 #include "core/Instant.h"
 
@@ -15,7 +16,7 @@ class StoreContainer;
 // The ten numbered slots (0..9), each with at most one item and a pin flag, and the
 // clipboard history, newest first, capped at `historyLimit` entries. Every change is saved
 // at once; `revision` counts successful saves so views know when to reload.
-class SlotStore : public QObject {
+class SlotStore : public QObject, public HistorySink {
     Q_OBJECT
 public:
     struct HistoryEntry {
@@ -42,7 +43,7 @@ public:
     void clearAllUnpinned();
 
     // History.
-    void addHistory(const ClipboardItem& item);
+    void addHistory(const ClipboardItem& item) override;
     QList<ClipboardItem> recentHistory(int limit) const;
     QList<HistoryEntry> recentHistoryEntries(int limit) const;
     QList<HistoryEntry> searchHistory(const QString& query, int limit) const;

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "ClipboardAccess.h"
+
+// An in-memory clipboard with the system clipboard's behaviour, for running the monitor,
+// the clipboard service and the hotkey flow without a window system. Its fields may be set
+// directly by whoever drives it. read() does not consult `concealed`.
+class FakeClipboard final : public ClipboardAccess {
+public:
+    qint64 changeCount() const override { return changeCountValue; }
+    std::optional<ClipboardItem> read() override { return item; }
+    void write(const ClipboardItem& newItem) override {
+        item = newItem;
+        ++changeCountValue;
+    }
+    bool isConcealed() override { return concealed; }
+
+    qint64 changeCountValue = 0;
+    std::optional<ClipboardItem> item;
+    bool concealed = false;
+};

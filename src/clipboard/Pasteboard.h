@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <utility>
+
+// The platform operations the codec needs from a clipboard: typed data and text, file URLs,
+// images, clearing and writing. Types are MIME type names. QtPasteboard implements it over
+// the X11 CLIPBOARD selection; MemoryPasteboard holds content in memory for tests.
+class Pasteboard {
+public:
+    static inline const QString pngType = QStringLiteral("image/png");
+    static inline const QString tiffType = QStringLiteral("image/tiff");
+    static inline const QString rtfType = QStringLiteral("text/rtf");
+    static inline const QString htmlType = QStringLiteral("text/html");
+    static inline const QString stringType = QStringLiteral("text/plain");
+    static inline const QString uriListType = QStringLiteral("text/uri-list");
+
+    using Flavour = std::pair<QString, QByteArray>;
+
+    virtual ~Pasteboard() = default;
+
+    virtual qint64 changeCount() const = 0;
+    // The content's types, or absent when there is no content or it cannot be listed.
+    virtual std::optional<QStringList> types() = 0;
+    // Absolute paths of the content's file URLs, in order; other URLs are left out.
+    virtual QStringList fileUrlPaths() = 0;
+    virtual std::optional<QByteArray> data(const QString& type) = 0;
+    virtual std::optional<QString> string(const QString& type) = 0;
+    // The first image the content can be made into, as TIFF bytes.
+    virtual std::optional<QByteArray> firstImageTiff() = 0;
+
+    virtual void clearContents() = 0;
+    virtual void writeFileUrls(const QStringList& paths) = 0;
+    // One clipboard item with these flavours (texts as UTF-8), in this order.
+    virtual void writeItem(const QList<Flavour>& flavours) = 0;
+
+    // Text bytes as offered on a clipboard: UTF-16 when they start with a byte-order mark
+    // (browsers offer HTML that way), otherwise UTF-8 (a UTF-8 mark is dropped).
+    static QString decodeText(const QByteArray& bytes);
+    // Absolute local paths of the file URLs in a text/uri-list.
+    static QStringList filePathsFromUriList(const QByteArray& uriList);
+};

@@ -1,0 +1,47 @@
+#include "Thumbnailer.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <algorithm>
+
+Thumbnailer::Thumbnailer(qint64 cacheBytes)
+    : m_cache(static_cast<qsizetype>(std::max<qint64>(cacheBytes, 1))) {}
+
+std::optional<QImage> Thumbnailer::downsample(const QByteArray& data, int maxPixel) {
+    maxPixel = std::max(maxPixel, 1);
+    QBuffer buffer;
+    buffer.setData(data);
+    if (data.isEmpty() || !buffer.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    const QSize full = reader.size();
+    if (full.isValid() && std::max(full.width(), full.height()) > maxPixel) {
+        QSize scaled = full.scaled(maxPixel, maxPixel, Qt::KeepAspectRatio);
+        reader.setScaledSize(scaled.expandedTo(QSize(1, 1)));
+    }
+    QImage image = reader.read();
+    if (image.isNull()) {
+        return std::nullopt;
+    }
+    if (std::max(image.width(), image.height()) > maxPixel) {
+        // The format could not scale while reading (its size was unknown up front).
+        image = image.scaled(maxPixel, maxPixel, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    return image;
+}
+
+std::optional<QImage> Thumbnailer::thumbnail(const QByteArray& data) {
+    if (const QImage* hit = m_cache.object(data)) {
+        return *hit;
+    }
+    ++m_decodes;
+    auto image = downsample(data, thumbnailMaxPixel);
+    if (!image) {
+        return std::nullopt;
+    }
+    const qsizetype cost = std::max<qsizetype>(image->sizeInBytes(), 1);
+    m_cache.insert(data, new QImage(*image), cost);
+    return image;
+}

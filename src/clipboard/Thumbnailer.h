@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCache>
+#include <QImage>
+#include <optional>
+
+// Small pictures of image content. One instance serves the whole program (the application
+// creates it and hands it to every view), so an image is decoded once and shown from the
+// cache afterwards. The cache is keyed by the complete image bytes and bounded by the total
+// size of the decoded pictures, least recently used dropped first.
+class Thumbnailer {
+public:
+    static constexpr int thumbnailMaxPixel = 512;
+    static constexpr qint64 defaultCacheBytes = 64LL * 1024 * 1024;
+
+    explicit Thumbnailer(qint64 cacheBytes = defaultCacheBytes);
+
+    // Decodes `data` into a picture whose longer side is at most `maxPixel` pixels (never
+    // scaled up), with the image's orientation applied. Absent when it does not decode.
+    static std::optional<QImage> downsample(const QByteArray& data, int maxPixel);
+
+    // The cached 512-pixel picture of `data`, decoding it on a miss. A failure is not
+    // cached, so the next call tries again.
+    std::optional<QImage> thumbnail(const QByteArray& data);
+
+    int cachedCount() const { return static_cast<int>(m_cache.count()); }
+    int decodeCount() const { return m_decodes; }
+
+private:
+    QCache<QByteArray, QImage> m_cache;
+    int m_decodes = 0;
+};

@@ -1,0 +1,183 @@
+#include "QtPasteboard.h"
+
+#include "clipboard/ImageConversion.h"
+
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+// X11 selection bookkeeping targets, not content.
+const QStringList bookkeeping{QStringLiteral("TARGETS"), QStringLiteral("MULTIPLE"),
+                              QStringLiteral("TIMESTAMP"), QStringLiteral("SAVE_TARGETS")};
+
+bool isEmptyResult(const QByteArray& v) {
+    return v.isEmpty();
+}
+bool isEmptyResult(const QStringList& v) {
+    return v.isEmpty();
+}
+bool isEmptyResult(const QString& v) {
+    return v.isEmpty();
+}
+bool isEmptyResult(const QList<QUrl>& v) {
+    return v.isEmpty();
+}
+bool isEmptyResult(const QImage& v) {
+    return v.isNull();
+}
+} // namespace
+
+QtPasteboard::QtPasteboard(QClipboard* clipboard, QObject* parent)
+    : QObject(parent), m_clipboard(clipboard) {
+    if (m_clipboard) {
+        connect(m_clipboard, &QClipboard::changed, this, [this](QClipboard::Mode mode) {
+            if (mode == QClipboard::Clipboard) {
+                contentChanged();
+            }
+        });
+    }
+}
+
+void QtPasteboard::contentChanged() {
+    ++m_changeCount;
+    m_stalled = false;
+    m_types.reset();
+}
+
+const QMimeData* QtPasteboard::mime() const {
+    return m_clipboard ? m_clipboard->mimeData(QClipboard::Clipboard) : nullptr;
+}
+
+template <typename F> auto QtPasteboard::timed(F&& request) -> decltype(request()) {
+    QElapsedTimer timer;
+    timer.start();
+    auto result = request();
+    if (isEmptyResult(result) && timer.elapsed() >= timeoutMs) {
+        m_stalled = true;
+    }
+    return result;
+}
+
+std::optional<QStringList> QtPasteboard::types() {
+    if (m_stalled) {
+        return std::nullopt;
+    }
+    if (m_types) {
+        return m_types;
+    }
+    const QMimeData* md = mime();
+    if (!md) {
+        return std::nullopt;
+    }
+    QStringList formats = timed([md] { return md->formats(); });
+    if (m_stalled) {
+        return std::nullopt;
+    }
+    formats.removeIf([](const QString& f) { return bookkeeping.contains(f); });
+    formats.removeDuplicates();
+    if (formats.isEmpty()) {
+        return std::nullopt;
+    }
+    m_types = formats;
+    return m_types;
+}
+
+QStringList QtPasteboard::fileUrlPaths() {
+    const auto t = types();
+    const QMimeData* md = mime();
+    if (!t || !t->contains(uriListType) || !md) {
+        return {};
+    }
+    const QList<QUrl> urls = timed([md] { return md->urls(); });
+    QStringList paths;
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) {
+            paths << url.toLocalFile();
+        }
+    }
+    return paths;
+}
+
+std::optional<QByteArray> QtPasteboard::data(const QString& type) {
+    const auto t = types();
+    const QMimeData* md = mime();
+    if (!t || !t->contains(type) || !md) {
+        return std::nullopt;
+    }
+    QByteArray bytes = timed([md, &type] { return md->data(type); });
+    if (bytes.isEmpty()) {
+        return std::nullopt; // nothing came back (or it timed out)
+    }
+    return bytes;
+}
+
+std::optional<QString> QtPasteboard::string(const QString& type) {
+    const auto t = types();
+    const QMimeData* md = mime();
+    if (!t || !t->contains(type) || !md) {
+        return std::nullopt;
+    }
+    if (type == stringType) {
+        // Qt picks the best of UTF8_STRING, text/plain;charset=utf-8, STRING and TEXT.
+        QString text = timed([md] { return md->text(); });
+        return text.isEmpty() ? std::nullopt : std::optional<QString>(std::move(text));
+    }
+    const auto bytes = data(type);
+    return bytes ? std::optional<QString>(decodeText(*bytes)) : std::nullopt;
+}
+
+std::optional<QByteArray> QtPasteboard::firstImageTiff() {
+    const auto t = types();
+    const QMimeData* md = mime();
+    if (!t || !md) {
+        return std::nullopt;
+    }
+    const bool offersImage = std::any_of(t->begin(), t->end(), [](const QString& f) {
+        return f.startsWith(QStringLiteral("image/"));
+    });
+    if (!offersImage) {
+        return std::nullopt;
+    }
+    const QImage image = timed([md] { return qvariant_cast<QImage>(md->imageData()); });
+    if (image.isNull()) {
+        return std::nullopt;
+    }
+    return ImageConversion::toTiff(image);
+}
+
+void QtPasteboard::clearContents() {
+    if (m_clipboard) {
+        m_clipboard->clear(QClipboard::Clipboard);
+    }
+}
+
+void QtPasteboard::writeFileUrls(const QStringList& paths) {
+    if (!m_clipboard) {
+        return;
+    }
+    auto* md = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& p : paths) {
+        urls << QUrl::fromLocalFile(p);
+    }
+    md->setUrls(urls);
+    m_clipboard->setMimeData(md, QClipboard::Clipboard);
+}
+
+void QtPasteboard::writeItem(const QList<Flavour>& flavours) {
+    if (!m_clipboard) {
+        return;
+    }
+    auto* md = new QMimeData;
+    for (const auto& [type, bytes] : flavours) {
+        if (type == stringType) {
+            md->setText(QString::fromUtf8(bytes));
+        } else {
+            md->setData(type, bytes);
+        }
+    }
+    m_clipboard->setMimeData(md, QClipboard::Clipboard);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "clipboard/Pasteboard.h"
+
+#include <QObject>
+#include <QPointer>
+#include <optional>
+
+class QClipboard;
+class QMimeData;
+
+// The CLIPBOARD selection through QClipboard. The change counter moves on every
+// QClipboard::changed for the clipboard (XFixes owner changes, our own writes included).
+//
+// An X11 clipboard owner that stops answering makes every request wait for Qt's transfer
+// timeout. So the first request that times out marks the current content as stalled: every
+// further read of that same content answers "absent" at once, and nothing is retried until
+// the content changes.
+class QtPasteboard final : public QObject, public Pasteboard {
+    Q_OBJECT
+public:
+    explicit QtPasteboard(QClipboard* clipboard, QObject* parent = nullptr);
+
+    qint64 changeCount() const override { return m_changeCount; }
+    std::optional<QStringList> types() override;
+    QStringList fileUrlPaths() override;
+    std::optional<QByteArray> data(const QString& type) override;
+    std::optional<QString> string(const QString& type) override;
+    std::optional<QByteArray> firstImageTiff() override;
+
+    void clearContents() override;
+    void writeFileUrls(const QStringList& paths) override;
+    void writeItem(const QList<Flavour>& flavours) override;
+
+    bool isStalled() const { return m_stalled; }
+    // A request that took this long and brought nothing back is taken as a timeout.
+    static constexpr qint64 timeoutMs = 3000;
+
+private:
+    void contentChanged();
+    const QMimeData* mime() const;
+    // Runs one request against the owner, noting a timeout.
+    template <typename F> auto timed(F&& request) -> decltype(request());
+
+    QPointer<QClipboard> m_clipboard;
+    qint64 m_changeCount = 0;
+    bool m_stalled = false;
+    std::optional<QStringList> m_types;
+};
