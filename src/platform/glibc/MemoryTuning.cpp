@@ -1,0 +1,11 @@
+#include "MemoryTuning.h"
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+void MemoryTuning::returnLargeBlocksToTheSystem() {
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
+}
