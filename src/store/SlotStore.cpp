@@ -57,7 +57,7 @@ std::optional<ClipboardItem> SlotStore::item(int index) const {
     if (s.step() != SqliteStatement::Step::Row) {
         return std::nullopt;
     }
-    return StoredItem::decode(s.blob(0), optionalInt(s, 1), s.blob(2));
+    return StoredItem::decodeRow(s, 0);
 }
 
 std::array<std::optional<ClipboardItem>, SlotStore::slotCount> SlotStore::allItems() const {
@@ -71,8 +71,7 @@ std::array<std::optional<ClipboardItem>, SlotStore::slotCount> SlotStore::allIte
             continue;
         }
         seen[static_cast<std::size_t>(index)] = true;
-        out[static_cast<std::size_t>(index)] =
-            StoredItem::decode(s.blob(1), optionalInt(s, 2), s.blob(3));
+        out[static_cast<std::size_t>(index)] = StoredItem::decodeRow(s, 1);
     }
     return out;
 }

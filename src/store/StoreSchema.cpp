@@ -34,6 +34,23 @@ const char* const indexes[] = {
     "CREATE INDEX IF NOT EXISTS slot_record_by_index ON slot_record(slot_index)",
     "CREATE INDEX IF NOT EXISTS history_record_by_time ON history_record(captured_at, pk)",
     "CREATE INDEX IF NOT EXISTS history_record_by_id ON history_record(id)",
+    "CREATE INDEX IF NOT EXISTS event_record_by_kind_slot ON event_record(kind, slot_index)",
+    "CREATE INDEX IF NOT EXISTS content_stat_by_hash ON content_stat(content_hash)",
+    "CREATE INDEX IF NOT EXISTS content_stat_by_rank"
+    " ON content_stat(copy_count DESC, last_copied_at DESC)",
+    "CREATE INDEX IF NOT EXISTS snippet_by_id ON snippet(id)",
+    "CREATE INDEX IF NOT EXISTS snippet_by_creation ON snippet(created_at, pk)",
+    // Event counts per (kind, slot), kept by triggers, so totals stay instant however many
+    // events accumulate. Built from the events when missing.
+    "CREATE TABLE IF NOT EXISTS event_count ("
+    " kind TEXT NOT NULL, slot_index INTEGER NOT NULL, count INTEGER NOT NULL,"
+    " PRIMARY KEY (kind, slot_index)) WITHOUT ROWID",
+    "CREATE TRIGGER IF NOT EXISTS event_count_insert AFTER INSERT ON event_record BEGIN"
+    " INSERT INTO event_count (kind, slot_index, count) VALUES (NEW.kind, NEW.slot_index, 1)"
+    " ON CONFLICT (kind, slot_index) DO UPDATE SET count = count + 1; END",
+    "CREATE TRIGGER IF NOT EXISTS event_count_delete AFTER DELETE ON event_record BEGIN"
+    " UPDATE event_count SET count = count - 1"
+    " WHERE kind = OLD.kind AND slot_index = OLD.slot_index; END",
 };
 
 } // namespace
@@ -97,10 +114,20 @@ bool StoreSchema::verify(SqliteDatabase& db, bool* isEmpty, QString* error) {
 }
 
 bool StoreSchema::ensureIndexes(SqliteDatabase& db) {
+    const auto hadCounts = db.queryInt(QStringLiteral(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'event_count'"));
+    if (!hadCounts) {
+        return false;
+    }
     for (const char* sql : indexes) {
         if (!db.exec(QString::fromLatin1(sql))) {
             return false;
         }
+    }
+    if (*hadCounts == 0) {
+        return db.exec(QStringLiteral("INSERT INTO event_count (kind, slot_index, count) SELECT "
+                                      "kind, slot_index, count(*) FROM event_record GROUP BY "
+                                      "kind, slot_index"));
     }
     return true;
 }

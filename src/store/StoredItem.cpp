@@ -46,3 +46,9 @@ std::optional<ClipboardItem> StoredItem::decode(const QByteArray& head, std::opt
     }
     return item;
 }
+
+std::optional<ClipboardItem> StoredItem::decodeRow(const SqliteStatement& row, int column) {
+    const std::optional<qint64> pngAt =
+        row.isNull(column + 1) ? std::nullopt : std::optional<qint64>(row.int64(column + 1));
+    return decode(row.blob(column), pngAt, row.blob(column + 2));
+}

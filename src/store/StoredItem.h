@@ -32,4 +32,6 @@ struct StoredItem {
     // Decodes columns read as (item_data, png_at, png), with the image in memory.
     static std::optional<ClipboardItem> decode(const QByteArray& head, std::optional<qint64> pngAt,
                                                const QByteArray& png);
+    // Decodes a row's (item_data, png_at, png) columns starting at `column`.
+    static std::optional<ClipboardItem> decodeRow(const SqliteStatement& row, int column);
 };

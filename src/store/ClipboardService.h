@@ -1,0 +1,39 @@
+#pragma once
+
+#include "PasteTransform.h"
+#include "clipboard/ClipboardAccess.h"
+
+#include <QObject>
+#include <optional>
+
+class SlotStore;
+class StatsService;
+
+// Where a slot meets the clipboard: captures the clipboard into a slot (and the history and
+// the copy statistics) and loads a slot onto the clipboard, optionally transformed.
+class ClipboardService : public QObject {
+    Q_OBJECT
+public:
+    static constexpr double defaultRestoreDelay = 0.25;
+
+    ClipboardService(ClipboardAccess& clipboard, SlotStore& slots, StatsService& stats,
+                     QObject* parent = nullptr);
+
+    bool captureClipboardToSlot(int slot);
+    bool loadSlotToClipboard(int slot, PasteTransform transform = PasteTransform::None);
+    std::optional<ClipboardItem> slot(int index) const;
+
+    double restoreDelay() const { return m_restoreDelay; }
+    void setRestoreDelay(double seconds);
+
+    ClipboardAccess& clipboard() const { return m_clipboard; }
+
+Q_SIGNALS:
+    void restoreDelayChanged(double seconds);
+
+private:
+    ClipboardAccess& m_clipboard;
+    SlotStore& m_slots;
+    StatsService& m_stats;
+    double m_restoreDelay = defaultRestoreDelay;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/Clock.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUuid>
+
+class StoreContainer;
+
+// Reusable texts, newest first by creation (editing does not move a snippet).
+class SnippetStore : public QObject {
+    Q_OBJECT
+public:
+    struct Entry {
+        QUuid id;
+        QString title;
+        QString body;
+        Instant updatedAt;
+    };
+
+    SnippetStore(StoreContainer& container, const Clock& clock, QObject* parent = nullptr);
+
+    // Returns the new snippet's id, also when saving failed (the change stays pending).
+    QUuid add(const QString& title, const QString& body);
+    QList<Entry> all() const;
+    void update(const QUuid& id, const QString& title, const QString& body);
+    void remove(const QUuid& id);
+
+    int revision() const { return m_revision; }
+
+Q_SIGNALS:
+    void revisionChanged(int revision);
+
+private:
+    bool exists(const QUuid& id) const;
+    void save();
+
+    StoreContainer& m_container;
+    const Clock& m_clock;
+    int m_revision = 0;
+};

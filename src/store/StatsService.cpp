@@ -1,0 +1,150 @@
+#include "StatsService.h"
+
+#include "StoreContainer.h"
+#include "StoredItem.h"
+#include "clipboard/ContentHash.h"
+#include "core/Log.h"
+
+#include <QUuid>
+#include <algorithm>
+
+StatsService::StatsService(StoreContainer& container, const Clock& clock, QObject* parent)
+    : QObject(parent), m_container(container), m_clock(clock) {}
+
+QString StatsService::rawValue(Kind kind) {
+    return kind == Kind::Copy ? QStringLiteral("copy") : QStringLiteral("paste");
+}
+
+void StatsService::insertEvent(Kind kind, std::optional<int> slot) {
+    m_container.change(
+        QStringLiteral("INSERT INTO event_record (id, slot_index, kind, at) VALUES (?, ?, ?, ?)"),
+        {QUuid::createUuid().toString(QUuid::WithoutBraces), qint64{slot.value_or(-1)},
+         rawValue(kind), m_clock.now().secondsSinceReference()});
+}
+
+void StatsService::record(Kind kind, std::optional<int> slot) {
+    insertEvent(kind, slot);
+    save();
+}
+
+void StatsService::recordCopy(const ClipboardItem& item, std::optional<int> slot) {
+    insertEvent(Kind::Copy, slot);
+    const QString hash = ContentHash::canonical(item);
+    const StoredItem stored = StoredItem::from(item);
+    const bool fits = stored.head.size() + stored.png.size() <= reloadableLimit;
+    const double now = m_clock.now().secondsSinceReference();
+    const QString kind = ::rawValue(item.kind);
+    const QString preview = item.preview();
+
+    SqliteStatement find = m_container.db().prepare(
+        QStringLiteral("SELECT pk FROM content_stat WHERE content_hash = ? ORDER BY pk LIMIT 1"));
+    find.bind(1, hash);
+    const bool exists = find.step() == SqliteStatement::Step::Row;
+    const qint64 pk = exists ? find.int64(0) : 0;
+
+    if (!exists) {
+        const StoredItem kept = fits ? stored : StoredItem{};
+        std::vector<SqlValue> values{hash, kind, preview, qint64{fits ? 1 : 0}, now, now};
+        for (SqlValue& v : kept.values()) {
+            values.push_back(std::move(v));
+        }
+        m_container.change(
+            QStringLiteral("INSERT INTO content_stat (content_hash, kind, preview, loadable, "
+                           "copy_count, first_copied_at, last_copied_at, item_data, png_at, png) "
+                           "VALUES (?, ?, ?, ?, 1, ?, ?, ?, ?, ?)"),
+            std::move(values));
+    } else if (fits) {
+        std::vector<SqlValue> values{now, preview, kind};
+        for (SqlValue& v : stored.values()) {
+            values.push_back(std::move(v));
+        }
+        values.push_back(pk);
+        m_container.change(
+            QStringLiteral("UPDATE content_stat SET copy_count = copy_count + 1, "
+                           "last_copied_at = ?, preview = ?, kind = ?, item_data = ?, png_at = ?, "
+                           "png = ?, loadable = 1 WHERE pk = ?"),
+            std::move(values));
+    } else {
+        m_container.change(QStringLiteral("UPDATE content_stat SET copy_count = copy_count + 1, "
+                                          "last_copied_at = ?, preview = ?, kind = ? WHERE pk = ?"),
+                           {now, preview, kind, pk});
+    }
+    save();
+}
+
+qint64 StatsService::total(Kind kind) const {
+    SqliteStatement s = m_container.db().prepare(
+        QStringLiteral("SELECT coalesce(sum(count), 0) FROM event_count WHERE kind = ?"));
+    s.bind(1, rawValue(kind));
+    return s.step() == SqliteStatement::Step::Row ? s.int64(0) : 0;
+}
+
+qint64 StatsService::count(Kind kind, int slot) const {
+    SqliteStatement s = m_container.db().prepare(QStringLiteral(
+        "SELECT coalesce(sum(count), 0) FROM event_count WHERE kind = ? AND slot_index = ?"));
+    s.bind(1, rawValue(kind));
+    s.bind(2, qint64{slot});
+    return s.step() == SqliteStatement::Step::Row ? s.int64(0) : 0;
+}
+
+QList<std::pair<int, qint64>> StatsService::bySlot(Kind kind) const {
+    QList<std::pair<int, qint64>> out;
+    for (int slot = 0; slot < 10; ++slot) {
+        if (const qint64 n = count(kind, slot); n >= 1) {
+            out.append({slot, n});
+        }
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    return out;
+}
+
+QList<StatsService::TopContent> StatsService::topCopied(int limit) const {
+    QList<TopContent> out;
+    if (limit <= 0) {
+        return out;
+    }
+    SqliteStatement s = m_container.db().prepare(QStringLiteral(
+        "SELECT content_hash, kind, preview, copy_count, last_copied_at, loadable, item_data, "
+        "png_at, png FROM content_stat ORDER BY copy_count DESC, last_copied_at DESC LIMIT ?"));
+    s.bind(1, qint64{limit});
+    while (s.step() == SqliteStatement::Step::Row) {
+        TopContent top;
+        top.id = s.text(0);
+        top.rank = static_cast<int>(out.size()) + 1;
+        top.kind = clipboardKindFromRaw(s.text(1)).value_or(ClipboardKind::Text);
+        top.preview = s.text(2);
+        top.copyCount = s.int64(3);
+        top.lastCopiedAt = Instant(s.real(4));
+        top.loadable = s.int64(5) != 0;
+        if (top.kind == ClipboardKind::Image && top.loadable) {
+            const auto item = StoredItem::decodeRow(s, 6);
+            if (item && item->imagePNG) {
+                top.imagePNG = item->imagePNG->bytes();
+            }
+        }
+        out.append(std::move(top));
+    }
+    return out;
+}
+
+std::optional<ClipboardItem> StatsService::loadableItem(const QString& contentHash) const {
+    SqliteStatement s = m_container.db().prepare(
+        QStringLiteral("SELECT loadable, item_data, png_at, png FROM content_stat WHERE "
+                       "content_hash = ? ORDER BY pk LIMIT 1"));
+    s.bind(1, contentHash);
+    if (s.step() != SqliteStatement::Step::Row || s.int64(0) == 0) {
+        return std::nullopt;
+    }
+    return StoredItem::decodeRow(s, 1);
+}
+
+void StatsService::save() {
+    QString error;
+    if (m_container.save(&error)) {
+        ++m_revision;
+        Q_EMIT revisionChanged(m_revision);
+        return;
+    }
+    qCCritical(Log::store).noquote() << QStringLiteral("stats save failed: %1").arg(error);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "clipboard/ClipboardItem.h"
+#include "core/Clock.h"
+
+#include <QList>
+#include <QObject>
+#include <optional>
+#include <utility>
+
+class StoreContainer;
+
+// Usage statistics: one event per copy into a slot and per paste from a slot, and one
+// aggregate per distinct content (by content hash) with a reloadable copy of it.
+class StatsService : public QObject {
+    Q_OBJECT
+public:
+    enum class Kind { Copy, Paste };
+
+    struct TopContent {
+        QString id; // the content hash
+        int rank = 0;
+        ClipboardKind kind = ClipboardKind::Text;
+        QString preview;
+        qint64 copyCount = 0;
+        Instant lastCopiedAt;
+        bool loadable = false;
+        std::optional<QByteArray> imagePNG;
+    };
+
+    // Encoded items up to this size are kept for reloading.
+    static constexpr qint64 reloadableLimit = 524288;
+
+    StatsService(StoreContainer& container, const Clock& clock, QObject* parent = nullptr);
+
+    static QString rawValue(Kind kind);
+
+    void record(Kind kind, std::optional<int> slot);
+    void recordCopy(const ClipboardItem& item, std::optional<int> slot);
+
+    qint64 total(Kind kind) const;
+    qint64 count(Kind kind, int slot) const;
+    // Slots with at least one event of that kind, highest count first (ties by slot).
+    QList<std::pair<int, qint64>> bySlot(Kind kind) const;
+    QList<TopContent> topCopied(int limit) const;
+    std::optional<ClipboardItem> loadableItem(const QString& contentHash) const;
+
+    int revision() const { return m_revision; }
+
+Q_SIGNALS:
+    void revisionChanged(int revision);
+
+private:
+    void insertEvent(Kind kind, std::optional<int> slot);
+    void save();
+
+    StoreContainer& m_container;
+    const Clock& m_clock;
+    int m_revision = 0;
+};
