@@ -1,0 +1,50 @@
+#include "FeedbackEvent.h"
+
+#include <QTextBoundaryFinder>
+
+QString FeedbackEvent::summary() const {
+    const QString n = slot ? QString::number(*slot) : QStringLiteral("?");
+    switch (outcome) {
+    case FeedbackOutcome::Copied:
+        return QStringLiteral("Copied \u2192 slot ") + n;
+    case FeedbackOutcome::Pasted:
+        return QStringLiteral("Pasted slot ") + n;
+    case FeedbackOutcome::NothingToCopy:
+        return QStringLiteral("Nothing to copy");
+    case FeedbackOutcome::EmptySlot:
+        break;
+    }
+    return QStringLiteral("Slot ") + n + QStringLiteral(" is empty");
+}
+
+FeedbackEvent FeedbackEvent::make(FeedbackOutcome outcome, std::optional<int> slot,
+                                  const std::optional<ClipboardItem>& item) {
+    FeedbackEvent event;
+    event.outcome = outcome;
+    event.slot = slot;
+    const bool withContent =
+        item && (outcome == FeedbackOutcome::Copied || outcome == FeedbackOutcome::Pasted);
+    if (withContent) {
+        event.preview = truncate(item->preview());
+        event.kind = item->kind;
+        if (item->imagePNG) {
+            event.imagePNG = item->imagePNG->bytes();
+        }
+    }
+    return event;
+}
+
+QString FeedbackEvent::truncate(const QString& text, int limit) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    int count = 0;
+    qsizetype cut = -1;
+    while (finder.toNextBoundary() != -1) {
+        ++count;
+        if (count == limit) {
+            cut = finder.position();
+        } else if (count > limit) {
+            return text.left(cut) + QStringLiteral("\u2026");
+        }
+    }
+    return text;
+}

@@ -1,0 +1,56 @@
+#include "EventTapController.h"
+
+#include "core/Log.h"
+
+EventTapController::EventTapController(EventTap& tap, ChordRecognizer recognizer,
+                                       MatchHandler onMatch)
+    : m_tap(tap), m_recognizer(std::move(recognizer)), m_onMatch(std::move(onMatch)) {}
+
+bool EventTapController::start() {
+    if (m_active) {
+        return true;
+    }
+    if (!m_tap.isTrusted()) {
+        qCCritical(Log::hotkeys) << "event tap not started: Accessibility not granted";
+        return false;
+    }
+    if (!m_tap.install(m_recognizer.config,
+                       [this](const EventTap::Event& event) { return handleEvent(event); })) {
+        qCCritical(Log::hotkeys) << "CGEvent.tapCreate returned nil";
+        return false;
+    }
+    m_active = true;
+    qCInfo(Log::hotkeys) << "event tap active";
+    return true;
+}
+
+void EventTapController::updateConfig(const HotkeyConfig& config) {
+    m_recognizer.config = config;
+    if (m_active) {
+        m_tap.updateConfig(config);
+    }
+    qCInfo(Log::hotkeys) << "hotkey config reloaded";
+}
+
+bool EventTapController::handleEvent(const EventTap::Event& event) {
+    switch (event.type) {
+    case EventTap::EventType::DisabledByTimeout:
+    case EventTap::EventType::DisabledByUserInput:
+        if (m_active) {
+            m_tap.reenable();
+        }
+        return false;
+    case EventTap::EventType::Other:
+        return false;
+    case EventTap::EventType::KeyDown:
+        break;
+    }
+    const HotkeyDecision decision = m_recognizer.decide(event.stroke);
+    if (decision.kind == HotkeyDecision::Kind::PassThrough) {
+        return false;
+    }
+    if (m_onMatch) {
+        m_onMatch(decision);
+    }
+    return true;
+}

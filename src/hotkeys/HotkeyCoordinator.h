@@ -1,0 +1,43 @@
+#pragma once
+
+#include "HotkeyDecision.h"
+#include "KeystrokeSynthesizing.h"
+#include "app/FeedbackEvent.h"
+#include "clipboard/ClipboardAccess.h"
+#include "core/Scheduler.h"
+
+#include <functional>
+#include <memory>
+
+class ClipboardService;
+
+// Carries out chord decisions. Copy: synthesise the copy keystroke, wait (never blocking)
+// up to 25 x 10 ms for the clipboard to change, then capture it into the slot. Paste:
+// remember the clipboard, load the slot, synthesise the paste keystroke, and put the
+// remembered content back after the service's restore delay.
+class HotkeyCoordinator {
+public:
+    static constexpr int copyWaitAttempts = 25;
+    static constexpr double copyWaitInterval = 0.010;
+
+    HotkeyCoordinator(ClipboardAccess& clipboard, ClipboardService& service,
+                      KeystrokeSynthesizing& synth, Scheduler& scheduler);
+    HotkeyCoordinator(const HotkeyCoordinator&) = delete;
+    HotkeyCoordinator& operator=(const HotkeyCoordinator&) = delete;
+
+    void handle(const HotkeyDecision& decision);
+    void copy(int slot);
+    void paste(int slot);
+    void waitForClipboardChange(qint64 before, int attempts, std::function<void()> then);
+
+    std::function<void()> onSummon = [] {};
+    std::function<void(const FeedbackEvent&)> onFeedback = [](const FeedbackEvent&) {};
+
+private:
+    ClipboardAccess& m_clipboard;
+    ClipboardService& m_service;
+    KeystrokeSynthesizing& m_synth;
+    Scheduler& m_scheduler;
+    // Scheduled steps hold this weakly: once the coordinator is gone they do nothing.
+    std::shared_ptr<HotkeyCoordinator*> m_self;
+};
