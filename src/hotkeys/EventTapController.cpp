@@ -10,14 +10,19 @@ bool EventTapController::start() {
     if (m_active) {
         return true;
     }
-    if (!m_tap.isTrusted()) {
-        qCCritical(Log::hotkeys) << "event tap not started: Accessibility not granted";
+    auto fail = [this](const QString& message) {
+        if (message != m_lastFailure) {
+            qCCritical(Log::hotkeys).noquote() << message;
+            m_lastFailure = message;
+        }
         return false;
+    };
+    if (!m_tap.isTrusted()) {
+        return fail(QStringLiteral("event tap not started: Accessibility not granted"));
     }
     if (!m_tap.install(m_recognizer.config,
                        [this](const EventTap::Event& event) { return handleEvent(event); })) {
-        qCCritical(Log::hotkeys) << "CGEvent.tapCreate returned nil";
-        return false;
+        return fail(QStringLiteral("CGEvent.tapCreate returned nil"));
     }
     m_active = true;
     qCInfo(Log::hotkeys) << "event tap active";

@@ -14,7 +14,8 @@ public:
 
     EventTapController(EventTap& tap, ChordRecognizer recognizer, MatchHandler onMatch);
 
-    // True when the tap is installed (now or before).
+    // True when the tap is installed (now or before). A failure is logged once, not at
+    // every retry, until the reason changes.
     bool start();
     bool isActive() const { return m_active; }
     void updateConfig(const HotkeyConfig& config);
@@ -30,4 +31,6 @@ private:
     ChordRecognizer m_recognizer;
     MatchHandler m_onMatch;
     bool m_active = false;
+    // The last failure logged; the 2-second retries log a failure only when it changes.
+    QString m_lastFailure;
 };

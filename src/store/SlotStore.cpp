@@ -225,6 +225,12 @@ void SlotStore::deleteHistory(const QUuid& id) {
     save();
 }
 
+qint64 SlotStore::historyCount() const {
+    return m_container.db()
+        .queryInt(QStringLiteral("SELECT count(*) FROM history_record"))
+        .value_or(0);
+}
+
 void SlotStore::trimHistory() {
     m_container.change(QStringLiteral("DELETE FROM history_record WHERE pk IN (SELECT pk FROM "
                                       "history_record ORDER BY captured_at DESC, pk DESC "

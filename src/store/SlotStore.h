@@ -50,6 +50,8 @@ public:
     void deleteHistory(const QUuid& id);
 
     int historyLimit() const { return m_historyLimit; }
+    // Number of history records (0 when counting fails).
+    qint64 historyCount() const;
     int revision() const { return m_revision; }
 
 Q_SIGNALS:

@@ -36,6 +36,10 @@ QList<SnippetStore::Entry> SnippetStore::all() const {
     return out;
 }
 
+qint64 SnippetStore::count() const {
+    return m_container.db().queryInt(QStringLiteral("SELECT count(*) FROM snippet")).value_or(0);
+}
+
 bool SnippetStore::exists(const QUuid& id) const {
     SqliteStatement s =
         m_container.db().prepare(QStringLiteral("SELECT 1 FROM snippet WHERE id = ? LIMIT 1"));

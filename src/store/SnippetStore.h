@@ -25,6 +25,8 @@ public:
     // Returns the new snippet's id, also when saving failed (the change stays pending).
     QUuid add(const QString& title, const QString& body);
     QList<Entry> all() const;
+    // Number of snippets (0 when counting fails).
+    qint64 count() const;
     void update(const QUuid& id, const QString& title, const QString& body);
     void remove(const QUuid& id);
 

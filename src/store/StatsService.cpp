@@ -139,6 +139,12 @@ std::optional<ClipboardItem> StatsService::loadableItem(const QString& contentHa
     return StoredItem::decodeRow(s, 1);
 }
 
+qint64 StatsService::contentStatCount() const {
+    return m_container.db()
+        .queryInt(QStringLiteral("SELECT count(*) FROM content_stat"))
+        .value_or(0);
+}
+
 void StatsService::save() {
     QString error;
     if (m_container.save(&error)) {

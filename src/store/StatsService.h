@@ -44,6 +44,8 @@ public:
     QList<std::pair<int, qint64>> bySlot(Kind kind) const;
     QList<TopContent> topCopied(int limit) const;
     std::optional<ClipboardItem> loadableItem(const QString& contentHash) const;
+    // Number of distinct contents counted (0 when counting fails).
+    qint64 contentStatCount() const;
 
     int revision() const { return m_revision; }
 

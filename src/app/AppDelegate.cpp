@@ -1,0 +1,131 @@
+#include "AppDelegate.h"
+
+#include "AppState.h"
+#include "core/Log.h"
+#include "core/UserDefaults.h"
+
+AppDelegate::AppDelegate(AppState& state, UserDefaults& defaults, Scheduler& scheduler,
+                         Platform platform, QString stateFile, QObject* parent)
+    : QObject(parent), m_state(state), m_defaults(defaults), m_scheduler(scheduler),
+      m_platform(std::move(platform)), m_automation(state, defaults, std::move(stateFile)),
+      m_self(std::make_shared<AppDelegate*>(this)) {
+    m_automation.isTrusted = m_platform.isTrusted;
+}
+
+AppDelegate::~AppDelegate() {
+    if (m_tapRetry) {
+        m_scheduler.cancel(m_tapRetry);
+    }
+}
+
+void AppDelegate::launch() {
+    std::weak_ptr<AppDelegate*> weak = m_self;
+
+    m_coordinator = std::make_unique<HotkeyCoordinator>(m_state.clipboard(), m_state.service(),
+                                                        m_platform.synth, m_scheduler);
+    m_coordinator->onSummon = [weak] {
+        if (const auto self = weak.lock()) {
+            (*self)->openMainWindow();
+        }
+    };
+    m_coordinator->onFeedback = [weak](const FeedbackEvent& event) {
+        if (const auto self = weak.lock()) {
+            qCInfo(Log::hotkeys).noquote() << event.summary();
+            (*self)->flashHud(event);
+        }
+    };
+
+    m_automation.onSummon = [weak] {
+        if (const auto self = weak.lock()) {
+            (*self)->openMainWindow();
+        }
+    };
+    m_automation.onPaste = [weak](int slot) {
+        if (const auto self = weak.lock(); self && (*self)->m_coordinator) {
+            (*self)->m_coordinator->paste(slot);
+        }
+    };
+    m_automation.dumpState();
+
+    m_eventTap = std::make_unique<EventTapController>(
+        m_platform.tap, ChordRecognizer{HotkeyConfig::load(m_defaults)},
+        [weak](const HotkeyDecision& decision) {
+            if (const auto self = weak.lock(); self && (*self)->m_coordinator) {
+                (*self)->m_coordinator->handle(decision);
+            }
+        });
+    m_automation.unavailableChords = [weak] {
+        const auto self = weak.lock();
+        return self && (*self)->m_eventTap ? (*self)->m_eventTap->unavailableChords()
+                                           : QList<KeyChord>();
+    };
+
+    m_state.reloadHotkeys = [weak](const HotkeyConfig& config) {
+        if (const auto self = weak.lock()) {
+            AppDelegate& d = **self;
+            config.save(d.m_defaults);
+            if (d.m_eventTap) {
+                d.m_eventTap->updateConfig(config);
+            }
+            d.m_automation.dumpState();
+        }
+    };
+
+    m_monitor =
+        std::make_unique<ClipboardMonitor>(m_state.clipboard(), m_state.slots(), m_scheduler);
+    m_monitor->start(monitorInterval);
+
+    if (!m_state.isAutomationRun() && !m_platform.isTrusted()) {
+        qCInfo(Log::app) << "global chords need an X11 session with the XTEST extension; "
+                            "retrying every 2 seconds";
+    }
+    startTapWhenTrusted();
+    qCInfo(Log::app) << "Stashwick launched";
+}
+
+void AppDelegate::startTapWhenTrusted() {
+    if (m_eventTap && m_eventTap->start()) {
+        m_state.setEventTapActive(true);
+        setStatusActive(true);
+        m_automation.dumpState();
+        if (m_tapRetry) {
+            m_scheduler.cancel(m_tapRetry);
+            m_tapRetry = 0;
+        }
+        return;
+    }
+    m_state.setEventTapActive(false);
+    setStatusActive(false);
+    if (!m_tapRetry) {
+        scheduleTapRetry();
+    }
+}
+
+void AppDelegate::scheduleTapRetry() {
+    std::weak_ptr<AppDelegate*> weak = m_self;
+    m_tapRetry = m_scheduler.schedule(tapRetryInterval, [weak] {
+        const auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        AppDelegate& d = **self;
+        d.m_tapRetry = 0;
+        d.startTapWhenTrusted();
+    });
+}
+
+QList<AutomationBridge::Result> AppDelegate::openUrls(const QList<QByteArray>& urls) {
+    QList<AutomationBridge::Result> results;
+    for (const QByteArray& url : urls) {
+        results.append(m_automation.handleWithReason(url));
+    }
+    return results;
+}
+
+void AppDelegate::openMainWindow() {
+    if (showMainWindow) {
+        showMainWindow();
+        return;
+    }
+    qCInfo(Log::app) << "main window requested (no window in this build)";
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "AutomationBridge.h"
+#include "clipboard/ClipboardMonitor.h"
+#include "core/Scheduler.h"
+#include "hotkeys/EventTapController.h"
+#include "hotkeys/HotkeyCoordinator.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+class AppState;
+class UserDefaults;
+
+// Wires the running program together at launch: the hotkey coordinator, the automation
+// bridge, the event tap (retried every 2 seconds until the session allows it), the
+// clipboard monitor, and the seams for the HUD, the status item and the main window.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    static constexpr double monitorInterval = 0.6;
+    static constexpr double tapRetryInterval = 2.0;
+
+    struct Platform {
+        EventTap& tap;
+        KeystrokeSynthesizing& synth;
+        std::function<bool()> isTrusted;
+    };
+
+    AppDelegate(AppState& state, UserDefaults& defaults, Scheduler& scheduler, Platform platform,
+                QString stateFile, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // The start-up sequence (the single-instance check has been made by then).
+    void launch();
+    // Hands each URL, in order, to the automation bridge.
+    QList<AutomationBridge::Result> openUrls(const QList<QByteArray>& urls);
+    void openMainWindow();
+
+    AutomationBridge& automation() { return m_automation; }
+    HotkeyCoordinator* coordinator() { return m_coordinator.get(); }
+    EventTapController* eventTap() { return m_eventTap.get(); }
+    bool isRetryingTap() const { return m_tapRetry != 0; }
+
+    // Seams filled by the HUD, the status item and the main window when they exist.
+    std::function<void(const FeedbackEvent&)> flashHud = [](const FeedbackEvent&) {};
+    std::function<void(bool)> setStatusActive = [](bool) {};
+    std::function<void()> showMainWindow;
+
+private:
+    void startTapWhenTrusted();
+    void scheduleTapRetry();
+
+    AppState& m_state;
+    UserDefaults& m_defaults;
+    Scheduler& m_scheduler;
+    Platform m_platform;
+    AutomationBridge m_automation;
+    std::unique_ptr<HotkeyCoordinator> m_coordinator;
+    std::unique_ptr<EventTapController> m_eventTap;
+    std::unique_ptr<ClipboardMonitor> m_monitor;
+    Scheduler::TaskId m_tapRetry = 0;
+    std::shared_ptr<AppDelegate*> m_self;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "TestEnv.h"
+#include "app/AppState.h"
+#include "clipboard/MemoryPasteboard.h"
+#include "core/ManualScheduler.h"
+#include "core/UserDefaults.h"
+
+// An application state over an in-memory store and pasteboard, with a manual clock and
+// scheduler and settings in a temporary file.
+struct AppFixture {
+    TestEnv env;
+    ManualClock clock;
+    ManualScheduler scheduler{clock};
+    MemoryPasteboard pasteboard;
+    UserDefaults defaults{env.path("settings.ini")};
+    AppState state{StoreContainer::make(true, std::nullopt, nullptr), pasteboard, clock, false};
+    QString stateFile = env.path("state.json");
+
+    void copyText(const QString& text) { pasteboard.setContent({{"text/plain", text.toUtf8()}}); }
+};

@@ -1,0 +1,148 @@
+#include "AppFixture.h"
+#include "LogCapture.h"
+#include "app/AppDelegate.h"
+#include "hotkeys/FakeEventTap.h"
+#include "hotkeys/FakeKeystrokeSynthesizer.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+struct DelegateFixture : AppFixture {
+    FakeEventTap tap;
+    FakeKeystrokeSynthesizer synth;
+    bool trusted = false;
+    AppDelegate delegate{state, defaults, scheduler,
+                         AppDelegate::Platform{tap, synth, [this] { return trusted; }}, stateFile};
+    DelegateFixture() { tap.trusted = false; }
+    QJsonObject dump() {
+        QFile f(stateFile);
+        f.open(QIODevice::ReadOnly);
+        return QJsonDocument::fromJson(f.readAll()).object();
+    }
+};
+} // namespace
+
+class AppDelegateTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void tabsAndObservableState() {
+        QCOMPARE(MainTabs::next(MainTab::Settings), MainTab::Slots);
+        QCOMPARE(MainTabs::previous(MainTab::Slots), MainTab::Settings);
+        QCOMPARE(MainTabs::fromRaw("history"), std::optional<MainTab>(MainTab::History));
+        QVERIFY(!MainTabs::fromRaw("History"));
+        AppFixture f;
+        QSignalSpy tabs(&f.state, &AppState::mainTabChanged);
+        f.state.setMainTab(MainTab::Slots);
+        f.state.showPreviousTab();
+        QCOMPARE(tabs.count(), 1);
+        QCOMPARE(f.state.mainTab(), MainTab::Settings);
+        QSignalSpy tap(&f.state, &AppState::eventTapActiveChanged);
+        f.state.setEventTapActive(false);
+        QCOMPARE(tap.count(), 0);
+    }
+
+    void launchRetriesTheTapUntilTheSessionAllowsIt() {
+        DelegateFixture f;
+        LogCapture log;
+        QList<bool> status;
+        f.delegate.setStatusActive = [&](bool on) { status << on; };
+        f.delegate.launch();
+        QVERIFY(log.contains("io.stashwick.app", "Stashwick launched"));
+        QVERIFY(log.contains("io.stashwick.hotkeys",
+                             "event tap not started: Accessibility not granted"));
+        QVERIFY(QFile::exists(f.stateFile));
+        QCOMPARE(f.state.eventTapActive(), false);
+        QVERIFY(f.delegate.isRetryingTap());
+
+        f.scheduler.advance(6.0); // three more attempts, not logged again
+        QCOMPARE(f.tap.installs, 0);
+        QCOMPARE(log.count(), 3); // launched, the X11 hint and one failure
+        f.tap.trusted = true;
+        f.trusted = true;
+        f.scheduler.advance(2.0);
+        QCOMPARE(f.state.eventTapActive(), true);
+        QVERIFY(!f.delegate.isRetryingTap());
+        QCOMPARE(f.tap.installs, 1);
+        QCOMPARE(status.last(), true);
+        QCOMPARE(f.dump()["eventTapActive"].toBool(), true);
+        QCOMPARE(f.dump()["accessibilityTrusted"].toBool(), true);
+        f.scheduler.advance(10.0);
+        QCOMPARE(f.tap.installs, 1);
+    }
+
+    void chordsReachTheCoordinatorAndFeedbackIsLoggedAndFlashed() {
+        DelegateFixture f;
+        f.tap.trusted = true;
+        f.trusted = true;
+        QList<FeedbackEvent> flashed;
+        f.delegate.flashHud = [&](const FeedbackEvent& e) { flashed << e; };
+        int windows = 0;
+        f.delegate.showMainWindow = [&] { ++windows; };
+        f.delegate.launch();
+        f.synth.onCopy = [&] { f.copyText("selected words"); };
+        LogCapture log;
+        QVERIFY(f.tap.keyDown({20, Modifiers(12)}));
+        QCOMPARE(flashed.size(), 1);
+        QVERIFY(log.contains("io.stashwick.hotkeys", "Copied \u2192 slot 3"));
+        QCOMPARE(f.state.slots().item(3)->text, std::optional<QString>("selected words"));
+
+        QVERIFY(f.tap.keyDown({9, Modifiers(13)}));
+        QCOMPARE(windows, 1);
+        QVERIFY(f.delegate.automation().handle("stashwick://summon"));
+        QCOMPARE(windows, 2);
+
+        // The bridge's paste goes through the coordinator, HUD included.
+        QVERIFY(f.delegate.automation().handle("stashwick://paste-slot/3"));
+        QCOMPARE(f.synth.sent.last(), QStringLiteral("paste"));
+        QCOMPARE(flashed.last().summary(), QStringLiteral("Pasted slot 3"));
+    }
+
+    void reloadingHotkeysSavesAppliesAndDumps() {
+        DelegateFixture f;
+        f.tap.trusted = true;
+        f.delegate.launch();
+        HotkeyConfig changed;
+        changed.copyModifiers = Modifiers(Modifiers::control | Modifiers::shift);
+        f.state.reloadHotkeys(changed);
+        QCOMPARE(HotkeyConfig::load(f.defaults), changed);
+        QCOMPARE(f.tap.installedConfig, changed);
+        QCOMPARE(f.dump()["hotkeys"].toObject()["copy"].toString(),
+                 QStringLiteral("Control + Shift + N"));
+        QVERIFY(!f.tap.keyDown({20, Modifiers(12)}));
+        QVERIFY(f.tap.keyDown({20, Modifiers(6)}));
+    }
+
+    void theMonitorFillsTheHistoryEveryPointSixSeconds() {
+        DelegateFixture f;
+        f.delegate.launch();
+        f.copyText("copied elsewhere");
+        f.scheduler.advance(0.59);
+        QCOMPARE(f.state.slots().recentHistory(5).size(), 0);
+        f.scheduler.advance(0.01);
+        QCOMPARE(f.state.slots().recentHistory(5).size(), 1);
+    }
+
+    void automationRunsSkipThePromptLine() {
+        TestEnv env;
+        AppFixture plain;
+        AppState automated(StoreContainer::make(true, std::nullopt, nullptr), plain.pasteboard,
+                           plain.clock, true);
+        FakeEventTap tap;
+        tap.trusted = false;
+        FakeKeystrokeSynthesizer synth;
+        AppDelegate delegate(automated, plain.defaults, plain.scheduler,
+                             AppDelegate::Platform{tap, synth, [] { return false; }},
+                             plain.stateFile);
+        LogCapture log;
+        delegate.launch();
+        QVERIFY(!log.contains("io.stashwick.app", "global chords need an X11 session with the "
+                                                  "XTEST extension; retrying every 2 seconds"));
+        QVERIFY(log.contains("io.stashwick.app", "Stashwick launched"));
+    }
+};
+
+QTEST_GUILESS_MAIN(AppDelegateTest)
+#include "tst_appdelegate.moc"
