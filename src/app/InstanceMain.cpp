@@ -1,0 +1,77 @@
+// The running program: the entry point of the stashwick-app module, which the stashwick
+// command loads when this process is to become the one instance of the user's session.
+#include "AppDelegate.h"
+#include "AppState.h"
+#include "InstanceServer.h"
+#include "PlatformServices.h"
+#include "core/AppPaths.h"
+#include "core/Log.h"
+#include "core/QtScheduler.h"
+#include "core/SystemClock.h"
+#include "core/UserDefaults.h"
+#include "platform/glibc/MemoryTuning.h"
+#include "platform/posix/RuntimeDir.h"
+#include "platform/posix/SignalQuitter.h"
+#include "platform/qt/QtPasteboard.h"
+
+#include <QApplication>
+#include <QLockFile>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+constexpr int exitAlreadyRunning = 3;
+}
+
+extern "C" __attribute__((visibility("default"))) int
+stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
+    MemoryTuning::returnLargeBlocksToTheSystem();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fputs("stashwick: no display; running without windows (automation and history "
+                   "only)\n",
+                   stderr);
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("stashwick"));
+    QApplication::setOrganizationName(QStringLiteral("Stashwick"));
+    QApplication::setApplicationVersion(QStringLiteral(STASHWICK_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false);
+    SignalQuitter quitter;
+    QObject::connect(&quitter, &SignalQuitter::quitRequested, &app, &QCoreApplication::quit);
+
+    const std::string dir(runtimeDir);
+    QLockFile lock(QString::fromStdString(RuntimeDir::lockPath(dir)));
+    lock.setStaleLockTime(0); // a lock is stale exactly when its process is gone
+    if (!lock.tryLock(0)) {
+        return exitAlreadyRunning;
+    }
+
+    SystemClock clock;
+    QtScheduler scheduler;
+    QtPasteboard pasteboard(QGuiApplication::clipboard());
+    UserDefaults defaults;
+    std::unique_ptr<AppState> state = AppState::create(pasteboard, clock);
+    PlatformServices platform;
+    AppDelegate delegate(*state, defaults, scheduler,
+                         AppDelegate::Platform{platform.eventTap(), platform.synthesizer(),
+                                               [&platform] { return platform.isTrusted(); }},
+                         AppPaths::stateFile());
+
+    InstanceServer server(QString::fromStdString(RuntimeDir::socketPath(dir)),
+                          [&delegate](const QByteArray& url) {
+                              const auto result = delegate.openUrls({url}).first();
+                              return InstanceServer::Reply{result.handled, result.reason};
+                          });
+    QString error;
+    if (!server.listen(&error)) {
+        qCCritical(Log::app).noquote()
+            << QStringLiteral("cannot listen for commands: %1").arg(error);
+        return 1;
+    }
+
+    delegate.launch();
+    return app.exec();
+}

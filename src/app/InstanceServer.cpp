@@ -1,0 +1,73 @@
+#include "InstanceServer.h"
+
+#include "app/ipc/InstanceFrame.h"
+#include "core/Log.h"
+#include "platform/posix/PeerCredentials.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTimer>
+#include <memory>
+
+InstanceServer::InstanceServer(QString socketPath, Handler handler, QObject* parent)
+    : QObject(parent), m_path(std::move(socketPath)), m_handler(std::move(handler)),
+      m_server(new QLocalServer(this)) {
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &InstanceServer::accept);
+}
+
+InstanceServer::~InstanceServer() {
+    m_server->close();
+}
+
+bool InstanceServer::listen(QString* error) {
+    QLocalServer::removeServer(m_path);
+    if (!m_server->listen(m_path)) {
+        *error = m_server->errorString();
+        return false;
+    }
+    return true;
+}
+
+void InstanceServer::accept() {
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        if (m_clients >= maxClients || !PeerCredentials::isSameUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        serve(socket);
+    }
+}
+
+void InstanceServer::serve(QLocalSocket* socket) {
+    ++m_clients;
+    auto reader = std::make_shared<InstanceFrame::Reader>();
+    auto* idle = new QTimer(socket);
+    idle->setSingleShot(true);
+    idle->setInterval(idleTimeoutMs);
+    connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+        --m_clients;
+        socket->deleteLater();
+    });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader, idle] {
+        idle->start();
+        const QByteArray bytes = socket->readAll();
+        reader->feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        while (auto frame = reader->next()) {
+            Reply reply{true, QString()};
+            if (!frame->empty()) {
+                reply = m_handler(QByteArray(frame->data(), static_cast<qsizetype>(frame->size())));
+            }
+            const std::string out =
+                InstanceFrame::reply(reply.handled, reply.reason.toUtf8().toStdString());
+            socket->write(out.data(), static_cast<qint64>(out.size()));
+        }
+        if (reader->failed()) {
+            qCWarning(Log::automation) << "dropped a client that sent a malformed message";
+            socket->abort();
+        }
+    });
+    idle->start();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QLocalServer;
+class QLocalSocket;
+
+// The running instance's socket: accepts connections from this user only, reads framed
+// requests (one URL each, bounded in size) and answers each with whether it was handled.
+// A garbled, oversized or stalled client is dropped without any effect.
+class InstanceServer : public QObject {
+    Q_OBJECT
+public:
+    struct Reply {
+        bool handled = false;
+        QString reason;
+    };
+    using Handler = std::function<Reply(const QByteArray& request)>;
+
+    static constexpr int maxClients = 8;
+    static constexpr int idleTimeoutMs = 10000;
+
+    InstanceServer(QString socketPath, Handler handler, QObject* parent = nullptr);
+    ~InstanceServer() override;
+
+    // Removes a stale socket file (the caller holds the instance lock) and listens.
+    bool listen(QString* error);
+
+private:
+    void accept();
+    void serve(QLocalSocket* socket);
+
+    QString m_path;
+    Handler m_handler;
+    QLocalServer* m_server;
+    int m_clients = 0;
+};

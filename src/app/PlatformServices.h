@@ -1,0 +1,23 @@
+#pragma once
+
+#include "hotkeys/EventTap.h"
+#include "hotkeys/KeystrokeSynthesizing.h"
+
+#include <memory>
+
+// The session's global-chord services: on X11, key grabs and XTest; elsewhere (Wayland, no
+// display) stand-ins that report the session as not trusted, so chords stay off and
+// everything else works.
+class PlatformServices {
+public:
+    PlatformServices();
+    ~PlatformServices();
+
+    EventTap& eventTap() { return *m_tap; }
+    KeystrokeSynthesizing& synthesizer() { return *m_synth; }
+    bool isTrusted() { return m_tap->isTrusted(); }
+
+private:
+    std::unique_ptr<EventTap> m_tap;
+    std::unique_ptr<KeystrokeSynthesizing> m_synth;
+};

@@ -1,0 +1,208 @@
+// The stashwick command. Without arguments it runs the program (or reports that it already
+// runs); with stashwick:// URLs it hands each to the running program, starting one in the
+// background first when none runs, and exits with whether every URL was handled.
+//
+// This executable links no Qt: the program itself lives in the stashwick-app module, loaded
+// only when this process is to become the running instance. That keeps the URL path to a
+// process start, a connect and two small messages.
+#include "InstanceClient.h"
+#include "app/ipc/InstanceFrame.h"
+#include "platform/posix/RuntimeDir.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr int exitRefused = 1;
+constexpr int exitUnreachable = 2;
+constexpr int exitUsage = 64;
+// What the module returns when another instance already holds the lock.
+constexpr int exitAlreadyRunning = 3;
+
+const char* const usage =
+    "Usage: stashwick [URL...]\n"
+    "\n"
+    "Stashwick keeps ten numbered clipboard slots, a clipboard history, snippets and usage\n"
+    "statistics. Without arguments this starts the program (nothing more if it already runs).\n"
+    "With stashwick:// URLs it hands each, in order, to the running program, starting it in\n"
+    "the background when needed, and exits 0 when every URL was handled.\n"
+    "\n"
+    "Examples:\n"
+    "  stashwick 'stashwick://capture-to-slot/3'\n"
+    "  stashwick 'stashwick://paste-slot/3'\n"
+    "  stashwick 'stashwick://add-snippet/Greeting/Hello%20{clipboard}'\n"
+    "  stashwick 'stashwick://dump'\n"
+    "\n"
+    "After every command the program writes its state to\n"
+    "$XDG_DATA_HOME/Stashwick/state.json (normally ~/.local/share/Stashwick/state.json).\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     show this help\n"
+    "  -v, --version  show the version\n";
+
+std::string executableDir() {
+    char buf[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) {
+        return ".";
+    }
+    std::string path(buf, static_cast<std::size_t>(n));
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+using RunInstance = int (*)(int, char**, const char*);
+
+int runInstance(int argc, char** argv, const std::string& runtimeDir) {
+    const std::string dir = executableDir();
+    const std::string candidates[] = {dir + "/stashwick-app.so",
+                                      dir + "/../lib/stashwick/stashwick-app.so"};
+    std::string failure;
+    for (const std::string& path : candidates) {
+        if (::access(path.c_str(), R_OK) != 0) {
+            continue;
+        }
+        void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!module) {
+            failure = ::dlerror();
+            continue;
+        }
+        auto* run = reinterpret_cast<RunInstance>(::dlsym(module, "stashwick_run_instance"));
+        if (!run) {
+            failure = path + ": no entry point";
+            continue;
+        }
+        return run(argc, argv, runtimeDir.c_str());
+    }
+    std::fprintf(stderr, "stashwick: cannot load the program module%s%s\n",
+                 failure.empty() ? "" : ": ", failure.c_str());
+    return 1;
+}
+
+// Starts "stashwick --instance" in the background, detached from this terminal's session.
+bool spawnInstance() {
+    std::string self = executableDir() + "/stashwick";
+    char* const args[] = {self.data(), const_cast<char*>("--instance"), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    // Detached from whatever ran this command: its terminal or pipe may go away.
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, self.c_str(), &actions, &attr, args, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    return rc == 0;
+}
+
+bool connectWithin(InstanceClient& client, const std::string& socket, int totalMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(totalMs);
+    while (!client.connectTo(socket)) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        // Waiting for another process to come up.
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+int sendUrls(InstanceClient& client, const std::vector<std::string>& urls) {
+    int status = 0;
+    for (const std::string& url : urls) {
+        const auto reply = client.request(url, 30000);
+        const auto parsed = reply ? InstanceFrame::parseReply(*reply) : std::nullopt;
+        if (!parsed) {
+            std::fprintf(stderr, "stashwick: no answer from the running program for %s\n",
+                         url.c_str());
+            return exitUnreachable;
+        }
+        if (!parsed->first) {
+            std::fprintf(stderr, "stashwick: %s: %s\n", url.c_str(), parsed->second.c_str());
+            status = exitRefused;
+        }
+    }
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> urls;
+    bool instanceMode = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (arg == "-v" || arg == "--version") {
+            std::printf("stashwick %s\n", STASHWICK_VERSION);
+            return 0;
+        }
+        if (arg == "--instance") {
+            instanceMode = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            std::fprintf(stderr, "stashwick: unknown option %s\n\n%s", arg.c_str(), usage);
+            return exitUsage;
+        } else {
+            urls.push_back(arg);
+        }
+    }
+
+    std::string error;
+    const auto runtimeDir = RuntimeDir::path(&error);
+    if (!runtimeDir) {
+        std::fprintf(stderr, "stashwick: %s\n", error.c_str());
+        return exitUnreachable;
+    }
+    const std::string socket = RuntimeDir::socketPath(*runtimeDir);
+
+    if (instanceMode) {
+        const int rc = runInstance(1, argv, *runtimeDir);
+        return rc == exitAlreadyRunning ? 0 : rc;
+    }
+
+    InstanceClient client;
+    if (urls.empty()) {
+        if (client.connectTo(socket) && client.request("", 5000)) {
+            std::puts("Stashwick is already running.");
+            return 0;
+        }
+        const int rc = runInstance(1, argv, *runtimeDir);
+        if (rc == exitAlreadyRunning) {
+            std::puts("Stashwick is already running.");
+            return 0;
+        }
+        return rc;
+    }
+
+    for (const std::string& url : urls) {
+        if (url.rfind("stashwick:", 0) != 0) {
+            std::fprintf(stderr, "stashwick: %s: not a stashwick: URL\n", url.c_str());
+            return exitRefused;
+        }
+    }
+    if (!client.connectTo(socket)) {
+        if (!spawnInstance() || !connectWithin(client, socket, 10000)) {
+            std::fprintf(stderr, "stashwick: could not reach or start the program\n");
+            return exitUnreachable;
+        }
+    }
+    return sendUrls(client, urls);
+}

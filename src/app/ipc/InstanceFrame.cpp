@@ -1,0 +1,66 @@
+#include "InstanceFrame.h"
+
+std::string InstanceFrame::encode(std::string_view payload) {
+    const auto n = static_cast<std::uint32_t>(payload.size());
+    std::string out;
+    out.reserve(payload.size() + 4);
+    out.push_back(static_cast<char>((n >> 24) & 0xFF));
+    out.push_back(static_cast<char>((n >> 16) & 0xFF));
+    out.push_back(static_cast<char>((n >> 8) & 0xFF));
+    out.push_back(static_cast<char>(n & 0xFF));
+    out.append(payload);
+    return out;
+}
+
+std::string InstanceFrame::reply(bool handled, std::string_view reason) {
+    std::string payload(1, handled ? '0' : '1');
+    for (char c : reason.substr(0, 1024)) {
+        payload.push_back(c == '\n' || c == '\r' ? ' ' : c);
+    }
+    return encode(payload);
+}
+
+std::optional<std::pair<bool, std::string>> InstanceFrame::parseReply(std::string_view payload) {
+    if (payload.empty() || (payload[0] != '0' && payload[0] != '1')) {
+        return std::nullopt;
+    }
+    return std::make_pair(payload[0] == '0', std::string(payload.substr(1)));
+}
+
+void InstanceFrame::Reader::feed(std::string_view bytes) {
+    if (m_failed) {
+        return;
+    }
+    m_buffer.append(bytes);
+    if (m_buffer.size() >= 4) {
+        const auto* p = reinterpret_cast<const unsigned char*>(m_buffer.data());
+        const std::uint32_t n = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+                                (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
+        if (n > maxPayload) {
+            m_failed = true;
+            m_buffer.clear();
+        }
+    }
+}
+
+std::optional<std::string> InstanceFrame::Reader::next() {
+    if (m_failed || m_buffer.size() < 4) {
+        return std::nullopt;
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(m_buffer.data());
+    const std::uint32_t n = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+                            (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
+    if (n > maxPayload) {
+        m_failed = true;
+        m_buffer.clear();
+        return std::nullopt;
+    }
+    if (m_buffer.size() < 4 + std::size_t{n}) {
+        return std::nullopt;
+    }
+    std::string payload = m_buffer.substr(4, n);
+    m_buffer.erase(0, 4 + std::size_t{n});
+    // The next frame's length may already be known to be too large.
+    feed({});
+    return payload;
+}

@@ -1,0 +1,265 @@
+// The real program under Xvfb, driven only through the stashwick command and the real
+// clipboard (xclip), with temporary XDG folders; results read back from state.json.
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+class X11AutomationTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    std::unique_ptr<QProcess> m_instance;
+
+    QProcessEnvironment env() const {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("XDG_DATA_HOME", m_home.filePath("data"));
+        e.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+        e.insert("XDG_RUNTIME_DIR", m_home.filePath("run"));
+        return e;
+    }
+    QString dataDir() const { return m_home.filePath("data/Stashwick"); }
+    QString stateFile() const { return dataDir() + "/state.json"; }
+
+    struct Run {
+        int exitCode = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+    Run stashwick(const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(env());
+        p.start(QStringLiteral(STASHWICK_BIN), args);
+        p.waitForFinished(30000);
+        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    }
+    bool ok(const QString& url) { return stashwick({url}).exitCode == 0; }
+
+    QJsonObject state() {
+        QFile f(stateFile());
+        f.open(QIODevice::ReadOnly);
+        return QJsonDocument::fromJson(f.readAll()).object();
+    }
+    QJsonObject slot(int i) { return state()["slots"].toArray()[i].toObject(); }
+
+    // Starts the program in the foreground (as `stashwick` with no arguments) and waits for
+    // its first state dump.
+    bool startInstance() {
+        QFile::remove(stateFile());
+        m_instance = std::make_unique<QProcess>();
+        m_instance->setProcessEnvironment(env());
+        m_instance->start(QStringLiteral(STASHWICK_BIN), {});
+        return m_instance->waitForStarted() &&
+               QTest::qWaitFor([&] { return QFile::exists(stateFile()); }, 10000);
+    }
+    QByteArray stopInstance() {
+        if (!m_instance) {
+            return {};
+        }
+        m_instance->terminate(); // SIGTERM: a clean quit
+        m_instance->waitForFinished(10000);
+        const QByteArray log = m_instance->readAllStandardError();
+        m_instance.reset();
+        return log;
+    }
+
+    // Owns the CLIPBOARD with text through xclip, as another application would.
+    std::unique_ptr<QProcess> m_xclip;
+    bool setClipboard(const QByteArray& text) {
+        if (m_xclip) {
+            m_xclip->kill();
+            m_xclip->waitForFinished();
+        }
+        m_xclip = std::make_unique<QProcess>();
+        m_xclip->start("xclip", {"-quiet", "-selection", "clipboard", "-i"});
+        m_xclip->write(text);
+        m_xclip->closeWriteChannel();
+        return QTest::qWaitFor([&] { return clipboard() == text; }, 5000);
+    }
+    QByteArray clipboard() {
+        QProcess p;
+        p.start("xclip", {"-o", "-selection", "clipboard"});
+        p.waitForFinished(5000);
+        return p.readAllStandardOutput();
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QDir().mkpath(m_home.filePath("run"));
+        QFile::setPermissions(m_home.filePath("run"), QFileDevice::ReadOwner |
+                                                          QFileDevice::WriteOwner |
+                                                          QFileDevice::ExeOwner);
+        QVERIFY(startInstance());
+    }
+    void cleanupTestCase() {
+        stopInstance();
+        if (m_xclip) {
+            m_xclip->kill();
+            m_xclip->waitForFinished();
+        }
+    }
+
+    void commandLine() {
+        const Run help = stashwick({"--help"});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.contains("stashwick://capture-to-slot/3"));
+        QCOMPARE(stashwick({"--version"}).out.trimmed(),
+                 QByteArray("stashwick " STASHWICK_VERSION));
+        QCOMPARE(stashwick({"--frobnicate"}).exitCode, 64);
+        // A second start hands over to the running instance.
+        const Run second = stashwick({});
+        QCOMPARE(second.exitCode, 0);
+        QVERIFY(second.out.contains("already running"));
+        QCOMPARE(m_instance->state(), QProcess::Running);
+    }
+
+    void capturesLoadsAndTransforms() {
+        QVERIFY(setClipboard("Hello from xclip"));
+        QVERIFY(ok("stashwick://capture-to-slot/3"));
+        QCOMPARE(slot(3)["preview"].toString(), QStringLiteral("Hello from xclip"));
+        QCOMPARE(state()["totalCopies"].toInt(), 1);
+        QCOMPARE(state()["history"].toArray()[0].toObject()["preview"].toString(),
+                 QStringLiteral("Hello from xclip"));
+
+        QVERIFY(ok("stashwick://transform-slot/uppercased/3"));
+        QCOMPARE(clipboard(), QByteArray("HELLO FROM XCLIP"));
+        QVERIFY(ok("stashwick://load-slot/3"));
+        QCOMPARE(clipboard(), QByteArray("Hello from xclip"));
+        QCOMPARE(state()["totalPastes"].toInt(), 2);
+
+        QVERIFY(ok("stashwick://pin-slot/3"));
+        QVERIFY(ok("stashwick://move-slot/3/6"));
+        QCOMPARE(slot(6)["pinned"].toBool(), true);
+        QVERIFY(ok("stashwick://clear-unpinned"));
+        QCOMPARE(slot(6)["kind"].toString(), QStringLiteral("text"));
+        QVERIFY(ok("stashwick://clear-slot/6"));
+        QCOMPARE(slot(6)["kind"].toString(), QStringLiteral("empty"));
+    }
+
+    void pasteReachesTheCoordinatorAndRestores() {
+        QVERIFY(setClipboard("slot five"));
+        QVERIFY(ok("stashwick://capture-to-slot/5"));
+        QVERIFY(setClipboard("the user's own clipboard"));
+        const int pastes = state()["totalPastes"].toInt();
+        QVERIFY(ok("stashwick://paste-slot/5"));
+        QCOMPARE(state()["totalPastes"].toInt(), pastes + 1);
+        // The slot is on the clipboard now, and 0.25 s later the user's content is back.
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QByteArray("the user's own clipboard"), 5000);
+    }
+
+    void historyStatsAndSnippets() {
+        for (const char* t : {"alpha", "beta", "beta"}) {
+            QVERIFY(setClipboard(t));
+            QVERIFY(ok("stashwick://capture-to-slot/1"));
+        }
+        QVERIFY(ok("stashwick://history-to-slot/1/8"));
+        QCOMPARE(slot(8)["preview"].toString(), QStringLiteral("beta"));
+        QVERIFY(ok("stashwick://load-stat/1/9"));
+        QCOMPARE(slot(9)["preview"].toString(), QStringLiteral("beta"));
+        QVERIFY(ok("stashwick://load-stat/1/99")); // out of range: nothing
+        QVERIFY(ok("stashwick://history-to-slot/1/-3"));
+        QCOMPARE(state()["topContent"].toArray()[0].toObject()["preview"].toString(),
+                 QStringLiteral("beta"));
+
+        QVERIFY(ok("stashwick://add-snippet/Sig/Best%20regards%2C%20{slot9}%20({clipboard})"));
+        QCOMPARE(state()["snippets"].toArray()[0].toObject()["title"].toString(),
+                 QStringLiteral("Sig"));
+        QVERIFY(setClipboard("clip"));
+        QVERIFY(ok("stashwick://copy-snippet/1"));
+        QCOMPARE(clipboard(), QByteArray("Best regards, beta (clip)"));
+        QVERIFY(ok("stashwick://delete-snippet/5"));
+        QCOMPARE(state()["snippetCount"].toInt(), 1);
+        QVERIFY(ok("stashwick://delete-snippet/1"));
+        QCOMPARE(state()["snippetCount"].toInt(), 0);
+    }
+
+    void tabsSummonAndHotkeys() {
+        QVERIFY(ok("stashwick://show-tab/stats"));
+        QCOMPARE(state()["mainTab"].toString(), QStringLiteral("stats"));
+        QVERIFY(ok("stashwick://next-tab"));
+        QVERIFY(ok("stashwick://next-tab"));
+        QCOMPARE(state()["mainTab"].toString(), QStringLiteral("slots"));
+        QVERIFY(ok("stashwick://prev-tab"));
+        QCOMPARE(state()["mainTab"].toString(), QStringLiteral("settings"));
+        QVERIFY(ok("stashwick://summon"));
+        QVERIFY(ok("stashwick://reload-hotkeys"));
+        QCOMPARE(state()["hotkeys"].toObject()["copy"].toString(),
+                 QStringLiteral("Control + Alt + N"));
+        // Several URLs in one command run in order.
+        QVERIFY(stashwick({"stashwick://show-tab/history", "stashwick://next-tab"}).exitCode == 0);
+        QCOMPARE(state()["mainTab"].toString(), QStringLiteral("snippets"));
+    }
+
+    void refusalsExitNonZeroAndLeaveTheStateAlone() {
+        QVERIFY(ok("stashwick://dump"));
+        QFile f(stateFile());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray before = f.readAll();
+        f.close();
+        for (const QString& url :
+             {QStringLiteral("stashwick://frobnicate/1"), QStringLiteral("STASHWICK://dump"),
+              QStringLiteral("http://dump"), QStringLiteral("stashwick://dump/%zz")}) {
+            const Run r = stashwick({url});
+            QVERIFY2(r.exitCode != 0, qPrintable(url));
+            QCOMPARE(r.err.count('\n'), 1);
+        }
+        QVERIFY(stashwick({"stashwick://frobnicate"}).err.contains("unknown action: frobnicate"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+    }
+
+    void dataSurvivesARestartAndUrlsStartTheProgram() {
+        QVERIFY(setClipboard("kept across restarts"));
+        QVERIFY(ok("stashwick://capture-to-slot/2"));
+        const QByteArray log = stopInstance();
+        QVERIFY2(log.contains("Stashwick launched"), log.constData());
+        // No instance: the command starts one in the background and hands it the URL.
+        QVERIFY(ok("stashwick://dump"));
+        QCOMPARE(slot(2)["preview"].toString(), QStringLiteral("kept across restarts"));
+        // A killed instance leaves its socket and lock behind; the next start is not stopped
+        // by them.
+        const QString pattern = QStringLiteral(STASHWICK_BIN) + " --instance";
+        QCOMPARE(QProcess::execute("pkill", {"-KILL", "-f", pattern}), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute("pgrep", {"-f", pattern}) != 0, 5000);
+        QVERIFY(QFile::exists(m_home.filePath("run/stashwick/instance.sock")));
+        QVERIFY(ok("stashwick://dump"));
+        QCOMPARE(slot(2)["preview"].toString(), QStringLiteral("kept across restarts"));
+        QCOMPARE(QProcess::execute("pkill", {"-TERM", "-f", pattern}), 0);
+    }
+
+    void aCorruptStoreFallsBackToMemoryAndIsLeftUntouched() {
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(m_home.filePath("run/stashwick/instance.sock")),
+                                 10000);
+        const QString store = dataDir() + "/Store.sqlite";
+        QFile::remove(store + "-wal");
+        QFile::remove(store + "-shm");
+        {
+            QFile f(store);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(QByteArray(20000, '\x5a'));
+        }
+        auto digest = [&] {
+            QFile f(store);
+            f.open(QIODevice::ReadOnly);
+            return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+        };
+        const QByteArray before = digest();
+        QVERIFY(startInstance());
+        QCOMPARE(slot(2)["kind"].toString(), QStringLiteral("empty"));
+        QVERIFY(setClipboard("only in memory"));
+        QVERIFY(ok("stashwick://capture-to-slot/4"));
+        QCOMPARE(slot(4)["preview"].toString(), QStringLiteral("only in memory"));
+        const QByteArray log = stopInstance();
+        QVERIFY2(log.contains("primary store failed: "), log.constData());
+        QVERIFY(log.contains("; falling back to in-memory"));
+        QCOMPARE(digest(), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(X11AutomationTest)
+#include "tst_x11automation.moc"
