@@ -1,5 +1,9 @@
 #include "PlatformServices.h"
 
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11EventTap.h"
+#include "platform/x11/X11KeystrokeSynthesizer.h"
+
 namespace {
 
 class UnavailableEventTap final : public EventTap {
@@ -19,7 +23,14 @@ public:
 
 } // namespace
 
-PlatformServices::PlatformServices()
-    : m_tap(std::make_unique<UnavailableEventTap>()), m_synth(std::make_unique<NoKeystrokes>()) {}
+PlatformServices::PlatformServices() {
+    if (const auto x11 = X11Connection::current()) {
+        m_tap = std::make_unique<X11EventTap>(*x11);
+        m_synth = std::make_unique<X11KeystrokeSynthesizer>(*x11);
+    } else {
+        m_tap = std::make_unique<UnavailableEventTap>();
+        m_synth = std::make_unique<NoKeystrokes>();
+    }
+}
 
 PlatformServices::~PlatformServices() = default;

@@ -1,12 +1,13 @@
 #include "UserDefaults.h"
 
 UserDefaults::UserDefaults()
-    : m_settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Stashwick"),
+    : m_settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Stashwick"),
                  QStringLiteral("Stashwick")) {}
 
 UserDefaults::UserDefaults(const QString& iniFile) : m_settings(iniFile, QSettings::IniFormat) {}
 
 std::optional<QString> UserDefaults::string(const QString& key) const {
+    m_settings.sync(); // pick up changes other processes made to the file
     const QVariant v = m_settings.value(key);
     if (!v.isValid() || v.typeId() != QMetaType::QString) {
         return std::nullopt;
@@ -20,6 +21,7 @@ void UserDefaults::setString(const QString& key, const QString& value) {
 }
 
 std::optional<QByteArray> UserDefaults::data(const QString& key) const {
+    m_settings.sync(); // pick up changes other processes made to the file
     const QVariant v = m_settings.value(key);
     if (!v.isValid()) {
         return std::nullopt;

@@ -1,0 +1,123 @@
+#include "TerminalDetector.h"
+
+#include "XResource.h"
+
+#include <QStringList>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+const QStringList terminals{"gnome-terminal",
+                            "gnome-terminal-server",
+                            "org.gnome.terminal",
+                            "kgx",
+                            "org.gnome.console",
+                            "ptyxis",
+                            "konsole",
+                            "xfce4-terminal",
+                            "tilix",
+                            "com.gexperts.tilix",
+                            "terminator",
+                            "alacritty",
+                            "kitty",
+                            "org.wezfurlong.wezterm",
+                            "wezterm",
+                            "wezterm-gui",
+                            "xterm",
+                            "uxterm",
+                            "urxvt",
+                            "rxvt",
+                            "rxvt-unicode",
+                            "st",
+                            "st-256color",
+                            "lxterminal",
+                            "mate-terminal",
+                            "qterminal",
+                            "terminology",
+                            "foot",
+                            "sakura",
+                            "guake",
+                            "yakuake",
+                            "tilda",
+                            "cool-retro-term",
+                            "deepin-terminal",
+                            "eterm",
+                            "termite",
+                            "terminal",
+                            "io.elementary.terminal",
+                            "contour",
+                            "roxterm",
+                            "blackbox",
+                            "hyper",
+                            "tabby",
+                            "warp",
+                            "ghostty",
+                            "com.mitchellh.ghostty"};
+
+QString classOf(Display* d, Window w) {
+    XClassHint hint{nullptr, nullptr};
+    if (!XGetClassHint(d, w, &hint)) {
+        return {};
+    }
+    XData<char> name(hint.res_name);
+    XData<char> cls(hint.res_class);
+    return QString::fromLocal8Bit(name.get() ? name.get() : "") + QLatin1Char(' ') +
+           QString::fromLocal8Bit(cls.get() ? cls.get() : "");
+}
+
+Window activeWindow(const X11Connection& x) {
+    const Atom atom = XInternAtom(x.display, "_NET_ACTIVE_WINDOW", True);
+    if (atom != None) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* raw = nullptr;
+        if (XGetWindowProperty(x.display, x.root, atom, 0, 1, False, XA_WINDOW, &type, &format,
+                               &count, &after, &raw) == Success) {
+            XData<unsigned char> data(raw);
+            if (type == XA_WINDOW && format == 32 && count == 1) {
+                const Window w = *reinterpret_cast<Window*>(data.get());
+                if (w != None) {
+                    return w;
+                }
+            }
+        }
+    }
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(x.display, &focus, &revert);
+    return focus;
+}
+
+} // namespace
+
+bool TerminalDetector::isTerminalClass(const QString& wmClass) {
+    for (const QString& part : wmClass.toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (terminals.contains(part)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+QString TerminalDetector::activeWindowClass(const X11Connection& x) {
+    Window w = activeWindow(x);
+    // The focus may sit on a child of the client window: walk up to the first with a class.
+    for (int depth = 0; w != None && w != PointerRoot && w != x.root && depth < 16; ++depth) {
+        const QString cls = classOf(x.display, w);
+        if (!cls.trimmed().isEmpty()) {
+            return cls;
+        }
+        Window root = None, parent = None;
+        Window* children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(x.display, w, &root, &parent, &children, &n)) {
+            break;
+        }
+        XData<Window> owned(children);
+        w = parent;
+    }
+    return {};
+}

@@ -1,0 +1,149 @@
+#include "X11KeystrokeSynthesizer.h"
+
+#include "KeyCodeMap.h"
+#include "TerminalDetector.h"
+#include "X11Modifiers.h"
+#include "XResource.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XInput.h>
+#include <X11/extensions/XInput2.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace {
+
+// The name of the XTEST slave that XTestFakeKeyEvent uses: the one of the core keyboard.
+QByteArray coreXTestKeyboardName(Display* d) {
+    int count = 0;
+    XIDeviceInfo* info = XIQueryDevice(d, XIAllMasterDevices, &count);
+    QByteArray name = "Virtual core XTEST keyboard";
+    for (int i = 0; info && i < count; ++i) {
+        if (info[i].use == XIMasterKeyboard) {
+            QByteArray master(info[i].name);
+            if (master.endsWith(" keyboard")) {
+                master.chop(9);
+            }
+            name = master + " XTEST keyboard";
+            break;
+        }
+    }
+    if (info) {
+        XIFreeDeviceInfo(info);
+    }
+    return name;
+}
+
+struct DeviceCloser {
+    Display* display;
+    void operator()(XDevice* d) const { XCloseDevice(display, d); }
+};
+struct StateFreer {
+    void operator()(XDeviceState* s) const { XFreeDeviceState(s); }
+};
+
+// Keycodes down on one slave keyboard.
+QList<std::uint8_t> keysDown(Display* d, XID id) {
+    QList<std::uint8_t> down;
+    std::unique_ptr<XDevice, DeviceCloser> dev(XOpenDevice(d, id), DeviceCloser{d});
+    if (!dev) {
+        return down;
+    }
+    std::unique_ptr<XDeviceState, StateFreer> state(XQueryDeviceState(d, dev.get()));
+    if (!state) {
+        return down;
+    }
+    auto* cls = state->data;
+    for (int i = 0; i < state->num_classes && cls; ++i) {
+        if (cls->c_class == KeyClass) {
+            const auto* keys = reinterpret_cast<XKeyState*>(cls);
+            for (int k = 0; k < keys->num_keys && k < 256; ++k) {
+                if (keys->keys[k / 8] & (1 << (k % 8))) {
+                    down.append(static_cast<std::uint8_t>(k));
+                }
+            }
+        }
+        cls = reinterpret_cast<XInputClass*>(reinterpret_cast<char*>(cls) + cls->length);
+    }
+    return down;
+}
+
+} // namespace
+
+QList<std::uint8_t> X11KeystrokeSynthesizer::heldModifiers(bool onXTestDevice) const {
+    const QList<std::uint8_t> modifiers = X11Modifiers::modifierKeycodes(m_x);
+    const QByteArray xtest = coreXTestKeyboardName(m_x.display);
+    QList<std::uint8_t> held;
+    int count = 0;
+    XDeviceInfo* devices = XListInputDevices(m_x.display, &count);
+    for (int i = 0; devices && i < count; ++i) {
+        if (devices[i].use != IsXExtensionKeyboard) {
+            continue; // slave keyboards only
+        }
+        const bool isXTest = xtest == devices[i].name;
+        if (isXTest != onXTestDevice) {
+            continue;
+        }
+        for (std::uint8_t kc : keysDown(m_x.display, devices[i].id)) {
+            if (modifiers.contains(kc) && !held.contains(kc)) {
+                held.append(kc);
+            }
+        }
+    }
+    if (devices) {
+        XFreeDeviceList(devices);
+    }
+    return held;
+}
+
+QList<std::uint8_t> X11KeystrokeSynthesizer::physicallyHeldModifiers() const {
+    return heldModifiers(false);
+}
+
+void X11KeystrokeSynthesizer::sendCopy() {
+    send(XK_c, 8);
+}
+
+void X11KeystrokeSynthesizer::sendPaste() {
+    send(XK_v, 9);
+}
+
+void X11KeystrokeSynthesizer::send(unsigned long letterKeysym, quint16 fallbackVirtualKey) {
+    Display* d = m_x.display;
+    KeyCode letter = XKeysymToKeycode(d, letterKeysym);
+    if (letter == 0) {
+        letter = KeyCodeMap::toX11(fallbackVirtualKey).value_or(0);
+    }
+    const KeyCode control = XKeysymToKeycode(d, XK_Control_L);
+    const KeyCode shift = XKeysymToKeycode(d, XK_Shift_L);
+    if (letter == 0 || control == 0) {
+        return;
+    }
+    const bool terminal = TerminalDetector::activeWindowIsTerminal(m_x);
+    const QList<std::uint8_t> held = heldModifiers(false);
+    QList<std::uint8_t> release = heldModifiers(true);
+    for (std::uint8_t kc : held) {
+        if (!release.contains(kc)) {
+            release.append(kc);
+        }
+    }
+
+    for (std::uint8_t kc : release) {
+        XTestFakeKeyEvent(d, kc, False, CurrentTime);
+    }
+    XTestFakeKeyEvent(d, control, True, CurrentTime);
+    if (terminal && shift) {
+        XTestFakeKeyEvent(d, shift, True, CurrentTime);
+    }
+    XTestFakeKeyEvent(d, letter, True, CurrentTime);
+    XTestFakeKeyEvent(d, letter, False, CurrentTime);
+    if (terminal && shift) {
+        XTestFakeKeyEvent(d, shift, False, CurrentTime);
+    }
+    XTestFakeKeyEvent(d, control, False, CurrentTime);
+    // Put the user's held modifiers back, so the core keyboard matches their hands again.
+    for (std::uint8_t kc : held) {
+        XTestFakeKeyEvent(d, kc, True, CurrentTime);
+    }
+    XFlush(d);
+}

@@ -1,0 +1,59 @@
+// A small application with a focused text field for the chord tests. Starts with the text
+// given as its argument, all selected. Prints "READY" once its window is active, "TEXT …"
+// whenever the text changes, and "KEY mods key" for every key press it receives.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
+#include <cstdio>
+
+class Logger : public QObject {
+public:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::KeyPress) {
+            auto* k = static_cast<QKeyEvent*>(e);
+            QStringList mods;
+            if (k->modifiers() & Qt::ControlModifier)
+                mods << "ctrl";
+            if (k->modifiers() & Qt::ShiftModifier)
+                mods << "shift";
+            if (k->modifiers() & Qt::AltModifier)
+                mods << "alt";
+            if (k->modifiers() & Qt::MetaModifier)
+                mods << "meta";
+            std::printf("KEY %s %s\n", mods.isEmpty() ? "none" : qPrintable(mods.join('+')),
+                        qPrintable(QKeySequence(k->key()).toString()));
+            std::fflush(stdout);
+        }
+        return QObject::eventFilter(o, e);
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QLineEdit edit(app.arguments().value(1));
+    edit.setWindowTitle(QStringLiteral("Stashwick test field"));
+    edit.resize(600, 60);
+    Logger logger;
+    edit.installEventFilter(&logger);
+    QObject::connect(&edit, &QLineEdit::textChanged, [](const QString& t) {
+        std::printf("TEXT %s\n", qPrintable(t));
+        std::fflush(stdout);
+    });
+    edit.show();
+    edit.activateWindow();
+    edit.setFocus();
+    edit.selectAll();
+    auto* poll = new QTimer(&app);
+    QObject::connect(poll, &QTimer::timeout, [&] {
+        if (edit.isActiveWindow() && edit.hasFocus()) {
+            std::printf("READY\n");
+            std::fflush(stdout);
+            poll->stop();
+        } else {
+            edit.activateWindow();
+        }
+    });
+    poll->start(20);
+    return app.exec();
+}

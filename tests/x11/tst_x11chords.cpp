@@ -1,0 +1,288 @@
+// Global chords in a real session: Xvfb with openbox, the real program, a real application
+// with a focused text field, and a second keyboard device standing for the user's hands
+// (not the XTEST device the program presses keys with).
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+class X11ChordsTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    std::unique_ptr<QProcess> m_instance, m_keyboard, m_app, m_grabber, m_xclip;
+    QByteArray m_appOutput;
+
+    QProcessEnvironment env() const {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("XDG_DATA_HOME", m_home.filePath("data"));
+        e.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+        e.insert("XDG_RUNTIME_DIR", m_home.filePath("run"));
+        return e;
+    }
+
+    static bool waitForLine(QProcess& p, QByteArray& buffer, const QByteArray& line,
+                            int ms = 10000) {
+        return QTest::qWaitFor(
+            [&] {
+                buffer += p.readAllStandardOutput();
+                return buffer.contains(line + '\n');
+            },
+            ms);
+    }
+
+    bool kb(const QByteArray& command) {
+        m_keyboard->readAllStandardOutput();
+        m_keyboard->write(command + '\n');
+        QByteArray out;
+        return waitForLine(*m_keyboard, out, "ok", 5000);
+    }
+    bool chord(const QList<QByteArray>& modifiers, const QByteArray& key) {
+        bool ok = true;
+        for (const auto& m : modifiers) {
+            ok = ok && kb("down " + m);
+        }
+        ok = ok && kb("tap " + key);
+        for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
+            ok = ok && kb("up " + *it);
+        }
+        return ok;
+    }
+
+    int stashwick(const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(env());
+        p.start(QStringLiteral(STASHWICK_BIN), args);
+        p.waitForFinished(30000);
+        return p.exitCode();
+    }
+    QJsonObject dump() {
+        stashwick({"stashwick://dump"});
+        QFile f(m_home.filePath("data/Stashwick/state.json"));
+        f.open(QIODevice::ReadOnly);
+        return QJsonDocument::fromJson(f.readAll()).object();
+    }
+    QString slotText(int n) {
+        return dump()["slots"].toArray()[n].toObject()["preview"].toString();
+    }
+    bool waitForSlot(int n, const QString& text, int ms = 3000) {
+        return QTest::qWaitFor([&] { return slotText(n) == text; }, ms);
+    }
+
+    // A fresh application with the text field in front, its text all selected.
+    bool startApp(const QString& text, const QString& resourceName = QString()) {
+        stopApp();
+        m_app = std::make_unique<QProcess>();
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        if (!resourceName.isEmpty()) {
+            e.insert("RESOURCE_NAME", resourceName);
+        }
+        m_app->setProcessEnvironment(e);
+        m_appOutput.clear();
+        m_app->start(QStringLiteral(TEXT_FIELD_APP), {text});
+        return waitForLine(*m_app, m_appOutput, "READY");
+    }
+    void stopApp() {
+        if (m_app) {
+            m_app->kill();
+            m_app->waitForFinished();
+            m_app.reset();
+        }
+    }
+    QByteArray appOutput() {
+        if (m_app) {
+            m_appOutput += m_app->readAllStandardOutput();
+        }
+        return m_appOutput;
+    }
+
+    bool setClipboard(const QByteArray& text) {
+        if (m_xclip) {
+            m_xclip->kill();
+            m_xclip->waitForFinished();
+        }
+        m_xclip = std::make_unique<QProcess>();
+        m_xclip->start("xclip", {"-quiet", "-selection", "clipboard", "-i"});
+        m_xclip->write(text);
+        m_xclip->closeWriteChannel();
+        return QTest::qWaitFor([&] { return clipboard() == text; }, 5000);
+    }
+    QByteArray clipboard() {
+        QProcess p;
+        p.start("xclip", {"-o", "-selection", "clipboard"});
+        p.waitForFinished(5000);
+        return p.readAllStandardOutput();
+    }
+
+    void writeHotkeys(const QByteArray& json) {
+        QSettings s(m_home.filePath("config/Stashwick/Stashwick.conf"), QSettings::IniFormat);
+        s.setValue("hotkeyConfig", json);
+        s.sync();
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QDir().mkpath(m_home.filePath("run"));
+        QFile::setPermissions(m_home.filePath("run"), QFileDevice::ReadOwner |
+                                                          QFileDevice::WriteOwner |
+                                                          QFileDevice::ExeOwner);
+        // Another program holds Control+Alt+7 before we start.
+        m_grabber = std::make_unique<QProcess>();
+        m_grabber->start(QStringLiteral(KEY_GRABBER), {"7"});
+        QByteArray out;
+        QVERIFY(waitForLine(*m_grabber, out, "ready"));
+
+        m_keyboard = std::make_unique<QProcess>();
+        m_keyboard->start(QStringLiteral(FAKE_KEYBOARD));
+        QVERIFY(waitForLine(*m_keyboard, out, "ready"));
+
+        m_instance = std::make_unique<QProcess>();
+        m_instance->setProcessEnvironment(env());
+        m_instance->start(QStringLiteral(STASHWICK_BIN), {});
+        QVERIFY(m_instance->waitForStarted());
+        // Wait for its first state dump before talking to it, so no command starts another.
+        QVERIFY(QTest::qWaitFor(
+            [&] { return QFile::exists(m_home.filePath("data/Stashwick/state.json")); }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { return dump()["eventTapActive"].toBool(); }, 10000));
+    }
+
+    void cleanupTestCase() {
+        stopApp();
+        for (auto* p : {m_instance.get(), m_keyboard.get(), m_grabber.get(), m_xclip.get()}) {
+            if (p) {
+                p->terminate();
+                if (!p->waitForFinished(3000)) {
+                    p->kill();
+                    p->waitForFinished();
+                }
+            }
+        }
+    }
+
+    void copyChordFillsTheSlotAlsoWithLocksOn() {
+        QVERIFY(startApp("first selection"));
+        QVERIFY(kb("down Control_L"));
+        QVERIFY(kb("down Alt_L"));
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(kb("tap 3")); // press and release of the chord key
+        const qint64 released = t.elapsed();
+        QVERIFY(waitForSlot(3, "first selection"));
+        qInfo("copy chord: slot filled %lld ms after the chord key went down, %lld ms after its "
+              "release (one state dump of about 3 ms included)",
+              static_cast<long long>(t.elapsed()), static_cast<long long>(t.elapsed() - released));
+        QVERIFY(kb("up Alt_L"));
+        QVERIFY(kb("up Control_L"));
+        const QJsonObject s = dump();
+        QCOMPARE(s["totalCopies"].toInt(), 1);
+        QCOMPARE(s["history"].toArray()[0].toObject()["preview"].toString(),
+                 QStringLiteral("first selection"));
+        // The application saw Control+C alone: the chord's Alt was not down for it.
+        QVERIFY2(appOutput().contains("KEY ctrl C\n"), appOutput().constData());
+        QVERIFY(!appOutput().contains("KEY ctrl+alt C"));
+
+        QVERIFY(startApp("with caps lock"));
+        QVERIFY(kb("tap Caps_Lock"));
+        QVERIFY(chord({"Control_L", "Alt_L"}, "3"));
+        QVERIFY(waitForSlot(3, "with caps lock"));
+        QVERIFY(kb("tap Caps_Lock"));
+
+        QVERIFY(startApp("with num lock"));
+        QVERIFY(kb("tap Num_Lock"));
+        QVERIFY(chord({"Control_L", "Alt_L"}, "3"));
+        QVERIFY(waitForSlot(3, "with num lock"));
+        QVERIFY(kb("tap Num_Lock"));
+        QCOMPARE(dump()["totalCopies"].toInt(), 3);
+    }
+
+    void holdingTheModifiersAndTappingTwoDigits() {
+        QVERIFY(startApp("twice"));
+        QVERIFY(kb("down Control_L"));
+        QVERIFY(kb("down Alt_L"));
+        QVERIFY(kb("tap 3"));
+        QVERIFY(waitForSlot(3, "twice"));
+        QVERIFY(kb("tap 4"));
+        QVERIFY(kb("up Alt_L"));
+        QVERIFY(kb("up Control_L"));
+        QVERIFY(waitForSlot(4, "twice"));
+        // No digit was typed into the field.
+        QVERIFY2(!appOutput().contains("TEXT "), appOutput().constData());
+    }
+
+    void pasteChordInsertsAtTheCursorAndRestores() {
+        QVERIFY(setClipboard("PASTED"));
+        QCOMPARE(stashwick({"stashwick://capture-to-slot/5"}), 0);
+        QVERIFY(setClipboard("the user's clipboard"));
+        QVERIFY(startApp("abc"));
+        QVERIFY(kb("tap End"));
+        QVERIFY(chord({"Control_L", "Super_L"}, "5"));
+        QVERIFY2(waitForLine(*m_app, m_appOutput, "TEXT abcPASTED", 3000), m_appOutput.constData());
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QByteArray("the user's clipboard"), 3000);
+        QVERIFY(appOutput().contains("KEY ctrl V\n"));
+    }
+
+    void aChordWithAnExtraModifierReachesTheApplication() {
+        const QString before = slotText(3);
+        QVERIFY(startApp("extra"));
+        QVERIFY(chord({"Control_L", "Alt_L", "Shift_L"}, "3"));
+        QVERIFY(QTest::qWaitFor([&] { return appOutput().contains("KEY ctrl+shift+alt "); }, 3000));
+        QCOMPARE(slotText(3), before);
+    }
+
+    void aChordHeldByAnotherProgramIsReported() {
+        const QJsonArray conflicts = dump()["hotkeys"].toObject()["conflicts"].toArray();
+        QCOMPARE(conflicts.size(), 1);
+        QCOMPARE(conflicts[0].toObject()["chord"].toString(), QStringLiteral("Control + Alt + 7"));
+        QCOMPARE(conflicts[0].toObject()["collidesWith"].toString(),
+                 QStringLiteral("Already taken by another program"));
+        QCOMPARE(m_instance->state(), QProcess::Running);
+        QVERIFY(startApp("the rest still work"));
+        QVERIFY(chord({"Control_L", "Alt_L"}, "8"));
+        QVERIFY(waitForSlot(8, "the rest still work"));
+    }
+
+    void chordsFollowTheKeyUnderAnotherLayoutGroup() {
+        QCOMPARE(QProcess::execute("setxkbmap", {"-layout", "us,ru"}), 0);
+        QVERIFY(kb("lockgroup 1"));
+        QVERIFY(startApp("second group"));
+        QVERIFY(kb("lockgroup 1"));
+        QVERIFY(chord({"Control_L", "Alt_L"}, "2"));
+        QVERIFY(waitForSlot(2, "second group"));
+        QVERIFY(kb("lockgroup 0"));
+        QCOMPARE(QProcess::execute("setxkbmap", {"-layout", "us"}), 0);
+    }
+
+    void terminalsGetShiftedKeystrokes() {
+        QVERIFY(startApp("in a terminal", "xterm"));
+        QVERIFY(chord({"Control_L", "Alt_L"}, "6"));
+        QVERIFY(QTest::qWaitFor([&] { return appOutput().contains("KEY ctrl+shift C\n"); }, 3000));
+        QVERIFY(!appOutput().contains("KEY ctrl C\n"));
+    }
+
+    void newModifiersApplyAtOnceAndFreeTheOldChord() {
+        writeHotkeys(
+            R"({"copyModifiers":6,"pasteModifiers":5,"summon":{"keyCode":9,"modifiers":13}})");
+        QCOMPARE(stashwick({"stashwick://reload-hotkeys"}), 0);
+        QCOMPARE(dump()["hotkeys"].toObject()["copy"].toString(),
+                 QStringLiteral("Control + Shift + N"));
+        QVERIFY(startApp("new chord"));
+        QVERIFY(chord({"Control_L", "Shift_L"}, "9"));
+        QVERIFY(waitForSlot(9, "new chord"));
+        // The old chord is free again: the application receives it.
+        QVERIFY(chord({"Control_L", "Alt_L"}, "1"));
+        QVERIFY(QTest::qWaitFor([&] { return appOutput().contains("KEY ctrl+alt 1\n"); }, 3000));
+        QVERIFY(slotText(1).isEmpty());
+        writeHotkeys(
+            R"({"copyModifiers":12,"pasteModifiers":5,"summon":{"keyCode":9,"modifiers":13}})");
+        QCOMPARE(stashwick({"stashwick://reload-hotkeys"}), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(X11ChordsTest)
+#include "tst_x11chords.moc"
