@@ -2,8 +2,13 @@
 // command loads when this process is to become the one instance of the user's session.
 #include "AppDelegate.h"
 #include "AppState.h"
+#include "FeedUpdateChecker.h"
+#include "HUDController.h"
+#include "HUDPanel.h"
 #include "InstanceServer.h"
 #include "PlatformServices.h"
+#include "StatusItemController.h"
+#include "clipboard/Thumbnailer.h"
 #include "core/AppPaths.h"
 #include "core/Log.h"
 #include "core/QtScheduler.h"
@@ -13,9 +18,11 @@
 #include "platform/posix/RuntimeDir.h"
 #include "platform/posix/SignalQuitter.h"
 #include "platform/qt/QtPasteboard.h"
+#include "ui/Theme.h"
 
 #include <QApplication>
 #include <QLockFile>
+#include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
 
@@ -59,6 +66,34 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
                          AppDelegate::Platform{platform.eventTap(), platform.synthesizer(),
                                                [&platform] { return platform.isTrusted(); }},
                          AppPaths::stateFile());
+
+    // The HUD, the tray icon and update checks.
+    Thumbnailer thumbnails;
+    Theme theme(defaults, &Theme::desktopPaletteIsDark);
+    const bool translucent = platform.translucentWindows();
+    HUDController hud(scheduler, [&](HUDModel& model) {
+        return std::make_unique<HUDPanel>(model, theme, thumbnails, translucent);
+    });
+    delegate.flashHud = [&hud](const FeedbackEvent& event) { hud.flash(event); };
+    StatusItemController status(HotkeyConfig::load(defaults).summon.display());
+    std::unique_ptr<FeedUpdateChecker> updater;
+    status.onOpenWindow = [&delegate] { delegate.openMainWindow(); };
+    status.onCheckForUpdates = [&updater] {
+        if (!updater) {
+            updater = std::make_unique<FeedUpdateChecker>(
+                QUrl(QStringLiteral(STASHWICK_UPDATE_FEED)), QStringLiteral(STASHWICK_VERSION));
+            updater->onResult = [](const UpdateChecking::Result& result) {
+                auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Stashwick"),
+                                            result.message);
+                box->setAttribute(Qt::WA_DeleteOnClose);
+                box->setTextInteractionFlags(Qt::TextBrowserInteraction);
+                box->show();
+            };
+        }
+        updater->checkForUpdates();
+    };
+    delegate.setStatusActive = [&status](bool active) { status.setActive(active); };
+    status.install();
 
     InstanceServer server(QString::fromStdString(RuntimeDir::socketPath(dir)),
                           [&delegate](const QByteArray& url) {

@@ -16,8 +16,11 @@ public:
     EventTap& eventTap() { return *m_tap; }
     KeystrokeSynthesizing& synthesizer() { return *m_synth; }
     bool isTrusted() { return m_tap->isTrusted(); }
+    // Whether windows can be see-through (a compositor runs).
+    bool translucentWindows() const { return m_translucent; }
 
 private:
     std::unique_ptr<EventTap> m_tap;
     std::unique_ptr<KeystrokeSynthesizing> m_synth;
+    bool m_translucent = false;
 };

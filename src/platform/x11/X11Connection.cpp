@@ -23,3 +23,9 @@ bool X11Connection::hasXTest(const X11Connection& x) {
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     return XTestQueryExtension(x.display, &eventBase, &errorBase, &major, &minor) == True;
 }
+
+bool X11Connection::compositorRunning(const X11Connection& x) {
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(x.display));
+    const Atom atom = XInternAtom(x.display, name.constData(), False);
+    return atom != None && XGetSelectionOwner(x.display, atom) != None;
+}

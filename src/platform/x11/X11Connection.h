@@ -16,4 +16,6 @@ struct X11Connection {
     static std::optional<X11Connection> current();
     // Global chords need X11 and the XTEST extension (to press keys in other programs).
     static bool hasXTest(const X11Connection& x);
+    // A compositing manager runs (it owns _NET_WM_CM_S<screen>), so windows can be translucent.
+    static bool compositorRunning(const X11Connection& x);
 };

@@ -1,0 +1,40 @@
+#include "Icons.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace {
+QString pathOf(const QString& name) {
+    return QStringLiteral(":/icons/%1.svg").arg(name);
+}
+} // namespace
+
+bool Icons::exists(const QString& name) {
+    return QFile::exists(pathOf(name));
+}
+
+QPixmap Icons::pixmap(const QString& name, QSize size, const QColor& color,
+                      qreal devicePixelRatio) {
+    QSvgRenderer renderer(pathOf(name));
+    if (!renderer.isValid() || size.isEmpty()) {
+        return {};
+    }
+    QPixmap pm(size * devicePixelRatio);
+    pm.setDevicePixelRatio(devicePixelRatio);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&p, QRectF(QPointF(0, 0), QSizeF(size)));
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(QRectF(QPointF(0, 0), QSizeF(size)), color);
+    return pm;
+}
+
+QIcon Icons::icon(const QString& name, const QColor& color) {
+    QIcon icon;
+    for (int s : {16, 22, 24, 32, 48, 64}) {
+        icon.addPixmap(pixmap(name, QSize(s, s), color));
+    }
+    return icon;
+}
