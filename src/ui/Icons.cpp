@@ -4,8 +4,18 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// The icons live in this static library's resources, which must be registered by hand.
+static void registerIconResources() {
+    Q_INIT_RESOURCE(icons);
+}
+
 namespace {
 QString pathOf(const QString& name) {
+    static const bool registered = [] {
+        registerIconResources();
+        return true;
+    }();
+    (void)registered;
     return QStringLiteral(":/icons/%1.svg").arg(name);
 }
 } // namespace

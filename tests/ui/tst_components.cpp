@@ -1,0 +1,223 @@
+// The shared components and the HUD rendered offscreen: images saved as test artefacts
+// (build/tests/artifacts), sizes and key pixel colours checked.
+#include "TestEnv.h"
+#include "TestImages.h"
+#include "app/HUDModel.h"
+#include "app/HUDView.h"
+#include "app/StatusItemController.h"
+#include "clipboard/Thumbnailer.h"
+#include "core/UserDefaults.h"
+#include "ui/CapsuleSegmented.h"
+#include "ui/Card.h"
+#include "ui/ClipboardThumbnail.h"
+#include "ui/IconChipButton.h"
+#include "ui/Icons.h"
+#include "ui/Pill.h"
+#include "ui/StyledButton.h"
+#include "ui/Theme.h"
+#include "ui/ThemedSwitch.h"
+#include "ui/WindowBackground.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+bool near(QColor a, QColor b, int tolerance = 6) {
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+} // namespace
+
+class ComponentsTest : public QObject {
+    Q_OBJECT
+
+    TestEnv m_env;
+    UserDefaults m_defaults{m_env.path("settings.ini")};
+    Theme m_theme{m_defaults, [] { return false; }};
+    Thumbnailer m_thumbnails;
+
+    QImage render(QWidget& w, const QString& name) {
+        w.ensurePolished();
+        if (w.size().isEmpty() || w.size() == QSize(640, 480)) {
+            w.resize(w.sizeHint());
+        }
+        QImage img(w.size(), QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::transparent);
+        w.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+        const QString dir = QStringLiteral(ARTIFACTS_DIR);
+        QDir().mkpath(dir);
+        img.save(dir + "/" + name + ".png");
+        return img;
+    }
+
+private Q_SLOTS:
+    void iconsExistForEverySymbolUsed() {
+        for (const char* name : {"doc.on.clipboard", "doc.on.clipboard.fill", "arrow.down.doc.fill",
+                                 "exclamationmark.triangle.fill", "photo", "pin", "pin.fill", "trash",
+                                 "doc.on.doc"}) {
+            QVERIFY2(Icons::exists(name), name);
+            const QPixmap pm = Icons::pixmap(name, QSize(24, 24), QColor(255, 0, 0));
+            QCOMPARE(pm.size(), QSize(24, 24));
+            // Tinted: every drawn pixel is the requested colour.
+            const QImage img = pm.toImage();
+            int drawn = 0;
+            for (int y = 0; y < 24; ++y) {
+                for (int x = 0; x < 24; ++x) {
+                    const QColor c = img.pixelColor(x, y);
+                    if (c.alpha() > 200) {
+                        ++drawn;
+                        QVERIFY(c.red() > 200 && c.green() < 40 && c.blue() < 40);
+                    }
+                }
+            }
+            QVERIFY2(drawn > 20, name);
+        }
+        QVERIFY(Icons::pixmap("no.such.symbol", QSize(10, 10), Qt::black).isNull());
+    }
+
+    void buttonsAndCapsules() {
+        IconChipButton chip(m_theme, "pin", "Pin", m_theme.accent());
+        QImage img = render(chip, "icon-chip");
+        QCOMPARE(img.size(), QSize(28, 24));
+        QVERIFY(near(img.pixelColor(3, 12), m_theme.surfaceRaise()));
+        chip.setEnabled(false);
+        render(chip, "icon-chip-disabled");
+
+        StyledButton action(m_theme, StyledButton::Kind::Action, "Copy");
+        img = render(action, "action-button");
+        // The action gradient ends in the accent colour at the bottom centre.
+        QVERIFY(near(img.pixelColor(img.width() / 2, img.height() - 3), m_theme.accent(), 20));
+        StyledButton neutral(m_theme, StyledButton::Kind::Neutral, "Cancel");
+        img = render(neutral, "neutral-button");
+        QVERIFY(near(img.pixelColor(img.width() / 2, 3), m_theme.surfaceRaise(), 10));
+        neutral.setEnabled(false);
+        QCOMPARE(neutral.paintOpacity(), 0.4);
+
+        CapsuleSegmented seg(m_theme, {{"slots", "Slots", "doc.on.clipboard"}, {"history", "History", ""}});
+        QSignalSpy changed(&seg, &CapsuleSegmented::selectionChanged);
+        img = render(seg, "capsule-segmented");
+        const QRectF second = seg.segmentRect(1);
+        QVERIFY(near(img.pixelColor(qRound(second.left() + 3), qRound(second.center().y())), m_theme.surfaceRaise()));
+        seg.resize(seg.sizeHint());
+        QTest::mouseClick(&seg, Qt::LeftButton, {}, second.center().toPoint());
+        QCOMPARE(seg.selection(), QStringLiteral("history"));
+        QCOMPARE(changed.count(), 1);
+        img = render(seg, "capsule-segmented-history");
+        QVERIFY(!near(img.pixelColor(qRound(second.left() + 4), qRound(second.center().y())), m_theme.surfaceRaise()));
+
+        Pill pill("12 copies", "doc.on.clipboard", m_theme.success());
+        img = render(pill, "pill");
+        QVERIFY(img.height() >= 14);
+
+        ThemedSwitch sw(m_theme, "Launch at login");
+        sw.resize(220, 30);
+        img = render(sw, "switch-off");
+        const QRectF track = sw.trackRect();
+        const QColor off = img.pixelColor(qRound(track.right() - 4), qRound(track.center().y()));
+        QVERIFY(off.alpha() >= 30 && off.alpha() <= 45); // strokeStrong: black at 0x24
+        QVERIFY(near(off, Qt::black, 10));
+        sw.setChecked(true);
+        QCOMPARE(sw.knobPosition(), 1.0);
+        QCOMPARE(sw.accessibleDescription(), QStringLiteral("On"));
+        img = render(sw, "switch-on");
+        QVERIFY(near(img.pixelColor(qRound(track.left() + 5), qRound(track.center().y())), m_theme.accent(), 60));
+        QCOMPARE(track.size(), QSizeF(42, 25));
+    }
+
+    void surfacesAndThumbnails() {
+        Card card(m_theme);
+        card.resize(200, 100);
+        QImage img = render(card, "card");
+        QVERIFY(near(img.pixelColor(100, 50), m_theme.surface()));
+        QCOMPARE(img.pixelColor(0, 0).alpha(), 0); // rounded corner
+
+        WindowBackground bg(m_theme);
+        bg.resize(300, 200);
+        img = render(bg, "window-background");
+        QVERIFY(near(img.pixelColor(150, 100), m_theme.window(), 3));
+
+        ClipboardThumbnail thumb(m_theme, m_thumbnails);
+        thumb.resize(40, 40);
+        // A wide red picture: fill covers the frame, fit leaves bands above and below.
+        QImage wide(200, 50, QImage::Format_RGB32);
+        wide.fill(Qt::red);
+        thumb.setData(TestImages::encode(wide, "png"));
+        img = render(thumb, "thumbnail-fill");
+        QVERIFY(near(img.pixelColor(20, 3), Qt::red));
+        thumb.setContentMode(ClipboardThumbnail::ContentMode::Fit);
+        img = render(thumb, "thumbnail-fit");
+        QCOMPARE(img.pixelColor(20, 3).alpha(), 0);
+        QVERIFY(near(img.pixelColor(20, 20), Qt::red));
+        QCOMPARE(m_thumbnails.decodeCount(), 1); // decoded once for both
+        thumb.setData("not an image");
+        img = render(thumb, "thumbnail-placeholder");
+        QVERIFY(near(img.pixelColor(4, 20), m_theme.surface()));
+    }
+
+    void hudForEachOutcome() {
+        const QList<std::pair<FeedbackOutcome, const char*>> outcomes{
+            {FeedbackOutcome::Copied, "hud-copied"},
+            {FeedbackOutcome::Pasted, "hud-pasted"},
+            {FeedbackOutcome::NothingToCopy, "hud-nothing-to-copy"},
+            {FeedbackOutcome::EmptySlot, "hud-empty-slot"}};
+        for (const auto& [outcome, name] : outcomes) {
+            HUDModel model;
+            model.setOutcome(outcome);
+            model.setSlot(outcome == FeedbackOutcome::NothingToCopy ? std::nullopt : std::optional<int>(3));
+            model.setPreview(outcome == FeedbackOutcome::Copied || outcome == FeedbackOutcome::Pasted
+                                 ? QStringLiteral("Meeting notes for Tuesday")
+                                 : QString());
+            model.setVisible(true);
+            HUDView view(model, m_theme, m_thumbnails, false);
+            const QImage img = render(view, name);
+            QCOMPARE(img.size(), QSize(420, 96));
+            const QRectF capsule = view.capsuleRect();
+            QCOMPARE(capsule.bottom(), 96.0);
+            QCOMPARE(capsule.center().x(), 210.0);
+            QVERIFY(near(img.pixelColor(qRound(capsule.center().x()), qRound(capsule.top() + 3)),
+                         m_theme.surface(), 12));
+            QCOMPARE(img.pixelColor(2, 2).alpha(), 0); // outside the capsule
+        }
+        // An image: the thumbnail replaces the preview line.
+        HUDModel model;
+        model.setSlot(2);
+        model.setPreview("Image");
+        QImage pic(64, 64, QImage::Format_RGB32);
+        pic.fill(QColor(20, 160, 90));
+        model.setImagePNG(TestImages::encode(pic, "png"));
+        model.setVisible(true);
+        HUDView view(model, m_theme, m_thumbnails, false);
+        render(view, "hud-copied-image");
+        HUDModel without;
+        without.setSlot(2);
+        without.setPreview("Image");
+        QVERIFY(view.capsuleRect().width() != HUDView(without, m_theme, m_thumbnails, false).capsuleRect().width());
+    }
+
+    void trayMenuTitles() {
+        StatusItemController status("Control + Alt + Super + V");
+        status.setActive(true); // before install: nothing happens
+        QMenu* menu = status.menu();
+        QStringList titles;
+        for (QAction* a : menu->actions()) {
+            titles << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        }
+        QCOMPARE(titles, QStringList({"Open Main Window  (Control + Alt + Super + V)", "-",
+                                      "Check for Updates\u2026", "-", "Quit Stashwick"}));
+        QCOMPARE(menu->actions().last()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        int opened = 0, checks = 0, quits = 0;
+        status.onOpenWindow = [&] { ++opened; };
+        status.onCheckForUpdates = [&] { ++checks; };
+        status.onQuit = [&] { ++quits; };
+        menu->actions()[0]->trigger();
+        menu->actions()[2]->trigger();
+        menu->actions()[4]->trigger();
+        QCOMPARE(opened + checks + quits, 3);
+    }
+};
+
+QTEST_MAIN(ComponentsTest)
+#include "tst_components.moc"
