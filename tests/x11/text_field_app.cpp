@@ -10,6 +10,10 @@
 class Logger : public QObject {
 public:
     bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::MouseButtonPress) {
+            std::printf("CLICK\n");
+            std::fflush(stdout);
+        }
         if (e->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(e);
             QStringList mods;
@@ -32,8 +36,14 @@ public:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QLineEdit edit(app.arguments().value(1));
+    // Optional geometry "x,y,w,h", so a test can put the field under the HUD.
+    const QStringList geometry = app.arguments().value(2).split(QLatin1Char(','));
     edit.setWindowTitle(QStringLiteral("Stashwick test field"));
     edit.resize(600, 60);
+    if (geometry.size() == 4) {
+        edit.setGeometry(geometry[0].toInt(), geometry[1].toInt(), geometry[2].toInt(),
+                         geometry[3].toInt());
+    }
     Logger logger;
     edit.installEventFilter(&logger);
     QObject::connect(&edit, &QLineEdit::textChanged, [](const QString& t) {

@@ -1,9 +1,11 @@
 // Global chords in a real session: Xvfb with openbox, the real program, a real application
 // with a focused text field, and a second keyboard device standing for the user's hands
 // (not the XTEST device the program presses keys with).
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -76,7 +78,8 @@ class X11ChordsTest : public QObject {
     }
 
     // A fresh application with the text field in front, its text all selected.
-    bool startApp(const QString& text, const QString& resourceName = QString()) {
+    bool startApp(const QString& text, const QString& resourceName = QString(),
+                  const QString& geometry = QString()) {
         stopApp();
         m_app = std::make_unique<QProcess>();
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
@@ -85,7 +88,7 @@ class X11ChordsTest : public QObject {
         }
         m_app->setProcessEnvironment(e);
         m_appOutput.clear();
-        m_app->start(QStringLiteral(TEXT_FIELD_APP), {text});
+        m_app->start(QStringLiteral(TEXT_FIELD_APP), {text, geometry});
         return waitForLine(*m_app, m_appOutput, "READY");
     }
     void stopApp() {
@@ -256,6 +259,82 @@ private Q_SLOTS:
         QVERIFY(waitForSlot(2, "second group"));
         QVERIFY(kb("lockgroup 0"));
         QCOMPARE(QProcess::execute("setxkbmap", {"-layout", "us"}), 0);
+    }
+
+    static QString run(const QString& program, const QStringList& args) {
+        QProcess p;
+        p.start(program, args);
+        p.waitForFinished(5000);
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+
+    void theHudShowsAtTheBottomCentreAndLetsClicksThrough() {
+        // The field lies under the HUD's area (bottom centre of the 1920 x 1080 screen).
+        QVERIFY(startApp("shown in the HUD", QString(), "660,880,600,120"));
+        const QString active = run("xdotool", {"getactivewindow"});
+        QVERIFY(!active.isEmpty());
+        QVERIFY(chord({"Control_L", "Alt_L"}, "5"));
+        QString hud;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                hud = run("xdotool", {"search", "--onlyvisible", "--name", "Stashwick HUD"});
+                return !hud.isEmpty();
+            },
+            1000));
+        // 420 x 96, centred, its bottom edge 96 above the bottom of the screen.
+        const QString geometry = run("xdotool", {"getwindowgeometry", hud.split('\n').first()});
+        QVERIFY2(geometry.contains("Position: 750,888") && geometry.contains("Geometry: 420x96"),
+                 qPrintable(geometry));
+        QCOMPARE(run("xdotool", {"getactivewindow"}), active);
+        QCOMPARE(QProcess::execute(SCREENSHOT, {QStringLiteral(ARTIFACTS_DIR "/hud-x11-text.png"),
+                                                "730", "868", "460", "136"}),
+                 0);
+        // A click on the capsule reaches the field below.
+        QVERIFY(QProcess::execute("xdotool", {"mousemove", "960", "950", "click", "1"}) == 0);
+        QVERIFY(QTest::qWaitFor([&] { return appOutput().contains("CLICK\n"); }, 2000));
+        // Gone 1.28 s after the flash.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return run("xdotool", {"search", "--onlyvisible", "--name", "Stashwick HUD"})
+                    .isEmpty();
+            },
+            3000));
+
+        // An image: the application copies nothing, so the chord captures the image that
+        // is already on the clipboard, and the HUD shows its thumbnail.
+        QImage picture(320, 200, QImage::Format_RGB32);
+        picture.fill(QColor(0x3E, 0x9D, 0x6E));
+        for (int y = 40; y < 160; ++y) {
+            for (int x = 60; x < 260; ++x) {
+                picture.setPixelColor(x, y, QColor(0xF4, 0xEF, 0xE6));
+            }
+        }
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+        if (m_xclip) {
+            m_xclip->kill();
+            m_xclip->waitForFinished();
+        }
+        m_xclip = std::make_unique<QProcess>();
+        m_xclip->start("xclip", {"-quiet", "-selection", "clipboard", "-t", "image/png", "-i"});
+        m_xclip->write(png);
+        m_xclip->closeWriteChannel();
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return run("xclip", {"-o", "-selection", "clipboard", "-t", "TARGETS"})
+                    .contains("image/png");
+            },
+            5000));
+        QVERIFY(startApp("", QString(), "660,880,600,120"));
+        QVERIFY(chord({"Control_L", "Alt_L"}, "6"));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return dump()["slots"].toArray()[6].toObject()["kind"].toString() == "image"; },
+            3000));
+        QCOMPARE(QProcess::execute(SCREENSHOT, {QStringLiteral(ARTIFACTS_DIR "/hud-x11-image.png"),
+                                                "730", "868", "460", "136"}),
+                 0);
     }
 
     void terminalsGetShiftedKeystrokes() {
