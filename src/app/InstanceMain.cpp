@@ -61,7 +61,7 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
     QtPasteboard pasteboard(QGuiApplication::clipboard());
     UserDefaults defaults;
     std::unique_ptr<AppState> state = AppState::create(pasteboard, clock);
-    PlatformServices platform;
+    PlatformServices platform(scheduler);
     AppDelegate delegate(*state, defaults, scheduler,
                          AppDelegate::Platform{platform.eventTap(), platform.synthesizer(),
                                                [&platform] { return platform.isTrusted(); }},

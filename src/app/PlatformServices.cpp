@@ -23,10 +23,10 @@ public:
 
 } // namespace
 
-PlatformServices::PlatformServices() {
+PlatformServices::PlatformServices(Scheduler& scheduler) {
     if (const auto x11 = X11Connection::current()) {
         m_tap = std::make_unique<X11EventTap>(*x11);
-        m_synth = std::make_unique<X11KeystrokeSynthesizer>(*x11);
+        m_synth = std::make_unique<X11KeystrokeSynthesizer>(*x11, scheduler);
         m_translucent = X11Connection::compositorRunning(*x11);
     } else {
         m_tap = std::make_unique<UnavailableEventTap>();

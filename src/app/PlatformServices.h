@@ -5,12 +5,14 @@
 
 #include <memory>
 
+class Scheduler;
+
 // The session's global-chord services: on X11, key grabs and XTest; elsewhere (Wayland, no
 // display) stand-ins that report the session as not trusted, so chords stay off and
 // everything else works.
 class PlatformServices {
 public:
-    PlatformServices();
+    explicit PlatformServices(Scheduler& scheduler);
     ~PlatformServices();
 
     EventTap& eventTap() { return *m_tap; }

@@ -10,6 +10,10 @@
 class Logger : public QObject {
 public:
     bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::WindowDeactivate || e->type() == QEvent::FocusOut) {
+            std::printf("DEACTIVATED\n");
+            std::fflush(stdout);
+        }
         if (e->type() == QEvent::MouseButtonPress) {
             std::printf("CLICK\n");
             std::fflush(stdout);
@@ -38,7 +42,7 @@ int main(int argc, char** argv) {
     QLineEdit edit(app.arguments().value(1));
     // Optional geometry "x,y,w,h", so a test can put the field under the HUD.
     const QStringList geometry = app.arguments().value(2).split(QLatin1Char(','));
-    edit.setWindowTitle(QStringLiteral("Stashwick test field"));
+    edit.setWindowTitle(QStringLiteral("Stashwick test field: ") + app.arguments().value(1));
     edit.resize(600, 60);
     if (geometry.size() == 4) {
         edit.setGeometry(geometry[0].toInt(), geometry[1].toInt(), geometry[2].toInt(),
@@ -50,14 +54,19 @@ int main(int argc, char** argv) {
         std::printf("TEXT %s\n", qPrintable(t));
         std::fflush(stdout);
     });
+    // "bypass": an unmanaged window exactly at the geometry (a click target under the HUD).
+    const bool bypass = app.arguments().value(3) == QLatin1String("bypass");
+    if (bypass) {
+        edit.setWindowFlags(Qt::Window | Qt::X11BypassWindowManagerHint);
+    }
     edit.show();
     edit.activateWindow();
     edit.setFocus();
     edit.selectAll();
     auto* poll = new QTimer(&app);
     QObject::connect(poll, &QTimer::timeout, [&] {
-        if (edit.isActiveWindow() && edit.hasFocus()) {
-            std::printf("READY\n");
+        if (bypass || (edit.isActiveWindow() && edit.hasFocus())) {
+            std::printf("WINDOW %llu\nREADY\n", static_cast<unsigned long long>(edit.winId()));
             std::fflush(stdout);
             poll->stop();
         } else {

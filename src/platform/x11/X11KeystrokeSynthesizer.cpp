@@ -96,6 +96,44 @@ QList<std::uint8_t> X11KeystrokeSynthesizer::heldModifiers(bool onXTestDevice) c
     return held;
 }
 
+X11KeystrokeSynthesizer::~X11KeystrokeSynthesizer() {
+    if (m_watch) {
+        m_scheduler.cancel(m_watch);
+    }
+    for (std::uint8_t kc : m_pressedForUser) {
+        XTestFakeKeyEvent(m_x.display, kc, False, CurrentTime);
+    }
+    XFlush(m_x.display);
+}
+
+void X11KeystrokeSynthesizer::watchReleases() {
+    if (m_watch || m_pressedForUser.isEmpty()) {
+        return;
+    }
+    m_watch = m_scheduler.schedule(releaseCheckInterval, [this] {
+        m_watch = 0;
+        releaseLetGoModifiers();
+        watchReleases();
+    });
+}
+
+void X11KeystrokeSynthesizer::releaseLetGoModifiers() {
+    const QList<std::uint8_t> held = heldModifiers(false);
+    bool released = false;
+    for (auto it = m_pressedForUser.begin(); it != m_pressedForUser.end();) {
+        if (!held.contains(*it)) {
+            XTestFakeKeyEvent(m_x.display, *it, False, CurrentTime);
+            it = m_pressedForUser.erase(it);
+            released = true;
+        } else {
+            ++it;
+        }
+    }
+    if (released) {
+        XFlush(m_x.display);
+    }
+}
+
 QList<std::uint8_t> X11KeystrokeSynthesizer::physicallyHeldModifiers() const {
     return heldModifiers(false);
 }
@@ -141,9 +179,13 @@ void X11KeystrokeSynthesizer::send(unsigned long letterKeysym, quint16 fallbackV
         XTestFakeKeyEvent(d, shift, False, CurrentTime);
     }
     XTestFakeKeyEvent(d, control, False, CurrentTime);
-    // Put the user's held modifiers back, so the core keyboard matches their hands again.
+    // Put the user's held modifiers back, so the core keyboard matches their hands again,
+    // and let them go on the XTEST device once the user does.
+    m_pressedForUser.clear();
     for (std::uint8_t kc : held) {
         XTestFakeKeyEvent(d, kc, True, CurrentTime);
+        m_pressedForUser.append(kc);
     }
     XFlush(d);
+    watchReleases();
 }

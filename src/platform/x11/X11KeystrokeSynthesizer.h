@@ -1,6 +1,7 @@
 #pragma once
 
 #include "X11Connection.h"
+#include "core/Scheduler.h"
 #include "hotkeys/KeystrokeSynthesizing.h"
 
 #include <QList>
@@ -12,10 +13,18 @@
 //    which clears them on the core keyboard), and pressed again afterwards, so a second tap
 //    of a digit while they stay held is still a chord and not a plain digit;
 //  - modifiers that an earlier run left down on the XTEST device are released too, since the
-//    server ignores a press of a key that device already holds down.
+//    server ignores a press of a key that device already holds down;
+//  - a modifier pressed again for the user stays down on the XTEST device, which keeps it down
+//    on the core keyboard even after the user lets go of it: so it is watched (every 25 ms,
+//    only while there is one) and released on the XTEST device as soon as the user's keyboard
+//    no longer holds it.
 class X11KeystrokeSynthesizer final : public KeystrokeSynthesizing {
 public:
-    explicit X11KeystrokeSynthesizer(X11Connection x) : m_x(x) {}
+    static constexpr double releaseCheckInterval = 0.025;
+
+    X11KeystrokeSynthesizer(X11Connection x, Scheduler& scheduler)
+        : m_x(x), m_scheduler(scheduler) {}
+    ~X11KeystrokeSynthesizer() override;
 
     void sendCopy() override;
     void sendPaste() override;
@@ -26,6 +35,11 @@ public:
 private:
     void send(unsigned long letterKeysym, quint16 fallbackVirtualKey);
     QList<std::uint8_t> heldModifiers(bool onXTestDevice) const;
+    void watchReleases();
+    void releaseLetGoModifiers();
 
     X11Connection m_x;
+    Scheduler& m_scheduler;
+    QList<std::uint8_t> m_pressedForUser;
+    Scheduler::TaskId m_watch = 0;
 };
