@@ -2,7 +2,6 @@
 
 #include "StoreContainer.h"
 #include "StoredItem.h"
-#include "core/Log.h"
 
 namespace {
 
@@ -239,11 +238,8 @@ void SlotStore::trimHistory() {
 }
 
 void SlotStore::save() {
-    QString error;
-    if (m_container.save(&error)) {
+    if (m_container.saveLogged(QStringLiteral("save failed"))) {
         ++m_revision;
         Q_EMIT revisionChanged(m_revision);
-        return;
     }
-    qCCritical(Log::store).noquote() << QStringLiteral("save failed: %1").arg(error);
 }

@@ -1,7 +1,6 @@
 #include "SnippetStore.h"
 
 #include "StoreContainer.h"
-#include "core/Log.h"
 
 namespace {
 QString key(const QUuid& id) {
@@ -69,11 +68,8 @@ void SnippetStore::remove(const QUuid& id) {
 }
 
 void SnippetStore::save() {
-    QString error;
-    if (m_container.save(&error)) {
+    if (m_container.saveLogged(QStringLiteral("snippet save failed"))) {
         ++m_revision;
         Q_EMIT revisionChanged(m_revision);
-        return;
     }
-    qCCritical(Log::store).noquote() << QStringLiteral("snippet save failed: %1").arg(error);
 }

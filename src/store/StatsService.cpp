@@ -3,7 +3,6 @@
 #include "StoreContainer.h"
 #include "StoredItem.h"
 #include "clipboard/ContentHash.h"
-#include "core/Log.h"
 
 #include <QUuid>
 #include <algorithm>
@@ -146,11 +145,8 @@ qint64 StatsService::contentStatCount() const {
 }
 
 void StatsService::save() {
-    QString error;
-    if (m_container.save(&error)) {
+    if (m_container.saveLogged(QStringLiteral("stats save failed"))) {
         ++m_revision;
         Q_EMIT revisionChanged(m_revision);
-        return;
     }
-    qCCritical(Log::store).noquote() << QStringLiteral("stats save failed: %1").arg(error);
 }

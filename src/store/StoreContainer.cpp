@@ -144,3 +144,12 @@ bool StoreContainer::save(QString* error) {
     m_pending.clear();
     return true;
 }
+
+bool StoreContainer::saveLogged(const QString& failurePrefix) {
+    QString error;
+    if (save(&error)) {
+        return true;
+    }
+    qCCritical(Log::store).noquote() << QStringLiteral("%1: %2").arg(failurePrefix, error);
+    return false;
+}

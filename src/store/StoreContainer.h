@@ -36,6 +36,8 @@ public:
 
     bool change(const QString& sql, std::vector<SqlValue> values);
     bool save(QString* error);
+    // save(), logging a failure in the store category as "<failurePrefix>: <error>".
+    bool saveLogged(const QString& failurePrefix);
     bool hasPendingChanges() const { return !m_pending.empty() || m_db->inTransaction(); }
 
     bool isInMemory() const { return m_inMemory; }

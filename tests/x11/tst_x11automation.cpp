@@ -1,5 +1,7 @@
 // The real program under Xvfb, driven only through the stashwick command and the real
 // clipboard (xclip), with temporary XDG folders; results read back from state.json.
+#include "StashwickSession.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -13,96 +15,21 @@
 class X11AutomationTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_home;
-    std::unique_ptr<QProcess> m_instance;
+    StashwickSession m_session;
 
-    QProcessEnvironment env() const {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("XDG_DATA_HOME", m_home.filePath("data"));
-        e.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-        e.insert("XDG_RUNTIME_DIR", m_home.filePath("run"));
-        return e;
-    }
-    QString dataDir() const { return m_home.filePath("data/Stashwick"); }
-    QString stateFile() const { return dataDir() + "/state.json"; }
-
-    struct Run {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-    Run stashwick(const QStringList& args) {
-        QProcess p;
-        p.setProcessEnvironment(env());
-        p.start(QStringLiteral(STASHWICK_BIN), args);
-        p.waitForFinished(30000);
-        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-    }
-    bool ok(const QString& url) { return stashwick({url}).exitCode == 0; }
-
-    QJsonObject state() {
-        QFile f(stateFile());
-        f.open(QIODevice::ReadOnly);
-        return QJsonDocument::fromJson(f.readAll()).object();
-    }
-    QJsonObject slot(int i) { return state()["slots"].toArray()[i].toObject(); }
-
-    // Starts the program in the foreground (as `stashwick` with no arguments) and waits for
-    // its first state dump.
-    bool startInstance() {
-        QFile::remove(stateFile());
-        m_instance = std::make_unique<QProcess>();
-        m_instance->setProcessEnvironment(env());
-        m_instance->start(QStringLiteral(STASHWICK_BIN), {});
-        return m_instance->waitForStarted() &&
-               QTest::qWaitFor([&] { return QFile::exists(stateFile()); }, 10000);
-    }
-    QByteArray stopInstance() {
-        if (!m_instance) {
-            return {};
-        }
-        m_instance->terminate(); // SIGTERM: a clean quit
-        m_instance->waitForFinished(10000);
-        const QByteArray log = m_instance->readAllStandardError();
-        m_instance.reset();
-        return log;
-    }
-
-    // Owns the CLIPBOARD with text through xclip, as another application would.
-    std::unique_ptr<QProcess> m_xclip;
-    bool setClipboard(const QByteArray& text) {
-        if (m_xclip) {
-            m_xclip->kill();
-            m_xclip->waitForFinished();
-        }
-        m_xclip = std::make_unique<QProcess>();
-        m_xclip->start("xclip", {"-quiet", "-selection", "clipboard", "-i"});
-        m_xclip->write(text);
-        m_xclip->closeWriteChannel();
-        return QTest::qWaitFor([&] { return clipboard() == text; }, 5000);
-    }
-    QByteArray clipboard() {
-        QProcess p;
-        p.start("xclip", {"-o", "-selection", "clipboard"});
-        p.waitForFinished(5000);
-        return p.readAllStandardOutput();
-    }
+    bool ok(const QString& url) const { return m_session.ok(url); }
+    QJsonObject state() const { return m_session.state(); }
+    QJsonObject slot(int i) const { return m_session.slot(i); }
+    bool setClipboard(const QByteArray& text) { return m_session.setClipboard(text); }
+    QByteArray clipboard() const { return m_session.clipboard(); }
+    QString stateFile() const { return m_session.stateFile(); }
+    QString dataDir() const { return m_session.dataDir(); }
+    using Run = StashwickSession::Run;
+    Run stashwick(const QStringList& args) const { return m_session.stashwick(args); }
 
 private Q_SLOTS:
-    void initTestCase() {
-        QDir().mkpath(m_home.filePath("run"));
-        QFile::setPermissions(m_home.filePath("run"), QFileDevice::ReadOwner |
-                                                          QFileDevice::WriteOwner |
-                                                          QFileDevice::ExeOwner);
-        QVERIFY(startInstance());
-    }
-    void cleanupTestCase() {
-        stopInstance();
-        if (m_xclip) {
-            m_xclip->kill();
-            m_xclip->waitForFinished();
-        }
-    }
+    void initTestCase() { QVERIFY(m_session.startInstance()); }
+    void cleanupTestCase() { m_session.stopInstance(); }
 
     void commandLine() {
         const Run help = stashwick({"--help"});
@@ -115,7 +42,7 @@ private Q_SLOTS:
         const Run second = stashwick({});
         QCOMPARE(second.exitCode, 0);
         QVERIFY(second.out.contains("already running"));
-        QCOMPARE(m_instance->state(), QProcess::Running);
+        QCOMPARE(m_session.instance()->state(), QProcess::Running);
     }
 
     void capturesLoadsAndTransforms() {
@@ -216,7 +143,7 @@ private Q_SLOTS:
     void dataSurvivesARestartAndUrlsStartTheProgram() {
         QVERIFY(setClipboard("kept across restarts"));
         QVERIFY(ok("stashwick://capture-to-slot/2"));
-        const QByteArray log = stopInstance();
+        const QByteArray log = m_session.stopInstance();
         QVERIFY2(log.contains("Stashwick launched"), log.constData());
         // No instance: the command starts one in the background and hands it the URL.
         QVERIFY(ok("stashwick://dump"));
@@ -226,14 +153,14 @@ private Q_SLOTS:
         const QString pattern = QStringLiteral(STASHWICK_BIN) + " --instance";
         QCOMPARE(QProcess::execute("pkill", {"-KILL", "-f", pattern}), 0);
         QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute("pgrep", {"-f", pattern}) != 0, 5000);
-        QVERIFY(QFile::exists(m_home.filePath("run/stashwick/instance.sock")));
+        QVERIFY(QFile::exists(m_session.homePath("run/stashwick/instance.sock")));
         QVERIFY(ok("stashwick://dump"));
         QCOMPARE(slot(2)["preview"].toString(), QStringLiteral("kept across restarts"));
         QCOMPARE(QProcess::execute("pkill", {"-TERM", "-f", pattern}), 0);
     }
 
     void aCorruptStoreFallsBackToMemoryAndIsLeftUntouched() {
-        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(m_home.filePath("run/stashwick/instance.sock")),
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(m_session.homePath("run/stashwick/instance.sock")),
                                  10000);
         const QString store = dataDir() + "/Store.sqlite";
         QFile::remove(store + "-wal");
@@ -249,12 +176,12 @@ private Q_SLOTS:
             return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
         };
         const QByteArray before = digest();
-        QVERIFY(startInstance());
+        QVERIFY(m_session.startInstance());
         QCOMPARE(slot(2)["kind"].toString(), QStringLiteral("empty"));
         QVERIFY(setClipboard("only in memory"));
         QVERIFY(ok("stashwick://capture-to-slot/4"));
         QCOMPARE(slot(4)["preview"].toString(), QStringLiteral("only in memory"));
-        const QByteArray log = stopInstance();
+        const QByteArray log = m_session.stopInstance();
         QVERIFY2(log.contains("primary store failed: "), log.constData());
         QVERIFY(log.contains("; falling back to in-memory"));
         QCOMPARE(digest(), before);

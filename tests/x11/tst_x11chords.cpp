@@ -1,6 +1,8 @@
 // Global chords in a real session: Xvfb with openbox, the real program, a real application
 // with a focused text field, and a second keyboard device standing for the user's hands
 // (not the XTEST device the program presses keys with).
+#include "StashwickSession.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,17 +19,9 @@
 class X11ChordsTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_home;
-    std::unique_ptr<QProcess> m_instance, m_keyboard, m_app, m_grabber, m_xclip;
+    StashwickSession m_session;
+    std::unique_ptr<QProcess> m_keyboard, m_app, m_grabber;
     QByteArray m_appOutput;
-
-    QProcessEnvironment env() const {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("XDG_DATA_HOME", m_home.filePath("data"));
-        e.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-        e.insert("XDG_RUNTIME_DIR", m_home.filePath("run"));
-        return e;
-    }
 
     static bool waitForLine(QProcess& p, QByteArray& buffer, const QByteArray& line,
                             int ms = 10000) {
@@ -57,19 +51,11 @@ class X11ChordsTest : public QObject {
         return ok;
     }
 
-    int stashwick(const QStringList& args) {
-        QProcess p;
-        p.setProcessEnvironment(env());
-        p.start(QStringLiteral(STASHWICK_BIN), args);
-        p.waitForFinished(30000);
-        return p.exitCode();
-    }
-    QJsonObject dump() {
-        stashwick({"stashwick://dump"});
-        QFile f(m_home.filePath("data/Stashwick/state.json"));
-        f.open(QIODevice::ReadOnly);
-        return QJsonDocument::fromJson(f.readAll()).object();
-    }
+    int stashwick(const QStringList& args) { return m_session.stashwick(args).exitCode; }
+    QJsonObject dump() { return m_session.dump(); }
+    bool setClipboard(const QByteArray& text) { return m_session.setClipboard(text); }
+    QByteArray clipboard() { return m_session.clipboard(); }
+
     QString slotText(int n) {
         return dump()["slots"].toArray()[n].toObject()["preview"].toString();
     }
@@ -105,36 +91,14 @@ class X11ChordsTest : public QObject {
         return m_appOutput;
     }
 
-    bool setClipboard(const QByteArray& text) {
-        if (m_xclip) {
-            m_xclip->kill();
-            m_xclip->waitForFinished();
-        }
-        m_xclip = std::make_unique<QProcess>();
-        m_xclip->start("xclip", {"-quiet", "-selection", "clipboard", "-i"});
-        m_xclip->write(text);
-        m_xclip->closeWriteChannel();
-        return QTest::qWaitFor([&] { return clipboard() == text; }, 5000);
-    }
-    QByteArray clipboard() {
-        QProcess p;
-        p.start("xclip", {"-o", "-selection", "clipboard"});
-        p.waitForFinished(5000);
-        return p.readAllStandardOutput();
-    }
-
     void writeHotkeys(const QByteArray& json) {
-        QSettings s(m_home.filePath("config/Stashwick/Stashwick.conf"), QSettings::IniFormat);
+        QSettings s(m_session.homePath("config/Stashwick/Stashwick.conf"), QSettings::IniFormat);
         s.setValue("hotkeyConfig", json);
         s.sync();
     }
 
 private Q_SLOTS:
     void initTestCase() {
-        QDir().mkpath(m_home.filePath("run"));
-        QFile::setPermissions(m_home.filePath("run"), QFileDevice::ReadOwner |
-                                                          QFileDevice::WriteOwner |
-                                                          QFileDevice::ExeOwner);
         // Another program holds Control+Alt+7 before we start.
         m_grabber = std::make_unique<QProcess>();
         m_grabber->start(QStringLiteral(KEY_GRABBER), {"7"});
@@ -145,19 +109,14 @@ private Q_SLOTS:
         m_keyboard->start(QStringLiteral(FAKE_KEYBOARD));
         QVERIFY(waitForLine(*m_keyboard, out, "ready"));
 
-        m_instance = std::make_unique<QProcess>();
-        m_instance->setProcessEnvironment(env());
-        m_instance->start(QStringLiteral(STASHWICK_BIN), {});
-        QVERIFY(m_instance->waitForStarted());
-        // Wait for its first state dump before talking to it, so no command starts another.
-        QVERIFY(QTest::qWaitFor(
-            [&] { return QFile::exists(m_home.filePath("data/Stashwick/state.json")); }, 10000));
+        QVERIFY(m_session.startInstance());
         QVERIFY(QTest::qWaitFor([&] { return dump()["eventTapActive"].toBool(); }, 10000));
     }
 
     void cleanupTestCase() {
         stopApp();
-        for (auto* p : {m_instance.get(), m_keyboard.get(), m_grabber.get(), m_xclip.get()}) {
+        m_session.stopInstance();
+        for (auto* p : {m_keyboard.get(), m_grabber.get()}) {
             if (p) {
                 p->terminate();
                 if (!p->waitForFinished(3000)) {
@@ -244,7 +203,7 @@ private Q_SLOTS:
         QCOMPARE(conflicts[0].toObject()["chord"].toString(), QStringLiteral("Control + Alt + 7"));
         QCOMPARE(conflicts[0].toObject()["collidesWith"].toString(),
                  QStringLiteral("Already taken by another program"));
-        QCOMPARE(m_instance->state(), QProcess::Running);
+        QCOMPARE(m_session.instance()->state(), QProcess::Running);
         QVERIFY(startApp("the rest still work"));
         QVERIFY(chord({"Control_L", "Alt_L"}, "8"));
         QVERIFY(waitForSlot(8, "the rest still work"));
@@ -324,20 +283,7 @@ private Q_SLOTS:
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
         picture.save(&buffer, "PNG");
-        if (m_xclip) {
-            m_xclip->kill();
-            m_xclip->waitForFinished();
-        }
-        m_xclip = std::make_unique<QProcess>();
-        m_xclip->start("xclip", {"-quiet", "-selection", "clipboard", "-t", "image/png", "-i"});
-        m_xclip->write(png);
-        m_xclip->closeWriteChannel();
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                return run("xclip", {"-o", "-selection", "clipboard", "-t", "TARGETS"})
-                    .contains("image/png");
-            },
-            5000));
+        QVERIFY(m_session.setClipboard(png, "image/png"));
         QVERIFY(startApp(""));
         QVERIFY(chord({"Control_L", "Alt_L"}, "6"));
         QVERIFY(QTest::qWaitFor(

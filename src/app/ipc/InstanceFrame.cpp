@@ -27,19 +27,23 @@ std::optional<std::pair<bool, std::string>> InstanceFrame::parseReply(std::strin
     return std::make_pair(payload[0] == '0', std::string(payload.substr(1)));
 }
 
+namespace {
+// The length announced by the frame at the start of `buffer` (which holds at least 4 bytes).
+std::uint32_t announcedLength(const std::string& buffer) {
+    const auto* p = reinterpret_cast<const unsigned char*>(buffer.data());
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           std::uint32_t{p[3]};
+}
+} // namespace
+
 void InstanceFrame::Reader::feed(std::string_view bytes) {
     if (m_failed) {
         return;
     }
     m_buffer.append(bytes);
-    if (m_buffer.size() >= 4) {
-        const auto* p = reinterpret_cast<const unsigned char*>(m_buffer.data());
-        const std::uint32_t n = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
-                                (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
-        if (n > maxPayload) {
-            m_failed = true;
-            m_buffer.clear();
-        }
+    if (m_buffer.size() >= 4 && announcedLength(m_buffer) > maxPayload) {
+        m_failed = true;
+        m_buffer.clear();
     }
 }
 
@@ -47,9 +51,7 @@ std::optional<std::string> InstanceFrame::Reader::next() {
     if (m_failed || m_buffer.size() < 4) {
         return std::nullopt;
     }
-    const auto* p = reinterpret_cast<const unsigned char*>(m_buffer.data());
-    const std::uint32_t n = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
-                            (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
+    const std::uint32_t n = announcedLength(m_buffer);
     if (n > maxPayload) {
         m_failed = true;
         m_buffer.clear();
