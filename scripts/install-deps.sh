@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
   libsqlite3-dev
   libx11-dev libxtst-dev libxi-dev libxcb1-dev libxcb-xfixes0-dev libxcb-xtest0-dev libx11-xcb-dev
-  xvfb openbox xdotool xclip x11-utils xdg-utils desktop-file-utils
+  xvfb x11-xkb-utils openbox xdotool xclip x11-utils xdg-utils desktop-file-utils procps
   clang libclang-rt-14-dev clang-format
 )
 
