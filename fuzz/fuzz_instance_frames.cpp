@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     // A frame written by encode() reads back unchanged.
-    const std::string payload(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 256));
+    const std::string payload(reinterpret_cast<const char*>(data),
+                              std::min<std::size_t>(size, 256));
     InstanceFrame::Reader echo;
     echo.feed(InstanceFrame::encode(payload));
     const auto back = echo.next();

@@ -26,7 +26,8 @@
 
 namespace {
 bool near(QColor a, QColor b, int tolerance = 6) {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 } // namespace
@@ -55,9 +56,9 @@ class ComponentsTest : public QObject {
 
 private Q_SLOTS:
     void iconsExistForEverySymbolUsed() {
-        for (const char* name : {"doc.on.clipboard", "doc.on.clipboard.fill", "arrow.down.doc.fill",
-                                 "exclamationmark.triangle.fill", "photo", "pin", "pin.fill", "trash",
-                                 "doc.on.doc"}) {
+        for (const char* name :
+             {"doc.on.clipboard", "doc.on.clipboard.fill", "arrow.down.doc.fill",
+              "exclamationmark.triangle.fill", "photo", "pin", "pin.fill", "trash", "doc.on.doc"}) {
             QVERIFY2(Icons::exists(name), name);
             const QPixmap pm = Icons::pixmap(name, QSize(24, 24), QColor(255, 0, 0));
             QCOMPARE(pm.size(), QSize(24, 24));
@@ -96,17 +97,20 @@ private Q_SLOTS:
         neutral.setEnabled(false);
         QCOMPARE(neutral.paintOpacity(), 0.4);
 
-        CapsuleSegmented seg(m_theme, {{"slots", "Slots", "doc.on.clipboard"}, {"history", "History", ""}});
+        CapsuleSegmented seg(m_theme,
+                             {{"slots", "Slots", "doc.on.clipboard"}, {"history", "History", ""}});
         QSignalSpy changed(&seg, &CapsuleSegmented::selectionChanged);
         img = render(seg, "capsule-segmented");
         const QRectF second = seg.segmentRect(1);
-        QVERIFY(near(img.pixelColor(qRound(second.left() + 3), qRound(second.center().y())), m_theme.surfaceRaise()));
+        QVERIFY(near(img.pixelColor(qRound(second.left() + 3), qRound(second.center().y())),
+                     m_theme.surfaceRaise()));
         seg.resize(seg.sizeHint());
         QTest::mouseClick(&seg, Qt::LeftButton, {}, second.center().toPoint());
         QCOMPARE(seg.selection(), QStringLiteral("history"));
         QCOMPARE(changed.count(), 1);
         img = render(seg, "capsule-segmented-history");
-        QVERIFY(!near(img.pixelColor(qRound(second.left() + 4), qRound(second.center().y())), m_theme.surfaceRaise()));
+        QVERIFY(!near(img.pixelColor(qRound(second.left() + 4), qRound(second.center().y())),
+                      m_theme.surfaceRaise()));
 
         Pill pill("12 copies", "doc.on.clipboard", m_theme.success());
         img = render(pill, "pill");
@@ -123,7 +127,8 @@ private Q_SLOTS:
         QCOMPARE(sw.knobPosition(), 1.0);
         QCOMPARE(sw.accessibleDescription(), QStringLiteral("On"));
         img = render(sw, "switch-on");
-        QVERIFY(near(img.pixelColor(qRound(track.left() + 5), qRound(track.center().y())), m_theme.accent(), 60));
+        QVERIFY(near(img.pixelColor(qRound(track.left() + 5), qRound(track.center().y())),
+                     m_theme.accent(), 60));
         QCOMPARE(track.size(), QSizeF(42, 25));
     }
 
@@ -166,8 +171,10 @@ private Q_SLOTS:
         for (const auto& [outcome, name] : outcomes) {
             HUDModel model;
             model.setOutcome(outcome);
-            model.setSlot(outcome == FeedbackOutcome::NothingToCopy ? std::nullopt : std::optional<int>(3));
-            model.setPreview(outcome == FeedbackOutcome::Copied || outcome == FeedbackOutcome::Pasted
+            model.setSlot(outcome == FeedbackOutcome::NothingToCopy ? std::nullopt
+                                                                    : std::optional<int>(3));
+            model.setPreview(outcome == FeedbackOutcome::Copied ||
+                                     outcome == FeedbackOutcome::Pasted
                                  ? QStringLiteral("Meeting notes for Tuesday")
                                  : QString());
             model.setVisible(true);
@@ -194,7 +201,8 @@ private Q_SLOTS:
         HUDModel without;
         without.setSlot(2);
         without.setPreview("Image");
-        QVERIFY(view.capsuleRect().width() != HUDView(without, m_theme, m_thumbnails, false).capsuleRect().width());
+        QVERIFY(view.capsuleRect().width() !=
+                HUDView(without, m_theme, m_thumbnails, false).capsuleRect().width());
     }
 
     void trayMenuTitles() {
