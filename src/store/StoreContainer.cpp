@@ -118,6 +118,8 @@ bool StoreContainer::change(const QString& sql, std::vector<SqlValue> values) {
         return false;
     }
     if (!m_db->run(sql, values)) {
+        qCCritical(Log::store).noquote()
+            << QStringLiteral("store write failed: %1").arg(m_db->errorMessage());
         return false;
     }
     m_pending.push_back(Change{sql, std::move(values)});
