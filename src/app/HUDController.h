@@ -22,7 +22,6 @@ public:
     void flash(const FeedbackEvent& event);
 
     HUDModel& model() { return m_model; }
-    HUDPresenter* panel() { return m_panel.get(); }
     int hideToken() const { return m_hideToken; }
 
 private:

@@ -21,7 +21,6 @@ public:
 
     // The capsule's natural rectangle inside the panel.
     QRectF capsuleRect() const;
-    double appearance() const { return m_appearance; } // 0 hidden .. 1 shown
 
 Q_SIGNALS:
     void capsuleChanged();

@@ -21,8 +21,6 @@ public:
     // Creates the tray icon and its menu; false when the desktop offers no tray.
     bool install();
     void setActive(bool active);
-    bool isInstalled() const { return m_tray != nullptr; }
-    bool isActive() const { return m_active; }
 
     // The menu as it is shown (built on install, or on first call).
     QMenu* menu();

@@ -144,42 +144,6 @@ std::optional<BinaryPlistReader::Header> BinaryPlistReader::header(quint64 ref) 
     return h;
 }
 
-BinaryPlistReader::Type BinaryPlistReader::type(quint64 ref) const {
-    const auto h = header(ref);
-    if (!h) {
-        return Type::Invalid;
-    }
-    switch (h->marker >> 4) {
-    case 0x0:
-        if (h->marker == 0x00) {
-            return Type::Null;
-        }
-        return (h->marker == 0x08 || h->marker == 0x09) ? Type::Bool : Type::Invalid;
-    case 0x1:
-        return Type::Int;
-    case 0x2:
-        return Type::Real;
-    case 0x3:
-        return h->marker == 0x33 ? Type::Date : Type::Invalid;
-    case 0x4:
-        return Type::Data;
-    case 0x5:
-        return Type::AsciiString;
-    case 0x6:
-        return Type::Utf16String;
-    case 0x8:
-        return Type::Uid;
-    case 0xA:
-        return Type::Array;
-    case 0xC:
-        return Type::Set;
-    case 0xD:
-        return Type::Dict;
-    default:
-        return Type::Invalid;
-    }
-}
-
 std::optional<std::vector<quint64>> BinaryPlistReader::refs(qint64 start, qint64 count) const {
     if (count < 0 || count > m_total / m_refWidth) {
         return std::nullopt;

@@ -28,29 +28,12 @@ public:
         qint64 length = 0;
         bool inHole = false;
     };
-    enum class Type {
-        Null,
-        Bool,
-        Int,
-        Real,
-        Date,
-        Data,
-        AsciiString,
-        Utf16String,
-        Uid,
-        Array,
-        Set,
-        Dict,
-        Invalid
-    };
-
     explicit BinaryPlistReader(QByteArrayView bytes, std::optional<Hole> hole = std::nullopt);
 
     // Checks the header and trailer; everything else fails until this returned true.
     bool open();
     quint64 topObject() const { return m_top; }
 
-    Type type(quint64 ref) const;
     std::optional<std::vector<std::pair<quint64, quint64>>> dict(quint64 ref);
     std::optional<std::vector<quint64>> array(quint64 ref);
     std::optional<QString> string(quint64 ref);

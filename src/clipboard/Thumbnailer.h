@@ -24,7 +24,6 @@ public:
     // cached, so the next call tries again.
     std::optional<QImage> thumbnail(const QByteArray& data);
 
-    int cachedCount() const { return static_cast<int>(m_cache.count()); }
     int decodeCount() const { return m_decodes; }
 
 private:

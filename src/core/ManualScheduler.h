@@ -19,8 +19,6 @@ public:
     // Moves the clock forward by `seconds`, running every task that falls due on the way
     // (including tasks those tasks schedule within the window).
     void advance(double seconds);
-    // Runs the tasks due now without moving the clock.
-    void runDue() { advance(0.0); }
 
     std::size_t pendingCount() const { return m_tasks.size(); }
     // Seconds from now until the next task is due; negative when nothing is pending.

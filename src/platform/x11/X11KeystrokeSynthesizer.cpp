@@ -134,10 +134,6 @@ void X11KeystrokeSynthesizer::releaseLetGoModifiers() {
     }
 }
 
-QList<std::uint8_t> X11KeystrokeSynthesizer::physicallyHeldModifiers() const {
-    return heldModifiers(false);
-}
-
 void X11KeystrokeSynthesizer::sendCopy() {
     send(XK_c, 8);
 }

@@ -29,11 +29,9 @@ public:
     void sendCopy() override;
     void sendPaste() override;
 
-    // Modifier keycodes down on the keyboards other than our XTEST device (the user's).
-    QList<std::uint8_t> physicallyHeldModifiers() const;
-
 private:
     void send(unsigned long letterKeysym, quint16 fallbackVirtualKey);
+    // Modifier keycodes down on our XTEST device, or on the other keyboards (the user's).
     QList<std::uint8_t> heldModifiers(bool onXTestDevice) const;
     void watchReleases();
     void releaseLetGoModifiers();
