@@ -115,6 +115,7 @@ bool AutomationBridge::run(const AutomationUrl& url) {
         m_state.showPreviousTab();
     } else if (action == u"reload-hotkeys") {
         if (m_state.reloadHotkeys) {
+            m_defaults.reload(); // the configuration may have been edited in the file
             m_state.reloadHotkeys(HotkeyConfig::load(m_defaults));
         }
     } else if (action == u"dump") {

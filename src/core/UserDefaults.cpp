@@ -7,7 +7,6 @@ UserDefaults::UserDefaults()
 UserDefaults::UserDefaults(const QString& iniFile) : m_settings(iniFile, QSettings::IniFormat) {}
 
 std::optional<QString> UserDefaults::string(const QString& key) const {
-    m_settings.sync(); // pick up changes other processes made to the file
     const QVariant v = m_settings.value(key);
     if (!v.isValid() || v.typeId() != QMetaType::QString) {
         return std::nullopt;
@@ -21,7 +20,6 @@ void UserDefaults::setString(const QString& key, const QString& value) {
 }
 
 std::optional<QByteArray> UserDefaults::data(const QString& key) const {
-    m_settings.sync(); // pick up changes other processes made to the file
     const QVariant v = m_settings.value(key);
     if (!v.isValid()) {
         return std::nullopt;
@@ -42,5 +40,9 @@ void UserDefaults::setData(const QString& key, const QByteArray& value) {
 
 void UserDefaults::remove(const QString& key) {
     m_settings.remove(key);
+    m_settings.sync();
+}
+
+void UserDefaults::reload() {
     m_settings.sync();
 }

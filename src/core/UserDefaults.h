@@ -19,6 +19,8 @@ public:
     std::optional<QByteArray> data(const QString& key) const;
     void setData(const QString& key, const QByteArray& value);
     void remove(const QString& key);
+    // Picks up what another process wrote to the settings file since the last read.
+    void reload();
 
 private:
     mutable QSettings m_settings;
