@@ -46,7 +46,7 @@ int main() {
             st.bind(3, qint64{1 + static_cast<int>(rng.bounded(500))});
             st.bind(4, 700000000.0 + i);
             st.bind(5, 700000000.0 + i * 2);
-            st.bind(6, StoredItem::from(item).head);
+            st.bind(6, StoredItem::from(item)->head);
             st.step();
             st.reset();
         }

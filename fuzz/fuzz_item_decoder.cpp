@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!again || !(*again == *item)) {
         std::abort();
     }
-    const StoredItem stored = StoredItem::from(*item);
+    const StoredItem stored = *StoredItem::from(*item);
     const auto split = StoredItem::decode(stored.head, stored.pngAt, stored.png);
     if (!split || !(*split == *item)) {
         std::abort();

@@ -7,20 +7,39 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSaveFile>
-#include <limits>
 
 namespace {
 
-// A slot, rank or index argument as an int; anything beyond int's range reads as -1, which
-// every action treats as out of range.
-int small(qint64 v) {
-    return v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()
-               ? -1
-               : static_cast<int>(v);
-}
-
 bool isSlot(qint64 v) {
     return v >= 0 && v < SlotStore::slotCount;
+}
+
+using Result = AutomationBridge::Result;
+using Verdict = AutomationBridge::Verdict;
+
+const Result done{Verdict::Done, QString()};
+
+Result nothing(const QString& reason) {
+    return {Verdict::NothingDone, reason};
+}
+
+Result doneOr(bool ok, const QString& reason) {
+    return ok ? done : nothing(reason);
+}
+
+// Why a slot argument cannot be used, or empty when it can.
+QString slotProblem(const QList<qint64>& ints, qsizetype at = 0) {
+    if (ints.size() <= at) {
+        return QStringLiteral("a slot number is missing");
+    }
+    if (!isSlot(ints[at])) {
+        return QStringLiteral("slot %1 is out of range (0-9)").arg(ints[at]);
+    }
+    return QString();
+}
+
+QString emptySlot(qint64 slot) {
+    return QStringLiteral("slot %1 is empty").arg(slot);
 }
 
 } // namespace
@@ -31,140 +50,179 @@ AutomationBridge::AutomationBridge(AppState& state, UserDefaults& defaults, QStr
 AutomationBridge::Result AutomationBridge::handleWithReason(const QByteArray& url) {
     const auto parsed = AutomationUrl::parse(url);
     if (!parsed) {
-        return {false, AutomationUrl::refusal(url)};
+        return {Verdict::Refused, AutomationUrl::refusal(url)};
     }
-    if (!run(*parsed)) {
-        qCCritical(Log::automation).noquote()
-            << QStringLiteral("unknown action: %1").arg(parsed->action());
-        return {false, QStringLiteral("unknown action: %1").arg(parsed->action())};
+    const auto result = run(*parsed);
+    if (!result) {
+        const QString reason = QStringLiteral("unknown action: %1").arg(parsed->action());
+        qCCritical(Log::automation).noquote() << reason;
+        return {Verdict::Refused, reason};
     }
     dumpState();
-    return {true, QString()};
+    return *result;
 }
 
-bool AutomationBridge::run(const AutomationUrl& url) {
+std::optional<AutomationBridge::Result> AutomationBridge::run(const AutomationUrl& url) {
     const QString& action = url.action();
     const QList<qint64> ints = url.intArgs();
     const QStringList strings = url.stringArgs();
-    const bool hasN = !ints.isEmpty();
-    const bool hasAB = ints.size() >= 2;
-    const int n = hasN ? small(ints[0]) : -1;
+    const QString slotError = slotProblem(ints);
+    const int n = slotError.isEmpty() ? static_cast<int>(ints[0]) : -1;
     SlotStore& slots = m_state.slots();
+    const auto occupied = [&] { return n >= 0 && slots.item(n).has_value(); };
 
     if (action == u"capture-to-slot") {
-        if (hasN) {
-            m_state.service().captureClipboardToSlot(n);
+        if (!slotError.isEmpty()) {
+            return nothing(slotError);
         }
-    } else if (action == u"load-slot") {
-        if (hasN) {
-            m_state.service().loadSlotToClipboard(n, PasteTransform::None);
-        }
-    } else if (action == u"paste-slot") {
-        if (hasN) {
-            onPaste(n);
-        }
-    } else if (action == u"clear-slot") {
-        if (hasN && isSlot(ints[0])) {
-            slots.clear(n);
-        }
-    } else if (action == u"pin-slot") {
-        if (hasN && isSlot(ints[0])) {
-            slots.togglePinned(n);
-        }
-    } else if (action == u"clear-unpinned") {
-        slots.clearAllUnpinned();
-    } else if (action == u"transform-slot") {
-        if (hasN) {
-            m_state.service().loadSlotToClipboard(n, url.transformArg());
-        }
-    } else if (action == u"move-slot") {
-        if (hasAB) {
-            slots.move(small(ints[0]), small(ints[1]));
-        }
-    } else if (action == u"load-stat") {
-        if (hasAB) {
-            loadStat(ints[0], ints[1]);
-        }
-    } else if (action == u"history-to-slot") {
-        if (hasAB) {
-            loadHistory(ints[0], ints[1]);
-        }
-    } else if (action == u"add-snippet") {
-        if (!strings.isEmpty()) {
-            m_state.snippets().add(strings[0], strings.size() >= 2 ? strings[1] : strings[0]);
-        }
-    } else if (action == u"copy-snippet") {
-        if (hasN) {
-            copySnippet(ints[0]);
-        }
-    } else if (action == u"delete-snippet") {
-        if (hasN) {
-            deleteSnippet(ints[0]);
-        }
-    } else if (action == u"summon") {
-        onSummon();
-    } else if (action == u"show-tab") {
-        if (!strings.isEmpty()) {
-            if (const auto tab = MainTabs::fromRaw(strings[0])) {
-                m_state.setMainTab(*tab);
-            }
-        }
-    } else if (action == u"next-tab") {
-        m_state.showNextTab();
-    } else if (action == u"prev-tab") {
-        m_state.showPreviousTab();
-    } else if (action == u"reload-hotkeys") {
-        if (m_state.reloadHotkeys) {
-            m_defaults.reload(); // the configuration may have been edited in the file
-            m_state.reloadHotkeys(HotkeyConfig::load(m_defaults));
-        }
-    } else if (action == u"dump") {
-        // The dump follows every action.
-    } else {
-        return false;
+        return doneOr(m_state.service().captureClipboardToSlot(n),
+                      QStringLiteral("nothing captured: the clipboard is empty or concealed, or "
+                                     "the store could not save"));
     }
-    return true;
+    if (action == u"load-slot" || action == u"transform-slot") {
+        if (!slotError.isEmpty()) {
+            return nothing(slotError);
+        }
+        const auto transform = action == u"load-slot" ? PasteTransform::None : url.transformArg();
+        return doneOr(m_state.service().loadSlotToClipboard(n, transform), emptySlot(n));
+    }
+    if (action == u"paste-slot") {
+        if (!slotError.isEmpty()) {
+            return nothing(slotError);
+        }
+        const bool filled = occupied();
+        onPaste(n); // the HUD tells the user about an empty slot too
+        return doneOr(filled, emptySlot(n));
+    }
+    if (action == u"clear-slot" || action == u"pin-slot") {
+        if (!slotError.isEmpty()) {
+            return nothing(slotError);
+        }
+        if (!occupied()) {
+            return nothing(action == u"clear-slot"
+                               ? QStringLiteral("slot %1 is already empty").arg(n)
+                               : emptySlot(n));
+        }
+        return doneOr(action == u"clear-slot" ? slots.clear(n) : slots.togglePinned(n),
+                      QStringLiteral("the store could not save the change"));
+    }
+    if (action == u"clear-unpinned") {
+        return doneOr(slots.clearAllUnpinned(), QStringLiteral("no unpinned slot holds anything"));
+    }
+    if (action == u"move-slot") {
+        const QString targetError = slotProblem(ints, 1);
+        if (!slotError.isEmpty() || !targetError.isEmpty()) {
+            return nothing(slotError.isEmpty() ? targetError : slotError);
+        }
+        if (ints[0] == ints[1]) {
+            return nothing(QStringLiteral("a slot cannot move onto itself"));
+        }
+        return doneOr(slots.move(n, static_cast<int>(ints[1])),
+                      QStringLiteral("slots %1 and %2 are both empty").arg(n).arg(ints[1]));
+    }
+    if (action == u"load-stat" || action == u"history-to-slot") {
+        if (ints.size() < 2) {
+            return nothing(QStringLiteral("a rank and a slot number are needed"));
+        }
+        return action == u"load-stat" ? loadStat(ints[0], ints[1]) : loadHistory(ints[0], ints[1]);
+    }
+    if (action == u"add-snippet") {
+        if (strings.isEmpty()) {
+            return nothing(QStringLiteral("a snippet title is missing"));
+        }
+        m_state.snippets().add(strings[0], strings.size() >= 2 ? strings[1] : strings[0]);
+        return done;
+    }
+    if (action == u"copy-snippet" || action == u"delete-snippet") {
+        if (ints.isEmpty()) {
+            return nothing(QStringLiteral("a snippet number is missing"));
+        }
+        return action == u"copy-snippet" ? copySnippet(ints[0]) : deleteSnippet(ints[0]);
+    }
+    if (action == u"summon") {
+        onSummon();
+        return done;
+    }
+    if (action == u"show-tab") {
+        const auto tab = strings.isEmpty() ? std::nullopt : MainTabs::fromRaw(strings[0]);
+        if (!tab) {
+            return nothing(strings.isEmpty() ? QStringLiteral("a tab name is missing")
+                                             : QStringLiteral("no tab named %1").arg(strings[0]));
+        }
+        m_state.setMainTab(*tab);
+        return done;
+    }
+    if (action == u"next-tab") {
+        m_state.showNextTab();
+        return done;
+    }
+    if (action == u"prev-tab") {
+        m_state.showPreviousTab();
+        return done;
+    }
+    if (action == u"reload-hotkeys") {
+        if (!m_state.reloadHotkeys) {
+            return nothing(QStringLiteral("this program has no global shortcuts to reload"));
+        }
+        m_defaults.reload(); // the configuration may have been edited in the file
+        m_state.reloadHotkeys(HotkeyConfig::load(m_defaults));
+        return done;
+    }
+    if (action == u"dump") {
+        return done; // the dump follows every action
+    }
+    return std::nullopt;
 }
 
-void AutomationBridge::loadStat(qint64 rank, qint64 toSlot) {
+AutomationBridge::Result AutomationBridge::loadStat(qint64 rank, qint64 toSlot) {
     if (!isSlot(toSlot)) {
-        return; // a target outside 0-9 would create a slot record no view can show
+        // A target outside 0-9 would create a slot record no view can show.
+        return nothing(QStringLiteral("slot %1 is out of range (0-9)").arg(toSlot));
     }
     const auto top = m_state.stats().topCopied(10);
     if (rank < 1 || rank > top.size()) {
-        return;
+        return nothing(QStringLiteral("no most-copied content at rank %1").arg(rank));
     }
-    if (const auto item = m_state.stats().loadableItem(top[static_cast<qsizetype>(rank - 1)].id)) {
-        m_state.slots().setItem(*item, static_cast<int>(toSlot));
+    const auto item = m_state.stats().loadableItem(top[static_cast<qsizetype>(rank - 1)].id);
+    if (!item) {
+        return nothing(QStringLiteral("the content at rank %1 is too large to load").arg(rank));
     }
+    return doneOr(m_state.slots().setItem(*item, static_cast<int>(toSlot)),
+                  QStringLiteral("the store could not save the change"));
 }
 
-void AutomationBridge::loadHistory(qint64 rank, qint64 toSlot) {
-    if (!isSlot(toSlot) || rank < 1 || rank > AppState::historyLimit) {
-        return;
+AutomationBridge::Result AutomationBridge::loadHistory(qint64 rank, qint64 toSlot) {
+    if (!isSlot(toSlot)) {
+        return nothing(QStringLiteral("slot %1 is out of range (0-9)").arg(toSlot));
     }
-    const auto entries = m_state.slots().recentHistoryEntries(static_cast<int>(rank));
-    if (entries.size() >= rank) {
-        m_state.slots().setItem(entries[static_cast<qsizetype>(rank - 1)].item,
-                                static_cast<int>(toSlot));
+    const auto entries = rank >= 1 && rank <= m_state.slots().historyLimit()
+                             ? m_state.slots().recentHistoryEntries(static_cast<int>(rank))
+                             : QList<SlotStore::HistoryEntry>();
+    if (rank < 1 || entries.size() < rank) {
+        return nothing(QStringLiteral("no history entry at rank %1").arg(rank));
     }
+    return doneOr(m_state.slots().setItem(entries[static_cast<qsizetype>(rank - 1)].item,
+                                          static_cast<int>(toSlot)),
+                  QStringLiteral("the history entry could not be stored in the slot"));
 }
 
-void AutomationBridge::copySnippet(qint64 index) {
+AutomationBridge::Result AutomationBridge::copySnippet(qint64 index) {
     const auto all = m_state.snippets().all();
     if (index < 1 || index > all.size()) {
-        return;
+        return nothing(QStringLiteral("no snippet number %1").arg(index));
     }
     SnippetExpander::use(all[static_cast<qsizetype>(index - 1)].body, m_state.slots(),
                          m_state.clipboard(), m_state.clock().now());
+    return done;
 }
 
-void AutomationBridge::deleteSnippet(qint64 index) {
+AutomationBridge::Result AutomationBridge::deleteSnippet(qint64 index) {
     const auto all = m_state.snippets().all();
     if (index < 1 || index > all.size()) {
-        return;
+        return nothing(QStringLiteral("no snippet number %1").arg(index));
     }
     m_state.snippets().remove(all[static_cast<qsizetype>(index - 1)].id);
+    return done;
 }
 
 QJsonObject AutomationBridge::stateObject() const {

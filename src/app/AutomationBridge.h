@@ -1,12 +1,14 @@
 #pragma once
 
 #include "AutomationUrl.h"
+#include "app/ipc/InstanceFrame.h"
 #include "hotkeys/KeyChord.h"
 
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class AppState;
 class UserDefaults;
@@ -15,15 +17,18 @@ class UserDefaults;
 // "state.json" (pretty-printed, sorted keys, replaced atomically) after each one.
 class AutomationBridge {
 public:
+    using Verdict = InstanceFrame::Verdict;
     struct Result {
-        bool handled = false;
-        QString reason; // why it was not handled, for the command line
+        Verdict verdict = Verdict::Done;
+        QString reason; // why it did nothing or was refused, one line for the command line
     };
 
     AutomationBridge(AppState& state, UserDefaults& defaults, QString stateFile);
 
     // True when the scheme matched and the action is known (whatever the action found).
-    bool handle(const QByteArray& url) { return handleWithReason(url).handled; }
+    bool handle(const QByteArray& url) { return handleWithReason(url).verdict != Verdict::Refused; }
+    // Runs the URL; after every known action "state.json" is written, also when the action
+    // found nothing to act on.
     Result handleWithReason(const QByteArray& url);
 
     void dumpState();
@@ -37,11 +42,12 @@ public:
     std::function<QList<KeyChord>()> unavailableChords = [] { return QList<KeyChord>(); };
 
 private:
-    bool run(const AutomationUrl& url);
-    void loadStat(qint64 rank, qint64 toSlot);
-    void loadHistory(qint64 rank, qint64 toSlot);
-    void copySnippet(qint64 index);
-    void deleteSnippet(qint64 index);
+    // Absent for an unknown action.
+    std::optional<Result> run(const AutomationUrl& url);
+    Result loadStat(qint64 rank, qint64 toSlot);
+    Result loadHistory(qint64 rank, qint64 toSlot);
+    Result copySnippet(qint64 index);
+    Result deleteSnippet(qint64 index);
 
     AppState& m_state;
     UserDefaults& m_defaults;

@@ -40,7 +40,9 @@ std::optional<QString> decode(QByteArrayView raw, bool allowLineBreaks) {
             bytes.append(c);
         }
     }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A leading byte-order mark is kept: dropping it would turn "%EF%BB%BFdump" into "dump".
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (utf8.hasError()) {
         return std::nullopt;

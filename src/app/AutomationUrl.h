@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ipc/InstanceFrame.h"
 #include "store/PasteTransform.h"
 
 #include <QByteArray>
@@ -14,7 +15,7 @@
 // that is not UTF-8, control characters, more than maxLength bytes) is refused.
 class AutomationUrl {
 public:
-    static constexpr qsizetype maxLength = 64 * 1024;
+    static constexpr qsizetype maxLength = InstanceFrame::maxUrlLength;
 
     static std::optional<AutomationUrl> parse(const QByteArray& url);
     // Why parse() refused, for the command line's one-line error.

@@ -98,7 +98,7 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
     InstanceServer server(QString::fromStdString(RuntimeDir::socketPath(dir)),
                           [&delegate](const QByteArray& url) {
                               const auto result = delegate.openUrls({url}).first();
-                              return InstanceServer::Reply{result.handled, result.reason};
+                              return InstanceServer::Reply{result.verdict, result.reason};
                           });
     QString error;
     if (!server.listen(&error)) {

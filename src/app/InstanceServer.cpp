@@ -56,12 +56,12 @@ void InstanceServer::serve(QLocalSocket* socket) {
         const QByteArray bytes = socket->readAll();
         reader->feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         while (auto frame = reader->next()) {
-            Reply reply{true, QString()};
+            Reply reply{InstanceFrame::Verdict::Done, QString()};
             if (!frame->empty()) {
                 reply = m_handler(QByteArray(frame->data(), static_cast<qsizetype>(frame->size())));
             }
             const std::string out =
-                InstanceFrame::reply(reply.handled, reply.reason.toUtf8().toStdString());
+                InstanceFrame::reply(reply.verdict, reply.reason.toUtf8().toStdString());
             socket->write(out.data(), static_cast<qint64>(out.size()));
         }
         if (reader->failed()) {

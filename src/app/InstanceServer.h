@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ipc/InstanceFrame.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -15,7 +17,7 @@ class InstanceServer : public QObject {
     Q_OBJECT
 public:
     struct Reply {
-        bool handled = false;
+        InstanceFrame::Verdict verdict = InstanceFrame::Verdict::Refused;
         QString reason;
     };
     using Handler = std::function<Reply(const QByteArray& request)>;

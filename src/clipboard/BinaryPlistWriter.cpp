@@ -44,10 +44,25 @@ bool isAscii(const QString& s) {
     return true;
 }
 
+// A QString may hold surrogates that pair with nothing; UTF-16 as the reader checks it may
+// not. Each one becomes U+FFFD so that whatever is written reads back.
+QString withPairedSurrogates(const QString& s) {
+    QString out = s;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out[i];
+        if (c.isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (c.isSurrogate()) {
+            out[i] = QChar::ReplacementCharacter;
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 BinaryPlistWriter::Ref BinaryPlistWriter::addString(const QString& s) {
-    m_objects.push_back(Object{Type::String, s, {}, 0, {}});
+    m_objects.push_back(Object{Type::String, withPairedSurrogates(s), {}, 0, {}});
     return m_objects.size() - 1;
 }
 

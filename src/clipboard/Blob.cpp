@@ -14,6 +14,14 @@ QByteArray Blob::bytes() const {
     return m_bytes;
 }
 
+std::optional<QByteArray> Blob::load() const {
+    QByteArray out = bytes();
+    if (m_loader && out.size() != m_size) {
+        return std::nullopt;
+    }
+    return out;
+}
+
 bool operator==(const Blob& a, const Blob& b) {
     if (a.size() != b.size()) {
         return false;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Bytes that are either held in memory or loaded on demand. Lists of stored items use the
 // deferred form for image data, so that listing 200 screenshots does not pull 200 images
@@ -16,6 +17,9 @@ public:
     static Blob deferred(qint64 size, std::function<QByteArray()> load);
 
     QByteArray bytes() const;
+    // The bytes, or absent when a deferred load does not give all of them back (the source
+    // row is gone or shorter than it was).
+    std::optional<QByteArray> load() const;
     qint64 size() const { return m_loader ? m_size : m_bytes.size(); }
     bool isDeferred() const { return static_cast<bool>(m_loader); }
 

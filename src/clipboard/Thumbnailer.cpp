@@ -1,6 +1,7 @@
 #include "Thumbnailer.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QImageReader>
 #include <algorithm>
 
@@ -33,7 +34,8 @@ std::optional<QImage> Thumbnailer::downsample(const QByteArray& data, int maxPix
 }
 
 std::optional<QImage> Thumbnailer::thumbnail(const QByteArray& data) {
-    if (const QImage* hit = m_cache.object(data)) {
+    const QByteArray key = QCryptographicHash::hash(data, QCryptographicHash::Sha256);
+    if (const QImage* hit = m_cache.object(key)) {
         return *hit;
     }
     ++m_decodes;
@@ -42,6 +44,6 @@ std::optional<QImage> Thumbnailer::thumbnail(const QByteArray& data) {
         return std::nullopt;
     }
     const qsizetype cost = std::max<qsizetype>(image->sizeInBytes(), 1);
-    m_cache.insert(data, new QImage(*image), cost);
+    m_cache.insert(key, new QImage(*image), cost);
     return image;
 }

@@ -7,8 +7,9 @@
 
 // Small pictures of image content. One instance serves the whole program (the application
 // creates it and hands it to every view), so an image is decoded once and shown from the
-// cache afterwards. The cache is keyed by the complete image bytes and bounded by the total
-// size of the decoded pictures, least recently used dropped first.
+// cache afterwards. The cache is keyed by a digest of the image bytes (never the bytes
+// themselves, which would stay in memory uncounted) and bounded by the total size of the
+// decoded pictures, least recently used dropped first.
 class Thumbnailer {
 public:
     static constexpr int thumbnailMaxPixel = 512;

@@ -18,7 +18,9 @@ bool ClipboardService::captureClipboardToSlot(int slot) {
     if (!item || item->kind == ClipboardKind::Empty) {
         return false;
     }
-    m_slots.setItem(*item, slot);
+    if (!m_slots.setItem(*item, slot)) {
+        return false;
+    }
     m_slots.addHistory(*item);
     m_stats.recordCopy(*item, slot);
     return true;

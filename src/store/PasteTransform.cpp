@@ -1,5 +1,7 @@
 #include "PasteTransform.h"
 
+#include <QTextBoundaryFinder>
+
 QString PasteTransforms::rawValue(PasteTransform t) {
     switch (t) {
     case PasteTransform::None:
@@ -60,33 +62,40 @@ QString titleOf(char32_t cp) {
     return upper.left(firstLength) + upper.mid(firstLength).toLower();
 }
 
-bool isWordBreak(char32_t cp) {
-    return QChar::isSpace(cp) || QChar::isPunct(cp);
-}
-
 } // namespace
 
 QString PasteTransforms::titlecase(const QString& text) {
+    // Words as Unicode's word boundaries find them: an apostrophe between letters stays inside
+    // the word ("it's"), as the desktop's own capitalisation does. Qt breaks at a dot between
+    // letters, which Unicode does not ("example.com"), so a word right after "<word>." goes
+    // on the word before. Spaces and punctuation pass through unchanged.
     QString out;
     out.reserve(text.size());
-    QString word; // the rest of the current word, lower-cased when it ends
-    bool atStart = true;
-    const QList<uint> points = text.toUcs4();
-    for (uint u : points) {
-        const auto cp = static_cast<char32_t>(u);
-        if (isWordBreak(cp)) {
-            out += word.toLower();
-            word.clear();
-            out += QString::fromUcs4(&cp, 1);
-            atStart = true;
-        } else if (atStart) {
-            out += titleOf(cp);
-            atStart = false;
-        } else {
-            word += QString::fromUcs4(&cp, 1);
+    QTextBoundaryFinder words(QTextBoundaryFinder::Word, text);
+    qsizetype start = 0;
+    bool previousWasWord = false;
+    bool continuesWord = false;
+    while (start < text.size()) {
+        const bool isWord = (words.boundaryReasons() & QTextBoundaryFinder::StartOfItem) != 0;
+        qsizetype end = words.toNextBoundary();
+        if (end < 0) {
+            end = text.size();
         }
+        const QString segment = text.mid(start, end - start);
+        if (!isWord) {
+            out += segment;
+            continuesWord = previousWasWord && segment == u"." && end < text.size();
+        } else if (continuesWord) {
+            out += segment.toLower();
+            continuesWord = false;
+        } else {
+            const qsizetype first = segment.size() > 1 && segment[0].isHighSurrogate() ? 2 : 1;
+            out += titleOf(static_cast<char32_t>(segment.left(first).toUcs4().value(0)));
+            out += segment.mid(first).toLower();
+        }
+        previousWasWord = isWord;
+        start = end;
     }
-    out += word.toLower();
     return out;
 }
 

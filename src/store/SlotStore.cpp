@@ -2,6 +2,7 @@
 
 #include "StoreContainer.h"
 #include "StoredItem.h"
+#include "core/Log.h"
 
 namespace {
 
@@ -11,25 +12,6 @@ const QString historyColumns =
 
 std::optional<qint64> optionalInt(const SqliteStatement& s, int column) {
     return s.isNull(column) ? std::nullopt : std::optional<qint64>(s.int64(column));
-}
-
-// Loads one history row's PNG bytes when somebody asks for them. History rows are never
-// changed after insertion (AUTOINCREMENT keys are never reused), so the key stays valid
-// for as long as the row exists; a deleted row yields empty bytes.
-std::function<QByteArray()> historyPngLoader(std::weak_ptr<SqliteDatabase> weak, qint64 pk) {
-    return [weak = std::move(weak), pk]() -> QByteArray {
-        auto db = weak.lock();
-        if (!db) {
-            return {};
-        }
-        SqliteStatement s =
-            db->prepare(QStringLiteral("SELECT png FROM history_record WHERE pk = ?"));
-        s.bind(1, pk);
-        if (s.step() != SqliteStatement::Step::Row) {
-            return {};
-        }
-        return s.blob(0);
-    };
 }
 
 } // namespace
@@ -63,14 +45,21 @@ std::array<std::optional<ClipboardItem>, SlotStore::slotCount> SlotStore::allIte
     std::array<std::optional<ClipboardItem>, slotCount> out;
     std::array<bool, slotCount> seen{};
     SqliteStatement s = m_container.db().prepare(
-        QStringLiteral("SELECT slot_index, item_data, png_at, png FROM slot_record ORDER BY pk"));
+        QStringLiteral("SELECT slot_index, item_data, png_at, length(png), pk, updated_at "
+                       "FROM slot_record ORDER BY pk"));
     while (s.step() == SqliteStatement::Step::Row) {
         const qint64 index = s.int64(0);
         if (index < 0 || index >= slotCount || seen[static_cast<std::size_t>(index)]) {
             continue;
         }
         seen[static_cast<std::size_t>(index)] = true;
-        out[static_cast<std::size_t>(index)] = StoredItem::decodeRow(s, 1);
+        out[static_cast<std::size_t>(index)] = StoredItem::decodeDeferred(
+            s.blob(1), optionalInt(s, 2), s.int64(3),
+            StoredItem::pngLoader(
+                m_container.weakDb(),
+                // A slot's row is rewritten (new updated_at) whenever the slot changes.
+                QStringLiteral("SELECT png FROM slot_record WHERE pk = ? AND updated_at = ?"),
+                {s.int64(4), s.real(5)}));
     }
     return out;
 }
@@ -80,77 +69,84 @@ bool SlotStore::isPinned(int index) const {
     return row && row->pinned;
 }
 
-void SlotStore::setItem(const ClipboardItem& item, int index) {
-    const StoredItem stored = StoredItem::from(item);
-    std::vector<SqlValue> values = stored.values();
+bool SlotStore::setItem(const ClipboardItem& item, int index) {
+    const auto stored = StoredItem::from(item);
+    if (!stored) {
+        qCWarning(Log::store) << "not stored: the item's image could not be loaded";
+        return false;
+    }
+    std::vector<SqlValue> values = stored->values();
     values.push_back(m_clock.now().secondsSinceReference());
+    bool changed = false;
     if (const auto row = record(index)) {
         values.push_back(row->pk);
-        m_container.change(QStringLiteral("UPDATE slot_record SET item_data = ?, png_at = ?, "
-                                          "png = ?, updated_at = ? WHERE pk = ?"),
-                           std::move(values));
+        changed = m_container.change(QStringLiteral("UPDATE slot_record SET item_data = ?, "
+                                                    "png_at = ?, png = ?, updated_at = ? "
+                                                    "WHERE pk = ?"),
+                                     std::move(values));
     } else {
         values.push_back(qint64{index});
-        m_container.change(
+        changed = m_container.change(
             QStringLiteral("INSERT INTO slot_record (item_data, png_at, png, updated_at, "
                            "slot_index, pinned) VALUES (?, ?, ?, ?, ?, 0)"),
             std::move(values));
     }
-    save();
+    return save(changed);
 }
 
-void SlotStore::clear(int index) {
+bool SlotStore::clear(int index) {
     if (!record(index)) {
-        return;
+        return false;
     }
-    m_container.change(QStringLiteral("DELETE FROM slot_record WHERE slot_index = ?"),
-                       {qint64{index}});
-    save();
+    return save(m_container.change(QStringLiteral("DELETE FROM slot_record WHERE slot_index = ?"),
+                                   {qint64{index}}));
 }
 
-void SlotStore::togglePinned(int index) {
+bool SlotStore::togglePinned(int index) {
     const auto row = record(index);
     if (!row) {
-        return;
+        return false;
     }
-    m_container.change(QStringLiteral("UPDATE slot_record SET pinned = ? WHERE pk = ?"),
-                       {qint64{row->pinned ? 0 : 1}, row->pk});
-    save();
+    return save(m_container.change(QStringLiteral("UPDATE slot_record SET pinned = ? WHERE pk = ?"),
+                                   {qint64{row->pinned ? 0 : 1}, row->pk}));
 }
 
-void SlotStore::move(int from, int to) {
+bool SlotStore::move(int from, int to) {
     if (from < 0 || from >= slotCount || to < 0 || to >= slotCount || from == to) {
-        return;
+        return false;
     }
     const auto fromItem = item(from);
     const bool fromPinned = isPinned(from);
     const auto toItem = item(to);
     const bool toPinned = isPinned(to);
-    place(toItem, toPinned, from);
-    place(fromItem, fromPinned, to);
-}
-
-void SlotStore::place(const std::optional<ClipboardItem>& item, bool pinned, int index) {
-    if (item) {
-        setItem(*item, index);
-        m_container.change(QStringLiteral("UPDATE slot_record SET pinned = ? WHERE slot_index = ?"),
-                           {qint64{pinned ? 1 : 0}, qint64{index}});
-        save();
-    } else if (record(index)) {
-        m_container.change(QStringLiteral("DELETE FROM slot_record WHERE slot_index = ?"),
-                           {qint64{index}});
-        save();
+    if (!fromItem && !toItem) {
+        return false;
     }
+    const bool first = place(toItem, toPinned, from);
+    return place(fromItem, fromPinned, to) && first;
 }
 
-void SlotStore::clearAllUnpinned() {
+bool SlotStore::place(const std::optional<ClipboardItem>& item, bool pinned, int index) {
+    if (item) {
+        return setItem(*item, index) &&
+               save(m_container.change(
+                   QStringLiteral("UPDATE slot_record SET pinned = ? WHERE slot_index = ?"),
+                   {qint64{pinned ? 1 : 0}, qint64{index}}));
+    }
+    if (record(index)) {
+        return save(m_container.change(
+            QStringLiteral("DELETE FROM slot_record WHERE slot_index = ?"), {qint64{index}}));
+    }
+    return true;
+}
+
+bool SlotStore::clearAllUnpinned() {
     const auto unpinned = m_container.db().queryInt(
         QStringLiteral("SELECT count(*) FROM slot_record WHERE pinned = 0"));
     if (!unpinned || *unpinned == 0) {
-        return;
+        return false;
     }
-    m_container.change(QStringLiteral("DELETE FROM slot_record WHERE pinned = 0"), {});
-    save();
+    return save(m_container.change(QStringLiteral("DELETE FROM slot_record WHERE pinned = 0"), {}));
 }
 
 void SlotStore::addHistory(const ClipboardItem& item) {
@@ -158,16 +154,21 @@ void SlotStore::addHistory(const ClipboardItem& item) {
     if (!newest.isEmpty() && newest.first().sameContent(item)) {
         return;
     }
+    const auto stored = StoredItem::from(item);
+    if (!stored) {
+        qCWarning(Log::store) << "not recorded: the item's image could not be loaded";
+        return;
+    }
     std::vector<SqlValue> values{QUuid::createUuid().toString(QUuid::WithoutBraces),
                                  m_clock.now().secondsSinceReference()};
-    for (SqlValue& v : StoredItem::from(item).values()) {
+    for (SqlValue v : stored->values()) {
         values.push_back(std::move(v));
     }
-    m_container.change(QStringLiteral("INSERT INTO history_record (id, captured_at, item_data, "
-                                      "png_at, png) VALUES (?, ?, ?, ?, ?)"),
-                       std::move(values));
-    trimHistory();
-    save();
+    const bool inserted =
+        m_container.change(QStringLiteral("INSERT INTO history_record (id, captured_at, "
+                                          "item_data, png_at, png) VALUES (?, ?, ?, ?, ?)"),
+                           std::move(values));
+    save(trimHistory() && inserted);
 }
 
 QList<ClipboardItem> SlotStore::recentHistory(int limit) const {
@@ -186,8 +187,12 @@ QList<SlotStore::HistoryEntry> SlotStore::recentHistoryEntries(int limit) const 
     SqliteStatement s = m_container.db().prepare(historyColumns);
     s.bind(1, qint64{limit});
     while (s.step() == SqliteStatement::Step::Row) {
-        auto item = StoredItem::decodeDeferred(s.blob(3), optionalInt(s, 4), s.int64(5),
-                                               historyPngLoader(m_container.weakDb(), s.int64(0)));
+        auto item = StoredItem::decodeDeferred(
+            s.blob(3), optionalInt(s, 4), s.int64(5),
+            StoredItem::pngLoader(
+                m_container.weakDb(),
+                // History rows never change after insertion and their keys are never reused.
+                QStringLiteral("SELECT png FROM history_record WHERE pk = ?"), {s.int64(0)}));
         const QUuid id = QUuid::fromString(s.text(1));
         if (!item || id.isNull()) {
             continue; // undecodable rows are skipped, never repaired
@@ -212,16 +217,16 @@ QList<SlotStore::HistoryEntry> SlotStore::searchHistory(const QString& query, in
     return out;
 }
 
-void SlotStore::deleteHistory(const QUuid& id) {
+bool SlotStore::deleteHistory(const QUuid& id) {
     const QString key = id.toString(QUuid::WithoutBraces);
     SqliteStatement s = m_container.db().prepare(
         QStringLiteral("SELECT count(*) FROM history_record WHERE id = ?"));
     s.bind(1, key);
     if (s.step() != SqliteStatement::Step::Row || s.int64(0) == 0) {
-        return;
+        return false;
     }
-    m_container.change(QStringLiteral("DELETE FROM history_record WHERE id = ?"), {key});
-    save();
+    return save(
+        m_container.change(QStringLiteral("DELETE FROM history_record WHERE id = ?"), {key}));
 }
 
 qint64 SlotStore::historyCount() const {
@@ -230,16 +235,19 @@ qint64 SlotStore::historyCount() const {
         .value_or(0);
 }
 
-void SlotStore::trimHistory() {
-    m_container.change(QStringLiteral("DELETE FROM history_record WHERE pk IN (SELECT pk FROM "
-                                      "history_record ORDER BY captured_at DESC, pk DESC "
-                                      "LIMIT -1 OFFSET ?)"),
-                       {qint64{std::max(m_historyLimit, 0)}});
+bool SlotStore::trimHistory() {
+    return m_container.change(
+        QStringLiteral("DELETE FROM history_record WHERE pk IN (SELECT pk FROM "
+                       "history_record ORDER BY captured_at DESC, pk DESC "
+                       "LIMIT -1 OFFSET ?)"),
+        {qint64{std::max(m_historyLimit, 0)}});
 }
 
-void SlotStore::save() {
-    if (m_container.saveLogged(QStringLiteral("save failed"))) {
-        ++m_revision;
-        Q_EMIT revisionChanged(m_revision);
+bool SlotStore::save(bool changed) {
+    if (!m_container.saveLogged(QStringLiteral("save failed"))) {
+        return false;
     }
+    ++m_revision;
+    Q_EMIT revisionChanged(m_revision);
+    return changed;
 }

@@ -15,7 +15,9 @@ class StoreContainer;
 
 // The ten numbered slots (0..9), each with at most one item and a pin flag, and the
 // clipboard history, newest first, capped at `historyLimit` entries. Every change is saved
-// at once; `revision` counts successful saves so views know when to reload.
+// at once; `revision` counts successful saves so views know when to reload. A change returns
+// false when it was not saved (it may still be pending in the container) or could not be
+// made at all.
 class SlotStore : public QObject, public HistorySink {
     Q_OBJECT
 public:
@@ -34,20 +36,22 @@ public:
 
     // Slots.
     std::optional<ClipboardItem> item(int index) const;
+    // Every slot as lists need it: images stay in the store until somebody asks for their
+    // bytes (a deferred blob), so listing ten screenshots reads none of them.
     std::array<std::optional<ClipboardItem>, slotCount> allItems() const;
     bool isPinned(int index) const;
-    void setItem(const ClipboardItem& item, int index);
-    void clear(int index);
-    void togglePinned(int index);
-    void move(int from, int to);
-    void clearAllUnpinned();
+    bool setItem(const ClipboardItem& item, int index);
+    bool clear(int index);
+    bool togglePinned(int index);
+    bool move(int from, int to);
+    bool clearAllUnpinned();
 
     // History.
     void addHistory(const ClipboardItem& item) override;
     QList<ClipboardItem> recentHistory(int limit) const;
     QList<HistoryEntry> recentHistoryEntries(int limit) const;
     QList<HistoryEntry> searchHistory(const QString& query, int limit) const;
-    void deleteHistory(const QUuid& id);
+    bool deleteHistory(const QUuid& id);
 
     int historyLimit() const { return m_historyLimit; }
     // Number of history records (0 when counting fails).
@@ -63,9 +67,10 @@ private:
         bool pinned = false;
     };
     std::optional<SlotRow> record(int index) const;
-    void place(const std::optional<ClipboardItem>& item, bool pinned, int index);
-    void trimHistory();
-    void save();
+    bool place(const std::optional<ClipboardItem>& item, bool pinned, int index);
+    bool trimHistory();
+    // Saves after `changed` (whether every change of the step was applied); true when both.
+    bool save(bool changed = true);
 
     StoreContainer& m_container;
     const Clock& m_clock;

@@ -27,9 +27,11 @@ QString SnippetExpander::expand(const QString& body, const std::optional<QString
 
 QString SnippetExpander::mediumDate(Instant when, const QLocale& locale) {
     // Qt has short and long date formats only; the medium one is the long one without the
-    // weekday and with abbreviated month names.
+    // weekday and with abbreviated month names. The weekday goes with the separator that
+    // joins it to the date: after it where it leads ("dddd, MMMM d"), before it where it
+    // trails ("yyyy. MMMM d., dddd" in Hungarian).
     QString format = locale.dateFormat(QLocale::LongFormat);
-    static const QRegularExpression weekday(QStringLiteral("d{4}[,.]?\\s*"));
+    static const QRegularExpression weekday(QStringLiteral("[\\s,]*d{4}\\s*$|d{4}[,.]?\\s*"));
     format.remove(weekday);
     format.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
     format = format.trimmed();

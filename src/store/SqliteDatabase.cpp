@@ -1,5 +1,7 @@
 #include "SqliteDatabase.h"
 
+#include <cstring>
+
 #include <sqlite3.h>
 
 std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path, Mode mode,
@@ -22,8 +24,12 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path, Mode m
     const int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         if (error) {
-            *error =
+            QString reason =
                 db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+            if (const int err = db ? sqlite3_system_errno(db) : 0; err != 0) {
+                reason += QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(err)));
+            }
+            *error = path.isEmpty() ? reason : QStringLiteral("%1: %2").arg(path, reason);
         }
         sqlite3_close(db);
         return nullptr;

@@ -29,8 +29,9 @@ void StatsService::record(Kind kind, std::optional<int> slot) {
 void StatsService::recordCopy(const ClipboardItem& item, std::optional<int> slot) {
     insertEvent(Kind::Copy, slot);
     const QString hash = ContentHash::canonical(item);
-    const StoredItem stored = StoredItem::from(item);
-    const bool fits = stored.head.size() + stored.png.size() <= reloadableLimit;
+    const StoredItem stored = StoredItem::from(item).value_or(StoredItem{});
+    const bool fits =
+        !stored.head.isEmpty() && stored.head.size() + stored.png.size() <= reloadableLimit;
     const double now = m_clock.now().secondsSinceReference();
     const QString kind = ::rawValue(item.kind);
     const QString preview = item.preview();
@@ -105,7 +106,8 @@ QList<StatsService::TopContent> StatsService::topCopied(int limit) const {
     }
     SqliteStatement s = m_container.db().prepare(QStringLiteral(
         "SELECT content_hash, kind, preview, copy_count, last_copied_at, loadable, item_data, "
-        "png_at, png FROM content_stat ORDER BY copy_count DESC, last_copied_at DESC LIMIT ?"));
+        "png_at, length(png), pk FROM content_stat ORDER BY copy_count DESC, "
+        "last_copied_at DESC LIMIT ?"));
     s.bind(1, qint64{limit});
     while (s.step() == SqliteStatement::Step::Row) {
         TopContent top;
@@ -117,9 +119,16 @@ QList<StatsService::TopContent> StatsService::topCopied(int limit) const {
         top.lastCopiedAt = Instant(s.real(4));
         top.loadable = s.int64(5) != 0;
         if (top.kind == ClipboardKind::Image && top.loadable) {
-            const auto item = StoredItem::decodeRow(s, 6);
+            const auto item = StoredItem::decodeDeferred(
+                s.blob(6), s.isNull(7) ? std::nullopt : std::optional<qint64>(s.int64(7)),
+                s.int64(8),
+                StoredItem::pngLoader(
+                    m_container.weakDb(),
+                    // A row is rewritten when its content is copied again.
+                    QStringLiteral("SELECT png FROM content_stat WHERE pk = ? AND copy_count = ?"),
+                    {s.int64(9), top.copyCount}));
             if (item && item->imagePNG) {
-                top.imagePNG = item->imagePNG->bytes();
+                top.imagePNG = item->imagePNG;
             }
         }
         out.append(std::move(top));

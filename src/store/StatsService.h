@@ -25,7 +25,8 @@ public:
         qint64 copyCount = 0;
         Instant lastCopiedAt;
         bool loadable = false;
-        std::optional<QByteArray> imagePNG;
+        // A loadable image's bytes, read from the store only when asked for.
+        std::optional<Blob> imagePNG;
     };
 
     // Encoded items up to this size are kept for reloading.

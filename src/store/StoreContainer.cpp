@@ -44,10 +44,22 @@ std::unique_ptr<StoreContainer> StoreContainer::make(bool inMemory, std::optiona
             new StoreContainer(std::shared_ptr<SqliteDatabase>(std::move(db)), true, QString()));
     }
 
-    const QString file = path.value_or(AppPaths::storeFile());
-    const QFileInfo info(file);
+    QString file = path.value_or(AppPaths::storeFile());
+    QFileInfo info(file);
+    if (info.isSymLink()) {
+        // Users keep their data in synced folders through a link: open the file it names
+        // (its journal and log then sit beside it), but never create a missing target.
+        const QString target = info.canonicalFilePath();
+        if (target.isEmpty()) {
+            err = QStringLiteral("%1 links to %2, which does not exist")
+                      .arg(file, info.symLinkTarget());
+            return nullptr;
+        }
+        file = target;
+        info = QFileInfo(file);
+    }
     std::unique_ptr<SqliteDatabase> db;
-    if (info.exists() || info.isSymLink()) {
+    if (info.exists()) {
         if (!info.isFile()) {
             err = QStringLiteral("%1 is not a regular file").arg(file);
             return nullptr;
@@ -94,16 +106,14 @@ std::unique_ptr<StoreContainer> StoreContainer::openPrimaryOrFallback(const QStr
     return make(true, std::nullopt, &error);
 }
 
-bool StoreContainer::ensureTransaction() {
-    if (m_db->inTransaction()) {
-        return true;
-    }
+bool StoreContainer::begin(QString* error) {
     if (!m_db->exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        *error = m_db->errorMessage();
         return false;
     }
-    // A failed commit that SQLite rolled back: put the pending changes back in place.
     for (const Change& c : m_pending) {
         if (!m_db->run(c.sql, c.values)) {
+            *error = m_db->errorMessage();
             m_db->exec(QStringLiteral("ROLLBACK"));
             return false;
         }
@@ -112,18 +122,40 @@ bool StoreContainer::ensureTransaction() {
 }
 
 bool StoreContainer::change(const QString& sql, std::vector<SqlValue> values) {
-    if (!ensureTransaction()) {
-        // Kept for the next attempt; save() will replay it.
-        m_pending.push_back(Change{sql, std::move(values)});
-        return false;
+    qint64 bytes = sql.size();
+    for (const SqlValue& v : values) {
+        if (const auto* b = std::get_if<QByteArray>(&v)) {
+            bytes += b->size();
+        } else if (const auto* t = std::get_if<QString>(&v)) {
+            bytes += t->size() * 2;
+        }
     }
-    if (!m_db->run(sql, values)) {
+    if (!m_pending.empty() &&
+        (m_pending.size() >= maxPendingChanges || m_pendingBytes + bytes > maxPendingBytes)) {
         qCCritical(Log::store).noquote()
-            << QStringLiteral("store write failed: %1").arg(m_db->errorMessage());
+            << QStringLiteral("store write refused: %1 unsaved changes are waiting")
+                   .arg(m_pending.size());
         return false;
     }
     m_pending.push_back(Change{sql, std::move(values)});
-    return true;
+    m_pendingBytes += bytes;
+
+    QString error;
+    if (!m_db->inTransaction()) {
+        return begin(&error); // replays every pending change, this one included
+    }
+    if (m_db->run(m_pending.back().sql, m_pending.back().values)) {
+        return true;
+    }
+    qCCritical(Log::store).noquote()
+        << QStringLiteral("store write failed: %1; kept for the next save")
+               .arg(m_db->errorMessage());
+    // SQLite may have undone the statement or the whole transaction. Start over so that the
+    // open transaction, when there is one, holds every pending change in order.
+    if (m_db->inTransaction()) {
+        m_db->exec(QStringLiteral("ROLLBACK"));
+    }
+    return begin(&error);
 }
 
 bool StoreContainer::save(QString* error) {
@@ -134,16 +166,20 @@ bool StoreContainer::save(QString* error) {
     if (!hasPendingChanges()) {
         return true;
     }
-    if (!ensureTransaction()) {
-        *error = m_db->errorMessage();
+    if (!m_db->inTransaction() && !begin(error)) {
         return false;
     }
     if (!m_db->exec(QStringLiteral("COMMIT"))) {
         *error = m_db->errorMessage();
-        ensureTransaction(); // keep the changes visible and pending
+        // Keep the changes visible and pending; should SQLite have rolled back, replay them.
+        if (!m_db->inTransaction()) {
+            QString ignored;
+            begin(&ignored);
+        }
         return false;
     }
     m_pending.clear();
+    m_pendingBytes = 0;
     return true;
 }
 

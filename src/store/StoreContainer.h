@@ -12,8 +12,10 @@
 //
 // Changes are a unit of work: change() runs a statement inside an open write transaction,
 // so reads on the same connection see it at once, and save() commits everything pending.
-// A save that fails leaves the changes pending; they are kept (and replayed should SQLite
-// have rolled the transaction back) until a later save succeeds.
+// A change that SQLite refuses (a full disk, a read-only file) or a commit that fails leaves
+// the changes pending: they are replayed, in order, in the next transaction and committed by
+// the next save that succeeds. While saves keep failing, the pending changes are bounded
+// (maxPendingChanges, maxPendingBytes); a change beyond the bound is refused and not kept.
 class StoreContainer {
 public:
     static constexpr qint64 schemaVersion = 1;
@@ -34,6 +36,11 @@ public:
     // Shared handle for work that may run after the caller is gone (deferred image loads).
     std::weak_ptr<SqliteDatabase> weakDb() const { return m_db; }
 
+    static constexpr std::size_t maxPendingChanges = 1000;
+    static constexpr qint64 maxPendingBytes = 256LL * 1024 * 1024;
+
+    // False when the statement could not be applied now (it stays pending for the next save)
+    // or was refused because too much is already waiting.
     bool change(const QString& sql, std::vector<SqlValue> values);
     bool save(QString* error);
     // save(), logging a failure in the store category as "<failurePrefix>: <error>".
@@ -52,11 +59,14 @@ private:
         std::vector<SqlValue> values;
     };
     StoreContainer(std::shared_ptr<SqliteDatabase> db, bool inMemory, QString path);
-    bool ensureTransaction();
+    // Opens a write transaction and replays every pending change in it; on failure nothing
+    // is left open and `error` says why.
+    bool begin(QString* error);
 
     std::shared_ptr<SqliteDatabase> m_db;
     bool m_inMemory = false;
     QString m_path;
     std::vector<Change> m_pending;
+    qint64 m_pendingBytes = 0;
     std::optional<QString> m_saveFailure;
 };

@@ -2,8 +2,19 @@
 
 #include "clipboard/ItemEncoding.h"
 
-StoredItem StoredItem::from(const ClipboardItem& item) {
-    ItemEncoding::Encoded enc = ItemEncoding::encode(item);
+std::optional<StoredItem> StoredItem::from(const ClipboardItem& item) {
+    ItemEncoding::Encoded enc;
+    if (item.imagePNG && item.imagePNG->isDeferred()) {
+        auto png = item.imagePNG->load();
+        if (!png) {
+            return std::nullopt;
+        }
+        ClipboardItem loaded = item;
+        loaded.imagePNG = Blob(std::move(*png));
+        enc = ItemEncoding::encode(loaded);
+    } else {
+        enc = ItemEncoding::encode(item);
+    }
     StoredItem out;
     if (enc.pngOffset >= 0 && enc.pngLength > 0) {
         out.pngAt = enc.pngOffset;
@@ -51,4 +62,19 @@ std::optional<ClipboardItem> StoredItem::decodeRow(const SqliteStatement& row, i
     const std::optional<qint64> pngAt =
         row.isNull(column + 1) ? std::nullopt : std::optional<qint64>(row.int64(column + 1));
     return decode(row.blob(column), pngAt, row.blob(column + 2));
+}
+
+std::function<QByteArray()> StoredItem::pngLoader(std::weak_ptr<SqliteDatabase> db, QString query,
+                                                  std::vector<SqlValue> keys) {
+    return [db = std::move(db), query = std::move(query), keys = std::move(keys)]() {
+        const auto open = db.lock();
+        if (!open) {
+            return QByteArray();
+        }
+        SqliteStatement s = open->prepare(query);
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            s.bind(static_cast<int>(i) + 1, keys[i]);
+        }
+        return s.step() == SqliteStatement::Step::Row ? s.blob(0) : QByteArray();
+    };
 }

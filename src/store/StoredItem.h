@@ -1,10 +1,12 @@
 #pragma once
 
+#include "SqliteDatabase.h"
 #include "SqliteStatement.h"
 #include "clipboard/ClipboardItem.h"
 
 #include <QByteArray>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -17,7 +19,8 @@ struct StoredItem {
     std::optional<qint64> pngAt;
     QByteArray png;
 
-    static StoredItem from(const ClipboardItem& item);
+    // Absent when the item's image is deferred and cannot be loaded in full any more.
+    static std::optional<StoredItem> from(const ClipboardItem& item);
     // The complete stored encoding (`itemData`).
     QByteArray itemData() const;
     // head, png_at and png, in that order, for binding.
@@ -32,6 +35,12 @@ struct StoredItem {
     // Decodes columns read as (item_data, png_at, png), with the image in memory.
     static std::optional<ClipboardItem> decode(const QByteArray& head, std::optional<qint64> pngAt,
                                                const QByteArray& png);
+    // Loads a row's PNG bytes when somebody asks for them: runs `query` (one row, the bytes in
+    // its first column) with `keys` on the database while it exists; empty bytes when the
+    // database or the row is gone. The keys should pin the row's version, not only the row,
+    // so that a row rewritten since yields nothing rather than another image.
+    static std::function<QByteArray()> pngLoader(std::weak_ptr<SqliteDatabase> db, QString query,
+                                                 std::vector<SqlValue> keys);
     // Decodes a row's (item_data, png_at, png) columns starting at `column`.
     static std::optional<ClipboardItem> decodeRow(const SqliteStatement& row, int column);
 };

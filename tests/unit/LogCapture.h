@@ -23,6 +23,15 @@ public:
         }
         return false;
     }
+    // Whether a message of `category` holds `part` anywhere in it.
+    bool mentions(const QString& category, const QString& part) const {
+        for (const auto& [c, t] : m_lines) {
+            if (c == category && t.contains(part)) {
+                return true;
+            }
+        }
+        return false;
+    }
     int count() const { return static_cast<int>(m_lines.size()); }
 
 private:

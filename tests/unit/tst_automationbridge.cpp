@@ -8,6 +8,12 @@
 #include <QTest>
 
 namespace {
+using V = AutomationBridge::Verdict;
+
+V verdict(AutomationBridge& bridge, const char* url) {
+    return bridge.handleWithReason(url).verdict;
+}
+
 QJsonObject readState(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
@@ -63,7 +69,7 @@ private Q_SLOTS:
         AppFixture f;
         AutomationBridge bridge(f.state, f.defaults, f.stateFile);
         f.copyText("hello world");
-        QVERIFY(bridge.handle("stashwick://capture-to-slot/3"));
+        QCOMPARE(verdict(bridge, "stashwick://capture-to-slot/3"), V::Done);
         QJsonObject s = readState(f.stateFile);
         QCOMPARE(s["slots"].toArray().size(), 10);
         QCOMPARE(s["slots"].toArray()[3].toObject()["preview"].toString(),
@@ -72,34 +78,35 @@ private Q_SLOTS:
         QCOMPARE(s["totalCopies"].toInt(), 1);
         QCOMPARE(s["contentStatCount"].toInt(), 1);
 
-        QVERIFY(bridge.handle("stashwick://capture-to-slot")); // no number: nothing, still a dump
-        QVERIFY(bridge.handle("stashwick://capture-to-slot/99999999999999"));
+        QCOMPARE(verdict(bridge, "stashwick://capture-to-slot"),
+                 V::NothingDone); // no number: nothing, still a dump
+        QCOMPARE(verdict(bridge, "stashwick://capture-to-slot/99999999999999"), V::NothingDone);
         QCOMPARE(readState(f.stateFile)["totalCopies"].toInt(), 1);
 
-        QVERIFY(bridge.handle("stashwick://transform-slot/uppercased/3"));
+        QCOMPARE(verdict(bridge, "stashwick://transform-slot/uppercased/3"), V::Done);
         QCOMPARE(f.state.clipboard().read()->text, std::optional<QString>("HELLO WORLD"));
-        QVERIFY(bridge.handle("stashwick://transform-slot/3/shout"));
+        QCOMPARE(verdict(bridge, "stashwick://transform-slot/3/shout"), V::Done);
         QCOMPARE(f.state.clipboard().read()->text, std::optional<QString>("hello world"));
-        QVERIFY(bridge.handle("stashwick://load-slot/3"));
+        QCOMPARE(verdict(bridge, "stashwick://load-slot/3"), V::Done);
         QCOMPARE(readState(f.stateFile)["totalPastes"].toInt(), 3);
 
-        QVERIFY(bridge.handle("stashwick://pin-slot/3"));
-        QVERIFY(bridge.handle("stashwick://move-slot/3/7"));
+        QCOMPARE(verdict(bridge, "stashwick://pin-slot/3"), V::Done);
+        QCOMPARE(verdict(bridge, "stashwick://move-slot/3/7"), V::Done);
         s = readState(f.stateFile);
         QCOMPARE(s["slots"].toArray()[7].toObject()["pinned"].toBool(), true);
         QCOMPARE(s["slots"].toArray()[3].toObject()["kind"].toString(), QStringLiteral("empty"));
 
         f.copyText("second");
-        QVERIFY(bridge.handle("stashwick://capture-to-slot/1"));
-        QVERIFY(bridge.handle("stashwick://clear-unpinned"));
+        QCOMPARE(verdict(bridge, "stashwick://capture-to-slot/1"), V::Done);
+        QCOMPARE(verdict(bridge, "stashwick://clear-unpinned"), V::Done);
         QVERIFY(!f.state.slots().item(1));
         QVERIFY(f.state.slots().item(7));
-        QVERIFY(bridge.handle("stashwick://clear-slot/7"));
+        QCOMPARE(verdict(bridge, "stashwick://clear-slot/7"), V::Done);
         QVERIFY(!f.state.slots().item(7));
 
         int pasted = -1;
         bridge.onPaste = [&](int n) { pasted = n; };
-        QVERIFY(bridge.handle("stashwick://paste-slot/5"));
+        QCOMPARE(verdict(bridge, "stashwick://paste-slot/5"), V::NothingDone);
         QCOMPARE(pasted, 5);
     }
 
@@ -111,19 +118,20 @@ private Q_SLOTS:
             f.copyText(t);
             bridge.handle("stashwick://capture-to-slot/0");
         }
-        QVERIFY(bridge.handle("stashwick://history-to-slot/1/5"));
+        QCOMPARE(verdict(bridge, "stashwick://history-to-slot/1/5"), V::Done);
         QCOMPARE(f.state.slots().item(5)->text, std::optional<QString>("three"));
-        QVERIFY(bridge.handle("stashwick://history-to-slot/3/6"));
+        QCOMPARE(verdict(bridge, "stashwick://history-to-slot/3/6"), V::Done);
         QCOMPARE(f.state.slots().item(6)->text, std::optional<QString>("one"));
-        QVERIFY(bridge.handle("stashwick://history-to-slot/4/6")); // only three entries
-        QVERIFY(bridge.handle("stashwick://history-to-slot/1/10"));
-        QVERIFY(bridge.handle("stashwick://history-to-slot/1/-1"));
+        QCOMPARE(verdict(bridge, "stashwick://history-to-slot/4/6"),
+                 V::NothingDone); // only three entries
+        QCOMPARE(verdict(bridge, "stashwick://history-to-slot/1/10"), V::NothingDone);
+        QCOMPARE(verdict(bridge, "stashwick://history-to-slot/1/-1"), V::NothingDone);
         QCOMPARE(f.state.slots().item(6)->text, std::optional<QString>("one"));
 
-        QVERIFY(bridge.handle("stashwick://load-stat/1/8")); // "two" was copied twice
+        QCOMPARE(verdict(bridge, "stashwick://load-stat/1/8"), V::Done); // "two" was copied twice
         QCOMPARE(f.state.slots().item(8)->text, std::optional<QString>("two"));
-        QVERIFY(bridge.handle("stashwick://load-stat/9/8"));
-        QVERIFY(bridge.handle("stashwick://load-stat/1/12"));
+        QCOMPARE(verdict(bridge, "stashwick://load-stat/9/8"), V::NothingDone);
+        QCOMPARE(verdict(bridge, "stashwick://load-stat/1/12"), V::NothingDone);
         QCOMPARE(f.state.slots().item(8)->text, std::optional<QString>("two"));
         QJsonObject s = readState(f.stateFile);
         QCOMPARE(s["topContent"].toArray()[0].toObject()["rank"].toInt(), 1);
@@ -133,37 +141,38 @@ private Q_SLOTS:
                  QStringLiteral("three"));
         QCOMPARE(s["historyCount"].toInt(), 3);
 
-        QVERIFY(bridge.handle("stashwick://add-snippet/Greeting"));
+        QCOMPARE(verdict(bridge, "stashwick://add-snippet/Greeting"), V::Done);
         f.clock.advance(1);
-        QVERIFY(
-            bridge.handle("stashwick://add-snippet/Sig/Hi%20{slot5}%20and%20{clipboard}/ignored"));
+        QCOMPARE(
+            verdict(bridge, "stashwick://add-snippet/Sig/Hi%20{slot5}%20and%20{clipboard}/ignored"),
+            V::Done);
         s = readState(f.stateFile);
         QCOMPARE(s["snippetCount"].toInt(), 2);
         QCOMPARE(s["snippets"].toArray()[0].toObject()["title"].toString(), QStringLiteral("Sig"));
         QCOMPARE(s["snippets"].toArray()[1].toObject()["index"].toInt(), 2);
         f.copyText("clip");
-        QVERIFY(bridge.handle("stashwick://copy-snippet/1"));
+        QCOMPARE(verdict(bridge, "stashwick://copy-snippet/1"), V::Done);
         QCOMPARE(f.state.clipboard().read()->text, std::optional<QString>("Hi three and clip"));
-        QVERIFY(bridge.handle("stashwick://copy-snippet/2"));
+        QCOMPARE(verdict(bridge, "stashwick://copy-snippet/2"), V::Done);
         QCOMPARE(f.state.clipboard().read()->text, std::optional<QString>("Greeting"));
-        QVERIFY(bridge.handle("stashwick://delete-snippet/9"));
+        QCOMPARE(verdict(bridge, "stashwick://delete-snippet/9"), V::NothingDone);
         QCOMPARE(f.state.snippets().count(), 2);
-        QVERIFY(bridge.handle("stashwick://delete-snippet/1"));
+        QCOMPARE(verdict(bridge, "stashwick://delete-snippet/1"), V::Done);
         QCOMPARE(f.state.snippets().all().first().title, QStringLiteral("Greeting"));
 
-        QVERIFY(bridge.handle("stashwick://show-tab/stats"));
+        QCOMPARE(verdict(bridge, "stashwick://show-tab/stats"), V::Done);
         QCOMPARE(f.state.mainTab(), MainTab::Stats);
-        QVERIFY(bridge.handle("stashwick://show-tab/nope"));
+        QCOMPARE(verdict(bridge, "stashwick://show-tab/nope"), V::NothingDone);
         QCOMPARE(f.state.mainTab(), MainTab::Stats);
-        QVERIFY(bridge.handle("stashwick://next-tab"));
-        QVERIFY(bridge.handle("stashwick://next-tab"));
+        QCOMPARE(verdict(bridge, "stashwick://next-tab"), V::Done);
+        QCOMPARE(verdict(bridge, "stashwick://next-tab"), V::Done);
         QCOMPARE(readState(f.stateFile)["mainTab"].toString(), QStringLiteral("slots"));
-        QVERIFY(bridge.handle("stashwick://prev-tab"));
+        QCOMPARE(verdict(bridge, "stashwick://prev-tab"), V::Done);
         QCOMPARE(f.state.mainTab(), MainTab::Settings);
 
         int summoned = 0;
         bridge.onSummon = [&] { ++summoned; };
-        QVERIFY(bridge.handle("stashwick://summon"));
+        QCOMPARE(verdict(bridge, "stashwick://summon"), V::Done);
         QCOMPARE(summoned, 1);
 
         HotkeyConfig reloaded;
@@ -175,7 +184,7 @@ private Q_SLOTS:
         HotkeyConfig custom;
         custom.copyModifiers = Modifiers(Modifiers::control | Modifiers::shift);
         custom.save(f.defaults);
-        QVERIFY(bridge.handle("stashwick://reload-hotkeys"));
+        QCOMPARE(verdict(bridge, "stashwick://reload-hotkeys"), V::Done);
         QVERIFY(called);
         QCOMPARE(reloaded, custom);
     }
@@ -210,6 +219,23 @@ private Q_SLOTS:
         QCOMPARE(readState(f.stateFile)["hotkeys"].toObject()["conflicts"].toArray().size(), 1);
     }
 
+    void actionsWithNothingToActOnSayWhyAndStillDump() {
+        AppFixture f;
+        AutomationBridge bridge(f.state, f.defaults, f.stateFile);
+        for (const char* url :
+             {"stashwick://capture-to-slot/1", "stashwick://capture-to-slot/42",
+              "stashwick://load-slot/5", "stashwick://copy-snippet/9", "stashwick://move-slot/3",
+              "stashwick://move-slot/3/4", "stashwick://clear-slot/2", "stashwick://pin-slot/2",
+              "stashwick://show-tab/nope", "stashwick://clear-unpinned"}) {
+            QFile::remove(f.stateFile);
+            const auto r = bridge.handleWithReason(url);
+            QVERIFY2(r.verdict == V::NothingDone && !r.reason.isEmpty(), url);
+            QVERIFY2(QFile::exists(f.stateFile), url);
+        }
+        QCOMPARE(bridge.handleWithReason("stashwick://capture-to-slot/42").reason,
+                 QStringLiteral("slot 42 is out of range (0-9)"));
+    }
+
     void refusalsLeaveTheStateFileAlone() {
         AppFixture f;
         AutomationBridge bridge(f.state, f.defaults, f.stateFile);
@@ -222,7 +248,7 @@ private Q_SLOTS:
         {
             LogCapture log;
             const auto r = bridge.handleWithReason("stashwick://frobnicate/1");
-            QVERIFY(!r.handled);
+            QCOMPARE(r.verdict, V::Refused);
             QVERIFY(log.contains("io.stashwick.automation", "unknown action: frobnicate"));
             QCOMPARE(r.reason, QStringLiteral("unknown action: frobnicate"));
         }
@@ -232,6 +258,7 @@ private Q_SLOTS:
             QVERIFY(!bridge.handle("stashwick://capture-to-slot/%G1"));
             QCOMPARE(log.count(), 0);
         }
+        QVERIFY(!bridge.handle("stashwick://%EF%BB%BFdump")); // a byte-order mark is no letter
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), before);
         QVERIFY(!f.state.slots().item(1));

@@ -99,14 +99,20 @@ private Q_SLOTS:
     void transformTable() {
         QCOMPARE(transformed(PasteTransform::Titlecased, "hello wORLD"),
                  QStringLiteral("Hello World"));
+        // Apostrophes and dots between letters stay inside a word.
         QCOMPARE(transformed(PasteTransform::Titlecased, "o'neil mcdonald-smith"),
-                 QStringLiteral("O'Neil Mcdonald-Smith"));
+                 QStringLiteral("O'neil Mcdonald-Smith"));
+        QCOMPARE(
+            transformed(PasteTransform::Titlecased, QStringLiteral("it's a dog's life, don’t")),
+            QStringLiteral("It's A Dog's Life, Don’t"));
+        QCOMPARE(transformed(PasteTransform::Titlecased, "see example.com. ok"),
+                 QStringLiteral("See Example.com. Ok"));
         QCOMPARE(transformed(PasteTransform::Titlecased, QStringLiteral("ǆemal")),
                  QStringLiteral("ǅemal"));
         QCOMPARE(transformed(PasteTransform::Titlecased, QStringLiteral("ßen élan\tx,y 3rd")),
                  QStringLiteral("Ssen Élan\tX,Y 3rd"));
         QCOMPARE(transformed(PasteTransform::Titlecased, QStringLiteral("😀abc DEF")),
-                 QStringLiteral("😀abc Def"));
+                 QStringLiteral("😀Abc Def"));
         QCOMPARE(transformed(PasteTransform::Trimmed, "  a b \n"), QStringLiteral("a b"));
         QCOMPARE(transformed(PasteTransform::Trimmed, QStringLiteral("\u00A0\u2028x\u3000")),
                  QStringLiteral("x"));

@@ -251,9 +251,31 @@ private Q_SLOTS:
         f.slots.addHistory(second);
         QCOMPARE(f.rows("history_record"), 2);
 
-        // A deferred image whose row is gone reads as empty bytes, never a crash.
+        // Slots are listed the same way; paste reads the full item.
+        const auto listed = f.slots.allItems()[6];
+        QVERIFY(listed->imagePNG->isDeferred());
+        QCOMPARE(listed->imagePNG->bytes(), png);
+
+        // A deferred image whose row is gone loads nothing, and is not stored as an empty image.
         f.slots.deleteHistory(entries.first().id);
         QVERIFY(entries.first().item.imagePNG->bytes().isEmpty());
+        const int revision = f.slots.revision();
+        QVERIFY(!f.slots.setItem(entries.first().item, 7));
+        QVERIFY(!f.slots.item(7));
+        QCOMPARE(f.slots.revision(), revision);
+        // Nor is a listed slot image once the slot has changed since.
+        f.slots.setItem(ClipboardItem::makeText("replaced"), 6);
+        QVERIFY(!f.slots.setItem(*listed, 8));
+    }
+
+    void unpairedSurrogatesReadBackAsReplacementCharacters() {
+        Fixture f;
+        const QString lone =
+            QStringLiteral("a") + QChar(0xD83D) + QStringLiteral("b") + QChar(0xDE00);
+        QVERIFY(f.slots.setItem(ClipboardItem::makeText(lone), 1));
+        QCOMPARE(f.slots.item(1)->text, std::optional<QString>(QStringLiteral("a\uFFFDb\uFFFD")));
+        f.slots.addHistory(ClipboardItem::makeText(lone));
+        QCOMPARE(f.slots.recentHistory(5).size(), 1);
     }
 };
 

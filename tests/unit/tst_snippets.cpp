@@ -49,6 +49,14 @@ private Q_SLOTS:
         const QLocale de(QLocale::German, QLocale::Germany);
         QVERIFY(SnippetExpander::mediumDate(localMoment(), de).contains("2026"));
         QVERIFY(!SnippetExpander::mediumDate(localMoment(), de).contains("Samstag"));
+        // Where the weekday trails, its separator goes with it.
+        for (const QLocale& l : {QLocale(QLocale::Hungarian, QLocale::Hungary),
+                                 QLocale(QLocale::Lithuanian, QLocale::Lithuania)}) {
+            const QString d = SnippetExpander::mediumDate(localMoment(), l);
+            QVERIFY2(d.startsWith("2026") && !d.endsWith(',') &&
+                         !d.contains(l.dayName(6, QLocale::LongFormat)),
+                     qPrintable(d));
+        }
     }
 
     void usingASnippetWritesPlainText() {

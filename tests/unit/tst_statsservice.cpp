@@ -118,7 +118,7 @@ private Q_SLOTS:
             f.stats.recordCopy(png, 7);
         }
         top = f.stats.topCopied(1);
-        QCOMPARE(top[0].imagePNG, std::optional<QByteArray>("png-bytes"));
+        QCOMPARE(top[0].imagePNG->bytes(), QByteArray("png-bytes"));
         QCOMPARE(top[0].kind, ClipboardKind::Image);
         // Unknown stored kinds read as text; undecodable data reads as absent.
         QVERIFY(f.container->db().run("UPDATE content_stat SET kind = 'video', item_data = x'00'"

@@ -6,6 +6,7 @@
 #include "store/StoreContainer.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
@@ -176,6 +177,88 @@ private Q_SLOTS:
         QCOMPARE(slots.revision(), 1);
         QCOMPARE(committedSlotCount(), 3);
         QVERIFY(!container->hasPendingChanges());
+    }
+
+    void writesSqliteRefusesStayPendingAndAreReplayed() {
+        TestEnv env;
+        const QString path = env.path("store.sqlite");
+        QString error;
+        auto container = StoreContainer::make(false, path, &error);
+        QVERIFY(container);
+        ManualClock clock;
+        SlotStore slots(*container, clock);
+        QVERIFY(slots.setItem(ClipboardItem::makeText("before"), 0));
+
+        // A full disk: the file may not grow past its size now.
+        const qint64 pages = container->db().queryInt("PRAGMA page_count").value_or(0);
+        QVERIFY(container->db().exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages + 1)));
+        ClipboardItem image;
+        image.kind = ClipboardKind::Image;
+        image.imagePNG = Blob(QByteArray(2 * 1024 * 1024, 'p'));
+        {
+            LogCapture log;
+            QVERIFY(!slots.setItem(image, 1));
+            QVERIFY(log.contains("io.stashwick.store", "save failed: database or disk is full"));
+        }
+        QCOMPARE(slots.revision(), 1);
+        QVERIFY(container->hasPendingChanges());
+
+        // A read-only connection refuses the next one too.
+        QVERIFY(container->db().exec("PRAGMA max_page_count = 1000000; PRAGMA query_only = 1"));
+        {
+            LogCapture log;
+            QVERIFY(!slots.setItem(ClipboardItem::makeText("while read-only"), 2));
+            QVERIFY(log.contains("io.stashwick.store", "save failed: attempt to write a readonly "
+                                                       "database"));
+        }
+
+        // The next save that works commits both, in order.
+        QVERIFY(container->db().exec("PRAGMA query_only = 0"));
+        QVERIFY(slots.setItem(ClipboardItem::makeText("after"), 3));
+        QVERIFY(!container->hasPendingChanges());
+        auto reader = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadWrite, nullptr);
+        QCOMPARE(reader->queryInt("SELECT count(*) FROM slot_record"), std::optional<qint64>(4));
+        QCOMPARE(slots.item(1)->imagePNG->bytes(), image.imagePNG->bytes());
+
+        // While saves keep failing, what waits is bounded: beyond it a change is refused whole.
+        QVERIFY(container->db().exec("PRAGMA query_only = 1"));
+        LogCapture log;
+        for (std::size_t i = 0; i < StoreContainer::maxPendingChanges; ++i) {
+            container->change("UPDATE slot_record SET pinned = 1 WHERE slot_index = 0", {});
+        }
+        QVERIFY(!slots.setItem(ClipboardItem::makeText("one too many"), 4));
+        QVERIFY(log.mentions("io.stashwick.store", "store write refused: 1000 unsaved changes"));
+        QVERIFY(container->db().exec("PRAGMA query_only = 0"));
+        QVERIFY(container->saveLogged("save failed"));
+        QVERIFY(slots.isPinned(0));
+        QVERIFY(!slots.item(4));
+    }
+
+    void linkedStoreIsFollowedAndAFallbackNamesItsReason() {
+        TestEnv env;
+        QVERIFY(QDir().mkpath(env.path("synced")));
+        QVERIFY(QDir().mkpath(env.path("data/Stashwick")));
+        const QString target = env.path("synced/Store.sqlite");
+        {
+            QString error;
+            QVERIFY(StoreContainer::make(false, target, &error));
+        }
+        QVERIFY(QFile::link(target, AppPaths::storeFile()));
+        QString error;
+        auto container = StoreContainer::make(false, std::nullopt, &error);
+        QVERIFY2(container, qPrintable(error));
+        QCOMPARE(container->path(), QFileInfo(target).canonicalFilePath());
+        QVERIFY(QFileInfo(AppPaths::storeFile()).isSymLink());
+
+        // A dangling link is refused with its reason, never created behind the user's back.
+        container.reset();
+        QVERIFY(QFile::remove(target));
+        LogCapture log;
+        auto fallback = StoreContainer::openPrimaryOrFallback(AppPaths::storeFile());
+        QVERIFY(fallback->isInMemory());
+        QVERIFY(
+            log.mentions("io.stashwick.app", "which does not exist; falling back to in-memory"));
+        QVERIFY(!QFileInfo::exists(target));
     }
 };
 

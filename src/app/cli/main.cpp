@@ -26,6 +26,7 @@ namespace {
 
 constexpr int exitRefused = 1;
 constexpr int exitUnreachable = 2;
+constexpr int exitNothingDone = 3;
 constexpr int exitUsage = 64;
 // What the module returns when another instance already holds the lock.
 constexpr int exitAlreadyRunning = 3;
@@ -36,7 +37,7 @@ const char* const usage =
     "Stashwick keeps ten numbered clipboard slots, a clipboard history, snippets and usage\n"
     "statistics. Without arguments this starts the program (nothing more if it already runs).\n"
     "With stashwick:// URLs it hands each, in order, to the running program, starting it in\n"
-    "the background when needed, and exits 0 when every URL was handled.\n"
+    "the background when needed.\n"
     "\n"
     "Examples:\n"
     "  stashwick 'stashwick://capture-to-slot/3'\n"
@@ -46,6 +47,13 @@ const char* const usage =
     "\n"
     "After every command the program writes its state to\n"
     "$XDG_DATA_HOME/Stashwick/state.json (normally ~/.local/share/Stashwick/state.json).\n"
+    "\n"
+    "Exit status:\n"
+    "  0  every URL did what it names\n"
+    "  1  a URL was refused (not a stashwick: URL, malformed, too long, unknown action)\n"
+    "  2  the program could not be reached or started\n"
+    "  3  a URL was understood but had nothing to act on (an empty slot or clipboard,\n"
+    "     a number out of range); state.json is written all the same\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help\n"
@@ -122,6 +130,23 @@ bool connectWithin(InstanceClient& client, const std::string& socket, int totalM
     return true;
 }
 
+// A URL as it is shown in a message: long ones are cut, so one line stays one line.
+std::string shown(const std::string& url) {
+    constexpr std::size_t most = 80;
+    return url.size() <= most ? url : url.substr(0, most) + "...";
+}
+
+// Why the command refuses `url` without asking the program, or empty.
+std::string refusal(const std::string& url) {
+    if (url.rfind("stashwick:", 0) != 0) {
+        return "not a stashwick: URL";
+    }
+    if (url.size() > InstanceFrame::maxUrlLength) {
+        return "URL longer than " + std::to_string(InstanceFrame::maxUrlLength) + " bytes";
+    }
+    return {};
+}
+
 int sendUrls(InstanceClient& client, const std::vector<std::string>& urls) {
     int status = 0;
     for (const std::string& url : urls) {
@@ -129,12 +154,17 @@ int sendUrls(InstanceClient& client, const std::vector<std::string>& urls) {
         const auto parsed = reply ? InstanceFrame::parseReply(*reply) : std::nullopt;
         if (!parsed) {
             std::fprintf(stderr, "stashwick: no answer from the running program for %s\n",
-                         url.c_str());
+                         shown(url).c_str());
             return exitUnreachable;
         }
-        if (!parsed->first) {
-            std::fprintf(stderr, "stashwick: %s: %s\n", url.c_str(), parsed->second.c_str());
+        if (parsed->first == InstanceFrame::Verdict::Done) {
+            continue;
+        }
+        std::fprintf(stderr, "stashwick: %s: %s\n", shown(url).c_str(), parsed->second.c_str());
+        if (parsed->first == InstanceFrame::Verdict::Refused) {
             status = exitRefused;
+        } else if (status == 0) {
+            status = exitNothingDone;
         }
     }
     return status;
@@ -193,8 +223,8 @@ int main(int argc, char** argv) {
     }
 
     for (const std::string& url : urls) {
-        if (url.rfind("stashwick:", 0) != 0) {
-            std::fprintf(stderr, "stashwick: %s: not a stashwick: URL\n", url.c_str());
+        if (const std::string why = refusal(url); !why.empty()) {
+            std::fprintf(stderr, "stashwick: %s: %s\n", shown(url).c_str(), why.c_str());
             return exitRefused;
         }
     }

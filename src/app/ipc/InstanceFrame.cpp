@@ -12,19 +12,20 @@ std::string InstanceFrame::encode(std::string_view payload) {
     return out;
 }
 
-std::string InstanceFrame::reply(bool handled, std::string_view reason) {
-    std::string payload(1, handled ? '0' : '1');
+std::string InstanceFrame::reply(Verdict verdict, std::string_view reason) {
+    std::string payload(1, static_cast<char>(verdict));
     for (char c : reason.substr(0, 1024)) {
         payload.push_back(c == '\n' || c == '\r' ? ' ' : c);
     }
     return encode(payload);
 }
 
-std::optional<std::pair<bool, std::string>> InstanceFrame::parseReply(std::string_view payload) {
-    if (payload.empty() || (payload[0] != '0' && payload[0] != '1')) {
+std::optional<std::pair<InstanceFrame::Verdict, std::string>>
+InstanceFrame::parseReply(std::string_view payload) {
+    if (payload.empty() || payload[0] < '0' || payload[0] > '2') {
         return std::nullopt;
     }
-    return std::make_pair(payload[0] == '0', std::string(payload.substr(1)));
+    return std::make_pair(static_cast<Verdict>(payload[0]), std::string(payload.substr(1)));
 }
 
 namespace {
