@@ -76,6 +76,16 @@ UpdateChecking::Result FeedUpdateChecker::evaluate(const QByteArray& feed,
             QStringLiteral("Stashwick %1 is the newest version.").arg(currentVersion)};
 }
 
+bool FeedUpdateChecker::isSafeFeed(const QUrl& feed) {
+    if (feed.scheme() == u"https") {
+        return true;
+    }
+    // Plain http only where nothing leaves the machine.
+    const QString host = feed.host();
+    return feed.scheme() == u"http" &&
+           (host == u"127.0.0.1" || host == u"::1" || host == u"localhost");
+}
+
 void FeedUpdateChecker::checkForUpdates() {
     if (m_feed.isEmpty() || !m_feed.isValid()) {
         onResult(
@@ -83,6 +93,14 @@ void FeedUpdateChecker::checkForUpdates() {
              {},
              {},
              QStringLiteral("Updates for Stashwick come from your system's package manager.")});
+        return;
+    }
+    if (!isSafeFeed(m_feed)) {
+        onResult({Result::Kind::Failed,
+                  {},
+                  {},
+                  QStringLiteral("The update feed address is not https: %1")
+                      .arg(m_feed.toDisplayString())});
         return;
     }
     if (m_busy) {

@@ -27,6 +27,8 @@ public:
         QString link;
     };
     // The newest release of a feed; absent when the feed lists none or is malformed.
+    // Whether the feed may be read: https, or http to this machine's loopback address.
+    static bool isSafeFeed(const QUrl& feed);
     static std::optional<Release> newestRelease(const QByteArray& feed);
     static Result evaluate(const QByteArray& feed, const QString& currentVersion);
 

@@ -86,7 +86,9 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
                 auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Stashwick"),
                                             result.message);
                 box->setAttribute(Qt::WA_DeleteOnClose);
-                box->setTextInteractionFlags(Qt::TextBrowserInteraction);
+                // The feed's text is shown as it is, never interpreted as markup.
+                box->setTextFormat(Qt::PlainText);
+                box->setTextInteractionFlags(Qt::TextSelectableByMouse);
                 box->show();
             };
         }

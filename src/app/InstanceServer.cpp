@@ -31,7 +31,7 @@ bool InstanceServer::listen(QString* error) {
 
 void InstanceServer::accept() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        if (m_clients >= maxClients || !PeerCredentials::isSameUser(socket->socketDescriptor())) {
+        if (!PeerCredentials::isSameUser(socket->socketDescriptor())) {
             socket->abort();
             socket->deleteLater();
             continue;
@@ -41,16 +41,12 @@ void InstanceServer::accept() {
 }
 
 void InstanceServer::serve(QLocalSocket* socket) {
-    ++m_clients;
     auto reader = std::make_shared<InstanceFrame::Reader>();
     auto* idle = new QTimer(socket);
     idle->setSingleShot(true);
     idle->setInterval(idleTimeoutMs);
     connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
-    connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
-        --m_clients;
-        socket->deleteLater();
-    });
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader, idle] {
         idle->start();
         const QByteArray bytes = socket->readAll();

@@ -12,7 +12,9 @@ class QLocalSocket;
 
 // The running instance's socket: accepts connections from this user only, reads framed
 // requests (one URL each, bounded in size) and answers each with whether it was handled.
-// A garbled, oversized or stalled client is dropped without any effect.
+// Every connection is served as soon as it has a whole request, however many others are
+// open; there is no client limit that idle connections could use up. A garbled or
+// oversized client is dropped at once, a stalled one after idleTimeoutMs, without effect.
 class InstanceServer : public QObject {
     Q_OBJECT
 public:
@@ -22,7 +24,6 @@ public:
     };
     using Handler = std::function<Reply(const QByteArray& request)>;
 
-    static constexpr int maxClients = 8;
     static constexpr int idleTimeoutMs = 10000;
 
     InstanceServer(QString socketPath, Handler handler, QObject* parent = nullptr);
@@ -38,5 +39,4 @@ private:
     QString m_path;
     Handler m_handler;
     QLocalServer* m_server;
-    int m_clients = 0;
 };

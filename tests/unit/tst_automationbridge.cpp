@@ -216,7 +216,56 @@ private Q_SLOTS:
 
         bridge.unavailableChords = [] { return QList<KeyChord>{{20, Modifiers(12)}}; };
         bridge.dumpState();
-        QCOMPARE(readState(f.stateFile)["hotkeys"].toObject()["conflicts"].toArray().size(), 1);
+        const QJsonArray conflicts =
+            readState(f.stateFile)["hotkeys"].toObject()["conflicts"].toArray();
+        QCOMPARE(conflicts.size(), 1);
+        QCOMPARE(conflicts[0].toObject(),
+                 QJsonObject({{"chord", "Control + Alt + 3"},
+                              {"collidesWith", "Already taken by another program"}}));
+    }
+
+    void dumpListsAreShapedAndCappedAsTheProgramKeepsThem() {
+        AppFixture f;
+        AutomationBridge bridge(f.state, f.defaults, f.stateFile);
+        // One more capture than the program keeps, and a dozen distinct contents.
+        for (int i = 0; i <= AppState::historyLimit; ++i) {
+            f.clock.advance(1);
+            f.copyText(QStringLiteral("entry %1").arg(i % 12));
+            bridge.handle("stashwick://capture-to-slot/0");
+        }
+        ClipboardItem image;
+        image.kind = ClipboardKind::Image;
+        image.imagePNG = Blob(QByteArray(600 * 1024, 'i')); // too large to load again
+        for (int i = 0; i < 20; ++i) {
+            f.state.stats().recordCopy(image, 1);
+        }
+        f.state.snippets().add("Sig", "body");
+        QCOMPARE(verdict(bridge, "stashwick://history-to-slot/200/1"), V::Done);
+        QCOMPARE(f.state.slots().item(1)->text, std::optional<QString>("entry 1"));
+        QCOMPARE(verdict(bridge, "stashwick://history-to-slot/201/1"), V::NothingDone);
+
+        const QJsonObject s = readState(f.stateFile);
+        QCOMPARE(s["historyCount"].toInt(), 200);
+        const QJsonArray history = s["history"].toArray();
+        QCOMPARE(history.size(), 20);
+        QCOMPARE(history[0].toObject(),
+                 QJsonObject({{"kind", "text"}, {"preview", "entry 8"}, {"rank", 1}}));
+        const QJsonArray top = s["topContent"].toArray();
+        QCOMPARE(top.size(), 10);
+        const QJsonObject first = top[0].toObject();
+        QCOMPARE(first.keys(),
+                 QStringList({"copyCount", "hash", "kind", "loadable", "preview", "rank"}));
+        QCOMPARE(first["kind"].toString(), QStringLiteral("image"));
+        QCOMPARE(first["copyCount"].toInt(), 20);
+        QCOMPARE(first["hash"].toString().size(), 64);
+        QCOMPARE(first["loadable"].toBool(), false);
+        const QJsonObject second = top[1].toObject();
+        QCOMPARE(second["copyCount"].toInt(), 17); // "entry 0".."entry 8" were copied 17 times
+        QCOMPARE(second["loadable"].toBool(), true);
+        QCOMPARE(second["rank"].toInt(), 2);
+        QCOMPARE(top[9].toObject()["copyCount"].toInt(), 17);
+        QCOMPARE(s["snippets"].toArray()[0].toObject(),
+                 QJsonObject({{"index", 1}, {"title", "Sig"}}));
     }
 
     void actionsWithNothingToActOnSayWhyAndStillDump() {

@@ -117,6 +117,12 @@ private Q_SLOTS:
         QCOMPARE(superDigits.size(), 9);
         QCOMPARE(superDigits.first().chord, QStringLiteral("Super + 1"));
         QVERIFY(superDigits.first().collidesWith.contains("GNOME"));
+        // The copy chord's conflicts come before the paste chord's.
+        const auto both =
+            withModifiers(Modifiers::command | Modifiers::shift, Modifiers::command).conflicts();
+        QCOMPARE(both.size(), 18);
+        QCOMPARE(both[0].chord, QStringLiteral("Shift + Super + 1"));
+        QCOMPARE(both[9].chord, QStringLiteral("Super + 1"));
 
         HotkeyConfig summonLock;
         summonLock.summon = KeyChord{37, Modifiers(Modifiers::control | Modifiers::option)};

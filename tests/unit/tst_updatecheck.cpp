@@ -100,6 +100,17 @@ private Q_SLOTS:
         QCOMPARE(r.kind, UpdateChecking::Result::Kind::Failed);
         QVERIFY(r.message.startsWith("Could not check for updates"));
     }
+
+    void onlyHttpsFeedsAreRead() {
+        for (const char* feed : {"http://updates.example.org/feed.xml", "ftp://127.0.0.1/feed",
+                                 "file:///tmp/feed.xml", "http://127.0.0.1.example.org/f"}) {
+            FeedUpdateChecker checker{QUrl(QString::fromLatin1(feed)), "1.0"};
+            const auto r = check(checker);
+            QCOMPARE(r.kind, UpdateChecking::Result::Kind::Failed);
+            QVERIFY2(r.message.startsWith("The update feed address is not https"), feed);
+        }
+        QVERIFY(FeedUpdateChecker::isSafeFeed(QUrl("https://updates.example.org/feed.xml")));
+    }
 };
 
 QTEST_GUILESS_MAIN(UpdateCheckTest)

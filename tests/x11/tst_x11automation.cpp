@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +19,11 @@ class X11AutomationTest : public QObject {
     StashwickSession m_session;
 
     bool ok(const QString& url) const { return m_session.ok(url); }
+    // Understood, but nothing to act on: exit 3 with one line saying why.
+    bool idle(const QString& url) const {
+        const Run r = stashwick({url});
+        return r.exitCode == 3 && r.err.count('\n') == 1;
+    }
     QJsonObject state() const { return m_session.state(); }
     QJsonObject slot(int i) const { return m_session.slot(i); }
     bool setClipboard(const QByteArray& text) { return m_session.setClipboard(text); }
@@ -62,7 +68,7 @@ private Q_SLOTS:
         QVERIFY(ok("stashwick://pin-slot/3"));
         QVERIFY(ok("stashwick://move-slot/3/6"));
         QCOMPARE(slot(6)["pinned"].toBool(), true);
-        QVERIFY(ok("stashwick://clear-unpinned"));
+        QVERIFY(idle("stashwick://clear-unpinned")); // only the pinned slot holds anything
         QCOMPARE(slot(6)["kind"].toString(), QStringLiteral("text"));
         QVERIFY(ok("stashwick://clear-slot/6"));
         QCOMPARE(slot(6)["kind"].toString(), QStringLiteral("empty"));
@@ -88,8 +94,8 @@ private Q_SLOTS:
         QCOMPARE(slot(8)["preview"].toString(), QStringLiteral("beta"));
         QVERIFY(ok("stashwick://load-stat/1/9"));
         QCOMPARE(slot(9)["preview"].toString(), QStringLiteral("beta"));
-        QVERIFY(ok("stashwick://load-stat/1/99")); // out of range: nothing
-        QVERIFY(ok("stashwick://history-to-slot/1/-3"));
+        QVERIFY(idle("stashwick://load-stat/1/99"));
+        QVERIFY(idle("stashwick://history-to-slot/1/-3"));
         QCOMPARE(state()["topContent"].toArray()[0].toObject()["preview"].toString(),
                  QStringLiteral("beta"));
 
@@ -99,7 +105,7 @@ private Q_SLOTS:
         QVERIFY(setClipboard("clip"));
         QVERIFY(ok("stashwick://copy-snippet/1"));
         QCOMPARE(clipboard(), QByteArray("Best regards, beta (clip)"));
-        QVERIFY(ok("stashwick://delete-snippet/5"));
+        QVERIFY(idle("stashwick://delete-snippet/5"));
         QCOMPARE(state()["snippetCount"].toInt(), 1);
         QVERIFY(ok("stashwick://delete-snippet/1"));
         QCOMPARE(state()["snippetCount"].toInt(), 0);
@@ -128,16 +134,42 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray before = f.readAll();
         f.close();
+        const QString tooLong = "stashwick://add-snippet/" + QString(70000, 'a');
         for (const QString& url :
              {QStringLiteral("stashwick://frobnicate/1"), QStringLiteral("STASHWICK://dump"),
-              QStringLiteral("http://dump"), QStringLiteral("stashwick://dump/%zz")}) {
+              QStringLiteral("http://dump"), QStringLiteral("stashwick://dump/%zz"), tooLong}) {
             const Run r = stashwick({url});
-            QVERIFY2(r.exitCode != 0, qPrintable(url));
+            QCOMPARE(r.exitCode, 1);
             QCOMPARE(r.err.count('\n'), 1);
+            QVERIFY(r.err.size() < 300); // a long URL is not echoed whole
         }
         QVERIFY(stashwick({"stashwick://frobnicate"}).err.contains("unknown action: frobnicate"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), before);
+    }
+
+    void actionsWithNothingToActOnExitThree() {
+        for (const char* url : {"stashwick://capture-to-slot/42", "stashwick://load-slot/7",
+                                "stashwick://copy-snippet/9", "stashwick://move-slot/3",
+                                "stashwick://show-tab/nope"}) {
+            QFile::remove(stateFile());
+            QVERIFY2(idle(url), url);
+            QVERIFY(QFile::exists(stateFile())); // still written after a known action
+        }
+        QVERIFY(setClipboard(""));
+        QVERIFY(stashwick({"stashwick://capture-to-slot/4"}).err.contains("nothing captured"));
+    }
+
+    void idleConnectionsDoNotLockTheCommandOut() {
+        QList<QLocalSocket*> idle;
+        for (int i = 0; i < 20; ++i) {
+            auto* s = new QLocalSocket(this);
+            s->connectToServer(m_session.homePath("run/stashwick/instance.sock"));
+            QVERIFY(s->waitForConnected(2000));
+            idle.append(s);
+        }
+        QVERIFY(ok("stashwick://dump"));
+        qDeleteAll(idle);
     }
 
     void dataSurvivesARestartAndUrlsStartTheProgram() {
