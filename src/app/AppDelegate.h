@@ -26,6 +26,8 @@ public:
         EventTap& tap;
         KeystrokeSynthesizing& synth;
         std::function<bool()> isTrusted;
+        // The PRIMARY selection, for applications that copy by selecting; none: not used.
+        ClipboardAccess* selection = nullptr;
     };
 
     AppDelegate(AppState& state, UserDefaults& defaults, Scheduler& scheduler, Platform platform,

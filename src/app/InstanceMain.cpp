@@ -62,9 +62,13 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
     UserDefaults defaults;
     std::unique_ptr<AppState> state = AppState::create(pasteboard, clock);
     PlatformServices platform(scheduler);
+    // The PRIMARY selection: what xterm-style terminals copy by selecting.
+    QtPasteboard selectionBoard(QGuiApplication::clipboard(), QClipboard::Selection);
+    SystemClipboard selection(selectionBoard, clock);
     AppDelegate delegate(*state, defaults, scheduler,
                          AppDelegate::Platform{platform.eventTap(), platform.synthesizer(),
-                                               [&platform] { return platform.isTrusted(); }},
+                                               [&platform] { return platform.isTrusted(); },
+                                               &selection},
                          AppPaths::stateFile());
 
     // The HUD, the tray icon and update checks.

@@ -5,12 +5,14 @@
 #include <functional>
 
 class QAction;
+class QIcon;
 class QMenu;
 class QSystemTrayIcon;
 
 // The tray icon: hollow while the global chords are off, filled while they are on, with a
-// menu to open the window, check for updates and quit. Where the desktop has no tray the
-// program runs on without one.
+// menu to open the window, check for updates and quit. The icon is created whether or not a
+// tray runs yet (at login the panel often starts after us); Qt docks it as soon as one
+// appears. A left click opens the main window where the program has one, else the menu.
 class StatusItemController : public QObject {
     Q_OBJECT
 public:
@@ -18,9 +20,14 @@ public:
     explicit StatusItemController(QString summonChord, QObject* parent = nullptr);
     ~StatusItemController() override;
 
-    // Creates the tray icon and its menu; false when the desktop offers no tray.
+    // Creates the tray icon and its menu. False when no tray runs at this moment: the icon
+    // is still there and shows once one starts.
     bool install();
     void setActive(bool active);
+    // Whether a left click on the icon opens the main window (true) or the menu.
+    void setOpensWindowOnClick(bool opens) { m_opensWindowOnClick = opens; }
+    // A light glyph with a dark edge, so that it reads on light and dark panels alike.
+    static QIcon trayIcon(bool active);
 
     // The menu as it is shown (built on install, or on first call).
     QMenu* menu();
@@ -34,4 +41,5 @@ private:
     QMenu* m_menu = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
     bool m_active = false;
+    bool m_opensWindowOnClick = false;
 };

@@ -22,7 +22,10 @@ public:
         }
     }
 
+    bool targetCopiesBySelection() override { return selectionTarget; }
+
     QStringList sent;
+    bool selectionTarget = false;
     std::function<void()> onCopy;
     std::function<void()> onPaste;
 };

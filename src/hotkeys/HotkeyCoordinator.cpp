@@ -3,9 +3,10 @@
 #include "store/ClipboardService.h"
 
 HotkeyCoordinator::HotkeyCoordinator(ClipboardAccess& clipboard, ClipboardService& service,
-                                     KeystrokeSynthesizing& synth, Scheduler& scheduler)
+                                     KeystrokeSynthesizing& synth, Scheduler& scheduler,
+                                     ClipboardAccess* selection)
     : m_clipboard(clipboard), m_service(service), m_synth(synth), m_scheduler(scheduler),
-      m_self(std::make_shared<HotkeyCoordinator*>(this)) {}
+      m_selection(selection), m_self(std::make_shared<HotkeyCoordinator*>(this)) {}
 
 void HotkeyCoordinator::handle(const HotkeyDecision& decision) {
     switch (decision.kind) {
@@ -24,23 +25,29 @@ void HotkeyCoordinator::handle(const HotkeyDecision& decision) {
 }
 
 void HotkeyCoordinator::copy(int slot) {
+    if (m_selection && m_synth.targetCopiesBySelection()) {
+        // What is selected is already there: nothing to press, nothing to wait for.
+        finishCopy(slot, *m_selection);
+        return;
+    }
     const qint64 before = m_clipboard.changeCount();
     m_synth.sendCopy();
     std::weak_ptr<HotkeyCoordinator*> weak = m_self;
     waitForClipboardChange(before, copyWaitAttempts, [weak, slot] {
-        const auto self = weak.lock();
-        if (!self) {
+        if (const auto self = weak.lock()) {
+            (*self)->finishCopy(slot, (*self)->m_clipboard);
+        }
+    });
+}
+
+void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source) {
+    if (m_service.captureToSlot(slot, source)) {
+        if (const auto item = m_service.slot(slot)) {
+            onFeedback(FeedbackEvent::make(FeedbackOutcome::Copied, slot, item));
             return;
         }
-        HotkeyCoordinator& c = **self;
-        if (c.m_service.captureClipboardToSlot(slot)) {
-            if (const auto item = c.m_service.slot(slot)) {
-                c.onFeedback(FeedbackEvent::make(FeedbackOutcome::Copied, slot, item));
-                return;
-            }
-        }
-        c.onFeedback(FeedbackEvent::make(FeedbackOutcome::NothingToCopy, slot));
-    });
+    }
+    onFeedback(FeedbackEvent::make(FeedbackOutcome::NothingToCopy, slot));
 }
 
 void HotkeyCoordinator::waitForClipboardChange(qint64 before, int attempts,
@@ -64,16 +71,29 @@ void HotkeyCoordinator::paste(int slot) {
         onFeedback(FeedbackEvent::make(FeedbackOutcome::EmptySlot, slot));
         return;
     }
+    // The selection is taken along only for an application that pastes from it.
+    ClipboardAccess* selection = m_selection && m_synth.targetCopiesBySelection() ? m_selection
+                                                                                  : nullptr;
     std::optional<ClipboardItem> remembered = m_clipboard.read();
+    std::optional<ClipboardItem> rememberedSelection =
+        selection ? selection->read() : std::nullopt;
     m_service.loadSlotToClipboard(slot, PasteTransform::None);
+    if (selection) {
+        selection->write(*item);
+    }
     m_synth.sendPaste();
     onFeedback(FeedbackEvent::make(FeedbackOutcome::Pasted, slot, item));
     // The restore runs even if the coordinator is gone by then; it needs only the
-    // clipboard, which outlives it.
+    // clipboard and the selection, which outlive it.
     ClipboardAccess* clipboard = &m_clipboard;
-    m_scheduler.schedule(m_service.restoreDelay(), [clipboard, remembered = std::move(remembered)] {
-        if (remembered) {
-            clipboard->write(*remembered);
-        }
-    });
+    m_scheduler.schedule(m_service.restoreDelay(),
+                         [clipboard, selection, remembered = std::move(remembered),
+                          rememberedSelection = std::move(rememberedSelection)] {
+                             if (remembered) {
+                                 clipboard->write(*remembered);
+                             }
+                             if (selection && rememberedSelection) {
+                                 selection->write(*rememberedSelection);
+                             }
+                         });
 }

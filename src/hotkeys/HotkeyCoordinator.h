@@ -15,13 +15,18 @@ class ClipboardService;
 // up to 25 x 10 ms for the clipboard to change, then capture it into the slot. Paste:
 // remember the clipboard, load the slot, synthesise the paste keystroke, and put the
 // remembered content back after the service's restore delay.
+//
+// An application that copies by selecting (see KeystrokeSynthesizing) gets no copy keystroke:
+// its selection (`selection`, the PRIMARY selection) is captured at once. Pasting into it puts
+// the slot on the clipboard and on the selection, and restores both.
 class HotkeyCoordinator {
 public:
     static constexpr int copyWaitAttempts = 25;
     static constexpr double copyWaitInterval = 0.010;
 
     HotkeyCoordinator(ClipboardAccess& clipboard, ClipboardService& service,
-                      KeystrokeSynthesizing& synth, Scheduler& scheduler);
+                      KeystrokeSynthesizing& synth, Scheduler& scheduler,
+                      ClipboardAccess* selection = nullptr);
     HotkeyCoordinator(const HotkeyCoordinator&) = delete;
     HotkeyCoordinator& operator=(const HotkeyCoordinator&) = delete;
 
@@ -34,10 +39,13 @@ public:
     std::function<void(const FeedbackEvent&)> onFeedback = [](const FeedbackEvent&) {};
 
 private:
+    void finishCopy(int slot, ClipboardAccess& source);
+
     ClipboardAccess& m_clipboard;
     ClipboardService& m_service;
     KeystrokeSynthesizing& m_synth;
     Scheduler& m_scheduler;
+    ClipboardAccess* m_selection;
     // Scheduled steps hold this weakly: once the coordinator is gone they do nothing.
     std::shared_ptr<HotkeyCoordinator*> m_self;
 };

@@ -7,4 +7,8 @@ public:
     virtual ~KeystrokeSynthesizing() = default;
     virtual void sendCopy() = 0;
     virtual void sendPaste() = 0;
+    // Whether the application in front has no copy keystroke and copies by selecting (its
+    // selection is the PRIMARY selection), as xterm and rxvt do. Then copy sends nothing and
+    // reads that selection, and sendPaste() sends the keystroke that pastes it.
+    virtual bool targetCopiesBySelection() { return false; }
 };

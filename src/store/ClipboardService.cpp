@@ -7,14 +7,14 @@ ClipboardService::ClipboardService(ClipboardAccess& clipboard, SlotStore& slots,
                                    StatsService& stats, QObject* parent)
     : QObject(parent), m_clipboard(clipboard), m_slots(slots), m_stats(stats) {}
 
-bool ClipboardService::captureClipboardToSlot(int slot) {
+bool ClipboardService::captureToSlot(int slot, ClipboardAccess& source) {
     if (slot < 0 || slot >= SlotStore::slotCount) {
         return false;
     }
-    if (m_clipboard.isConcealed()) {
+    if (source.isConcealed()) {
         return false;
     }
-    const auto item = m_clipboard.read();
+    const auto item = source.read();
     if (!item || item->kind == ClipboardKind::Empty) {
         return false;
     }

@@ -19,7 +19,9 @@ public:
     ClipboardService(ClipboardAccess& clipboard, SlotStore& slots, StatsService& stats,
                      QObject* parent = nullptr);
 
-    bool captureClipboardToSlot(int slot);
+    bool captureClipboardToSlot(int slot) { return captureToSlot(slot, m_clipboard); }
+    // The same from another source of content (the PRIMARY selection).
+    bool captureToSlot(int slot, ClipboardAccess& source);
     bool loadSlotToClipboard(int slot, PasteTransform transform = PasteTransform::None);
     std::optional<ClipboardItem> slot(int index) const;
 

@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QDir>
 #include <QMenu>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -216,14 +217,36 @@ private Q_SLOTS:
         QCOMPARE(titles, QStringList({"Open Main Window  (Control + Alt + Super + V)", "-",
                                       "Check for Updates\u2026", "-", "Quit Stashwick"}));
         QCOMPARE(menu->actions().last()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-        int opened = 0, checks = 0, quits = 0;
-        status.onOpenWindow = [&] { ++opened; };
-        status.onCheckForUpdates = [&] { ++checks; };
-        status.onQuit = [&] { ++quits; };
-        menu->actions()[0]->trigger();
-        menu->actions()[2]->trigger();
-        menu->actions()[4]->trigger();
-        QCOMPARE(opened + checks + quits, 3);
+        QStringList calls;
+        status.onOpenWindow = [&] { calls << "open"; };
+        status.onCheckForUpdates = [&] { calls << "updates"; };
+        status.onQuit = [&] { calls << "quit"; };
+        for (int entry : {0, 2, 4}) {
+            menu->actions()[entry]->trigger();
+        }
+        QCOMPARE(calls, QStringList({"open", "updates", "quit"}));
+    }
+
+    void trayIconReadsOnLightAndDarkPanels() {
+        for (bool active : {false, true}) {
+            const QIcon icon = StatusItemController::trayIcon(active);
+            for (const QColor panel : {QColor(Qt::white), QColor(0xEE, 0xEE, 0xEE),
+                                       QColor(Qt::black), QColor(0x2B, 0x2B, 0x2B)}) {
+                QImage shown(22, 22, QImage::Format_RGB32);
+                shown.fill(panel);
+                QPainter p(&shown);
+                icon.paint(&p, shown.rect());
+                p.end();
+                // Enough pixels stand out clearly from the panel, whatever its shade.
+                int contrasting = 0;
+                for (int y = 0; y < shown.height(); ++y) {
+                    for (int x = 0; x < shown.width(); ++x) {
+                        contrasting += std::abs(qGray(shown.pixel(x, y)) - qGray(panel.rgb())) > 120;
+                    }
+                }
+                QVERIFY2(contrasting > 40, qPrintable(panel.name()));
+            }
+        }
     }
 };
 

@@ -14,13 +14,14 @@ struct Fixture {
     ManualClock clock;
     ManualScheduler scheduler{clock};
     FakeClipboard clipboard;
+    FakeClipboard selection;
     std::unique_ptr<StoreContainer> container = StoreContainer::make(true, std::nullopt, nullptr);
     SlotStore slots{*container, clock};
     StatsService stats{*container, clock};
     ClipboardService service{clipboard, slots, stats};
     FakeKeystrokeSynthesizer synth;
     std::unique_ptr<HotkeyCoordinator> coordinator =
-        std::make_unique<HotkeyCoordinator>(clipboard, service, synth, scheduler);
+        std::make_unique<HotkeyCoordinator>(clipboard, service, synth, scheduler, &selection);
     QList<FeedbackEvent> feedback;
     Fixture() {
         coordinator->onFeedback = [this](const FeedbackEvent& e) { feedback << e; };
@@ -106,6 +107,31 @@ private Q_SLOTS:
         QCOMPARE(f.clipboard.item->text, std::optional<QString>("B"));
         f.scheduler.advance(0.001);
         QCOMPARE(f.clipboard.item->text, std::optional<QString>("A"));
+    }
+
+    void terminalsThatCopyBySelectingUseThePrimarySelection() {
+        Fixture f;
+        f.synth.selectionTarget = true;
+        f.clipboard.write(ClipboardItem::makeText("the user's clipboard"));
+        f.selection.write(ClipboardItem::makeText("selected in xterm"));
+        f.coordinator->copy(4);
+        // No keystroke (it would interrupt the program), no wait.
+        QVERIFY(f.synth.sent.isEmpty());
+        QCOMPARE(f.scheduler.pendingCount(), std::size_t{0});
+        QCOMPARE(f.slots.item(4)->text, std::optional<QString>("selected in xterm"));
+
+        f.slots.setItem(ClipboardItem::makeText("slot two"), 2);
+        f.selection.write(ClipboardItem::makeText("selection before"));
+        std::pair<std::optional<QString>, std::optional<QString>> duringPaste;
+        f.synth.onPaste = [&] {
+            duringPaste = {f.clipboard.item->text, f.selection.item->text};
+        };
+        f.coordinator->paste(2);
+        QCOMPARE(duringPaste.first, std::optional<QString>("slot two"));
+        QCOMPARE(duringPaste.second, std::optional<QString>("slot two"));
+        f.scheduler.advance(0.25);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("the user's clipboard"));
+        QCOMPARE(f.selection.item->text, std::optional<QString>("selection before"));
     }
 
     void pasteFromAnEmptySlotOnlyReports() {

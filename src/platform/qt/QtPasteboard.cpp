@@ -30,11 +30,11 @@ bool isEmptyResult(const QImage& v) {
 }
 } // namespace
 
-QtPasteboard::QtPasteboard(QClipboard* clipboard, QObject* parent)
-    : QObject(parent), m_clipboard(clipboard) {
+QtPasteboard::QtPasteboard(QClipboard* clipboard, QClipboard::Mode mode, QObject* parent)
+    : QObject(parent), m_clipboard(clipboard), m_mode(mode) {
     if (m_clipboard) {
-        connect(m_clipboard, &QClipboard::changed, this, [this](QClipboard::Mode mode) {
-            if (mode == QClipboard::Clipboard) {
+        connect(m_clipboard, &QClipboard::changed, this, [this](QClipboard::Mode changed) {
+            if (changed == m_mode) {
                 contentChanged();
             }
         });
@@ -48,7 +48,7 @@ void QtPasteboard::contentChanged() {
 }
 
 const QMimeData* QtPasteboard::mime() const {
-    return m_clipboard ? m_clipboard->mimeData(QClipboard::Clipboard) : nullptr;
+    return m_clipboard ? m_clipboard->mimeData(m_mode) : nullptr;
 }
 
 template <typename F> auto QtPasteboard::timed(F&& request) -> decltype(request()) {
@@ -150,7 +150,7 @@ std::optional<QByteArray> QtPasteboard::firstImageTiff() {
 
 void QtPasteboard::clearContents() {
     if (m_clipboard) {
-        m_clipboard->clear(QClipboard::Clipboard);
+        m_clipboard->clear(m_mode);
     }
 }
 
@@ -164,7 +164,7 @@ void QtPasteboard::writeFileUrls(const QStringList& paths) {
         urls << QUrl::fromLocalFile(p);
     }
     md->setUrls(urls);
-    m_clipboard->setMimeData(md, QClipboard::Clipboard);
+    m_clipboard->setMimeData(md, m_mode);
 }
 
 void QtPasteboard::writeItem(const QList<Flavour>& flavours) {
@@ -179,5 +179,5 @@ void QtPasteboard::writeItem(const QList<Flavour>& flavours) {
             md->setData(type, bytes);
         }
     }
-    m_clipboard->setMimeData(md, QClipboard::Clipboard);
+    m_clipboard->setMimeData(md, m_mode);
 }

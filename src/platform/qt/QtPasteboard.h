@@ -2,15 +2,16 @@
 
 #include "clipboard/Pasteboard.h"
 
+#include <QClipboard>
 #include <QObject>
 #include <QPointer>
 #include <optional>
 
-class QClipboard;
 class QMimeData;
 
-// The CLIPBOARD selection through QClipboard. The change counter moves on every
-// QClipboard::changed for the clipboard (XFixes owner changes, our own writes included).
+// The CLIPBOARD selection (or, given that mode, the PRIMARY selection: what is selected in
+// xterm-style terminals) through QClipboard. The change counter moves on every
+// QClipboard::changed for that selection (XFixes owner changes, our own writes included).
 //
 // An X11 clipboard owner that stops answering makes every request wait for Qt's transfer
 // timeout. So the first request that times out marks the current content as stalled: every
@@ -19,7 +20,8 @@ class QMimeData;
 class QtPasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:
-    explicit QtPasteboard(QClipboard* clipboard, QObject* parent = nullptr);
+    explicit QtPasteboard(QClipboard* clipboard, QClipboard::Mode mode = QClipboard::Clipboard,
+                          QObject* parent = nullptr);
 
     qint64 changeCount() const override { return m_changeCount; }
     std::optional<QStringList> types() override;
@@ -43,6 +45,7 @@ private:
     template <typename F> auto timed(F&& request) -> decltype(request());
 
     QPointer<QClipboard> m_clipboard;
+    QClipboard::Mode m_mode;
     qint64 m_changeCount = 0;
     bool m_stalled = false;
     std::optional<QStringList> m_types;

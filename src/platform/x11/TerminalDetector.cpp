@@ -56,6 +56,20 @@ const QStringList terminals{"gnome-terminal",
                             "ghostty",
                             "com.mitchellh.ghostty"};
 
+// Terminals with no copy keystroke (Control+Shift+C reaches the program as Control+C):
+// their selection is the PRIMARY selection, and Shift+Insert pastes it.
+const QStringList selectionTerminals{"xterm", "uxterm",       "urxvt", "rxvt",
+                                     "rxvt-unicode", "aterm", "eterm"};
+
+bool anyPartIn(const QString& wmClass, const QStringList& names) {
+    for (const QString& part : wmClass.toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (names.contains(part)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 QString classOf(Display* d, Window w) {
     XClassHint hint{nullptr, nullptr};
     if (!XGetClassHint(d, w, &hint)) {
@@ -94,12 +108,11 @@ Window activeWindow(const X11Connection& x) {
 } // namespace
 
 bool TerminalDetector::isTerminalClass(const QString& wmClass) {
-    for (const QString& part : wmClass.toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        if (terminals.contains(part)) {
-            return true;
-        }
-    }
-    return false;
+    return anyPartIn(wmClass, terminals);
+}
+
+bool TerminalDetector::copiesBySelection(const QString& wmClass) {
+    return anyPartIn(wmClass, selectionTerminals);
 }
 
 QString TerminalDetector::activeWindowClass(const X11Connection& x) {

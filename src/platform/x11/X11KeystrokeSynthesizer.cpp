@@ -134,26 +134,51 @@ void X11KeystrokeSynthesizer::releaseLetGoModifiers() {
     }
 }
 
+bool X11KeystrokeSynthesizer::targetCopiesBySelection() {
+    return TerminalDetector::copiesBySelection(TerminalDetector::activeWindowClass(m_x));
+}
+
 void X11KeystrokeSynthesizer::sendCopy() {
-    send(XK_c, 8);
+    const QString target = TerminalDetector::activeWindowClass(m_x);
+    if (TerminalDetector::copiesBySelection(target)) {
+        return; // its selection is already on PRIMARY; any keystroke would reach the program
+    }
+    if (TerminalDetector::isTerminalClass(target)) {
+        send({XK_Control_L, XK_Shift_L}, XK_c, 8);
+    } else {
+        send({XK_Control_L}, XK_c, 8);
+    }
 }
 
 void X11KeystrokeSynthesizer::sendPaste() {
-    send(XK_v, 9);
+    const QString target = TerminalDetector::activeWindowClass(m_x);
+    if (TerminalDetector::copiesBySelection(target)) {
+        send({XK_Shift_L}, XK_Insert, 114);
+    } else if (TerminalDetector::isTerminalClass(target)) {
+        send({XK_Control_L, XK_Shift_L}, XK_v, 9);
+    } else {
+        send({XK_Control_L}, XK_v, 9);
+    }
 }
 
-void X11KeystrokeSynthesizer::send(unsigned long letterKeysym, quint16 fallbackVirtualKey) {
+void X11KeystrokeSynthesizer::send(QList<unsigned long> modifiers, unsigned long keysym,
+                                   quint16 fallbackVirtualKey) {
     Display* d = m_x.display;
-    KeyCode letter = XKeysymToKeycode(d, letterKeysym);
-    if (letter == 0) {
-        letter = KeyCodeMap::toX11(fallbackVirtualKey).value_or(0);
+    KeyCode key = XKeysymToKeycode(d, keysym);
+    if (key == 0) {
+        key = KeyCodeMap::toX11(fallbackVirtualKey).value_or(0);
     }
-    const KeyCode control = XKeysymToKeycode(d, XK_Control_L);
-    const KeyCode shift = XKeysymToKeycode(d, XK_Shift_L);
-    if (letter == 0 || control == 0) {
+    QList<KeyCode> modifierKeys;
+    for (unsigned long sym : modifiers) {
+        const KeyCode kc = XKeysymToKeycode(d, sym);
+        if (kc == 0) {
+            return;
+        }
+        modifierKeys.append(kc);
+    }
+    if (key == 0) {
         return;
     }
-    const bool terminal = TerminalDetector::activeWindowIsTerminal(m_x);
     const QList<std::uint8_t> held = heldModifiers(false);
     QList<std::uint8_t> release = heldModifiers(true);
     for (std::uint8_t kc : held) {
@@ -165,16 +190,14 @@ void X11KeystrokeSynthesizer::send(unsigned long letterKeysym, quint16 fallbackV
     for (std::uint8_t kc : release) {
         XTestFakeKeyEvent(d, kc, False, CurrentTime);
     }
-    XTestFakeKeyEvent(d, control, True, CurrentTime);
-    if (terminal && shift) {
-        XTestFakeKeyEvent(d, shift, True, CurrentTime);
+    for (KeyCode kc : modifierKeys) {
+        XTestFakeKeyEvent(d, kc, True, CurrentTime);
     }
-    XTestFakeKeyEvent(d, letter, True, CurrentTime);
-    XTestFakeKeyEvent(d, letter, False, CurrentTime);
-    if (terminal && shift) {
-        XTestFakeKeyEvent(d, shift, False, CurrentTime);
+    XTestFakeKeyEvent(d, key, True, CurrentTime);
+    XTestFakeKeyEvent(d, key, False, CurrentTime);
+    for (auto it = modifierKeys.rbegin(); it != modifierKeys.rend(); ++it) {
+        XTestFakeKeyEvent(d, *it, False, CurrentTime);
     }
-    XTestFakeKeyEvent(d, control, False, CurrentTime);
     // Put the user's held modifiers back, so the core keyboard matches their hands again,
     // and let them go on the XTEST device once the user does.
     m_pressedForUser.clear();

@@ -8,7 +8,8 @@
 #include <cstdint>
 
 // Presses Control+C / Control+V (Control+Shift+C / V in terminals) in the focused window
-// through XTEST, so that the application sees that modifier alone:
+// through XTEST; in xterm-style terminals, which copy by selecting, nothing for copy and
+// Shift+Insert for paste. The application sees those modifiers alone:
 //  - the modifiers the user still holds from the chord are released first (through XTEST,
 //    which clears them on the core keyboard), and pressed again afterwards, so a second tap
 //    of a digit while they stay held is still a chord and not a plain digit;
@@ -28,9 +29,11 @@ public:
 
     void sendCopy() override;
     void sendPaste() override;
+    bool targetCopiesBySelection() override;
 
 private:
-    void send(unsigned long letterKeysym, quint16 fallbackVirtualKey);
+    // Presses `modifiers` (keysyms), taps the key, and lets go of them again.
+    void send(QList<unsigned long> modifiers, unsigned long keysym, quint16 fallbackVirtualKey);
     // Modifier keycodes down on our XTEST device, or on the other keyboards (the user's).
     QList<std::uint8_t> heldModifiers(bool onXTestDevice) const;
     void watchReleases();
