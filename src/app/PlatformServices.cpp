@@ -3,6 +3,7 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11EventTap.h"
 #include "platform/x11/X11KeystrokeSynthesizer.h"
+#include "platform/x11/X11Session.h"
 
 namespace {
 
@@ -24,10 +25,14 @@ public:
 } // namespace
 
 PlatformServices::PlatformServices(Scheduler& scheduler) {
-    if (const auto x11 = X11Connection::current()) {
+    const auto x11 = X11Connection::current();
+    if (x11) {
+        m_translucent = X11Connection::compositorRunning(*x11);
+    }
+    // Through XWayland the grabs would only see keys meant for X windows: chords stay off.
+    if (x11 && !X11Session::isWaylandSession()) {
         m_tap = std::make_unique<X11EventTap>(*x11);
         m_synth = std::make_unique<X11KeystrokeSynthesizer>(*x11, scheduler);
-        m_translucent = X11Connection::compositorRunning(*x11);
     } else {
         m_tap = std::make_unique<UnavailableEventTap>();
         m_synth = std::make_unique<NoKeystrokes>();

@@ -7,9 +7,9 @@
 
 class Scheduler;
 
-// The session's global-chord services: on X11, key grabs and XTest; elsewhere (Wayland, no
-// display) stand-ins that report the session as not trusted, so chords stay off and
-// everything else works.
+// The session's global-chord services: on X11, key grabs and XTest; elsewhere (Wayland, also
+// when Qt runs on XWayland there; no display) stand-ins that report the session as not
+// trusted, so chords stay off and everything else works.
 class PlatformServices {
 public:
     explicit PlatformServices(Scheduler& scheduler);

@@ -3,6 +3,7 @@
 #include "platform/x11/KeyCodeMap.h"
 #include "platform/x11/TerminalDetector.h"
 #include "platform/x11/X11Modifiers.h"
+#include "platform/x11/X11Session.h"
 
 #include <QTest>
 
@@ -61,6 +62,24 @@ private Q_SLOTS:
         for (const char* cls : {"firefox Firefox", "gedit Gedit", "", "terminal-notes Notes"}) {
             QVERIFY2(!TerminalDetector::isTerminalClass(cls), cls);
         }
+        // Only the xterm and rxvt families copy by selecting.
+        for (const char* cls : {"xterm XTerm", "uxterm UXTerm", "urxvt URxvt", "rxvt Rxvt"}) {
+            QVERIFY2(TerminalDetector::copiesBySelection(cls), cls);
+        }
+        for (const char* cls : {"lxterminal Lxterminal", "kitty kitty", "st-256color st-256color",
+                                "firefox Firefox"}) {
+            QVERIFY2(!TerminalDetector::copiesBySelection(cls), cls);
+        }
+    }
+
+    void waylandSessionsAreSeenThroughXWayland() {
+        QVERIFY(X11Session::isWaylandSession("wayland", ""));
+        QVERIFY(X11Session::isWaylandSession("Wayland\n", ""));
+        QVERIFY(X11Session::isWaylandSession("x11", "wayland-0"));
+        QVERIFY(X11Session::isWaylandSession("", "wayland-1"));
+        QVERIFY(!X11Session::isWaylandSession("x11", ""));
+        QVERIFY(!X11Session::isWaylandSession("", ""));
+        QVERIFY(!X11Session::isWaylandSession("tty", " "));
     }
 };
 

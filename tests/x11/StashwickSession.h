@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -33,8 +34,13 @@ public:
         e.insert("XDG_DATA_HOME", m_home.filePath("data"));
         e.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
         e.insert("XDG_RUNTIME_DIR", m_home.filePath("run"));
+        for (auto it = extraEnv.cbegin(); it != extraEnv.cend(); ++it) {
+            e.insert(it.key(), it.value());
+        }
         return e;
     }
+    // Set for the program and the command on top of the temporary folders.
+    QHash<QString, QString> extraEnv;
     QString homePath(const QString& name) const { return m_home.filePath(name); }
     QString dataDir() const { return m_home.filePath("data/Stashwick"); }
     QString stateFile() const { return dataDir() + "/state.json"; }

@@ -218,6 +218,17 @@ private Q_SLOTS:
         QVERIFY(log.contains("; falling back to in-memory"));
         QCOMPARE(digest(), before);
     }
+
+    void chordsAreOffInAWaylandSession() {
+        // Qt on XWayland: X11 works, but the session is Wayland.
+        m_session.extraEnv = {{"XDG_SESSION_TYPE", "wayland"}, {"WAYLAND_DISPLAY", "wayland-9"}};
+        QVERIFY(m_session.startInstance());
+        const QJsonObject s = m_session.dump();
+        m_session.stopInstance();
+        m_session.extraEnv.clear();
+        QCOMPARE(s["accessibilityTrusted"].toBool(), false);
+        QCOMPARE(s["eventTapActive"].toBool(), false);
+    }
 };
 
 QTEST_GUILESS_MAIN(X11AutomationTest)
