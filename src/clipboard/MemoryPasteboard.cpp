@@ -16,11 +16,6 @@ std::optional<QStringList> MemoryPasteboard::types() {
     return out;
 }
 
-QStringList MemoryPasteboard::fileUrlPaths() {
-    const auto bytes = data(uriListType);
-    return bytes ? filePathsFromUriList(*bytes) : QStringList();
-}
-
 std::optional<QByteArray> MemoryPasteboard::data(const QString& type) {
     reads << type;
     for (const Flavour& f : m_flavours) {
@@ -51,16 +46,6 @@ std::optional<QByteArray> MemoryPasteboard::firstImageTiff() {
 void MemoryPasteboard::clearContents() {
     m_flavours.clear();
     m_hasContent = false;
-    ++m_changeCount;
-}
-
-void MemoryPasteboard::writeFileUrls(const QStringList& paths) {
-    QByteArray list;
-    for (const QString& p : paths) {
-        list += QUrl::fromLocalFile(p).toEncoded() + "\r\n";
-    }
-    m_flavours = {{uriListType, list}};
-    m_hasContent = true;
     ++m_changeCount;
 }
 

@@ -44,3 +44,40 @@ QStringList Pasteboard::filePathsFromUriList(const QByteArray& uriList) {
     }
     return paths;
 }
+
+QStringList Pasteboard::filePathsFromGnomeCopiedFiles(const QByteArray& list) {
+    const qsizetype firstBreak = list.indexOf('\n');
+    const QByteArray operation = list.left(firstBreak).trimmed();
+    if (firstBreak < 0 || (operation != "copy" && operation != "cut")) {
+        return {};
+    }
+    return filePathsFromUriList(list.mid(firstBreak + 1));
+}
+
+QStringList Pasteboard::fileUrlPaths() {
+    const QStringList offered = types().value_or(QStringList());
+    for (const QString& type : {uriListType, gnomeCopiedFilesType}) {
+        if (!offered.contains(type)) {
+            continue;
+        }
+        const auto bytes = data(type);
+        const QStringList paths = !bytes                ? QStringList()
+                                  : type == uriListType ? filePathsFromUriList(*bytes)
+                                                        : filePathsFromGnomeCopiedFiles(*bytes);
+        if (!paths.isEmpty()) {
+            return paths;
+        }
+    }
+    return {};
+}
+
+void Pasteboard::writeFileUrls(const QStringList& paths) {
+    QByteArray uriList;
+    QByteArray gnome = "copy";
+    for (const QString& p : paths) {
+        const QByteArray url = QUrl::fromLocalFile(p).toEncoded();
+        uriList += url + "\r\n";
+        gnome += "\n" + url;
+    }
+    writeItem({{uriListType, uriList}, {gnomeCopiedFilesType, gnome}});
+}

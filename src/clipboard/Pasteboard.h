@@ -18,6 +18,10 @@ public:
     static inline const QString htmlType = QStringLiteral("text/html");
     static inline const QString stringType = QStringLiteral("text/plain");
     static inline const QString uriListType = QStringLiteral("text/uri-list");
+    // How GTK file managers (Nautilus, Nemo, Caja, Thunar) copy and cut files: "copy" or
+    // "cut" on the first line, then one URI a line.
+    static inline const QString gnomeCopiedFilesType =
+        QStringLiteral("x-special/gnome-copied-files");
 
     using Flavour = std::pair<QString, QByteArray>;
 
@@ -26,21 +30,27 @@ public:
     virtual qint64 changeCount() const = 0;
     // The content's types, or absent when there is no content or it cannot be listed.
     virtual std::optional<QStringList> types() = 0;
-    // Absolute paths of the content's file URLs, in order; other URLs are left out.
-    virtual QStringList fileUrlPaths() = 0;
+    // Absolute paths of the content's file URLs, in order, from its URI list or else from its
+    // GTK file-manager list; other URLs are left out. One parser for every pasteboard.
+    QStringList fileUrlPaths();
     virtual std::optional<QByteArray> data(const QString& type) = 0;
     virtual std::optional<QString> string(const QString& type) = 0;
     // The first image the content can be made into, as TIFF bytes.
     virtual std::optional<QByteArray> firstImageTiff() = 0;
 
     virtual void clearContents() = 0;
-    virtual void writeFileUrls(const QStringList& paths) = 0;
+    // The files as a URI list and as a GTK file-manager copy, so that any file manager pastes
+    // them.
+    void writeFileUrls(const QStringList& paths);
     // One clipboard item with these flavours (texts as UTF-8), in this order.
     virtual void writeItem(const QList<Flavour>& flavours) = 0;
 
     // Text bytes as offered on a clipboard: UTF-16 when they start with a byte-order mark
     // (browsers offer HTML that way), otherwise UTF-8 (a UTF-8 mark is dropped).
     static QString decodeText(const QByteArray& bytes);
-    // Absolute local paths of the file URLs in a text/uri-list.
+    // Absolute local paths of the file URLs in a text/uri-list, cleaned: "/a/b/" is "/a/b",
+    // so a folder keeps its name.
     static QStringList filePathsFromUriList(const QByteArray& uriList);
+    // The same for x-special/gnome-copied-files (its first line says "copy" or "cut").
+    static QStringList filePathsFromGnomeCopiedFiles(const QByteArray& list);
 };

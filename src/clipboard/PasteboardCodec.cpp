@@ -57,8 +57,7 @@ std::optional<ClipboardItem> PasteboardCodec::read(Pasteboard& pb, Instant now) 
     item.kind = ClipboardKind::Empty;
     item.createdAt = now;
 
-    const QStringList paths =
-        types->contains(Pasteboard::uriListType) ? pb.fileUrlPaths() : QStringList();
+    const QStringList paths = pb.fileUrlPaths();
     if (!paths.isEmpty()) {
         item.files = paths;
         QStringList names;

@@ -80,6 +80,17 @@ private Q_SLOTS:
         auto filesWithText = readOf({{"text/uri-list", uris}, {"text/plain", "two files"}});
         QCOMPARE(filesWithText->text, std::optional<QString>("two files"));
 
+        // GTK file managers: copied or cut files, a folder keeping its name; a copied pair of
+        // files is files, not text.
+        auto gnome =
+            readOf({{"x-special/gnome-copied-files", "cut\nfile:///tmp/a.txt\nfile:///tmp/dir/"},
+                    {"text/plain", "/tmp/a.txt\n/tmp/dir/"}});
+        QCOMPARE(gnome->kind, ClipboardKind::Files);
+        QCOMPARE(gnome->files, QStringList({"/tmp/a.txt", "/tmp/dir"}));
+        QVERIFY(!readOf({{"x-special/gnome-copied-files", "paste\nfile:///tmp/a.txt"}}));
+        auto folder = readOf({{"text/uri-list", "file:///home/u/Pictures/\r\n"}});
+        QCOMPARE(folder->text, std::optional<QString>("Pictures"));
+
         // URLs that are not local files do not make a file item.
         auto web2 = readOf({{"text/uri-list", "https://example.org/\r\n"}, {"text/plain", "u"}});
         QCOMPARE(web2->kind, ClipboardKind::Text);
@@ -145,8 +156,10 @@ private Q_SLOTS:
         files.files = {"/tmp/one two.txt", "/tmp/ü.pdf"};
         files.text = "names";
         PasteboardCodec::write(files, pb);
-        QCOMPARE(typesOf(pb), QStringList({"text/uri-list"}));
+        QCOMPARE(typesOf(pb), QStringList({"text/uri-list", "x-special/gnome-copied-files"}));
         QCOMPARE(pb.fileUrlPaths(), files.files);
+        QCOMPARE(*pb.data("x-special/gnome-copied-files"),
+                 QByteArray("copy\nfile:///tmp/one%20two.txt\nfile:///tmp/%C3%BC.pdf"));
 
         files.files.clear(); // an empty file list writes the text flavours instead
         PasteboardCodec::write(files, pb);

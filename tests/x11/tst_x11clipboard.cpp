@@ -158,6 +158,17 @@ private Q_SLOTS:
         QCOMPARE(item->kind, ClipboardKind::Files);
         QCOMPARE(item->files, QStringList({"/tmp/one.txt", "/home/u/two words.pdf"}));
         QCOMPARE(item->text, std::optional<QString>("one.txt\ntwo words.pdf"));
+
+        // As a GTK file manager copies them, a folder among them.
+        QVERIFY(
+            xclip("x-special/gnome-copied-files", "copy\nfile:///tmp/one.txt\nfile:///tmp/dir/"));
+        const auto gnome = m_clipboard->read();
+        QCOMPARE(gnome->kind, ClipboardKind::Files);
+        QCOMPARE(gnome->files, QStringList({"/tmp/one.txt", "/tmp/dir"}));
+        QCOMPARE(gnome->text, std::optional<QString>("one.txt\ndir"));
+        // A folder through the URI list keeps its name too.
+        QVERIFY(xclip("text/uri-list", "file:///home/u/Pictures/\r\n"));
+        QCOMPARE(m_clipboard->read()->text, std::optional<QString>("Pictures"));
     }
 
     void secretsAreNeitherReadNorRecorded() {
@@ -201,6 +212,8 @@ private Q_SLOTS:
         files.files = {"/tmp/a b.txt"};
         m_clipboard->write(files);
         QCOMPARE(xclipOut("text/uri-list").trimmed(), QByteArray("file:///tmp/a%20b.txt"));
+        QCOMPARE(xclipOut("x-special/gnome-copied-files"),
+                 QByteArray("copy\nfile:///tmp/a%20b.txt"));
         // And we read our own writes back as the same kind.
         QCOMPARE(m_clipboard->read()->kind, ClipboardKind::Files);
     }

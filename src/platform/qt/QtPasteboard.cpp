@@ -22,9 +22,6 @@ bool isEmptyResult(const QStringList& v) {
 bool isEmptyResult(const QString& v) {
     return v.isEmpty();
 }
-bool isEmptyResult(const QList<QUrl>& v) {
-    return v.isEmpty();
-}
 bool isEmptyResult(const QImage& v) {
     return v.isNull();
 }
@@ -85,22 +82,6 @@ std::optional<QStringList> QtPasteboard::types() {
     return m_types;
 }
 
-QStringList QtPasteboard::fileUrlPaths() {
-    const auto t = types();
-    const QMimeData* md = mime();
-    if (!t || !t->contains(uriListType) || !md) {
-        return {};
-    }
-    const QList<QUrl> urls = timed([md] { return md->urls(); });
-    QStringList paths;
-    for (const QUrl& url : urls) {
-        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) {
-            paths << url.toLocalFile();
-        }
-    }
-    return paths;
-}
-
 std::optional<QByteArray> QtPasteboard::data(const QString& type) {
     const auto t = types();
     const QMimeData* md = mime();
@@ -152,19 +133,6 @@ void QtPasteboard::clearContents() {
     if (m_clipboard) {
         m_clipboard->clear(m_mode);
     }
-}
-
-void QtPasteboard::writeFileUrls(const QStringList& paths) {
-    if (!m_clipboard) {
-        return;
-    }
-    auto* md = new QMimeData;
-    QList<QUrl> urls;
-    for (const QString& p : paths) {
-        urls << QUrl::fromLocalFile(p);
-    }
-    md->setUrls(urls);
-    m_clipboard->setMimeData(md, m_mode);
 }
 
 void QtPasteboard::writeItem(const QList<Flavour>& flavours) {

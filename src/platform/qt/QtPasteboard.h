@@ -25,13 +25,11 @@ public:
 
     qint64 changeCount() const override { return m_changeCount; }
     std::optional<QStringList> types() override;
-    QStringList fileUrlPaths() override;
     std::optional<QByteArray> data(const QString& type) override;
     std::optional<QString> string(const QString& type) override;
     std::optional<QByteArray> firstImageTiff() override;
 
     void clearContents() override;
-    void writeFileUrls(const QStringList& paths) override;
     void writeItem(const QList<Flavour>& flavours) override;
 
     bool isStalled() const { return m_stalled; }
