@@ -5,6 +5,7 @@
 //   down KEYSYM | up KEYSYM | tap KEYSYM     e.g. "down Control_L", "tap 3"
 //   sync                                    answers "ok" once the server has everything
 //   lockgroup N                             locks keyboard layout group N (0-3)
+//   xtestheld                               answers "held N": keys down on the XTEST keyboard
 // and answers each command with "ok" (or "error ...").
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -31,6 +32,31 @@ int findDevice(Display* d, const char* name, int use) {
     return id;
 }
 
+// How many keys the core XTEST keyboard (the one programs press keys with) holds down.
+int xtestKeysDown(Display* d) {
+    const int id = findDevice(d, "Virtual core XTEST keyboard", 0);
+    XDevice* dev = id < 0 ? nullptr : XOpenDevice(d, static_cast<XID>(id));
+    if (!dev) {
+        return -1;
+    }
+    int down = 0;
+    if (XDeviceState* state = XQueryDeviceState(d, dev)) {
+        XInputClass* cls = state->data;
+        for (int i = 0; i < state->num_classes; ++i) {
+            if (cls->c_class == KeyClass) {
+                const auto* keys = reinterpret_cast<XKeyState*>(cls);
+                for (int k = 0; k < keys->num_keys; ++k) {
+                    down += (keys->keys[k / 8] >> (k % 8)) & 1;
+                }
+            }
+            cls = reinterpret_cast<XInputClass*>(reinterpret_cast<char*>(cls) + cls->length);
+        }
+        XFreeDeviceState(state);
+    }
+    XCloseDevice(d, dev);
+    return down;
+}
+
 } // namespace
 
 int main() {
@@ -55,6 +81,11 @@ int main() {
 
     std::string cmd, arg;
     while (std::cin >> cmd) {
+        if (cmd == "xtestheld") {
+            std::printf("held %d\nok\n", xtestKeysDown(d));
+            std::fflush(stdout);
+            continue;
+        }
         if (cmd == "sync") {
             XSync(d, False);
             std::printf("ok\n");
