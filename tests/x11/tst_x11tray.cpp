@@ -1,0 +1,61 @@
+// The tray icon in a real session where the tray starts after Stashwick, as it usually does
+// at login: the icon docks once the tray appears, and a left click opens its menu.
+#include "StashwickSession.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QTest>
+
+class X11TrayTest : public QObject {
+    Q_OBJECT
+
+    StashwickSession m_session;
+
+    static int visibleWindowsOf(qint64 pid) {
+        QProcess p;
+        p.start("xdotool", {"search", "--onlyvisible", "--pid", QString::number(pid)});
+        p.waitForFinished(5000);
+        return static_cast<int>(p.readAllStandardOutput().count('\n'));
+    }
+
+private Q_SLOTS:
+    void theIconDocksInATrayThatStartsLater() {
+        QVERIFY(m_session.startInstance());
+        const qint64 pid = m_session.instance()->processId();
+
+        QProcess tray;
+        tray.start(QStringLiteral(TRAY_MANAGER), {"#f2f2f2"});
+        QByteArray out;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                out += tray.readAllStandardOutput();
+                return out.contains("docked ");
+            },
+            10000));
+
+        // A left click on the icon (at 4,4 in the panel) opens the menu: no window yet.
+        const int before = visibleWindowsOf(pid);
+        QCOMPARE(QProcess::execute("xdotool", {"mousemove", "16", "16", "click", "1"}), 0);
+        QVERIFY(QTest::qWaitFor([&] { return visibleWindowsOf(pid) > before; }, 3000));
+        QCOMPARE(QProcess::execute(SCREENSHOT, {QStringLiteral(ARTIFACTS_DIR "/tray-light.png"),
+                                                "0", "0", "200", "32"}),
+                 0);
+        QImage shot(QStringLiteral(ARTIFACTS_DIR "/tray-light.png"));
+        QVERIFY(!shot.isNull());
+        // The icon's dark edge shows on the light panel.
+        int dark = 0;
+        for (int y = 4; y < 28; ++y) {
+            for (int x = 4; x < 28; ++x) {
+                dark += qGray(shot.pixel(x, y)) < 90;
+            }
+        }
+        QVERIFY2(dark > 20, qPrintable(QString::number(dark)));
+        QProcess::execute("xdotool", {"key", "Escape"});
+        tray.kill();
+        tray.waitForFinished();
+        m_session.stopInstance();
+    }
+};
+
+QTEST_GUILESS_MAIN(X11TrayTest)
+#include "tst_x11tray.moc"
