@@ -44,6 +44,9 @@ private Q_SLOTS:
         QCOMPARE(thumbs.decodeCount(), 3);
         QVERIFY(thumbs.thumbnail(b));
         QCOMPARE(thumbs.decodeCount(), 4);
+        // The cache keeps no share of the image bytes it was given (they would be memory
+        // outside its budget).
+        QVERIFY(a.isDetached() && b.isDetached() && c.isDetached());
 
         // Failures are not cached: each call tries again.
         QVERIFY(!thumbs.thumbnail("junk"));
