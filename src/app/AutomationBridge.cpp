@@ -150,14 +150,16 @@ std::optional<AutomationBridge::Result> AutomationBridge::run(const AutomationUr
                                              : QStringLiteral("no tab named %1").arg(strings[0]));
         }
         m_state.setMainTab(*tab);
+        onSummon(); // the tab is shown in the window
         return done;
     }
-    if (action == u"next-tab") {
-        m_state.showNextTab();
-        return done;
-    }
-    if (action == u"prev-tab") {
-        m_state.showPreviousTab();
+    if (action == u"next-tab" || action == u"prev-tab") {
+        if (action == u"next-tab") {
+            m_state.showNextTab();
+        } else {
+            m_state.showPreviousTab();
+        }
+        onSummon();
         return done;
     }
     if (action == u"reload-hotkeys") {

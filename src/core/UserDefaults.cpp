@@ -17,6 +17,7 @@ std::optional<QString> UserDefaults::string(const QString& key) const {
 void UserDefaults::setString(const QString& key, const QString& value) {
     m_settings.setValue(key, value);
     m_settings.sync();
+    Q_EMIT changed(key);
 }
 
 std::optional<QByteArray> UserDefaults::data(const QString& key) const {
@@ -36,13 +37,16 @@ std::optional<QByteArray> UserDefaults::data(const QString& key) const {
 void UserDefaults::setData(const QString& key, const QByteArray& value) {
     m_settings.setValue(key, value);
     m_settings.sync();
+    Q_EMIT changed(key);
 }
 
 void UserDefaults::remove(const QString& key) {
     m_settings.remove(key);
     m_settings.sync();
+    Q_EMIT changed(key);
 }
 
 void UserDefaults::reload() {
     m_settings.sync();
+    Q_EMIT changed(QString());
 }

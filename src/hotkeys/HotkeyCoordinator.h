@@ -2,9 +2,9 @@
 
 #include "HotkeyDecision.h"
 #include "KeystrokeSynthesizing.h"
-#include "app/FeedbackEvent.h"
 #include "clipboard/ClipboardAccess.h"
 #include "core/Scheduler.h"
+#include "hotkeys/FeedbackEvent.h"
 
 #include <functional>
 #include <memory>

@@ -14,6 +14,8 @@ IconChipButton::IconChipButton(const Theme& theme, QString systemImage, const QS
     : QAbstractButton(parent), m_theme(theme), m_symbol(std::move(systemImage)), m_tint(tint),
       m_animation(new QVariantAnimation(this)) {
     setToolTip(help);
+    setAccessibleName(help); // screen readers read the tooltip's words as the button's name
+    setFocusPolicy(Qt::StrongFocus);
     setFixedSize(28, 24);
     setCursor(Qt::PointingHandCursor);
     m_animation->setDuration(120);
@@ -63,7 +65,9 @@ void IconChipButton::paintEvent(QPaintEvent*) {
     } else if (m_hover) {
         p.fillPath(shape, ComponentPaint::withAlpha(m_tint, 0.08));
     }
-    if (m_hover) {
+    if (hasFocus()) {
+        p.strokePath(shape, QPen(m_tint, 1.5));
+    } else if (m_hover) {
         p.strokePath(shape, QPen(m_theme.strokeStrong(), 0.5));
     }
     const QColor color = isEnabled() ? m_tint : m_theme.tertiaryLabel();

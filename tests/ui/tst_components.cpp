@@ -2,11 +2,11 @@
 // (build/tests/artifacts), sizes and key pixel colours checked.
 #include "TestEnv.h"
 #include "TestImages.h"
-#include "app/HUDModel.h"
-#include "app/HUDView.h"
-#include "app/StatusItemController.h"
 #include "clipboard/Thumbnailer.h"
 #include "core/UserDefaults.h"
+#include "shell/HUDModel.h"
+#include "shell/HUDView.h"
+#include "shell/StatusItemController.h"
 #include "ui/CapsuleSegmented.h"
 #include "ui/Card.h"
 #include "ui/ClipboardThumbnail.h"
@@ -241,7 +241,8 @@ private Q_SLOTS:
                 int contrasting = 0;
                 for (int y = 0; y < shown.height(); ++y) {
                     for (int x = 0; x < shown.width(); ++x) {
-                        contrasting += std::abs(qGray(shown.pixel(x, y)) - qGray(panel.rgb())) > 120;
+                        contrasting +=
+                            std::abs(qGray(shown.pixel(x, y)) - qGray(panel.rgb())) > 120;
                     }
                 }
                 QVERIFY2(contrasting > 40, qPrintable(panel.name()));

@@ -1,4 +1,4 @@
-#include "app/FeedbackEvent.h"
+#include "hotkeys/FeedbackEvent.h"
 
 #include <QTest>
 

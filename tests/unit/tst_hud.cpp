@@ -1,5 +1,5 @@
-#include "app/HUDController.h"
 #include "core/ManualScheduler.h"
+#include "shell/HUDController.h"
 
 #include <QTest>
 

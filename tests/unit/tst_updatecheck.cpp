@@ -1,4 +1,4 @@
-#include "app/FeedUpdateChecker.h"
+#include "shell/FeedUpdateChecker.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>

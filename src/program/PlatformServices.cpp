@@ -4,6 +4,7 @@
 #include "platform/x11/X11EventTap.h"
 #include "platform/x11/X11KeystrokeSynthesizer.h"
 #include "platform/x11/X11Session.h"
+#include "platform/x11/X11WindowActivation.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ public:
 
 PlatformServices::PlatformServices(Scheduler& scheduler) {
     const auto x11 = X11Connection::current();
+    m_x11 = x11;
     if (x11) {
         m_translucent = X11Connection::compositorRunning(*x11);
     }
@@ -40,3 +42,9 @@ PlatformServices::PlatformServices(Scheduler& scheduler) {
 }
 
 PlatformServices::~PlatformServices() = default;
+
+void PlatformServices::activateWindow(unsigned long windowId, unsigned long userTime) {
+    if (m_x11) {
+        X11WindowActivation::activate(*m_x11, windowId, userTime);
+    }
+}

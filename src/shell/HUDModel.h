@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FeedbackEvent.h"
+#include "hotkeys/FeedbackEvent.h"
 
 #include <QByteArray>
 #include <QObject>

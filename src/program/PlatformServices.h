@@ -2,8 +2,10 @@
 
 #include "hotkeys/EventTap.h"
 #include "hotkeys/KeystrokeSynthesizing.h"
+#include "platform/x11/X11Connection.h"
 
 #include <memory>
+#include <optional>
 
 class Scheduler;
 
@@ -20,9 +22,12 @@ public:
     bool isTrusted() { return m_tap->isTrusted(); }
     // Whether windows can be see-through (a compositor runs).
     bool translucentWindows() const { return m_translucent; }
+    // Makes the window the active one where the window manager allows it (X11); else nothing.
+    void activateWindow(unsigned long windowId, unsigned long userTime);
 
 private:
     std::unique_ptr<EventTap> m_tap;
     std::unique_ptr<KeystrokeSynthesizing> m_synth;
     bool m_translucent = false;
+    std::optional<X11Connection> m_x11;
 };

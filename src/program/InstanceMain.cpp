@@ -1,13 +1,9 @@
 // The running program: the entry point of the stashwick-app module, which the stashwick
 // command loads when this process is to become the one instance of the user's session.
-#include "AppDelegate.h"
-#include "AppState.h"
-#include "FeedUpdateChecker.h"
-#include "HUDController.h"
-#include "HUDPanel.h"
-#include "InstanceServer.h"
 #include "PlatformServices.h"
-#include "StatusItemController.h"
+#include "app/AppDelegate.h"
+#include "app/AppState.h"
+#include "app/InstanceServer.h"
 #include "clipboard/Thumbnailer.h"
 #include "core/AppPaths.h"
 #include "core/Log.h"
@@ -18,7 +14,13 @@
 #include "platform/posix/RuntimeDir.h"
 #include "platform/posix/SignalQuitter.h"
 #include "platform/qt/QtPasteboard.h"
+#include "shell/FeedUpdateChecker.h"
+#include "shell/HUDController.h"
+#include "shell/HUDPanel.h"
+#include "shell/StatusItemController.h"
+#include "ui/AsyncThumbnails.h"
 #include "ui/Theme.h"
+#include "window/MainWindow.h"
 
 #include <QApplication>
 #include <QLockFile>
@@ -99,7 +101,26 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
         updater->checkForUpdates();
     };
     delegate.setStatusActive = [&status](bool active) { status.setActive(active); };
+    status.setOpensWindowOnClick(true);
     status.install();
+
+    // The main window, made on first open and kept (hidden) when closed.
+    AsyncThumbnails listThumbnails;
+    std::unique_ptr<MainWindow> window;
+    delegate.showMainWindow = [&] {
+        if (!window) {
+            window = std::make_unique<MainWindow>(WindowContext{
+                *state, theme, defaults, listThumbnails, [&delegate] {
+                    return delegate.eventTap() ? delegate.eventTap()->unavailableChords()
+                                               : QList<KeyChord>();
+                }});
+            window->activate = [&platform](QWidget* w, unsigned long userTime) {
+                platform.activateWindow(w->winId(), userTime);
+            };
+            window->onQuit = [] { QCoreApplication::quit(); };
+        }
+        window->present();
+    };
 
     InstanceServer server(QString::fromStdString(RuntimeDir::socketPath(dir)),
                           [&delegate](const QByteArray& url) {

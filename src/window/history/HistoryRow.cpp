@@ -1,0 +1,89 @@
+#include "HistoryRow.h"
+
+#include "KindMark.h"
+#include "core/Clock.h"
+#include "store/RelativeTime.h"
+#include "ui/IconChipButton.h"
+#include "ui/Theme.h"
+#include "window/WindowFonts.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+
+HistoryRow::HistoryRow(const Theme& theme, AsyncThumbnails& thumbnails, const Clock& clock,
+                       QWidget* parent)
+    : QWidget(parent), m_theme(theme), m_thumbnails(thumbnails), m_clock(clock),
+      m_mark(new KindMark(theme, thumbnails, this)), m_preview(new QLabel(this)),
+      m_age(new QLabel(this)),
+      m_copy(new IconChipButton(theme, QStringLiteral("doc.on.clipboard"),
+                                QStringLiteral("Copy to clipboard"), theme.accentText(), this)),
+      m_send(new IconChipButton(theme, QStringLiteral("tray.and.arrow.down"),
+                                QStringLiteral("Send to a slot"), theme.accentText(), this)),
+      m_delete(new IconChipButton(theme, QStringLiteral("trash"),
+                                  QStringLiteral("Delete from history"), theme.accentText(),
+                                  this)) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(10, 10, 10, 10);
+    row->setSpacing(10);
+    row->addWidget(m_mark);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(1);
+    m_preview->setFont(WindowFonts::callout());
+    m_preview->setWordWrap(true);
+    m_preview->setTextFormat(Qt::PlainText);
+    m_preview->setMaximumHeight(QFontMetrics(WindowFonts::callout()).lineSpacing() * 2 + 2);
+    m_age->setFont(WindowFonts::caption2());
+    QPalette label = m_preview->palette();
+    label.setColor(QPalette::WindowText, theme.label());
+    m_preview->setPalette(label);
+    QPalette tertiary = m_age->palette();
+    tertiary.setColor(QPalette::WindowText, theme.tertiaryLabel());
+    m_age->setPalette(tertiary);
+    texts->addWidget(m_preview);
+    texts->addWidget(m_age);
+    row->addLayout(texts, 1);
+    row->addSpacing(8);
+    row->addWidget(m_copy);
+    row->addWidget(m_send);
+    row->addWidget(m_delete);
+
+    auto* menu = new QMenu(this);
+    for (int n : SlotStore::slotOrder) {
+        menu->addAction(QStringLiteral("Slot %1").arg(n), this,
+                        [this, n] { Q_EMIT sendRequested(m_entry, n); });
+    }
+    connect(m_send, &QAbstractButton::clicked, this,
+            [this, menu] { menu->popup(m_send->mapToGlobal(QPoint(0, m_send->height()))); });
+    connect(m_copy, &QAbstractButton::clicked, this, [this] { Q_EMIT copyRequested(m_entry); });
+    connect(m_delete, &QAbstractButton::clicked, this, [this] { Q_EMIT deleteRequested(m_entry); });
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QString HistoryRow::previewText() const {
+    const QString preview = m_entry.item.preview();
+    return preview.isEmpty() ? rawValue(m_entry.item.kind) : preview;
+}
+
+void HistoryRow::setEntry(const SlotStore::HistoryEntry& entry) {
+    m_entry = entry;
+    static_cast<KindMark*>(m_mark)->setItem(
+        entry.item, QStringLiteral("history:%1").arg(entry.id.toString(QUuid::WithoutBraces)));
+    const QString preview = previewText();
+    m_preview->setText(preview.left(400));
+    const QString age = RelativeTime::string(entry.capturedAt, m_clock.now());
+    m_age->setText(age);
+    setAccessibleName(QStringLiteral("%1, %2").arg(preview.left(120), age));
+}
+
+void HistoryRow::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), 14, 14);
+    p.fillPath(shape, m_theme.surface());
+    p.strokePath(shape, QPen(m_theme.stroke(), 0.5));
+}

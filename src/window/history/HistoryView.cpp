@@ -1,0 +1,134 @@
+#include "HistoryView.h"
+
+#include "HistoryRow.h"
+#include "SearchField.h"
+#include "app/AppState.h"
+#include "ui/Icons.h"
+#include "ui/Theme.h"
+#include "window/WindowFonts.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace {
+QLabel* label(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setFont(font);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, color);
+    l->setPalette(p);
+    return l;
+}
+} // namespace
+
+HistoryView::HistoryView(WindowContext context, QWidget* parent)
+    : QWidget(parent), m_context(std::move(context)),
+      m_search(new SearchField(m_context.theme, this)), m_scroll(new QScrollArea(this)),
+      m_list(new QWidget), m_listLayout(new QVBoxLayout(m_list)), m_empty(new QWidget(this)) {
+    const Theme& theme = m_context.theme;
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 4, 0, 0);
+    column->setSpacing(16);
+    column->addWidget(label(QStringLiteral("History"), WindowFonts::title(), theme.label(), this));
+    column->addWidget(m_search);
+
+    m_listLayout->setContentsMargins(0, 2, 0, 2);
+    m_listLayout->setSpacing(8);
+    m_listLayout->addStretch(1);
+    m_list->setAutoFillBackground(false);
+    m_scroll->setWidget(m_list);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    column->addWidget(m_scroll, 1);
+
+    auto* empty = new QVBoxLayout(m_empty);
+    empty->setSpacing(6);
+    empty->addStretch(1);
+    auto* symbol = new QLabel(m_empty);
+    symbol->setPixmap(Icons::pixmap(QStringLiteral("clock.arrow.circlepath"), QSize(40, 40),
+                                    theme.tertiaryLabel(), devicePixelRatioF()));
+    symbol->setAlignment(Qt::AlignCenter);
+    empty->addWidget(symbol);
+    m_emptyTitle = label(QString(), WindowFonts::callout(), theme.secondaryLabel(), m_empty);
+    m_emptyTitle->setAlignment(Qt::AlignCenter);
+    empty->addWidget(m_emptyTitle);
+    m_emptyExplanation =
+        label(QStringLiteral("Everything you copy on this computer lands here automatically."),
+              WindowFonts::caption(), theme.tertiaryLabel(), m_empty);
+    m_emptyExplanation->setAlignment(Qt::AlignCenter);
+    empty->addWidget(m_emptyExplanation);
+    empty->addStretch(1);
+    column->addWidget(m_empty, 1);
+
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    find->setContext(Qt::WindowShortcut);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_search->edit()->setFocus(Qt::ShortcutFocusReason);
+        m_search->edit()->selectAll();
+    });
+    connect(m_search, &SearchField::queryChanged, this, [this](const QString& query) {
+        m_query = query;
+        reload();
+    });
+    connect(&m_context.state.slots(), &SlotStore::revisionChanged, this, [this] { reload(); });
+    reload();
+}
+
+HistoryRow* HistoryView::rowAt(int i) {
+    while (m_pool.size() <= i) {
+        auto* row =
+            new HistoryRow(m_context.theme, m_context.thumbnails, m_context.state.clock(), m_list);
+        AppState& state = m_context.state;
+        connect(row, &HistoryRow::copyRequested, this,
+                [&state](const SlotStore::HistoryEntry& e) { state.clipboard().write(e.item); });
+        connect(row, &HistoryRow::sendRequested, this,
+                [&state](const SlotStore::HistoryEntry& e, int slot) {
+                    state.slots().setItem(e.item, slot);
+                });
+        connect(row, &HistoryRow::deleteRequested, this,
+                [&state](const SlotStore::HistoryEntry& e) { state.slots().deleteHistory(e.id); });
+        m_listLayout->insertWidget(static_cast<int>(m_pool.size()), row);
+        m_pool.append(row);
+    }
+    return m_pool[i];
+}
+
+void HistoryView::reload() {
+    const auto entries = m_context.state.slots().searchHistory(m_query, rowLimit);
+    // Rows are kept and refilled, so a keystroke changes texts rather than building widgets.
+    m_list->setUpdatesEnabled(false);
+    for (int i = 0; i < entries.size(); ++i) {
+        HistoryRow* row = rowAt(i);
+        row->setEntry(entries[i]);
+        row->setVisible(true);
+    }
+    for (int i = static_cast<int>(entries.size()); i < m_pool.size(); ++i) {
+        m_pool[i]->setVisible(false);
+    }
+    m_shown = static_cast<int>(entries.size());
+    m_list->setUpdatesEnabled(true);
+
+    const bool none = entries.isEmpty();
+    m_scroll->setVisible(!none);
+    m_empty->setVisible(none);
+    m_emptyTitle->setText(m_query.isEmpty() ? QStringLiteral("Nothing copied yet.")
+                                            : QStringLiteral("No matches."));
+    m_emptyExplanation->setVisible(m_query.isEmpty());
+}
+
+QList<HistoryRow*> HistoryView::rows() const {
+    return m_pool.mid(0, m_shown);
+}
+
+QString HistoryView::emptyTitle() const {
+    return m_emptyTitle->text();
+}
+
+QString HistoryView::emptyExplanation() const {
+    return m_emptyExplanation->isVisibleTo(m_empty) ? m_emptyExplanation->text() : QString();
+}

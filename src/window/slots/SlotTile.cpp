@@ -1,0 +1,334 @@
+#include "SlotTile.h"
+
+#include "core/Clock.h"
+#include "store/RelativeTime.h"
+#include "store/SlotStore.h"
+#include "ui/AsyncThumbnails.h"
+#include "ui/ComponentPaint.h"
+#include "ui/IconChipButton.h"
+#include "ui/Icons.h"
+#include "ui/Theme.h"
+#include "window/WindowFonts.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QEnterEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+QString kindSymbol(ClipboardKind kind) {
+    switch (kind) {
+    case ClipboardKind::Text:
+        return QStringLiteral("textformat");
+    case ClipboardKind::RichText:
+        return QStringLiteral("textformat.alt");
+    case ClipboardKind::Image:
+        return QStringLiteral("photo");
+    case ClipboardKind::Files:
+        return QStringLiteral("doc.on.doc");
+    case ClipboardKind::Empty:
+        break;
+    }
+    return QStringLiteral("tray");
+}
+
+bool showsImage(const std::optional<ClipboardItem>& item) {
+    return item && item->kind == ClipboardKind::Image && item->imagePNG &&
+           item->imagePNG->size() > 0;
+}
+
+} // namespace
+
+SlotTile::SlotTile(int index, const Theme& theme, AsyncThumbnails& thumbnails, const Clock& clock,
+                   QWidget* parent)
+    : QAbstractButton(parent), m_index(index), m_theme(theme), m_thumbnails(thumbnails),
+      m_clock(clock),
+      m_actions(new IconChipButton(theme, QStringLiteral("ellipsis"),
+                                   QStringLiteral("Slot actions"), theme.accentText(), this)) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
+    setMinimumSize(10, height);
+    setMaximumHeight(height);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setCursor(Qt::PointingHandCursor);
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (onTap) {
+            onTap();
+        }
+    });
+    connect(m_actions, &QAbstractButton::clicked, this, [this] {
+        if (QMenu* menu = actionsMenu()) {
+            menu->popup(m_actions->mapToGlobal(QPoint(0, m_actions->height())));
+        }
+    });
+    connect(&m_thumbnails, &AsyncThumbnails::ready, this, [this](const QString& key) {
+        if (key == thumbnailKey()) {
+            update();
+        }
+    });
+    setContent(std::nullopt, false);
+}
+
+void SlotTile::setContent(std::optional<ClipboardItem> item, bool pinned) {
+    m_item = std::move(item);
+    m_pinned = pinned;
+    delete m_menu;
+    m_menu = nullptr;
+    m_actions->setVisible(m_item.has_value());
+    const QString what = !m_item                       ? QStringLiteral("empty")
+                         : showsImage(m_item)          ? QStringLiteral("image")
+                         : m_item->preview().isEmpty() ? rawValue(m_item->kind)
+                                                       : m_item->preview().left(120);
+    setAccessibleName(QStringLiteral("Slot %1: %2%3")
+                          .arg(m_index)
+                          .arg(what, m_pinned ? QStringLiteral(", pinned") : QString()));
+    update();
+}
+
+QString SlotTile::thumbnailKey() const {
+    if (!showsImage(m_item)) {
+        return {};
+    }
+    // The capture time and size name the image of a slot well enough for a thumbnail.
+    return QStringLiteral("slot:%1:%2")
+        .arg(m_item->createdAt.secondsSinceReference(), 0, 'g', 17)
+        .arg(m_item->imagePNG->size());
+}
+
+QMenu* SlotTile::actionsMenu() {
+    if (!m_item) {
+        return nullptr;
+    }
+    if (m_menu) {
+        return m_menu;
+    }
+    m_menu = new QMenu(this);
+    if (onTransform) {
+        QMenu* copyAs = m_menu->addMenu(QStringLiteral("Copy as"));
+        for (PasteTransform t : PasteTransforms::all) {
+            copyAs->addAction(PasteTransforms::title(t), this, [this, t] { onTransform(t); });
+        }
+    }
+    if (onMove) {
+        QMenu* move = m_menu->addMenu(QStringLiteral("Move to slot"));
+        for (int n : SlotStore::slotOrder) {
+            if (n != m_index) {
+                move->addAction(QStringLiteral("Slot %1").arg(n), this, [this, n] { onMove(n); });
+            }
+        }
+    }
+    if (onPin) {
+        m_menu->addAction(
+            Icons::icon(m_pinned ? QStringLiteral("pin.slash") : QStringLiteral("pin"),
+                        m_theme.label()),
+            m_pinned ? QStringLiteral("Unpin") : QStringLiteral("Pin"), this, [this] { onPin(); });
+    }
+    if (onDelete) {
+        m_menu->addAction(QStringLiteral("Delete slot content"), this, [this] { onDelete(); });
+    }
+    return m_menu;
+}
+
+std::pair<QColor, double> SlotTile::border() const {
+    if (m_pinned) {
+        return {ComponentPaint::withAlpha(m_theme.accent(), 0.55), 1.0};
+    }
+    return {m_hover ? m_theme.strokeStrong() : m_theme.stroke(), 0.5};
+}
+
+QString SlotTile::relativeTime() const {
+    if (!m_item || m_item->kind == ClipboardKind::Empty) {
+        return {};
+    }
+    return RelativeTime::string(m_item->createdAt, m_clock.now());
+}
+
+void SlotTile::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF frame = QRectF(rect()).adjusted(1, 1, -1, -1);
+    QPainterPath shape;
+    shape.addRoundedRect(frame, 14, 14);
+    p.fillPath(shape, m_theme.surface());
+    if (showsImage(m_item)) {
+        p.save();
+        p.setClipPath(shape);
+        paintImage(p, frame);
+        p.restore();
+    } else {
+        paintInline(p, frame);
+    }
+    const auto [color, width] = border();
+    p.strokePath(shape, QPen(hasFocus() ? m_theme.accent() : color, hasFocus() ? 2 : width));
+}
+
+void SlotTile::paintBadge(QPainter& p, QPointF at) const {
+    const QRectF circle(at, QSizeF(24, 24));
+    QPainterPath path;
+    path.addEllipse(circle);
+    if (m_item) {
+        p.fillPath(path, ComponentPaint::actionGradient(m_theme, circle));
+        p.setPen(m_theme.actionForeground());
+    } else {
+        p.fillPath(path, m_theme.surfaceRaise());
+        p.setPen(m_theme.tertiaryLabel());
+    }
+    QFont f;
+    f.setPointSizeF(11);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(circle, Qt::AlignCenter, QString::number(m_index));
+}
+
+void SlotTile::paintInline(QPainter& p, const QRectF& frame) {
+    const QRectF inner = frame.adjusted(12, 12, -12, -12);
+    paintBadge(p, inner.topLeft());
+    if (m_item) {
+        const QPixmap kind = Icons::pixmap(kindSymbol(m_item->kind), QSize(12, 12),
+                                           m_theme.secondaryLabel(), devicePixelRatioF());
+        p.drawPixmap(QPointF(inner.left() + 30, inner.top() + 6), kind);
+    }
+    QRectF body(inner.left(), inner.top() + 32, inner.width(), inner.height() - 32 - 16);
+    p.setFont(WindowFonts::caption());
+    if (!m_item || m_item->kind == ClipboardKind::Empty) {
+        p.setPen(m_theme.tertiaryLabel());
+        p.drawText(body, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Empty"));
+    } else if (m_item->kind == ClipboardKind::Files) {
+        p.setPen(m_theme.label());
+        const QFontMetricsF fm(p.font());
+        double y = body.top();
+        for (const QString& path : m_item->files.mid(0, 3)) {
+            p.drawPixmap(QPointF(body.left(), y + 1),
+                         Icons::pixmap(QStringLiteral("doc"), QSize(10, 10), m_theme.label(),
+                                       devicePixelRatioF()));
+            const QString name =
+                fm.elidedText(QFileInfo(path).fileName(), Qt::ElideRight, body.width() - 14);
+            p.drawText(QRectF(body.left() + 14, y, body.width() - 14, fm.height()),
+                       Qt::AlignLeft | Qt::AlignVCenter, name);
+            y += fm.height() + 2;
+        }
+    } else if (m_item->kind == ClipboardKind::Image) {
+        p.setPen(m_theme.tertiaryLabel());
+        p.drawText(body, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Image"));
+    } else {
+        p.setPen(m_theme.label());
+        const QFontMetricsF fm(p.font());
+        // At most four lines, the last one cut short.
+        const QRectF lines(body.topLeft(),
+                           QSizeF(body.width(), std::min(body.height(), fm.height() * 4)));
+        QString text = m_item->preview();
+        text = fm.elidedText(text, Qt::ElideRight, lines.width() * 4 - fm.averageCharWidth() * 6);
+        p.drawText(lines, Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, text);
+    }
+    // Footer: pin and age.
+    double x = inner.left();
+    const double footerY = inner.bottom() - 12;
+    if (m_pinned) {
+        p.drawPixmap(QPointF(x, footerY), Icons::pixmap(QStringLiteral("pin.fill"), QSize(10, 10),
+                                                        m_theme.accentText(), devicePixelRatioF()));
+        x += 14;
+    }
+    if (const QString age = relativeTime(); !age.isEmpty()) {
+        p.setFont(WindowFonts::caption2());
+        p.setPen(m_theme.tertiaryLabel());
+        p.drawText(QRectF(x, footerY - 2, inner.right() - x, 14), Qt::AlignLeft | Qt::AlignVCenter,
+                   age);
+    }
+}
+
+void SlotTile::paintImage(QPainter& p, const QRectF& frame) {
+    const auto picture = m_thumbnails.thumbnail(thumbnailKey(), *m_item->imagePNG, 320);
+    if (picture.state == AsyncThumbnails::State::Ready) {
+        const QSizeF size =
+            QSizeF(picture.image.size()).scaled(frame.size(), Qt::KeepAspectRatioByExpanding);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(QRectF(frame.center().x() - size.width() / 2,
+                           frame.center().y() - size.height() / 2, size.width(), size.height()),
+                    picture.image);
+    } else {
+        // While the picture is made (or when it cannot be): the image symbol on the surface.
+        p.drawPixmap(QPointF(frame.center().x() - 14, frame.center().y() - 14),
+                     Icons::pixmap(QStringLiteral("photo"), QSize(28, 28), m_theme.tertiaryLabel(),
+                                   devicePixelRatioF()));
+    }
+    QLinearGradient top(frame.topLeft(), QPointF(frame.left(), frame.top() + 46));
+    top.setColorAt(0, QColor(0, 0, 0, 97));
+    top.setColorAt(1, QColor(0, 0, 0, 0));
+    p.fillRect(QRectF(frame.left(), frame.top(), frame.width(), 46), top);
+    QLinearGradient bottom(QPointF(frame.left(), frame.bottom() - 34), frame.bottomLeft());
+    bottom.setColorAt(0, QColor(0, 0, 0, 0));
+    bottom.setColorAt(1, QColor(0, 0, 0, 97));
+    p.fillRect(QRectF(frame.left(), frame.bottom() - 34, frame.width(), 34), bottom);
+
+    const QRectF inner = frame.adjusted(12, 12, -12, -12);
+    paintBadge(p, inner.topLeft());
+    if (m_pinned) {
+        p.drawPixmap(QPointF(inner.right() - 10 - 38, inner.top() + 7),
+                     Icons::pixmap(QStringLiteral("pin.fill"), QSize(10, 10),
+                                   QColor(255, 255, 255, 242), devicePixelRatioF()));
+    }
+    if (const QString age = relativeTime(); !age.isEmpty()) {
+        p.setFont(WindowFonts::caption2());
+        p.setPen(QColor(255, 255, 255, 230));
+        p.drawText(QRectF(inner.left(), inner.bottom() - 14, inner.width(), 14),
+                   Qt::AlignLeft | Qt::AlignVCenter, age);
+    }
+}
+
+void SlotTile::enterEvent(QEnterEvent* event) {
+    m_hover = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void SlotTile::leaveEvent(QEvent* event) {
+    m_hover = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+void SlotTile::resizeEvent(QResizeEvent* event) {
+    m_actions->move(width() - m_actions->width() - 10, 10);
+    QAbstractButton::resizeEvent(event);
+}
+
+void SlotTile::mousePressEvent(QMouseEvent* event) {
+    m_pressAt = event->position().toPoint();
+    QAbstractButton::mousePressEvent(event);
+}
+
+void SlotTile::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton) || !m_item ||
+        (event->position().toPoint() - m_pressAt).manhattanLength() <
+            QApplication::startDragDistance()) {
+        QAbstractButton::mouseMoveEvent(event);
+        return;
+    }
+    setDown(false); // a drag is no click
+    auto* drag = new QDrag(this);
+    auto* mime = new QMimeData;
+    mime->setText(QString::number(m_index));
+    drag->setMimeData(mime);
+    drag->setPixmap(grab().scaledToWidth(std::min(width(), 120), Qt::SmoothTransformation));
+    drag->exec(Qt::MoveAction);
+}
+
+void SlotTile::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasText()) {
+        event->acceptProposedAction();
+    }
+}
+
+void SlotTile::dropEvent(QDropEvent* event) {
+    if (onDrop && event->mimeData()->hasText() && onDrop(event->mimeData()->text())) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}

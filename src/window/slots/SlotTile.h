@@ -1,0 +1,73 @@
+#pragma once
+
+#include "clipboard/ClipboardItem.h"
+#include "store/PasteTransform.h"
+
+#include <QAbstractButton>
+#include <functional>
+#include <optional>
+
+class AsyncThumbnails;
+class Clock;
+class IconChipButton;
+class QMenu;
+class Theme;
+
+// One slot: its number, a picture of its content and an actions menu. A click, Enter or Space
+// runs `onTap`; the tile can be dragged (its payload is the slot number as text) and takes
+// dropped text (`onDrop`, which says whether the drop was taken).
+class SlotTile : public QAbstractButton {
+    Q_OBJECT
+public:
+    static constexpr int height = 120;
+
+    SlotTile(int index, const Theme& theme, AsyncThumbnails& thumbnails, const Clock& clock,
+             QWidget* parent = nullptr);
+
+    void setContent(std::optional<ClipboardItem> item, bool pinned);
+    int index() const { return m_index; }
+    const std::optional<ClipboardItem>& item() const { return m_item; }
+    bool isPinned() const { return m_pinned; }
+    // The actions menu, built on demand; absent for an empty tile.
+    QMenu* actionsMenu();
+    IconChipButton* actionsButton() const { return m_actions; }
+    // The border the tile draws now: colour and width.
+    std::pair<QColor, double> border() const;
+
+    std::function<void()> onTap;
+    std::function<void(PasteTransform)> onTransform;
+    std::function<void(int)> onMove;
+    std::function<void()> onPin;
+    std::function<void()> onDelete;
+    std::function<bool(const QString&)> onDrop;
+
+    QSize sizeHint() const override { return {150, height}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void paintInline(QPainter& p, const QRectF& frame);
+    void paintImage(QPainter& p, const QRectF& frame);
+    void paintBadge(QPainter& p, QPointF at) const;
+    QString relativeTime() const;
+    QString thumbnailKey() const;
+
+    int m_index;
+    const Theme& m_theme;
+    AsyncThumbnails& m_thumbnails;
+    const Clock& m_clock;
+    std::optional<ClipboardItem> m_item;
+    bool m_pinned = false;
+    bool m_hover = false;
+    QPoint m_pressAt;
+    IconChipButton* m_actions;
+    QMenu* m_menu = nullptr;
+};

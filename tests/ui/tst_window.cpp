@@ -1,0 +1,301 @@
+// The main window under the offscreen platform: the root view's tab bar, banner and tab
+// commands, the Slots tab (tiles, menu, drops, clear-all, footer) and the History tab (search,
+// empty states, the row limit). Rendered images go to build/tests/artifacts.
+#include "TestEnv.h"
+#include "TestImages.h"
+#include "app/AppState.h"
+#include "clipboard/MemoryPasteboard.h"
+#include "core/ManualClock.h"
+#include "core/UserDefaults.h"
+#include "ui/AsyncThumbnails.h"
+#include "ui/CapsuleSegmented.h"
+#include "ui/IconChipButton.h"
+#include "ui/Theme.h"
+#include "window/HotkeysBanner.h"
+#include "window/MainWindow.h"
+#include "window/RootView.h"
+#include "window/history/HistoryRow.h"
+#include "window/history/HistoryView.h"
+#include "window/history/SearchField.h"
+#include "window/slots/ShortcutFooter.h"
+#include "window/slots/SlotDrop.h"
+#include "window/slots/SlotTile.h"
+#include "window/slots/SlotsView.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+struct Fixture {
+    TestEnv env;
+    ManualClock clock;
+    MemoryPasteboard pasteboard;
+    UserDefaults defaults{env.path("settings.ini")};
+    AppState state{StoreContainer::make(true, std::nullopt, nullptr), pasteboard, clock, false};
+    Theme theme{defaults, [] { return false; }};
+    AsyncThumbnails thumbnails;
+    QList<KeyChord> held;
+    WindowContext context{state, theme, defaults, thumbnails, [this] { return held; }};
+
+    void fill(int slot, const QString& text) {
+        state.slots().setItem(ClipboardItem::makeText(text, clock.now()), slot);
+    }
+};
+
+QStringList titles(QMenu* menu) {
+    QStringList out;
+    for (QAction* a : menu->actions()) {
+        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
+    return out;
+}
+
+QImage render(QWidget& w, const QString& name) {
+    QImage img(w.size(), QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    w.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    QDir().mkpath(QStringLiteral(ARTIFACTS_DIR));
+    img.save(QStringLiteral(ARTIFACTS_DIR "/%1.png").arg(name));
+    return img;
+}
+
+} // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void tabsBannerAndCommands() {
+        Fixture f;
+        MainWindow window(f.context);
+        window.show();
+        RootView* root = window.root();
+        QCOMPARE(root->tabBar()->selection(), QStringLiteral("slots"));
+        QVERIFY(qobject_cast<SlotsView*>(root->tabView()));
+        // Shortcuts are off and this is no automation run: the banner shows, not on Settings.
+        QVERIFY(root->banner()->isVisible());
+        root->banner()->openSettingsButton()->click();
+        QCOMPARE(f.state.mainTab(), MainTab::Settings);
+        QVERIFY(!root->banner()->isVisible());
+        QCOMPARE(root->tabBar()->selection(), QStringLiteral("settings"));
+
+        // The window follows the tab from anywhere; tab commands wrap around.
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(f.state.mainTab(), MainTab::Slots);
+        QTest::keyClick(&window, Qt::Key_BraceLeft, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.state.mainTab(), MainTab::Settings);
+        QTest::keyClick(&window, Qt::Key_BracketRight, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.state.mainTab(), MainTab::Slots);
+        f.state.setMainTab(MainTab::History);
+        QVERIFY(qobject_cast<HistoryView*>(root->tabView()));
+        QVERIFY(root->banner()->isVisible());
+        f.state.setEventTapActive(true);
+        QVERIFY(!root->banner()->isVisible());
+
+        // Closing hides the window and keeps it, with its tab.
+        QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!window.isVisible());
+        window.present();
+        QCOMPARE(root->tabBar()->selection(), QStringLiteral("history"));
+        QCOMPARE(window.minimumSize(), QSize(760, 560));
+    }
+
+    void theBannerNeverShowsInAnAutomationRun() {
+        Fixture f;
+        AppState automation{StoreContainer::make(true, std::nullopt, nullptr), f.pasteboard,
+                            f.clock, true};
+        RootView root(WindowContext{automation, f.theme, f.defaults, f.thumbnails});
+        root.show();
+        QVERIFY(!root.banner()->isVisible());
+    }
+
+    void aPaletteChangeRecoloursTheOpenWindow() {
+        Fixture f;
+        MainWindow window(f.context);
+        window.resize(960, 680);
+        window.show();
+        const QPoint segment = window.root()->tabBar()->mapTo(
+            &window, window.root()->tabBar()->segmentRect(0).center().toPoint());
+        const QColor before = render(window, "window-slots-light").pixelColor(segment);
+        f.defaults.setString(QStringLiteral("themePalette"), QStringLiteral("charcoal"));
+        const QColor charcoal = render(window, "window-slots-charcoal").pixelColor(segment);
+        QVERIFY2(before != charcoal, qPrintable(before.name() + " " + charcoal.name()));
+        f.defaults.setString(QStringLiteral("appearanceMode"), QStringLiteral("dark"));
+        const QImage dark = render(window, "window-slots-dark");
+        QVERIFY(qGray(dark.pixel(5, 300)) < 60); // the background
+        QCOMPARE(window.palette().color(QPalette::Window), f.theme.window());
+    }
+
+    void tilesShowTheSlotsInKeyboardOrder() {
+        Fixture f;
+        f.fill(1, QStringLiteral("hello"));
+        ClipboardItem files;
+        files.kind = ClipboardKind::Files;
+        files.files = {"/a/1.txt", "/a/2.txt", "/a/3.txt", "/a/4.txt", "/a/5.txt"};
+        files.text = "names";
+        f.state.slots().setItem(files, 2);
+        ClipboardItem noBytes;
+        noBytes.kind = ClipboardKind::Image;
+        f.state.slots().setItem(noBytes, 3);
+        f.state.slots().setItem(ClipboardItem::makeText("pinned"), 0);
+        f.state.slots().togglePinned(0);
+        SlotsView view(f.context);
+        view.resize(900, 600);
+        view.show();
+        QList<int> order;
+        for (SlotTile* t : view.tiles()) {
+            order << t->index();
+        }
+        QCOMPARE(order, QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 0}));
+        QCOMPARE(view.tile(1)->accessibleName(), QStringLiteral("Slot 1: hello"));
+        QCOMPARE(view.tile(4)->accessibleName(), QStringLiteral("Slot 4: empty"));
+        QCOMPARE(view.tile(0)->accessibleName(), QStringLiteral("Slot 0: pinned, pinned"));
+        QVERIFY(!view.tile(4)->actionsButton()->isVisibleTo(view.tile(4)));
+        // A pinned tile: a 1-wide accent border at 55 %, whatever the hover.
+        const auto [colour, width] = view.tile(0)->border();
+        QCOMPARE(width, 1.0);
+        QCOMPARE(colour.alpha(), qRound(255 * 0.55));
+        render(view, "slots-tab");
+
+        // The menu: transforms, every other slot, pin, delete.
+        QMenu* menu = view.tile(1)->actionsMenu();
+        QCOMPARE(titles(menu),
+                 QStringList({"Copy as", "Move to slot", "Pin", "Delete slot content"}));
+        QCOMPARE(titles(menu->actions()[0]->menu()),
+                 QStringList({"Original", "Plain text", "lowercase", "UPPERCASE", "Title Case",
+                              "Trimmed"}));
+        QCOMPARE(titles(menu->actions()[1]->menu()),
+                 QStringList({"Slot 2", "Slot 3", "Slot 4", "Slot 5", "Slot 6", "Slot 7", "Slot 8",
+                              "Slot 9", "Slot 0"}));
+        QCOMPARE(titles(view.tile(0)->actionsMenu())[2], QStringLiteral("Unpin"));
+
+        // Copy as UPPERCASE: the clipboard gets it, the slot keeps its own.
+        menu->actions()[0]->menu()->actions()[3]->trigger();
+        QCOMPARE(f.pasteboard.data("text/plain"), std::optional<QByteArray>("HELLO"));
+        QCOMPARE(f.state.slots().item(1)->text, std::optional<QString>("hello"));
+        // A pinned slot moved keeps its pin; the view follows the store.
+        view.tile(0)->actionsMenu()->actions()[1]->menu()->actions()[6]->trigger(); // slot 7
+        QVERIFY(f.state.slots().isPinned(7));
+        QVERIFY(!f.state.slots().item(0));
+        QVERIFY(view.tile(7)->isPinned());
+        view.tile(7)->actionsMenu()->actions()[3]->trigger();
+        QVERIFY(!f.state.slots().item(7));
+
+        // A click (or Enter on a focused tile) puts the item on the clipboard unchanged.
+        view.tile(1)->setFocus();
+        QTest::keyClick(view.tile(1), Qt::Key_Space);
+        QCOMPARE(f.pasteboard.data("text/plain"), std::optional<QByteArray>("hello"));
+    }
+
+    void dropsFollowTheRules() {
+        Fixture f;
+        f.fill(4, QStringLiteral("four"));
+        f.fill(2, QStringLiteral("two"));
+        const SlotStore& slots = f.state.slots();
+        QCOMPARE(SlotDrop::source("+4", 2, slots), std::optional<int>(4));
+        for (const char* refused : {"abc", "12", "2", "7", "", "4x", "-4"}) {
+            QVERIFY2(!SlotDrop::source(refused, 2, slots), refused);
+        }
+        SlotsView view(f.context);
+        QVERIFY(view.tile(2)->onDrop("+4"));
+        QCOMPARE(f.state.slots().item(2)->text, std::optional<QString>("four"));
+        QCOMPARE(f.state.slots().item(4)->text, std::optional<QString>("two"));
+        QVERIFY(!view.tile(3)->onDrop("7")); // an empty source
+    }
+
+    void clearAllKeepsPinnedSlotsAndTheFooterListsConflicts() {
+        Fixture f;
+        f.fill(1, QStringLiteral("goes"));
+        f.fill(2, QStringLiteral("stays"));
+        f.state.slots().togglePinned(2);
+        f.held = {KeyChord{20, Modifiers(12)}};
+        SlotsView view(f.context);
+        QCOMPARE(view.footer()->conflictLines(),
+                 QStringList({"Control + Alt + 3 overlaps Already taken by another program"}));
+        QMessageBox* box = view.confirmClearAll();
+        QCOMPARE(box->text(), QStringLiteral("Clear all unpinned slots?"));
+        QCOMPARE(box->informativeText(), QStringLiteral("Pinned slots are kept."));
+        QCOMPARE(box->buttons().size(), 2);
+        for (QAbstractButton* b : box->buttons()) {
+            if (b->text() == u"Clear unpinned slots") {
+                b->click();
+            }
+        }
+        QVERIFY(!f.state.slots().item(1));
+        QCOMPARE(view.tile(2)->item()->text, std::optional<QString>("stays"));
+
+        // A chord the desktop reserves shows at once.
+        HotkeyConfig config;
+        config.copyModifiers = Modifiers(Modifiers::command);
+        config.save(f.defaults);
+        QCOMPARE(view.footer()->conflictLines().size(), 10);
+    }
+
+    void historySearchesAndShowsItsEmptyStates() {
+        Fixture f;
+        HistoryView view(f.context);
+        view.show();
+        QCOMPARE(view.emptyTitle(), QStringLiteral("Nothing copied yet."));
+        QCOMPARE(view.emptyExplanation(),
+                 QStringLiteral("Everything you copy on this computer lands here automatically."));
+        for (int i = 0; i < 203; ++i) {
+            f.clock.advance(1);
+            f.state.slots().addHistory(ClipboardItem::makeText(QStringLiteral("entry %1").arg(i)));
+        }
+        f.state.slots().addHistory(ClipboardItem::makeText(QStringLiteral("   ")));
+        QCOMPARE(view.rows().size(), 200);
+        QCOMPARE(view.rows().first()->previewText(), QStringLiteral("text")); // blank preview
+        QVERIFY(!view.emptyState()->isVisible());
+
+        QLineEdit* edit = view.search()->edit();
+        QVERIFY(!view.search()->clearButton()->isVisible());
+        QTest::keyClicks(edit, "ENTRY 19");
+        QCOMPARE(view.rows().size(), 11); // "entry 19" and "entry 190" to "entry 199"
+        QVERIFY(view.search()->clearButton()->isVisible());
+        QTest::keyClicks(edit, "x");
+        QCOMPARE(view.emptyTitle(), QStringLiteral("No matches."));
+        QVERIFY(view.emptyExplanation().isEmpty());
+        static_cast<QAbstractButton*>(view.search()->clearButton())->click();
+        QCOMPARE(view.rows().size(), 200);
+
+        // Deleting a row reloads the list; sending keeps a slot's pin.
+        const QString second = view.rows()[1]->previewText();
+        view.rows()[0]->deleteButton()->click();
+        QCOMPARE(view.rows().first()->previewText(), second);
+        f.fill(5, QStringLiteral("old"));
+        f.state.slots().togglePinned(5);
+        Q_EMIT view.rows()[0]->sendRequested(view.rows()[0]->entry(), 5);
+        QCOMPARE(f.state.slots().item(5)->text, std::optional<QString>(second));
+        QVERIFY(f.state.slots().isPinned(5));
+        view.rows()[0]->copyButton()->click();
+        QCOMPARE(f.pasteboard.data("text/plain"), std::optional<QByteArray>(second.toUtf8()));
+        render(view, "history-tab");
+    }
+
+    void imageTilesAndRowsLoadTheirPicturesOffTheMainThread() {
+        Fixture f;
+        ClipboardItem image;
+        image.kind = ClipboardKind::Image;
+        image.imagePNG = Blob(TestImages::png(1200, 800));
+        image.createdAt = f.clock.now();
+        f.state.slots().setItem(image, 6);
+        f.state.slots().addHistory(image);
+        SlotsView view(f.context);
+        view.resize(900, 500);
+        view.show();
+        render(view, "slots-image-loading");
+        f.thumbnails.waitForIdle();
+        QCOMPARE(f.thumbnails.decodeCount(), 1);
+        const QImage done = render(view, "slots-image");
+        QVERIFY(!done.isNull());
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "tst_window.moc"
