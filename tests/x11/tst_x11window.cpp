@@ -1,0 +1,184 @@
+// The main window of the real program under Xvfb with openbox: summoned by command and by
+// chord over another application, switched by show-tab, a tile clicked and dragged with the
+// mouse, held to its minimum size, closed without quitting; screenshots of the Slots and
+// History tabs in light and dark (build/tests/artifacts).
+#include "StashwickSession.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSettings>
+#include <QTest>
+
+class X11WindowTest : public QObject {
+    Q_OBJECT
+
+    StashwickSession m_session;
+    std::unique_ptr<QProcess> m_keyboard, m_app;
+
+    static QString run(const QString& program, const QStringList& args) {
+        QProcess p;
+        p.start(program, args);
+        p.waitForFinished(5000);
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+    static QString activeName() { return run("xdotool", {"getactivewindow", "getwindowname"}); }
+    static QString window() {
+        return run("xdotool", {"search", "--onlyvisible", "--name", "^Stashwick$"})
+            .split('\n')
+            .first();
+    }
+    bool kb(const QByteArray& command) {
+        m_keyboard->readAllStandardOutput();
+        m_keyboard->write(command + '\n');
+        QByteArray out;
+        return QTest::qWaitFor(
+            [&] {
+                out += m_keyboard->readAllStandardOutput();
+                return out.contains("ok\n");
+            },
+            5000);
+    }
+    QString slotPreview(int n) {
+        return m_session.dump()["slots"].toArray()[n].toObject()["preview"].toString();
+    }
+    // A point inside the tile of slot `n` (1-9 then 0 in five columns), in window coordinates
+    // of the 960 x 680 window with the shortcuts on (no banner).
+    static QPoint tileCentre(int n) {
+        const int i = n == 0 ? 9 : n - 1;
+        return {24 + 85 + (i % 5) * 185, 175 + (i / 5) * 132};
+    }
+    bool mouse(const QStringList& args) { return QProcess::execute("xdotool", args) == 0; }
+    QImage shoot(const QString& name) {
+        const QString file = QStringLiteral(ARTIFACTS_DIR "/%1.png").arg(name);
+        QProcess::execute(SCREENSHOT, {file, window()});
+        return QImage(file);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        m_keyboard = std::make_unique<QProcess>();
+        m_keyboard->start(QStringLiteral(FAKE_KEYBOARD));
+        QVERIFY(m_keyboard->waitForReadyRead(5000));
+        QVERIFY(m_session.startInstance());
+        QVERIFY(
+            QTest::qWaitFor([&] { return m_session.dump()["eventTapActive"].toBool(); }, 10000));
+        QVERIFY(m_session.setClipboard("hello from xclip"));
+        QCOMPARE(m_session.stashwick({"stashwick://capture-to-slot/1"}).exitCode, 0);
+        QImage picture(320, 200, QImage::Format_RGB32);
+        for (int y = 0; y < 200; ++y) {
+            for (int x = 0; x < 320; ++x) {
+                picture.setPixelColor(x, y, QColor((x * 3) % 256, (y * 5) % 256, 150));
+            }
+        }
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+        QVERIFY(m_session.setClipboard(png, "image/png"));
+        QCOMPARE(m_session.stashwick({"stashwick://capture-to-slot/2"}).exitCode, 0);
+        QVERIFY(m_session.setClipboard("file:///home/u/report.pdf\r\nfile:///home/u/photos/\r\n",
+                                       "text/uri-list"));
+        QCOMPARE(m_session.stashwick({"stashwick://capture-to-slot/3"}).exitCode, 0);
+        m_app = std::make_unique<QProcess>();
+        m_app->start(QStringLiteral(TEXT_FIELD_APP), {"another application"});
+        QVERIFY(QTest::qWaitFor([&] { return m_app->readAllStandardOutput().contains("READY"); },
+                                10000));
+    }
+
+    void cleanupTestCase() {
+        m_app->kill();
+        m_app->waitForFinished();
+        m_session.stopInstance();
+        m_keyboard->kill();
+        m_keyboard->waitForFinished();
+    }
+
+    void summonedByCommandAndByChordOverAnotherApplication() {
+        QVERIFY(activeName() != u"Stashwick");
+        QCOMPARE(m_session.stashwick({"stashwick://summon"}).exitCode, 0);
+        QVERIFY(QTest::qWaitFor([&] { return activeName() == u"Stashwick"; }, 5000));
+        QCOMPARE(shoot("x11-window-slots-light").size(), QSize(960, 680));
+
+        QVERIFY(mouse({"search", "--name", "test field", "windowactivate", "--sync"}));
+        QVERIFY(activeName() != u"Stashwick");
+        QVERIFY(kb("down Control_L") && kb("down Alt_L") && kb("down Super_L"));
+        QVERIFY(kb("tap v"));
+        QVERIFY(kb("up Super_L") && kb("up Alt_L") && kb("up Control_L"));
+        QVERIFY(QTest::qWaitFor([&] { return activeName() == u"Stashwick"; }, 5000));
+    }
+
+    void showTabSwitchesTheOpenWindow() {
+        const QImage slots = shoot("x11-window-slots-light");
+        QCOMPARE(m_session.stashwick({"stashwick://show-tab/history"}).exitCode, 0);
+        QCOMPARE(m_session.state()["mainTab"].toString(), QStringLiteral("history"));
+        // The History tab shows its search field where the slot tiles were.
+        QVERIFY(QTest::qWaitFor([&] { return shoot("x11-window-history-light") != slots; }, 3000));
+        QCOMPARE(m_session.stashwick({"stashwick://show-tab/slots"}).exitCode, 0);
+    }
+
+    void aClickedTileIsOnTheClipboard() {
+        QVERIFY(m_session.setClipboard("something else"));
+        const QPoint at = tileCentre(1);
+        QVERIFY(mouse({"mousemove", "--window", window(), QString::number(at.x()),
+                       QString::number(at.y()), "click", "1"}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_session.clipboard(), QByteArray("hello from xclip"), 3000);
+    }
+
+    void aTileDraggedOntoAnotherMovesIt() {
+        const QString w = window();
+        const QPoint from = tileCentre(1), to = tileCentre(5);
+        QVERIFY(mouse({"mousemove", "--window", w, QString::number(from.x()),
+                       QString::number(from.y()), "mousedown", "1"}));
+        for (int step = 1; step <= 10; ++step) {
+            const QPoint p = from + (to - from) * step / 10;
+            QVERIFY(mouse(
+                {"mousemove", "--window", w, QString::number(p.x()), QString::number(p.y())}));
+            QTest::qWait(30); // the drag follows the pointer through the event loop
+        }
+        QVERIFY(mouse({"mouseup", "1"}));
+        QVERIFY(QTest::qWaitFor([&] { return slotPreview(5) == u"hello from xclip"; }, 3000));
+        QVERIFY(slotPreview(1).isEmpty());
+    }
+
+    void theWindowKeepsItsMinimumSizeAndClosingKeepsTheProgram() {
+        const QString w = window();
+        QVERIFY(mouse({"windowsize", w, "300", "200"}));
+        QString geometry;
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         geometry = run("xdotool", {"getwindowgeometry", w});
+                         return geometry.contains("Geometry: 760x560");
+                     },
+                     3000),
+                 qPrintable(geometry));
+        QVERIFY(mouse({"windowsize", "--sync", w, "960", "680"}));
+
+        // Dark, at once.
+        QSettings settings(m_session.homePath("config/Stashwick/Stashwick.conf"),
+                           QSettings::IniFormat);
+        settings.setValue("appearanceMode", "dark");
+        settings.sync();
+        QCOMPARE(m_session.stashwick({"stashwick://reload-hotkeys"}).exitCode, 0);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return qGray(shoot("x11-window-slots-dark").pixel(8, 600)) < 60; }, 3000));
+        const QImage darkSlots = shoot("x11-window-slots-dark");
+        QCOMPARE(m_session.stashwick({"stashwick://show-tab/history"}).exitCode, 0);
+        QVERIFY(
+            QTest::qWaitFor([&] { return shoot("x11-window-history-dark") != darkSlots; }, 3000));
+        settings.setValue("appearanceMode", "system");
+        settings.sync();
+        QCOMPARE(m_session.stashwick({"stashwick://reload-hotkeys"}).exitCode, 0);
+
+        QVERIFY(mouse({"windowactivate", "--sync", window()}));
+        QVERIFY(mouse({"key", "--clearmodifiers", "ctrl+w"}));
+        QVERIFY(QTest::qWaitFor([&] { return window().isEmpty(); }, 3000));
+        QCOMPARE(m_session.instance()->state(), QProcess::Running);
+        QCOMPARE(m_session.stashwick({"stashwick://dump"}).exitCode, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(X11WindowTest)
+#include "tst_x11window.moc"
