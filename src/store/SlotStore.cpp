@@ -202,15 +202,15 @@ QList<SlotStore::HistoryEntry> SlotStore::recentHistoryEntries(int limit) const 
     return out;
 }
 
-QList<SlotStore::HistoryEntry> SlotStore::searchHistory(const QString& query, int limit) const {
-    QList<HistoryEntry> entries = recentHistoryEntries(limit);
+bool SlotStore::matchesQuery(const ClipboardItem& item, const QString& query) {
     const QString needle = query.trimmed().toLower();
-    if (needle.isEmpty()) {
-        return entries;
-    }
+    return needle.isEmpty() || item.preview().toLower().contains(needle);
+}
+
+QList<SlotStore::HistoryEntry> SlotStore::searchHistory(const QString& query, int limit) const {
     QList<HistoryEntry> out;
-    for (HistoryEntry& e : entries) {
-        if (e.item.preview().toLower().contains(needle)) {
+    for (HistoryEntry& e : recentHistoryEntries(limit)) {
+        if (matchesQuery(e.item, query)) {
             out.append(std::move(e));
         }
     }

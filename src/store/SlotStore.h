@@ -51,6 +51,9 @@ public:
     QList<ClipboardItem> recentHistory(int limit) const;
     QList<HistoryEntry> recentHistoryEntries(int limit) const;
     QList<HistoryEntry> searchHistory(const QString& query, int limit) const;
+    // Whether an entry shows for `query` in a search: its preview holds the trimmed query,
+    // ignoring case (an empty query matches everything).
+    static bool matchesQuery(const ClipboardItem& item, const QString& query);
     bool deleteHistory(const QUuid& id);
 
     int historyLimit() const { return m_historyLimit; }

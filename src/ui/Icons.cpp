@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QSvgRenderer>
 
 // The icons live in this static library's resources, which must be registered by hand.
@@ -26,6 +27,17 @@ bool Icons::exists(const QString& name) {
 
 QPixmap Icons::pixmap(const QString& name, QSize size, const QColor& color,
                       qreal devicePixelRatio) {
+    // Views draw their icons on every paint: each rendering is kept in Qt's pixmap cache.
+    const QString key = QStringLiteral("stashwick-icon:%1:%2x%3:%4:%5")
+                            .arg(name)
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(color.rgba(), 8, 16)
+                            .arg(devicePixelRatio);
+    QPixmap cached;
+    if (QPixmapCache::find(key, &cached)) {
+        return cached;
+    }
     QSvgRenderer renderer(pathOf(name));
     if (!renderer.isValid() || size.isEmpty()) {
         return {};
@@ -38,6 +50,8 @@ QPixmap Icons::pixmap(const QString& name, QSize size, const QColor& color,
     renderer.render(&p, QRectF(QPointF(0, 0), QSizeF(size)));
     p.setCompositionMode(QPainter::CompositionMode_SourceIn);
     p.fillRect(QRectF(QPointF(0, 0), QSizeF(size)), color);
+    p.end();
+    QPixmapCache::insert(key, pm);
     return pm;
 }
 

@@ -22,6 +22,7 @@
 #include "window/slots/SlotTile.h"
 #include "window/slots/SlotsView.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QLineEdit>
@@ -104,6 +105,34 @@ private Q_SLOTS:
         window.present();
         QCOMPARE(root->tabBar()->selection(), QStringLiteral("history"));
         QCOMPARE(window.minimumSize(), QSize(760, 560));
+    }
+
+    void everyControlHasANameAndTakesTheKeyboard() {
+        Fixture f;
+        f.fill(1, QStringLiteral("named"));
+        f.state.slots().addHistory(ClipboardItem::makeText(QStringLiteral("a row")));
+        MainWindow window(f.context);
+        window.show();
+        for (MainTab tab : {MainTab::Slots, MainTab::History}) {
+            f.state.setMainTab(tab);
+            QCoreApplication::processEvents();
+            int controls = 0;
+            for (QWidget* w : window.findChildren<QWidget*>()) {
+                if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus) {
+                    continue;
+                }
+                ++controls;
+                QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+                QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), w->metaObject()->className());
+                QVERIFY(w->focusPolicy() & Qt::TabFocus);
+            }
+            QVERIFY(controls >= (tab == MainTab::Slots ? 12 : 5));
+        }
+        // Control+F goes to the search field.
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+        auto* history = qobject_cast<HistoryView*>(window.root()->tabView());
+        QVERIFY(history->search()->edit()->hasFocus());
     }
 
     void theBannerNeverShowsInAnAutomationRun() {

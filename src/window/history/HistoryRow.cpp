@@ -51,16 +51,25 @@ HistoryRow::HistoryRow(const Theme& theme, AsyncThumbnails& thumbnails, const Cl
     row->addWidget(m_send);
     row->addWidget(m_delete);
 
-    auto* menu = new QMenu(this);
-    for (int n : SlotStore::slotOrder) {
-        menu->addAction(QStringLiteral("Slot %1").arg(n), this,
-                        [this, n] { Q_EMIT sendRequested(m_entry, n); });
-    }
     connect(m_send, &QAbstractButton::clicked, this,
-            [this, menu] { menu->popup(m_send->mapToGlobal(QPoint(0, m_send->height()))); });
+            [this] { sendMenu()->popup(m_send->mapToGlobal(QPoint(0, m_send->height()))); });
     connect(m_copy, &QAbstractButton::clicked, this, [this] { Q_EMIT copyRequested(m_entry); });
     connect(m_delete, &QAbstractButton::clicked, this, [this] { Q_EMIT deleteRequested(m_entry); });
+    // A fixed height keeps laying out 200 rows cheap (no height-for-width of wrapped text).
+    setFixedHeight(20 + std::max(30, QFontMetrics(WindowFonts::callout()).lineSpacing() * 2 +
+                                         QFontMetrics(WindowFonts::caption2()).lineSpacing() + 3));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QMenu* HistoryRow::sendMenu() {
+    if (!m_menu) {
+        m_menu = new QMenu(this);
+        for (int n : SlotStore::slotOrder) {
+            m_menu->addAction(QStringLiteral("Slot %1").arg(n), this,
+                              [this, n] { Q_EMIT sendRequested(m_entry, n); });
+        }
+    }
+    return m_menu;
 }
 
 QString HistoryRow::previewText() const {

@@ -8,6 +8,7 @@ class AsyncThumbnails;
 class Clock;
 class IconChipButton;
 class QLabel;
+class QMenu;
 class Theme;
 
 // One history entry on a card: its kind mark or a small picture, its preview and age, and the
@@ -24,6 +25,8 @@ public:
     IconChipButton* copyButton() const { return m_copy; }
     IconChipButton* sendButton() const { return m_send; }
     IconChipButton* deleteButton() const { return m_delete; }
+    // "Send to a slot": one entry per slot, made on first use.
+    QMenu* sendMenu();
 
 Q_SIGNALS:
     void copyRequested(const SlotStore::HistoryEntry& entry);
@@ -44,4 +47,5 @@ private:
     IconChipButton* m_copy;
     IconChipButton* m_send;
     IconChipButton* m_delete;
+    QMenu* m_menu = nullptr;
 };

@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
+#include <QSet>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -42,6 +44,7 @@ HistoryView::HistoryView(WindowContext context, QWidget* parent)
     m_scroll->setWidget(m_list);
     m_scroll->setWidgetResizable(true);
     m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setAccessibleName(QStringLiteral("History entries"));
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->viewport()->setAutoFillBackground(false);
     column->addWidget(m_scroll, 1);
@@ -73,7 +76,7 @@ HistoryView::HistoryView(WindowContext context, QWidget* parent)
     });
     connect(m_search, &SearchField::queryChanged, this, [this](const QString& query) {
         m_query = query;
-        reload();
+        applyQuery();
     });
     connect(&m_context.state.slots(), &SlotStore::revisionChanged, this, [this] { reload(); });
     reload();
@@ -99,21 +102,24 @@ HistoryRow* HistoryView::rowAt(int i) {
 }
 
 void HistoryView::reload() {
-    const auto entries = m_context.state.slots().searchHistory(m_query, rowLimit);
-    // Rows are kept and refilled, so a keystroke changes texts rather than building widgets.
-    m_list->setUpdatesEnabled(false);
-    for (int i = 0; i < entries.size(); ++i) {
-        HistoryRow* row = rowAt(i);
-        row->setEntry(entries[i]);
-        row->setVisible(true);
-    }
-    for (int i = static_cast<int>(entries.size()); i < m_pool.size(); ++i) {
-        m_pool[i]->setVisible(false);
-    }
-    m_shown = static_cast<int>(entries.size());
-    m_list->setUpdatesEnabled(true);
+    m_recent = m_context.state.slots().recentHistoryEntries(rowLimit);
+    applyQuery();
+}
 
-    const bool none = entries.isEmpty();
+void HistoryView::applyQuery() {
+    // Rows stay bound to the newest entries and a query hides those it does not match (the
+    // search keeps the list's order). The first rows are settled at once, the rest a chunk
+    // per turn of the event loop, so a keystroke repaints quickly however long the list.
+    m_shown.clear();
+    for (int i = 0; i < m_recent.size(); ++i) {
+        if (SlotStore::matchesQuery(m_recent[i].item, m_query)) {
+            m_shown.append(rowAt(i));
+        }
+    }
+    const quint64 generation = ++m_generation;
+    settleRows(0, generation);
+
+    const bool none = m_shown.isEmpty();
     m_scroll->setVisible(!none);
     m_empty->setVisible(none);
     m_emptyTitle->setText(m_query.isEmpty() ? QStringLiteral("Nothing copied yet.")
@@ -121,8 +127,29 @@ void HistoryView::reload() {
     m_emptyExplanation->setVisible(m_query.isEmpty());
 }
 
+void HistoryView::settleRows(int from, quint64 generation) {
+    if (generation != m_generation) {
+        return; // a newer query or list took over
+    }
+    const int to = std::min<int>(from + rowsPerTurn, static_cast<int>(m_pool.size()));
+    for (int i = from; i < to; ++i) {
+        HistoryRow* row = m_pool[i];
+        if (i >= m_recent.size()) {
+            row->setVisible(false);
+            continue;
+        }
+        if (row->entry().id != m_recent[i].id) {
+            row->setEntry(m_recent[i]);
+        }
+        row->setVisible(SlotStore::matchesQuery(m_recent[i].item, m_query));
+    }
+    if (to < m_pool.size()) {
+        QTimer::singleShot(0, this, [this, to, generation] { settleRows(to, generation); });
+    }
+}
+
 QList<HistoryRow*> HistoryView::rows() const {
-    return m_pool.mid(0, m_shown);
+    return m_shown;
 }
 
 QString HistoryView::emptyTitle() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/SlotStore.h"
 #include "window/WindowContext.h"
 
 #include <QWidget>
@@ -17,11 +18,12 @@ class HistoryView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int rowLimit = 200;
+    static constexpr int rowsPerTurn = 25;
 
     explicit HistoryView(WindowContext context, QWidget* parent = nullptr);
 
     SearchField* search() const { return m_search; }
-    // The rows on show, in order.
+    // The rows that show for the query, in order (some may be settled a turn later).
     QList<HistoryRow*> rows() const;
     QWidget* emptyState() const { return m_empty; }
     QString emptyTitle() const;
@@ -30,6 +32,8 @@ public:
 
 private:
     HistoryRow* rowAt(int i);
+    void applyQuery();
+    void settleRows(int from, quint64 generation);
 
     WindowContext m_context;
     QString m_query;
@@ -38,7 +42,9 @@ private:
     QWidget* m_list;
     QVBoxLayout* m_listLayout;
     QList<HistoryRow*> m_pool;
-    int m_shown = 0;
+    QList<SlotStore::HistoryEntry> m_recent;
+    QList<HistoryRow*> m_shown;
+    quint64 m_generation = 0;
     QWidget* m_empty;
     QLabel* m_emptyTitle;
     QLabel* m_emptyExplanation;
