@@ -5,6 +5,7 @@
 #include "app/AppState.h"
 #include "history/HistoryView.h"
 #include "slots/SlotsView.h"
+#include "snippets/SnippetsView.h"
 #include "ui/CapsuleSegmented.h"
 
 #include <QHBoxLayout>
@@ -109,6 +110,7 @@ QWidget* RootView::makeView(MainTab tab) {
     case MainTab::History:
         return new HistoryView(m_context, this);
     case MainTab::Snippets:
+        return new SnippetsView(m_context, this);
     case MainTab::Stats:
     case MainTab::Settings:
         break;

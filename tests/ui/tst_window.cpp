@@ -10,6 +10,7 @@
 #include "ui/AsyncThumbnails.h"
 #include "ui/CapsuleSegmented.h"
 #include "ui/IconChipButton.h"
+#include "ui/StyledButton.h"
 #include "ui/Theme.h"
 #include "window/HotkeysBanner.h"
 #include "window/MainWindow.h"
@@ -21,6 +22,8 @@
 #include "window/slots/SlotDrop.h"
 #include "window/slots/SlotTile.h"
 #include "window/slots/SlotsView.h"
+#include "window/snippets/SnippetRow.h"
+#include "window/snippets/SnippetsView.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -28,6 +31,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -305,6 +310,60 @@ private Q_SLOTS:
         view.rows()[0]->copyButton()->click();
         QCOMPARE(f.pasteboard.data("text/plain"), std::optional<QByteArray>(second.toUtf8()));
         render(view, "history-tab");
+    }
+
+    void snippetsAreAddedEditedAndCopied() {
+        Fixture f;
+        SnippetsView view(f.context);
+        view.show();
+        QVERIFY(view.emptyState()->isVisible());
+        QVERIFY(!view.saveButton()->isEnabled());
+        view.titleField()->setText("   ");
+        QVERIFY(!view.saveButton()->isEnabled()); // spaces only, no body
+        view.bodyField()->setPlainText("  Best regards,\n{slot1}\n");
+        QVERIFY(view.saveButton()->isEnabled());
+        QVERIFY(!view.cancelButton()->isVisible());
+        view.saveButton()->click();
+        QCOMPARE(f.state.snippets().all().first().title, QStringLiteral("Untitled"));
+        QCOMPARE(f.state.snippets().all().first().body,
+                 QStringLiteral("  Best regards,\n{slot1}\n"));
+        QVERIFY(view.titleField()->text().isEmpty() && view.bodyField()->toPlainText().isEmpty());
+        QCOMPARE(view.rows().size(), 1);
+
+        // Copy expands the placeholders; edit, clear the title: shown as "Untitled".
+        f.fill(1, QStringLiteral("Ada"));
+        view.rows().first()->copyButton()->click();
+        QCOMPARE(f.pasteboard.data("text/plain"),
+                 std::optional<QByteArray>("  Best regards,\nAda\n"));
+        view.rows().first()->editButton()->click();
+        QVERIFY(view.cancelButton()->isVisible());
+        view.titleField()->setText("Sig");
+        view.saveButton()->click();
+        QCOMPARE(view.rows().first()->shownTitle(), QStringLiteral("Sig"));
+        view.rows().first()->editButton()->click();
+        view.titleField()->clear();
+        view.saveButton()->click();
+        QCOMPARE(f.state.snippets().all().first().title, QString());
+        QCOMPARE(view.rows().first()->shownTitle(), QStringLiteral("Untitled"));
+
+        // A newer one lists first; deleting the one being edited keeps editing mode, and Save
+        // then only clears the fields.
+        f.clock.advance(1);
+        view.titleField()->setText("Address");
+        view.saveButton()->click();
+        QCOMPARE(view.rows().first()->shownTitle(), QStringLiteral("Address"));
+        view.rows().first()->editButton()->click();
+        view.rows().first()->deleteButton()->click();
+        QVERIFY(view.editing().has_value());
+        view.saveButton()->click();
+        QCOMPARE(f.state.snippets().count(), 1);
+        QVERIFY(!view.editing());
+
+        // The info panel closes with Escape.
+        QPointer<QWidget> info = view.showInfo();
+        QVERIFY(info->isVisible());
+        QTest::keyClick(info, Qt::Key_Escape);
+        QTRY_VERIFY(!info);
     }
 
     void imageTilesAndRowsLoadTheirPicturesOffTheMainThread() {

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "store/SnippetStore.h"
+
+#include <QWidget>
+
+class IconChipButton;
+class Theme;
+
+// One snippet on a card: its title ("Untitled" when empty) over two lines of its body, and
+// the buttons copy (expanded), edit and delete.
+class SnippetRow : public QWidget {
+    Q_OBJECT
+public:
+    SnippetRow(const Theme& theme, SnippetStore::Entry entry, QWidget* parent = nullptr);
+    const SnippetStore::Entry& entry() const { return m_entry; }
+    QString shownTitle() const;
+    IconChipButton* copyButton() const { return m_copy; }
+    IconChipButton* editButton() const { return m_edit; }
+    IconChipButton* deleteButton() const { return m_delete; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const Theme& m_theme;
+    SnippetStore::Entry m_entry;
+    IconChipButton* m_copy;
+    IconChipButton* m_edit;
+    IconChipButton* m_delete;
+};
