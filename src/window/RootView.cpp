@@ -6,6 +6,7 @@
 #include "history/HistoryView.h"
 #include "slots/SlotsView.h"
 #include "snippets/SnippetsView.h"
+#include "stats/StatsView.h"
 #include "ui/CapsuleSegmented.h"
 
 #include <QHBoxLayout>
@@ -112,6 +113,7 @@ QWidget* RootView::makeView(MainTab tab) {
     case MainTab::Snippets:
         return new SnippetsView(m_context, this);
     case MainTab::Stats:
+        return new StatsView(m_context, this);
     case MainTab::Settings:
         break;
     }

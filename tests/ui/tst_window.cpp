@@ -24,10 +24,15 @@
 #include "window/slots/SlotsView.h"
 #include "window/snippets/SnippetRow.h"
 #include "window/snippets/SnippetsView.h"
+#include "window/stats/MetricCard.h"
+#include "window/stats/PastedBars.h"
+#include "window/stats/StatsView.h"
+#include "window/stats/TopContentRow.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -364,6 +369,52 @@ private Q_SLOTS:
         QVERIFY(info->isVisible());
         QTest::keyClick(info, Qt::Key_Escape);
         QTRY_VERIFY(!info);
+    }
+
+    void statsShowTotalsTopContentAndBars() {
+        Fixture f;
+        StatsView view(f.context);
+        view.resize(800, 700);
+        view.show();
+        QCOMPARE(view.copies()->value(), 0);
+        QVERIFY(view.noCopies()->isVisible());
+        QCOMPARE(view.bars()->accessibleName(),
+                 QStringLiteral("Most pasted slots: no activity yet"));
+
+        StatsService& stats = f.state.stats();
+        for (int i = 0; i < 3; ++i) {
+            stats.record(StatsService::Kind::Paste, 2);
+        }
+        stats.record(StatsService::Kind::Paste, 8);
+        QCOMPARE(view.bars()->accessibleName(),
+                 QStringLiteral("Most pasted slots: slot 2: 3, slot 8: 1"));
+        QCOMPARE(PastedBars::barWidth(300, 3, 3), 300.0);
+        QCOMPARE(PastedBars::barWidth(300, 1, 3), 100.0);
+        QCOMPARE(PastedBars::barWidth(12, 1, 3), 6.0);
+
+        // A copy shows at once; a content too large to keep cannot be loaded.
+        ClipboardItem big;
+        big.kind = ClipboardKind::Image;
+        big.imagePNG = Blob(QByteArray(StatsService::reloadableLimit + 10, 'b'));
+        stats.recordCopy(big, 1);
+        stats.recordCopy(ClipboardItem::makeText(QStringLiteral("again")), 3);
+        stats.recordCopy(ClipboardItem::makeText(QStringLiteral("again")), 3);
+        QCOMPARE(view.copies()->value(), 3);
+        QCOMPARE(view.rows().size(), 2);
+        QVERIFY(!view.noCopies()->isVisible());
+        QCOMPARE(view.rows()[0]->entry().preview, QStringLiteral("again"));
+        QVERIFY(view.rows()[0]->loadButton()->isEnabled());
+        QVERIFY(!view.rows()[1]->loadButton()->isEnabled());
+        QCoreApplication::processEvents();
+        render(view, "stats-tab");
+
+        // Loading into slot 0 fills the slot and leaves the statistics as they were.
+        const qint64 copies = stats.total(StatsService::Kind::Copy);
+        const qint64 pastes = stats.total(StatsService::Kind::Paste);
+        view.rows()[0]->loadMenu()->actions().last()->trigger(); // "Slot 0"
+        QCOMPARE(f.state.slots().item(0)->text, std::optional<QString>("again"));
+        QCOMPARE(stats.total(StatsService::Kind::Copy), copies);
+        QCOMPARE(stats.total(StatsService::Kind::Paste), pastes);
     }
 
     void imageTilesAndRowsLoadTheirPicturesOffTheMainThread() {

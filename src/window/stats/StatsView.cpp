@@ -1,0 +1,98 @@
+#include "StatsView.h"
+
+#include "MetricCard.h"
+#include "PastedBars.h"
+#include "TopContentRow.h"
+#include "app/AppState.h"
+#include "ui/Card.h"
+#include "ui/Theme.h"
+#include "window/WindowFonts.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+QLabel* label(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setFont(font);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, color);
+    l->setPalette(p);
+    return l;
+}
+} // namespace
+
+StatsView::StatsView(WindowContext context, QWidget* parent)
+    : QScrollArea(parent), m_context(std::move(context)) {
+    const Theme& theme = m_context.theme;
+    StatsService& stats = m_context.state.stats();
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setAutoFillBackground(false);
+    auto* content = new QWidget;
+    content->setAutoFillBackground(false);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 4, 0, 4);
+    column->setSpacing(16);
+    column->addWidget(
+        label(QStringLiteral("Statistics"), WindowFonts::title(), theme.label(), content));
+
+    auto* metrics = new QHBoxLayout;
+    metrics->setSpacing(12);
+    m_copies = new MetricCard(
+        theme, QStringLiteral("doc.on.doc"), QStringLiteral("Total copies"),
+        [&stats] { return stats.total(StatsService::Kind::Copy); }, content);
+    m_pastes = new MetricCard(
+        theme, QStringLiteral("doc.on.clipboard"), QStringLiteral("Total pastes"),
+        [&stats] { return stats.total(StatsService::Kind::Paste); }, content);
+    metrics->addWidget(m_copies);
+    metrics->addWidget(m_pastes);
+    column->addLayout(metrics);
+
+    auto* top = new Card(theme, 16, content);
+    m_topList = new QVBoxLayout(top);
+    m_topList->setContentsMargins(0, 0, 0, 0); // the card pads its content
+    m_topList->setSpacing(6);
+    m_topList->addWidget(label(QStringLiteral("Most copied"), WindowFonts::callout(QFont::DemiBold),
+                               theme.label(), top));
+    m_noCopies =
+        label(QStringLiteral("No copies yet."), WindowFonts::caption(), theme.tertiaryLabel(), top);
+    m_topList->addWidget(m_noCopies);
+    column->addWidget(top);
+
+    m_bars = new PastedBars(theme, content);
+    column->addWidget(m_bars);
+    column->addStretch(1);
+    setWidget(content);
+
+    connect(&stats, &StatsService::revisionChanged, this, [this] { reload(); });
+    reload();
+}
+
+void StatsView::reload() {
+    AppState& state = m_context.state;
+    for (TopContentRow* row : m_rows) {
+        row->hide();
+        row->deleteLater();
+    }
+    m_rows.clear();
+    const auto top = state.stats().topCopied(10);
+    for (const auto& entry : top) {
+        auto* row = new TopContentRow(m_context.theme, m_context.thumbnails, entry,
+                                      state.clock().now(), m_noCopies->parentWidget());
+        // Loading changes a slot only: no statistics, no clipboard.
+        connect(row, &TopContentRow::loadRequested, this, [&state](const QString& hash, int slot) {
+            if (const auto item = state.stats().loadableItem(hash)) {
+                state.slots().setItem(*item, slot);
+            }
+        });
+        m_topList->addWidget(row);
+        m_rows.append(row);
+    }
+    m_noCopies->setVisible(top.isEmpty());
+    m_bars->setCounts(state.stats().bySlot(StatsService::Kind::Paste));
+    m_copies->update();
+    m_pastes->update();
+}

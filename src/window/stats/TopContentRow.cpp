@@ -1,0 +1,59 @@
+#include "TopContentRow.h"
+
+#include "store/RelativeTime.h"
+#include "store/SlotStore.h"
+#include "ui/IconChipButton.h"
+#include "ui/Pill.h"
+#include "ui/Theme.h"
+#include "window/WindowFonts.h"
+#include "window/history/KindMark.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QVBoxLayout>
+
+TopContentRow::TopContentRow(const Theme& theme, AsyncThumbnails& thumbnails,
+                             const StatsService::TopContent& entry, Instant now, QWidget* parent)
+    : QWidget(parent), m_entry(entry),
+      m_load(new IconChipButton(theme, QStringLiteral("tray.and.arrow.down"),
+                                QStringLiteral("Load into a slot"), theme.accentText(), this)),
+      m_menu(new QMenu(this)) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 2, 0, 2);
+    row->setSpacing(10);
+    auto* mark = new KindMark(theme, thumbnails, this);
+    ClipboardItem item;
+    item.kind = entry.kind;
+    item.imagePNG = entry.imagePNG;
+    mark->setItem(item, QStringLiteral("stat:%1:%2").arg(entry.id).arg(entry.copyCount));
+    row->addWidget(mark);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(1);
+    const QString preview = entry.preview.isEmpty() ? rawValue(entry.kind) : entry.preview;
+    auto* title = new QLabel(preview.left(200).simplified(), this);
+    title->setFont(WindowFonts::callout());
+    title->setTextFormat(Qt::PlainText);
+    QPalette p = title->palette();
+    p.setColor(QPalette::WindowText, theme.label());
+    title->setPalette(p);
+    auto* age = new QLabel(RelativeTime::string(entry.lastCopiedAt, now), this);
+    age->setFont(WindowFonts::caption2());
+    p.setColor(QPalette::WindowText, theme.tertiaryLabel());
+    age->setPalette(p);
+    texts->addWidget(title);
+    texts->addWidget(age);
+    row->addLayout(texts, 1);
+    row->addWidget(new Pill(QString::number(entry.copyCount), QStringLiteral("doc.on.clipboard"),
+                            theme.accentText(), this));
+    for (int n : SlotStore::slotOrder) {
+        m_menu->addAction(QStringLiteral("Slot %1").arg(n), this,
+                          [this, n] { Q_EMIT loadRequested(m_entry.id, n); });
+    }
+    m_load->setEnabled(entry.loadable);
+    connect(m_load, &QAbstractButton::clicked, this,
+            [this] { m_menu->popup(m_load->mapToGlobal(QPoint(0, m_load->height()))); });
+    row->addWidget(m_load);
+    setAccessibleName(
+        QStringLiteral("%1, copied %2 times").arg(preview.left(120)).arg(entry.copyCount));
+}
