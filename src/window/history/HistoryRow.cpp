@@ -10,13 +10,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
-#include <QPainterPath>
 #include <QVBoxLayout>
 
 HistoryRow::HistoryRow(const Theme& theme, AsyncThumbnails& thumbnails, const Clock& clock,
                        QWidget* parent)
-    : QWidget(parent), m_theme(theme), m_thumbnails(thumbnails), m_clock(clock),
+    : Card(theme, 10, parent), m_thumbnails(thumbnails), m_clock(clock),
       m_mark(new KindMark(theme, thumbnails, this)), m_preview(new QLabel(this)),
       m_age(new QLabel(this)),
       m_copy(new IconChipButton(theme, QStringLiteral("doc.on.clipboard"),
@@ -27,7 +25,7 @@ HistoryRow::HistoryRow(const Theme& theme, AsyncThumbnails& thumbnails, const Cl
                                   QStringLiteral("Delete from history"), theme.accentText(),
                                   this)) {
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(10, 10, 10, 10);
+    row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(10);
     row->addWidget(m_mark);
     auto* texts = new QVBoxLayout;
@@ -86,13 +84,4 @@ void HistoryRow::setEntry(const SlotStore::HistoryEntry& entry) {
     const QString age = RelativeTime::string(entry.capturedAt, m_clock.now());
     m_age->setText(age);
     setAccessibleName(QStringLiteral("%1, %2").arg(preview.left(120), age));
-}
-
-void HistoryRow::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), 14, 14);
-    p.fillPath(shape, m_theme.surface());
-    p.strokePath(shape, QPen(m_theme.stroke(), 0.5));
 }

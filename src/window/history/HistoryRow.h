@@ -2,7 +2,7 @@
 
 #include "store/SlotStore.h"
 
-#include <QWidget>
+#include "ui/Card.h"
 
 class AsyncThumbnails;
 class Clock;
@@ -13,7 +13,7 @@ class Theme;
 
 // One history entry on a card: its kind mark or a small picture, its preview and age, and the
 // actions "Copy to clipboard", "Send to a slot" and "Delete from history".
-class HistoryRow : public QWidget {
+class HistoryRow : public Card {
     Q_OBJECT
 public:
     HistoryRow(const Theme& theme, AsyncThumbnails& thumbnails, const Clock& clock,
@@ -33,11 +33,7 @@ Q_SIGNALS:
     void sendRequested(const SlotStore::HistoryEntry& entry, int slot);
     void deleteRequested(const SlotStore::HistoryEntry& entry);
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
 private:
-    const Theme& m_theme;
     AsyncThumbnails& m_thumbnails;
     const Clock& m_clock;
     SlotStore::HistoryEntry m_entry;

@@ -6,6 +6,7 @@
 #include "ui/Icons.h"
 #include "ui/Theme.h"
 #include "window/WindowFonts.h"
+#include "window/WindowParts.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -15,17 +16,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace {
-QLabel* label(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setFont(font);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, color);
-    l->setPalette(p);
-    return l;
-}
-} // namespace
-
 HistoryView::HistoryView(WindowContext context, QWidget* parent)
     : QWidget(parent), m_context(std::move(context)),
       m_search(new SearchField(m_context.theme, this)), m_scroll(new QScrollArea(this)),
@@ -34,19 +24,16 @@ HistoryView::HistoryView(WindowContext context, QWidget* parent)
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 4, 0, 0);
     column->setSpacing(16);
-    column->addWidget(label(QStringLiteral("History"), WindowFonts::title(), theme.label(), this));
+    column->addWidget(
+        WindowParts::label(QStringLiteral("History"), WindowFonts::title(), theme.label(), this));
     column->addWidget(m_search);
 
     m_listLayout->setContentsMargins(0, 2, 0, 2);
     m_listLayout->setSpacing(8);
     m_listLayout->addStretch(1);
-    m_list->setAutoFillBackground(false);
     m_scroll->setWidget(m_list);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setFrameShape(QFrame::NoFrame);
+    WindowParts::makeTransparent(m_scroll);
     m_scroll->setAccessibleName(QStringLiteral("History entries"));
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->viewport()->setAutoFillBackground(false);
     column->addWidget(m_scroll, 1);
 
     auto* empty = new QVBoxLayout(m_empty);
@@ -57,12 +44,13 @@ HistoryView::HistoryView(WindowContext context, QWidget* parent)
                                     theme.tertiaryLabel(), devicePixelRatioF()));
     symbol->setAlignment(Qt::AlignCenter);
     empty->addWidget(symbol);
-    m_emptyTitle = label(QString(), WindowFonts::callout(), theme.secondaryLabel(), m_empty);
+    m_emptyTitle =
+        WindowParts::label(QString(), WindowFonts::callout(), theme.secondaryLabel(), m_empty);
     m_emptyTitle->setAlignment(Qt::AlignCenter);
     empty->addWidget(m_emptyTitle);
-    m_emptyExplanation =
-        label(QStringLiteral("Everything you copy on this computer lands here automatically."),
-              WindowFonts::caption(), theme.tertiaryLabel(), m_empty);
+    m_emptyExplanation = WindowParts::label(
+        QStringLiteral("Everything you copy on this computer lands here automatically."),
+        WindowFonts::caption(), theme.tertiaryLabel(), m_empty);
     m_emptyExplanation->setAlignment(Qt::AlignCenter);
     empty->addWidget(m_emptyExplanation);
     empty->addStretch(1);

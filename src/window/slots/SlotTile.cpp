@@ -9,6 +9,7 @@
 #include "ui/Icons.h"
 #include "ui/Theme.h"
 #include "window/WindowFonts.h"
+#include "window/history/KindMark.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -21,22 +22,6 @@
 #include <QPainterPath>
 
 namespace {
-
-QString kindSymbol(ClipboardKind kind) {
-    switch (kind) {
-    case ClipboardKind::Text:
-        return QStringLiteral("textformat");
-    case ClipboardKind::RichText:
-        return QStringLiteral("textformat.alt");
-    case ClipboardKind::Image:
-        return QStringLiteral("photo");
-    case ClipboardKind::Files:
-        return QStringLiteral("doc.on.doc");
-    case ClipboardKind::Empty:
-        break;
-    }
-    return QStringLiteral("tray");
-}
 
 bool showsImage(const std::optional<ClipboardItem>& item) {
     return item && item->kind == ClipboardKind::Image && item->imagePNG &&
@@ -190,7 +175,7 @@ void SlotTile::paintInline(QPainter& p, const QRectF& frame) {
     const QRectF inner = frame.adjusted(12, 12, -12, -12);
     paintBadge(p, inner.topLeft());
     if (m_item) {
-        const QPixmap kind = Icons::pixmap(kindSymbol(m_item->kind), QSize(12, 12),
+        const QPixmap kind = Icons::pixmap(KindMark::symbol(m_item->kind), QSize(12, 12),
                                            m_theme.secondaryLabel(), devicePixelRatioF());
         p.drawPixmap(QPointF(inner.left() + 30, inner.top() + 6), kind);
     }

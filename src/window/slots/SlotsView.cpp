@@ -7,6 +7,7 @@
 #include "ui/Icons.h"
 #include "ui/Theme.h"
 #include "window/WindowFonts.h"
+#include "window/WindowParts.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,14 +19,7 @@
 SlotsView::SlotsView(WindowContext context, QWidget* parent)
     : QScrollArea(parent), m_context(std::move(context)), m_footer(new ShortcutFooter(m_context)) {
     const Theme& theme = m_context.theme;
-    setWidgetResizable(true);
-    setFrameShape(QFrame::NoFrame);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    viewport()->setAutoFillBackground(false);
-
     auto* content = new QWidget;
-    content->setAutoFillBackground(false);
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(0, 4, 0, 4);
     column->setSpacing(16);
@@ -69,6 +63,7 @@ SlotsView::SlotsView(WindowContext context, QWidget* parent)
     column->addWidget(m_footer);
     column->addStretch(1);
     setWidget(content);
+    WindowParts::makeTransparent(this);
 
     connect(&m_context.state.slots(), &SlotStore::revisionChanged, this, [this] { reload(); });
     reload();

@@ -6,12 +6,10 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QVBoxLayout>
 
 SnippetRow::SnippetRow(const Theme& theme, SnippetStore::Entry entry, QWidget* parent)
-    : QWidget(parent), m_theme(theme), m_entry(std::move(entry)),
+    : Card(theme, 12, parent), m_entry(std::move(entry)),
       m_copy(new IconChipButton(theme, QStringLiteral("doc.on.clipboard"),
                                 QStringLiteral("Copy expanded to clipboard"), theme.accentText(),
                                 this)),
@@ -20,7 +18,7 @@ SnippetRow::SnippetRow(const Theme& theme, SnippetStore::Entry entry, QWidget* p
       m_delete(new IconChipButton(theme, QStringLiteral("trash"), QStringLiteral("Delete snippet"),
                                   theme.accentText(), this)) {
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(14, 12, 14, 12);
+    row->setContentsMargins(2, 0, 2, 0);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     auto* title = new QLabel(shownTitle(), this);
@@ -52,13 +50,4 @@ SnippetRow::SnippetRow(const Theme& theme, SnippetStore::Entry entry, QWidget* p
 
 QString SnippetRow::shownTitle() const {
     return m_entry.title.isEmpty() ? QStringLiteral("Untitled") : m_entry.title;
-}
-
-void SnippetRow::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), 14, 14);
-    p.fillPath(shape, m_theme.surface());
-    p.strokePath(shape, QPen(m_theme.stroke(), 0.5));
 }

@@ -2,14 +2,14 @@
 
 #include "store/SnippetStore.h"
 
-#include <QWidget>
+#include "ui/Card.h"
 
 class IconChipButton;
 class Theme;
 
 // One snippet on a card: its title ("Untitled" when empty) over two lines of its body, and
 // the buttons copy (expanded), edit and delete.
-class SnippetRow : public QWidget {
+class SnippetRow : public Card {
     Q_OBJECT
 public:
     SnippetRow(const Theme& theme, SnippetStore::Entry entry, QWidget* parent = nullptr);
@@ -19,11 +19,7 @@ public:
     IconChipButton* editButton() const { return m_edit; }
     IconChipButton* deleteButton() const { return m_delete; }
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
 private:
-    const Theme& m_theme;
     SnippetStore::Entry m_entry;
     IconChipButton* m_copy;
     IconChipButton* m_edit;

@@ -10,6 +10,7 @@
 #include "ui/StyledButton.h"
 #include "ui/Theme.h"
 #include "window/WindowFonts.h"
+#include "window/WindowParts.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -21,16 +22,6 @@
 #include <QVBoxLayout>
 
 namespace {
-QLabel* label(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setFont(font);
-    l->setTextFormat(Qt::PlainText);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, color);
-    l->setPalette(p);
-    return l;
-}
-
 void colourText(QWidget* w, const Theme& theme) {
     QPalette p = w->palette();
     p.setColor(QPalette::Base, Qt::transparent);
@@ -49,7 +40,8 @@ SnippetsView::SnippetsView(WindowContext context, QWidget* parent)
 
     auto* header = new QHBoxLayout;
     header->setSpacing(8);
-    header->addWidget(label(QStringLiteral("Snippets"), WindowFonts::title(), theme.label(), this));
+    header->addWidget(
+        WindowParts::label(QStringLiteral("Snippets"), WindowFonts::title(), theme.label(), this));
     auto* info = new IconChipButton(theme, QStringLiteral("info.circle"),
                                     QStringLiteral("What are snippets?"), theme.accentText(), this);
     m_infoButton = info;
@@ -87,14 +79,15 @@ SnippetsView::SnippetsView(WindowContext context, QWidget* parent)
     editor->addWidget(m_body);
     // Shown over the empty body; clicks go through to the editor.
     m_bodyPlaceholder =
-        label(QStringLiteral("Snippet text \u2014 what gets copied when you use it"),
-              WindowFonts::callout(), theme.tertiaryLabel(), m_body);
+        WindowParts::label(QStringLiteral("Snippet text \u2014 what gets copied when you use it"),
+                           WindowFonts::callout(), theme.tertiaryLabel(), m_body);
     m_bodyPlaceholder->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_bodyPlaceholder->move(4, 4);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(label(QStringLiteral("Placeholders: {clipboard} {slot1}\u2026{slot9} {date} "
-                                           "{time}"),
-                            WindowFonts::caption2(), theme.tertiaryLabel(), card));
+    bottom->addWidget(
+        WindowParts::label(QStringLiteral("Placeholders: {clipboard} {slot1}\u2026{slot9} {date} "
+                                          "{time}"),
+                           WindowFonts::caption2(), theme.tertiaryLabel(), card));
     bottom->addStretch(1);
     m_cancel = new QPushButton(QStringLiteral("Cancel"), card);
     m_cancel->setFlat(true);
@@ -117,16 +110,13 @@ SnippetsView::SnippetsView(WindowContext context, QWidget* parent)
     // The list, or the empty state.
     m_scroll = new QScrollArea(this);
     m_scroll->setAccessibleName(QStringLiteral("Snippets"));
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->viewport()->setAutoFillBackground(false);
     auto* list = new QWidget;
-    list->setAutoFillBackground(false);
     m_list = new QVBoxLayout(list);
     m_list->setContentsMargins(0, 0, 0, 0);
     m_list->setSpacing(10);
     m_list->addStretch(1);
     m_scroll->setWidget(list);
+    WindowParts::makeTransparent(m_scroll);
     column->addWidget(m_scroll, 1);
     m_empty = new QWidget(this);
     auto* empty = new QVBoxLayout(m_empty);
@@ -137,11 +127,12 @@ SnippetsView::SnippetsView(WindowContext context, QWidget* parent)
     symbol->setAlignment(Qt::AlignCenter);
     empty->addWidget(symbol);
     for (QLabel* l :
-         {label(QStringLiteral("No snippets yet. Add one above."), WindowFonts::callout(),
-                theme.secondaryLabel(), m_empty),
-          label(QStringLiteral("Save text you paste often \u2014 signatures, addresses, canned "
-                               "replies."),
-                WindowFonts::caption(), theme.tertiaryLabel(), m_empty)}) {
+         {WindowParts::label(QStringLiteral("No snippets yet. Add one above."),
+                             WindowFonts::callout(), theme.secondaryLabel(), m_empty),
+          WindowParts::label(
+              QStringLiteral("Save text you paste often \u2014 signatures, addresses, canned "
+                             "replies."),
+              WindowFonts::caption(), theme.tertiaryLabel(), m_empty)}) {
         l->setAlignment(Qt::AlignCenter);
         empty->addWidget(l);
     }

@@ -7,37 +7,22 @@
 #include "ui/Card.h"
 #include "ui/Theme.h"
 #include "window/WindowFonts.h"
+#include "window/WindowParts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
-namespace {
-QLabel* label(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setFont(font);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, color);
-    l->setPalette(p);
-    return l;
-}
-} // namespace
-
 StatsView::StatsView(WindowContext context, QWidget* parent)
     : QScrollArea(parent), m_context(std::move(context)) {
     const Theme& theme = m_context.theme;
     StatsService& stats = m_context.state.stats();
-    setWidgetResizable(true);
-    setFrameShape(QFrame::NoFrame);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    viewport()->setAutoFillBackground(false);
     auto* content = new QWidget;
-    content->setAutoFillBackground(false);
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(0, 4, 0, 4);
     column->setSpacing(16);
-    column->addWidget(
-        label(QStringLiteral("Statistics"), WindowFonts::title(), theme.label(), content));
+    column->addWidget(WindowParts::label(QStringLiteral("Statistics"), WindowFonts::title(),
+                                         theme.label(), content));
 
     auto* metrics = new QHBoxLayout;
     metrics->setSpacing(12);
@@ -55,10 +40,10 @@ StatsView::StatsView(WindowContext context, QWidget* parent)
     m_topList = new QVBoxLayout(top);
     m_topList->setContentsMargins(0, 0, 0, 0); // the card pads its content
     m_topList->setSpacing(6);
-    m_topList->addWidget(label(QStringLiteral("Most copied"), WindowFonts::callout(QFont::DemiBold),
-                               theme.label(), top));
-    m_noCopies =
-        label(QStringLiteral("No copies yet."), WindowFonts::caption(), theme.tertiaryLabel(), top);
+    m_topList->addWidget(WindowParts::label(
+        QStringLiteral("Most copied"), WindowFonts::callout(QFont::DemiBold), theme.label(), top));
+    m_noCopies = WindowParts::label(QStringLiteral("No copies yet."), WindowFonts::caption(),
+                                    theme.tertiaryLabel(), top);
     m_topList->addWidget(m_noCopies);
     column->addWidget(top);
 
@@ -66,6 +51,7 @@ StatsView::StatsView(WindowContext context, QWidget* parent)
     column->addWidget(m_bars);
     column->addStretch(1);
     setWidget(content);
+    WindowParts::makeTransparent(this);
 
     connect(&stats, &StatsService::revisionChanged, this, [this] { reload(); });
     reload();
