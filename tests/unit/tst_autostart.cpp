@@ -1,0 +1,65 @@
+#include "LogCapture.h"
+#include "TestEnv.h"
+#include "platform/xdg/AutostartEntry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+class AutostartTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void theSwitchWritesAndRemovesAValidEntry() {
+        TestEnv env;
+        QCOMPARE(AutostartEntry::path(), env.path("config/autostart/stashwick.desktop"));
+        QVERIFY(!AutostartEntry::isEnabled());
+        QString error;
+        QVERIFY(AutostartEntry::setEnabled(true, "/opt/my apps/bin/stashwick", &error));
+        QVERIFY(AutostartEntry::isEnabled());
+        QFile f(AutostartEntry::path());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("\nExec=\"/opt/my apps/bin/stashwick\"\n"));
+        if (const QString validate = QStandardPaths::findExecutable("desktop-file-validate");
+            !validate.isEmpty()) {
+            QProcess p;
+            p.start(validate, {AutostartEntry::path()});
+            QVERIFY(p.waitForFinished(10000));
+            QVERIFY2(p.exitCode() == 0, p.readAllStandardOutput().constData());
+        }
+        QVERIFY(AutostartEntry::setEnabled(false, QString(), &error));
+        QVERIFY(!QFile::exists(AutostartEntry::path()));
+        QVERIFY(AutostartEntry::setEnabled(false, QString(), &error)); // already off
+    }
+
+    void entriesSwitchedOffElsewhereReadAsOff() {
+        TestEnv env;
+        QVERIFY(AutostartEntry::setEnabled(true, "/usr/bin/stashwick", nullptr));
+        for (const QByteArray& line :
+             {QByteArray("Hidden=true"), QByteArray("X-GNOME-Autostart-enabled=false")}) {
+            QFile f(AutostartEntry::path());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[Desktop Entry]\nType=Application\nExec=/usr/bin/stashwick\n" + line + "\n");
+            f.close();
+            QVERIFY2(!AutostartEntry::isEnabled(), line.constData());
+        }
+    }
+
+    void aFolderThatCannotBeWrittenLogsAndChangesNothing() {
+        TestEnv env;
+        QFile blocker(env.path("config/autostart"));
+        QVERIFY(QDir().mkpath(env.path("config")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
+        blocker.close();
+        LogCapture log;
+        QString error;
+        QVERIFY(!AutostartEntry::setEnabled(true, "/usr/bin/stashwick", &error));
+        QVERIFY(log.mentions("io.stashwick.app", "login item update failed: "));
+        QVERIFY(!AutostartEntry::isEnabled());
+        QVERIFY(!AutostartEntry::setEnabled(true, "relative/stashwick", &error));
+    }
+};
+
+QTEST_GUILESS_MAIN(AutostartTest)
+#include "tst_autostart.moc"
