@@ -7,12 +7,14 @@
 #include "clipboard/MemoryPasteboard.h"
 #include "core/ManualClock.h"
 #include "core/UserDefaults.h"
+#include "platform/x11/KeyCodeMap.h"
 #include "ui/AsyncThumbnails.h"
 #include "ui/CapsuleSegmented.h"
 #include "ui/IconChipButton.h"
 #include "ui/StyledButton.h"
 #include "ui/Theme.h"
 #include "window/HotkeysBanner.h"
+#include "window/KeyRecorder.h"
 #include "window/MainWindow.h"
 #include "window/RootView.h"
 #include "window/history/HistoryRow.h"
@@ -32,6 +34,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -415,6 +418,43 @@ private Q_SLOTS:
         QCOMPARE(f.state.slots().item(0)->text, std::optional<QString>("again"));
         QCOMPARE(stats.total(StatsService::Kind::Copy), copies);
         QCOMPARE(stats.total(StatsService::Kind::Paste), pastes);
+    }
+
+    void theKeyRecorderTakesOneChordByItsPhysicalKey() {
+        Fixture f;
+        MainWindow window(f.context);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        KeyRecorder recorder([](quint32 native) -> std::optional<quint16> {
+            return native <= 255 ? KeyCodeMap::fromX11(static_cast<quint8>(native)) : std::nullopt;
+        });
+        QList<KeyChord> captured;
+        recorder.onCapture = [&](const KeyChord& c) { captured << c; };
+        auto press = [&](int key, Qt::KeyboardModifiers mods, quint32 native) {
+            QKeyEvent e(QEvent::KeyPress, key, mods, native, 0, 0);
+            QCoreApplication::sendEvent(&window, &e);
+        };
+        recorder.start();
+        recorder.start(); // a second start adds nothing
+        press(Qt::Key_Escape, Qt::NoModifier, 9);
+        QVERIFY(!recorder.isRecording());
+        QVERIFY(captured.isEmpty());
+
+        recorder.start();
+        press(Qt::Key_Control, Qt::ControlModifier, 37); // a modifier alone keeps recording
+        QVERIFY(recorder.isRecording());
+        // Control+Alt+Super+B with Caps Lock on: the lock is no part of the chord; "B" is the
+        // key where B is on a US keyboard (X11 key code 56), whatever the layout says.
+        press(Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier, 56);
+        QCOMPARE(captured, QList<KeyChord>({KeyChord{11, Modifiers(13)}}));
+        QVERIFY(!recorder.isRecording());
+
+        // While recording, window shortcuts do not fire; stop() ends it without a chord.
+        recorder.start();
+        QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(window.isVisible());
+        recorder.stop();
+        QCOMPARE(captured.size(), 1);
     }
 
     void imageTilesAndRowsLoadTheirPicturesOffTheMainThread() {
