@@ -39,6 +39,8 @@ public:
     // Hands each URL, in order, to the automation bridge.
     QList<AutomationBridge::Result> openUrls(const QList<QByteArray>& urls);
     void openMainWindow();
+    // Checks the session again and starts the chords when it now allows them.
+    void recheckShortcuts() { startTapWhenTrusted(); }
 
     AutomationBridge& automation() { return m_automation; }
     HotkeyCoordinator* coordinator() { return m_coordinator.get(); }

@@ -14,6 +14,7 @@
 #include "platform/posix/RuntimeDir.h"
 #include "platform/posix/SignalQuitter.h"
 #include "platform/qt/QtPasteboard.h"
+#include "platform/x11/KeyCodeMap.h"
 #include "shell/FeedUpdateChecker.h"
 #include "shell/HUDController.h"
 #include "shell/HUDPanel.h"

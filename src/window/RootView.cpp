@@ -1,9 +1,9 @@
 #include "RootView.h"
 
 #include "HotkeysBanner.h"
-#include "TabPlaceholder.h"
 #include "app/AppState.h"
 #include "history/HistoryView.h"
+#include "settings/SettingsView.h"
 #include "slots/SlotsView.h"
 #include "snippets/SnippetsView.h"
 #include "stats/StatsView.h"
@@ -117,7 +117,7 @@ QWidget* RootView::makeView(MainTab tab) {
     case MainTab::Settings:
         break;
     }
-    return new TabPlaceholder(m_context.theme, title(tab), this);
+    return new SettingsView(m_context, this);
 }
 
 void RootView::updateBanner() {

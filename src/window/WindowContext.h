@@ -3,7 +3,9 @@
 #include "hotkeys/KeyChord.h"
 
 #include <QList>
+#include <QString>
 #include <functional>
+#include <optional>
 
 class AppState;
 class AsyncThumbnails;
@@ -18,4 +20,14 @@ struct WindowContext {
     UserDefaults& defaults;
     AsyncThumbnails& thumbnails;
     std::function<QList<KeyChord>()> unavailableChords = [] { return QList<KeyChord>(); };
+    // Whether the session lets the chords work (X11 with XTEST, not Wayland).
+    std::function<bool()> shortcutsAvailable = [] { return false; };
+    // Checks again and, when the session allows it now, starts the chords.
+    std::function<void()> recheckShortcuts = [] {};
+    // The stored key code of a key press's native key code (X11: the key-code map).
+    std::function<std::optional<quint16>(quint32)> keyCodeOf = [](quint32) {
+        return std::optional<quint16>();
+    };
+    // The installed command that starts the program at login.
+    QString launchCommand = QString();
 };

@@ -8,11 +8,13 @@
 #include "core/ManualClock.h"
 #include "core/UserDefaults.h"
 #include "platform/x11/KeyCodeMap.h"
+#include "platform/xdg/AutostartEntry.h"
 #include "ui/AsyncThumbnails.h"
 #include "ui/CapsuleSegmented.h"
 #include "ui/IconChipButton.h"
 #include "ui/StyledButton.h"
 #include "ui/Theme.h"
+#include "ui/ThemedSwitch.h"
 #include "window/HotkeysBanner.h"
 #include "window/KeyRecorder.h"
 #include "window/MainWindow.h"
@@ -20,6 +22,8 @@
 #include "window/history/HistoryRow.h"
 #include "window/history/HistoryView.h"
 #include "window/history/SearchField.h"
+#include "window/settings/SettingsView.h"
+#include "window/settings/ShortcutRecorderRow.h"
 #include "window/slots/ShortcutFooter.h"
 #include "window/slots/SlotDrop.h"
 #include "window/slots/SlotTile.h"
@@ -126,7 +130,7 @@ private Q_SLOTS:
         f.state.slots().addHistory(ClipboardItem::makeText(QStringLiteral("a row")));
         MainWindow window(f.context);
         window.show();
-        for (MainTab tab : {MainTab::Slots, MainTab::History}) {
+        for (MainTab tab : MainTabs::all) {
             f.state.setMainTab(tab);
             QCoreApplication::processEvents();
             int controls = 0;
@@ -139,9 +143,10 @@ private Q_SLOTS:
                 QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), w->metaObject()->className());
                 QVERIFY(w->focusPolicy() & Qt::TabFocus);
             }
-            QVERIFY(controls >= (tab == MainTab::Slots ? 12 : 5));
+            QVERIFY(controls >= 3); // at least the tab bar, the banner's button and the page
         }
         // Control+F goes to the search field.
+        f.state.setMainTab(MainTab::History);
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
         auto* history = qobject_cast<HistoryView*>(window.root()->tabView());
@@ -455,6 +460,70 @@ private Q_SLOTS:
         QVERIFY(window.isVisible());
         recorder.stop();
         QCOMPARE(captured.size(), 1);
+    }
+
+    void settingsRecordShortcutsAndKeepPreferences() {
+        Fixture f;
+        bool available = false;
+        int rechecks = 0;
+        f.context.shortcutsAvailable = [&] { return available; };
+        f.context.recheckShortcuts = [&] {
+            ++rechecks;
+            available = true;
+        };
+        f.context.keyCodeOf = [](quint32 native) -> std::optional<quint16> {
+            return native <= 255 ? KeyCodeMap::fromX11(static_cast<quint8>(native)) : std::nullopt;
+        };
+        f.context.launchCommand = QStringLiteral("/usr/bin/stashwick");
+        QList<HotkeyConfig> applied;
+        f.state.reloadHotkeys = [&](const HotkeyConfig& c) {
+            applied << c;
+            c.save(f.defaults);
+        };
+        SettingsView view(f.context);
+        view.show();
+        QCOMPARE(view.availability()->text(), QStringLiteral("Shortcuts unavailable"));
+        view.recheckButton()->click();
+        QCOMPARE(rechecks, 1);
+        QCOMPARE(view.availability()->text(), QStringLiteral("Shortcuts available"));
+
+        auto press = [](int key, Qt::KeyboardModifiers mods, quint32 native) {
+            QKeyEvent e(QEvent::KeyPress, key, mods, native, 0, 0);
+            QCoreApplication::sendEvent(qApp, &e);
+        };
+        // Copy row: Control+Alt held with 7 keeps only the modifiers.
+        view.copyRow()->button()->click();
+        QCOMPARE(view.copyRow()->shownText(), QStringLiteral("Press keys\u2026"));
+        press(Qt::Key_7, Qt::ControlModifier | Qt::AltModifier, 16);
+        QCOMPARE(applied.last().copyModifiers, Modifiers(Modifiers::control | Modifiers::option));
+        QCOMPARE(view.copyRow()->shownText(), QStringLiteral("Control + Alt + N"));
+        // Super for copy collides with the desktop's own shortcuts: listed at once.
+        view.copyRow()->button()->click();
+        press(Qt::Key_1, Qt::MetaModifier, 10);
+        QCOMPARE(view.conflictLines().size(), 9);
+        // Summon keeps the whole chord; a second click stops a recording unchanged.
+        view.summonRow()->button()->click();
+        press(Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier, 45);
+        QCOMPARE(applied.last().summon, (KeyChord{40, Modifiers(6)}));
+        const int before = static_cast<int>(applied.size());
+        view.pasteRow()->button()->click();
+        view.pasteRow()->button()->click();
+        QVERIFY(!view.pasteRow()->recorder().isRecording());
+        QCOMPARE(applied.size(), before);
+        view.resetShortcuts();
+        QCOMPARE(applied.last(), HotkeyConfig::defaults());
+        QVERIFY(view.conflictLines().isEmpty());
+
+        // Appearance and palette are stored at once; the switch writes the autostart entry.
+        view.appearancePicker()->setSelection(QStringLiteral("dark"));
+        QCOMPARE(f.defaults.string("appearanceMode"), std::optional<QString>("dark"));
+        view.palettePicker()->setSelection(QStringLiteral("bone"));
+        QCOMPARE(f.theme.activePalette(), 2);
+        view.launchAtLogin()->click();
+        QVERIFY(AutostartEntry::isEnabled());
+        view.launchAtLogin()->click();
+        QVERIFY(!AutostartEntry::isEnabled());
+        render(view, "settings-tab");
     }
 
     void imageTilesAndRowsLoadTheirPicturesOffTheMainThread() {
