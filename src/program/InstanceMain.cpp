@@ -19,9 +19,11 @@
 #include "shell/HUDController.h"
 #include "shell/HUDPanel.h"
 #include "shell/StatusItemController.h"
+#include "ui/AppearanceMode.h"
 #include "ui/AsyncThumbnails.h"
 #include "ui/Theme.h"
 #include "window/MainWindow.h"
+#include "window/ThemedPalette.h"
 
 #include <QApplication>
 #include <QLockFile>
@@ -105,16 +107,37 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
     status.setOpensWindowOnClick(true);
     status.install();
 
+    // A forced appearance holds for every window, menu and dialog of the program.
+    const auto applyAppearance = [&] {
+        ThemedPalette::applyToApplication(theme, AppearanceModes::current(defaults) !=
+                                                     AppearanceMode::System);
+    };
+    applyAppearance();
+    QObject::connect(&defaults, &UserDefaults::changed, &app, [&](const QString& key) {
+        if (key.isEmpty() || key == u"appearanceMode" || key == u"themePalette") {
+            applyAppearance();
+        }
+    });
+
     // The main window, made on first open and kept (hidden) when closed.
     AsyncThumbnails listThumbnails;
     std::unique_ptr<MainWindow> window;
     delegate.showMainWindow = [&] {
         if (!window) {
-            window = std::make_unique<MainWindow>(WindowContext{
-                *state, theme, defaults, listThumbnails, [&delegate] {
-                    return delegate.eventTap() ? delegate.eventTap()->unavailableChords()
-                                               : QList<KeyChord>();
-                }});
+            WindowContext context{*state, theme, defaults, listThumbnails};
+            context.unavailableChords = [&delegate] {
+                return delegate.eventTap() ? delegate.eventTap()->unavailableChords()
+                                           : QList<KeyChord>();
+            };
+            context.shortcutsAvailable = [&platform] { return platform.isTrusted(); };
+            context.recheckShortcuts = [&delegate] { delegate.recheckShortcuts(); };
+            context.keyCodeOf = [](quint32 native) -> std::optional<quint16> {
+                return native <= 255 ? KeyCodeMap::fromX11(static_cast<quint8>(native))
+                                     : std::nullopt;
+            };
+            // This process is the installed command (it loaded the program module).
+            context.launchCommand = QCoreApplication::applicationFilePath();
+            window = std::make_unique<MainWindow>(std::move(context));
             window->activate = [&platform](QWidget* w, unsigned long userTime) {
                 platform.activateWindow(w->winId(), userTime);
             };

@@ -2,6 +2,7 @@
 
 #include "ui/Theme.h"
 
+#include <QApplication>
 #include <QWidget>
 
 QPalette ThemedPalette::make(const Theme& theme) {
@@ -27,4 +28,9 @@ QPalette ThemedPalette::make(const Theme& theme) {
 
 void ThemedPalette::apply(QWidget* widget, const Theme& theme) {
     widget->setPalette(make(theme));
+}
+
+void ThemedPalette::applyToApplication(const Theme& theme, bool forced) {
+    // A default palette resolves nothing, which hands the palette back to the desktop.
+    QApplication::setPalette(forced ? make(theme) : QPalette());
 }

@@ -178,6 +178,52 @@ private Q_SLOTS:
         QCOMPARE(m_session.instance()->state(), QProcess::Running);
         QCOMPARE(m_session.stashwick({"stashwick://dump"}).exitCode, 0);
     }
+
+    void settingsRecordAChordThatWorksAtOnceAndTurnDark() {
+        QCOMPARE(m_session.stashwick({"stashwick://show-tab/settings"}).exitCode, 0);
+        QVERIFY(QTest::qWaitFor([&] { return activeName() == u"Stashwick"; }, 5000));
+        // The "Copy to slot" row's button, then Control+Shift held with 7.
+        QVERIFY(mouse({"mousemove", "--window", window(), "824", "549", "click", "1"}));
+        QVERIFY(kb("down Control_L") && kb("down Shift_L"));
+        QVERIFY(kb("tap 7"));
+        QVERIFY(kb("up Shift_L") && kb("up Control_L"));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return m_session.dump()["hotkeys"].toObject()["copy"].toString() ==
+                       u"Control + Shift + N";
+            },
+            3000));
+
+        // "Dark" turns the open window dark at once.
+        QVERIFY(mouse({"mousemove", "--window", window(), "285", "357", "click", "1"}));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return qGray(shoot("x11-window-settings-dark").pixel(8, 600)) < 60; }, 3000));
+        QVERIFY(mouse({"mousemove", "--window", window(), "96", "357", "click", "1"})); // System
+
+        // The new chord copies; the old one reaches the application.
+        QProcess app;
+        app.start(QStringLiteral(TEXT_FIELD_APP), {"recorded chord"});
+        QByteArray out;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                out += app.readAllStandardOutput();
+                return out.contains("READY");
+            },
+            10000));
+        QVERIFY(kb("down Control_L") && kb("down Shift_L") && kb("tap 3") && kb("up Shift_L") &&
+                kb("up Control_L"));
+        QVERIFY(QTest::qWaitFor([&] { return slotPreview(3) == u"recorded chord"; }, 3000));
+        QVERIFY(kb("down Control_L") && kb("down Alt_L") && kb("tap 3") && kb("up Alt_L") &&
+                kb("up Control_L"));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                out += app.readAllStandardOutput();
+                return out.contains("KEY ctrl+alt 3");
+            },
+            3000));
+        app.kill();
+        app.waitForFinished();
+    }
 };
 
 QTEST_GUILESS_MAIN(X11WindowTest)
