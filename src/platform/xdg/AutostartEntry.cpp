@@ -14,7 +14,7 @@ QString configHome() {
     return QDir::isAbsolutePath(xdg) ? xdg : QDir::homePath() + QStringLiteral("/.config");
 }
 
-// Exec quoting of the desktop entry specification: the path in double quotes, with ", `, $
+// Exec quoting of freedesktop.org desktop entries: the path in double quotes, with ", `, $
 // and \ escaped.
 QByteArray quoted(const QString& command) {
     QString out;
