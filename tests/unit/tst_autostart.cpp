@@ -1,6 +1,7 @@
 #include "LogCapture.h"
 #include "TestEnv.h"
 #include "platform/xdg/AutostartEntry.h"
+#include "platform/xdg/KeyboardSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,7 @@ private Q_SLOTS:
         QFile f(AutostartEntry::path());
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.readAll().contains("\nExec=\"/opt/my apps/bin/stashwick\"\n"));
+        f.close();
         if (const QString validate = QStandardPaths::findExecutable("desktop-file-validate");
             !validate.isEmpty()) {
             QProcess p;
@@ -28,6 +30,19 @@ private Q_SLOTS:
             QVERIFY(p.waitForFinished(10000));
             QVERIFY2(p.exitCode() == 0, p.readAllStandardOutput().constData());
         }
+        // The Exec line runs the command it names.
+        const QString command = QStandardPaths::findExecutable("true");
+        QVERIFY(AutostartEntry::setEnabled(true, command, &error));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QString exec;
+        for (const QByteArray& line : f.readAll().split('\n')) {
+            if (line.startsWith("Exec=\"") && line.endsWith('"')) {
+                exec = QString::fromUtf8(line.mid(6, line.size() - 7));
+            }
+        }
+        f.close();
+        QCOMPARE(exec, command);
+        QCOMPARE(QProcess::execute(exec, {}), 0);
         QVERIFY(AutostartEntry::setEnabled(false, QString(), &error));
         QVERIFY(!QFile::exists(AutostartEntry::path()));
         QVERIFY(AutostartEntry::setEnabled(false, QString(), &error)); // already off
@@ -58,6 +73,18 @@ private Q_SLOTS:
         QVERIFY(log.mentions("io.stashwick.app", "login item update failed: "));
         QVERIFY(!AutostartEntry::isEnabled());
         QVERIFY(!AutostartEntry::setEnabled(true, "relative/stashwick", &error));
+    }
+
+    void keyboardSettingsAreKnownForTheCommonDesktops() {
+        QCOMPARE(KeyboardSettings::command("ubuntu:GNOME"),
+                 QStringList({"gnome-control-center", "keyboard"}));
+        QCOMPARE(KeyboardSettings::command("KDE"), QStringList({"systemsettings", "kcm_keys"}));
+        QCOMPARE(KeyboardSettings::command("XFCE"), QStringList({"xfce4-keyboard-settings"}));
+        QCOMPARE(KeyboardSettings::command("X-Cinnamon"),
+                 QStringList({"cinnamon-settings", "keyboard"}));
+        QCOMPARE(KeyboardSettings::command("MATE"), QStringList({"mate-keybinding-properties"}));
+        QVERIFY(KeyboardSettings::command("openbox").isEmpty());
+        QVERIFY(KeyboardSettings::command("").isEmpty());
     }
 };
 

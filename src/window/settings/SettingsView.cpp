@@ -63,14 +63,20 @@ SettingsView::SettingsView(WindowContext context, QWidget* parent)
     // Whether the shortcuts can work here.
     QVBoxLayout* access = card(theme, 10, column);
     QWidget* accessCard = access->parentWidget();
+    auto* status = new QHBoxLayout;
+    status->setSpacing(8);
+    m_availabilitySymbol = new QLabel(accessCard);
     m_availability = new QLabel(accessCard);
     m_availability->setFont(WindowFonts::callout(QFont::DemiBold));
-    access->addWidget(m_availability);
-    access->addWidget(WindowParts::label(
+    status->addWidget(m_availabilitySymbol);
+    status->addWidget(m_availability, 1);
+    access->addLayout(status);
+    QLabel* why = WindowParts::label(
         QStringLiteral("Stashwick captures global shortcuts and pastes into other apps through the "
                        "X11 session (XTEST). On Wayland, or without XTEST, shortcuts are off."),
-        WindowFonts::caption(), theme.secondaryLabel(), accessCard));
-    static_cast<QLabel*>(access->itemAt(1)->widget())->setWordWrap(true);
+        WindowFonts::caption(), theme.secondaryLabel(), accessCard);
+    why->setWordWrap(true);
+    access->addWidget(why);
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(10);
     m_keyboard = new StyledButton(theme, StyledButton::Kind::Neutral,
@@ -209,6 +215,10 @@ void SettingsView::updateAvailability() {
     p.setColor(QPalette::WindowText, colour);
     m_availability->setPalette(p);
     m_availability->setAccessibleName(m_availability->text());
+    m_availabilitySymbol->setPixmap(
+        Icons::pixmap(on ? QStringLiteral("checkmark.seal.fill")
+                         : QStringLiteral("exclamationmark.triangle.fill"),
+                      QSize(16, 16), colour, devicePixelRatioF()));
 }
 
 void SettingsView::apply(const HotkeyConfig& config) {

@@ -39,6 +39,7 @@ private:
 
     WindowContext m_context;
     HotkeyConfig m_config;
+    QLabel* m_availabilitySymbol;
     QLabel* m_availability;
     StyledButton* m_keyboard;
     StyledButton* m_recheck;
