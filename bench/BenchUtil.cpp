@@ -1,5 +1,8 @@
 #include "BenchUtil.h"
 
+#include "store/SqliteDatabase.h"
+#include "store/SqliteTransaction.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <algorithm>
@@ -49,4 +52,19 @@ double BenchUtil::rssMiB() {
 void BenchUtil::report(const QString& name, double value, const QString& unit) {
     std::printf("%-48s %10.2f %s\n", qPrintable(name), value, qPrintable(unit));
     std::fflush(stdout);
+}
+
+void BenchUtil::insertEvents(SqliteDatabase& db, int count) {
+    SqliteTransaction tx(db);
+    SqliteStatement ev =
+        db.prepare("INSERT INTO event_record (id, slot_index, kind, at) VALUES (?, ?, ?, ?)");
+    for (int i = 0; i < count; ++i) {
+        ev.bind(1, QStringLiteral("e%1").arg(i));
+        ev.bind(2, qint64{i % 10});
+        ev.bind(3, i % 2 ? QStringLiteral("copy") : QStringLiteral("paste"));
+        ev.bind(4, 1.0 * i);
+        ev.step();
+        ev.reset();
+    }
+    tx.commit();
 }

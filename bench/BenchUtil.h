@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+class SqliteDatabase;
+
 // Small helpers shared by the benchmarks.
 class BenchUtil {
 public:
@@ -13,4 +15,6 @@ public:
     // Current resident memory (VmRSS), in MiB.
     static double rssMiB();
     static void report(const QString& name, double value, const QString& unit);
+    // Writes `count` usage events straight into the store (copies and pastes, slots 0-9).
+    static void insertEvents(SqliteDatabase& db, int count);
 };

@@ -6,7 +6,6 @@
 #include "BenchUtil.h"
 #include "core/SystemClock.h"
 #include "store/SlotStore.h"
-#include "store/SqliteTransaction.h"
 #include "store/StoreContainer.h"
 
 #include <QDir>
@@ -127,18 +126,7 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 200; ++i) {
             slots.addHistory(ClipboardItem::makeText(QStringLiteral("history entry %1").arg(i)));
         }
-        SqliteTransaction tx(container->db());
-        SqliteStatement ev = container->db().prepare(
-            "INSERT INTO event_record (id, slot_index, kind, at) VALUES (?, ?, ?, ?)");
-        for (int i = 0; i < 100000; ++i) {
-            ev.bind(1, QStringLiteral("e%1").arg(i));
-            ev.bind(2, qint64{i % 10});
-            ev.bind(3, i % 2 ? QStringLiteral("copy") : QStringLiteral("paste"));
-            ev.bind(4, 1.0 * i);
-            ev.step();
-            ev.reset();
-        }
-        tx.commit();
+        BenchUtil::insertEvents(container->db(), 100000);
     }
 
     const pid_t instance = launchAndMeasure(stashwick, stateFile, "text in the store");

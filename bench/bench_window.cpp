@@ -10,7 +10,6 @@
 #include "core/UserDefaults.h"
 #include "platform/glibc/MemoryTuning.h"
 #include "platform/qt/QtPasteboard.h"
-#include "store/SqliteTransaction.h"
 #include "ui/AsyncThumbnails.h"
 #include "ui/Theme.h"
 #include "window/MainWindow.h"
@@ -141,18 +140,7 @@ int main(int argc, char** argv) {
             }
         }
         // A million copy and paste events for the Stats tab.
-        SqliteTransaction tx(container->db());
-        SqliteStatement ev = container->db().prepare(
-            "INSERT INTO event_record (id, slot_index, kind, at) VALUES (?, ?, ?, ?)");
-        for (int i = 0; i < 1000000; ++i) {
-            ev.bind(1, QStringLiteral("e%1").arg(i));
-            ev.bind(2, qint64{i % 10});
-            ev.bind(3, i % 2 ? QStringLiteral("copy") : QStringLiteral("paste"));
-            ev.bind(4, 1.0 * i);
-            ev.step();
-            ev.reset();
-        }
-        tx.commit();
+        BenchUtil::insertEvents(container->db(), 1000000);
     }
     const double before = BenchUtil::rssMiB();
     AppState state(StoreContainer::make(false, home.filePath("Store.sqlite"), nullptr), pasteboard,

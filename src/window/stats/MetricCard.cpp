@@ -9,20 +9,17 @@
 
 MetricCard::MetricCard(const Theme& theme, QString symbol, QString caption,
                        std::function<qint64()> value, QWidget* parent)
-    : QWidget(parent), m_theme(theme), m_symbol(std::move(symbol)), m_caption(std::move(caption)),
-      m_value(std::move(value)) {
+    : Card(theme, 16, parent), m_theme(theme), m_symbol(std::move(symbol)),
+      m_caption(std::move(caption)), m_value(std::move(value)) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setMinimumHeight(88);
     setAccessibleName(m_caption);
 }
 
-void MetricCard::paintEvent(QPaintEvent*) {
+void MetricCard::paintEvent(QPaintEvent* event) {
+    Card::paintEvent(event);
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath card;
-    card.addRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), 14, 14);
-    p.fillPath(card, m_theme.surface());
-    p.strokePath(card, QPen(m_theme.stroke(), 0.5));
     const QRectF inner = QRectF(rect()).adjusted(16, 16, -16, -16);
     p.drawPixmap(QPointF(inner.left(), inner.center().y() - 11),
                  Icons::pixmap(m_symbol, QSize(22, 22), m_theme.accentText(), devicePixelRatioF()));

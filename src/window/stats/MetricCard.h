@@ -1,12 +1,14 @@
 #pragma once
 
+#include "ui/Card.h"
+
 #include <QWidget>
 #include <functional>
 
 class Theme;
 
 // A total on a card: a symbol, the number (read anew on every paint) and its caption.
-class MetricCard : public QWidget {
+class MetricCard : public Card {
     Q_OBJECT
 public:
     MetricCard(const Theme& theme, QString symbol, QString caption, std::function<qint64()> value,

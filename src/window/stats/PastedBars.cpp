@@ -11,7 +11,8 @@ namespace {
 constexpr int rowHeight = 22, titleHeight = 24;
 }
 
-PastedBars::PastedBars(const Theme& theme, QWidget* parent) : QWidget(parent), m_theme(theme) {
+PastedBars::PastedBars(const Theme& theme, QWidget* parent)
+    : Card(theme, 16, parent), m_theme(theme) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -39,13 +40,10 @@ QSize PastedBars::sizeHint() const {
             32 + titleHeight + std::max<int>(1, static_cast<int>(m_counts.size())) * rowHeight};
 }
 
-void PastedBars::paintEvent(QPaintEvent*) {
+void PastedBars::paintEvent(QPaintEvent* event) {
+    Card::paintEvent(event);
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath card;
-    card.addRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), 14, 14);
-    p.fillPath(card, m_theme.surface());
-    p.strokePath(card, QPen(m_theme.stroke(), 0.5));
     const QRectF inner = QRectF(rect()).adjusted(16, 16, -16, -16);
     p.setFont(WindowFonts::callout(QFont::DemiBold));
     p.setPen(m_theme.label());

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "ui/Card.h"
 #include <QList>
+
 #include <QWidget>
 #include <utility>
 
 class Theme;
 
 // "Most pasted slots": one bar per slot, most pasted first, the longest filling the row.
-class PastedBars : public QWidget {
+class PastedBars : public Card {
     Q_OBJECT
 public:
     PastedBars(const Theme& theme, QWidget* parent = nullptr);
