@@ -18,7 +18,8 @@ public:
 
     std::uint8_t byte() { return m_at < m_size ? m_data[m_at++] : 0; }
     QByteArray bytes() {
-        const std::size_t n = std::min<std::size_t>(byte(), m_size - m_at);
+        const std::size_t wanted = byte(); // read before what is left is measured
+        const std::size_t n = std::min(wanted, m_size - m_at);
         QByteArray out(reinterpret_cast<const char*>(m_data + m_at), static_cast<qsizetype>(n));
         m_at += n;
         return out;
