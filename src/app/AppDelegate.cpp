@@ -21,9 +21,9 @@ AppDelegate::~AppDelegate() {
 void AppDelegate::launch() {
     std::weak_ptr<AppDelegate*> weak = m_self;
 
-    m_coordinator = std::make_unique<HotkeyCoordinator>(m_state.clipboard(), m_state.service(),
-                                                        m_platform.synth, m_scheduler,
-                                                        m_platform.selection);
+    m_coordinator =
+        std::make_unique<HotkeyCoordinator>(m_state.clipboard(), m_state.service(),
+                                            m_platform.synth, m_scheduler, m_platform.selection);
     m_coordinator->onSummon = [weak] {
         if (const auto self = weak.lock()) {
             (*self)->openMainWindow();

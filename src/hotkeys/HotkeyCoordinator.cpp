@@ -72,11 +72,10 @@ void HotkeyCoordinator::paste(int slot) {
         return;
     }
     // The selection is taken along only for an application that pastes from it.
-    ClipboardAccess* selection = m_selection && m_synth.targetCopiesBySelection() ? m_selection
-                                                                                  : nullptr;
+    ClipboardAccess* selection =
+        m_selection && m_synth.targetCopiesBySelection() ? m_selection : nullptr;
     std::optional<ClipboardItem> remembered = m_clipboard.read();
-    std::optional<ClipboardItem> rememberedSelection =
-        selection ? selection->read() : std::nullopt;
+    std::optional<ClipboardItem> rememberedSelection = selection ? selection->read() : std::nullopt;
     m_service.loadSlotToClipboard(slot, PasteTransform::None);
     if (selection) {
         selection->write(*item);

@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QSystemTrayIcon>
 
-
 StatusItemController::StatusItemController(QString summonChord, QObject* parent)
     : QObject(parent), m_summonChord(std::move(summonChord)) {}
 

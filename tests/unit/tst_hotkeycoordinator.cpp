@@ -123,9 +123,7 @@ private Q_SLOTS:
         f.slots.setItem(ClipboardItem::makeText("slot two"), 2);
         f.selection.write(ClipboardItem::makeText("selection before"));
         std::pair<std::optional<QString>, std::optional<QString>> duringPaste;
-        f.synth.onPaste = [&] {
-            duringPaste = {f.clipboard.item->text, f.selection.item->text};
-        };
+        f.synth.onPaste = [&] { duringPaste = {f.clipboard.item->text, f.selection.item->text}; };
         f.coordinator->paste(2);
         QCOMPARE(duringPaste.first, std::optional<QString>("slot two"));
         QCOMPARE(duringPaste.second, std::optional<QString>("slot two"));

@@ -63,7 +63,8 @@ class ThemeTest : public QObject {
 private Q_SLOTS:
     void everyRoleOfEveryPaletteInBothAppearances() {
         int checked = 0;
-        for (const QString& line : QString::fromLatin1(paletteTable).split('\n', Qt::SkipEmptyParts)) {
+        for (const QString& line :
+             QString::fromLatin1(paletteTable).split('\n', Qt::SkipEmptyParts)) {
             const QStringList cells = line.split(' ', Qt::SkipEmptyParts);
             QCOMPARE(cells.size(), 7);
             QVERIFY2(roles.contains(cells[0]), qPrintable(cells[0]));

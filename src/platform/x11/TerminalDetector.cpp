@@ -58,8 +58,8 @@ const QStringList terminals{"gnome-terminal",
 
 // Terminals with no copy keystroke (Control+Shift+C reaches the program as Control+C):
 // their selection is the PRIMARY selection, and Shift+Insert pastes it.
-const QStringList selectionTerminals{"xterm", "uxterm",       "urxvt", "rxvt",
-                                     "rxvt-unicode", "aterm", "eterm"};
+const QStringList selectionTerminals{"xterm",        "uxterm", "urxvt", "rxvt",
+                                     "rxvt-unicode", "aterm",  "eterm"};
 
 bool anyPartIn(const QString& wmClass, const QStringList& names) {
     for (const QString& part : wmClass.toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
