@@ -69,7 +69,10 @@ std::optional<AutomationBridge::Result> AutomationBridge::run(const AutomationUr
     const QString slotError = slotProblem(ints);
     const int n = slotError.isEmpty() ? static_cast<int>(ints[0]) : -1;
     SlotStore& slots = m_state.slots();
-    const auto occupied = [&] { return n >= 0 && slots.item(n).has_value(); };
+    // Listed, not loaded: a slot's image stays in the store.
+    const auto occupied = [&] {
+        return n >= 0 && slots.allItems()[static_cast<std::size_t>(n)].has_value();
+    };
 
     if (action == u"capture-to-slot") {
         if (!slotError.isEmpty()) {

@@ -240,21 +240,19 @@ void SettingsView::showConfig() {
     m_pasteRow->setCurrent(m_config.pasteChordText());
     m_summonRow->setCurrent(
         m_config.summon.modifiers.chord(KeyNames::name(m_config.summon.keyCode)));
-    qDeleteAll(m_conflictLabels);
-    m_conflictLabels.clear();
+    qDeleteAll(m_conflictLines);
+    m_conflictLines.clear();
     for (const HotkeyConflict& c : m_config.conflicts(m_context.unavailableChords())) {
-        QLabel* line = WindowParts::label(
-            QStringLiteral("\u26a0 %1 overlaps %2").arg(c.chord, c.collidesWith),
-            WindowFonts::caption(), m_context.theme.warning(), m_copyRow->parentWidget());
+        QWidget* line = WindowParts::conflictLine(m_context.theme, c, m_copyRow->parentWidget());
         m_conflicts->addWidget(line);
-        m_conflictLabels.append(line);
+        m_conflictLines.append(line);
     }
 }
 
 QStringList SettingsView::conflictLines() const {
     QStringList out;
-    for (const QLabel* l : m_conflictLabels) {
-        out << l->text().mid(2);
+    for (const QWidget* line : m_conflictLines) {
+        out << line->accessibleName();
     }
     return out;
 }

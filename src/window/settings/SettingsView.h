@@ -49,6 +49,6 @@ private:
     ShortcutRecorderRow* m_pasteRow;
     ShortcutRecorderRow* m_summonRow;
     QVBoxLayout* m_conflicts;
-    QList<QLabel*> m_conflictLabels;
+    QList<QWidget*> m_conflictLines;
     ThemedSwitch* m_login;
 };

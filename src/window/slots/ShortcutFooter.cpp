@@ -4,12 +4,11 @@
 #include "core/UserDefaults.h"
 #include "hotkeys/HotkeyConfig.h"
 #include "hotkeys/KeyNames.h"
-#include "ui/Icons.h"
 #include "ui/Theme.h"
 #include "window/WindowFonts.h"
+#include "window/WindowParts.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QVBoxLayout>
 
 ShortcutFooter::ShortcutFooter(WindowContext context, QWidget* parent)
@@ -44,22 +43,7 @@ void ShortcutFooter::reload() {
     m_column->addWidget(m_boxes);
 
     for (const HotkeyConflict& c : config.conflicts(m_context.unavailableChords())) {
-        auto* line = new QWidget(this);
-        auto* layout = new QHBoxLayout(line);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSpacing(6);
-        auto* icon = new QLabel(line);
-        icon->setPixmap(Icons::pixmap(QStringLiteral("exclamationmark.triangle"), QSize(12, 12),
-                                      theme.warning(), devicePixelRatioF()));
-        auto* text =
-            new QLabel(QStringLiteral("%1 overlaps %2").arg(c.chord, c.collidesWith), line);
-        text->setFont(WindowFonts::caption());
-        QPalette p = text->palette();
-        p.setColor(QPalette::WindowText, theme.warning());
-        text->setPalette(p);
-        layout->addWidget(icon);
-        layout->addWidget(text, 1);
-        line->setAccessibleName(text->text());
+        QWidget* line = WindowParts::conflictLine(theme, c, this);
         m_column->addWidget(line);
         m_conflicts.append(line);
     }

@@ -16,7 +16,9 @@ std::optional<int> SlotDrop::source(const QString& text, int target, const SlotS
         }
     }
     const int number = (text.startsWith(u'-') ? -1 : 1) * digits.toInt();
-    if (number == target || number < 0 || number >= SlotStore::slotCount || !slots.item(number)) {
+    // Listed, not loaded: the source slot's image stays in the store.
+    if (number == target || number < 0 || number >= SlotStore::slotCount ||
+        !slots.allItems()[static_cast<std::size_t>(number)]) {
         return std::nullopt;
     }
     return number;
