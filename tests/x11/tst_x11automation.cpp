@@ -43,7 +43,11 @@ private Q_SLOTS:
         QVERIFY(help.out.contains("stashwick://capture-to-slot/3"));
         QCOMPARE(stashwick({"--version"}).out.trimmed(),
                  QByteArray("stashwick " STASHWICK_VERSION));
-        QCOMPARE(stashwick({"--frobnicate"}).exitCode, 64);
+        const Run unknown = stashwick({"--frobnicate", "stashwick://dump"});
+        QCOMPARE(unknown.exitCode, 2);
+        QCOMPARE(unknown.out, QByteArray());
+        QCOMPARE(unknown.err,
+                 QByteArray("stashwick: unknown option --frobnicate (see stashwick --help)\n"));
         // A second start hands over to the running instance.
         const Run second = stashwick({});
         QCOMPARE(second.exitCode, 0);

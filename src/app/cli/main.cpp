@@ -27,7 +27,8 @@ namespace {
 constexpr int exitRefused = 1;
 constexpr int exitUnreachable = 2;
 constexpr int exitNothingDone = 3;
-constexpr int exitUsage = 64;
+// An unknown option: the usual status of a command-line mistake.
+constexpr int exitUsage = 2;
 // What the module returns when another instance already holds the lock.
 constexpr int exitAlreadyRunning = 3;
 
@@ -51,7 +52,7 @@ const char* const usage =
     "Exit status:\n"
     "  0  every URL did what it names\n"
     "  1  a URL was refused (not a stashwick: URL, malformed, too long, unknown action)\n"
-    "  2  the program could not be reached or started\n"
+    "  2  the program could not be reached or started, or an unknown option was given\n"
     "  3  a URL was understood but had nothing to act on (an empty slot or clipboard,\n"
     "     a number out of range); state.json is written all the same\n"
     "\n"
@@ -188,7 +189,8 @@ int main(int argc, char** argv) {
         if (arg == "--instance") {
             instanceMode = true;
         } else if (!arg.empty() && arg[0] == '-') {
-            std::fprintf(stderr, "stashwick: unknown option %s\n\n%s", arg.c_str(), usage);
+            std::fprintf(stderr, "stashwick: unknown option %s (see stashwick --help)\n",
+                         arg.c_str());
             return exitUsage;
         } else {
             urls.push_back(arg);
