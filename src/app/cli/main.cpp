@@ -75,8 +75,9 @@ using RunInstance = int (*)(int, char**, const char*);
 
 int runInstance(int argc, char** argv, const std::string& runtimeDir) {
     const std::string dir = executableDir();
+    // Beside this executable in a build folder; in its private folder once installed.
     const std::string candidates[] = {dir + "/stashwick-app.so",
-                                      dir + "/../lib/stashwick/stashwick-app.so"};
+                                      dir + "/../" STASHWICK_MODULE_DIR "/stashwick-app.so"};
     std::string failure;
     for (const std::string& path : candidates) {
         if (::access(path.c_str(), R_OK) != 0) {
