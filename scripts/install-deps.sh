@@ -10,6 +10,7 @@ packages=(
   libsqlite3-dev
   libx11-dev libxtst-dev libxi-dev libxcb1-dev libxcb-xfixes0-dev libxcb-xtest0-dev libx11-xcb-dev
   xvfb x11-xkb-utils openbox xdotool xclip x11-utils xdg-utils desktop-file-utils procps
+  dpkg-dev file lintian appstream
   xterm lxterminal
   clang libclang-rt-14-dev clang-format
 )
