@@ -21,15 +21,12 @@ expected=(
     usr/share/doc/stashwick/copyright
     usr/share/doc/stashwick/changelog.gz
 )
-for size in 16 32 48 64 128 256; do
-    expected+=("usr/share/icons/hicolor/${size}x${size}/apps/stashwick.png")
-done
 for path in "${expected[@]}"; do
     [[ -s "$scratch/tree/$path" ]] || { echo "missing from the package: /$path" >&2; exit 1; }
 done
 for size in 16 32 48 64 128 256; do
     file "$scratch/tree/usr/share/icons/hicolor/${size}x${size}/apps/stashwick.png" |
-        grep -q "PNG image data, $size x $size," || { echo "icon $size is not ${size}x${size}" >&2; exit 1; }
+        grep -q "PNG image data, $size x $size," || { echo "no ${size}x${size} PNG icon" >&2; exit 1; }
 done
 # Every screenshot the metainfo names is one of docs/.
 grep -o '/[a-z-]*\.png</image>' "$scratch/tree/usr/share/metainfo/io.stashwick.Stashwick.metainfo.xml" |
