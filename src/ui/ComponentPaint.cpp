@@ -2,6 +2,9 @@
 
 #include "Theme.h"
 
+#include <QPainter>
+#include <QPainterPath>
+
 QLinearGradient ComponentPaint::actionGradient(const Theme& theme, const QRectF& rect) {
     QLinearGradient g(rect.topLeft(), rect.bottomLeft());
     g.setColorAt(0.0, withAlpha(theme.actionGlint(), 0.85));
@@ -13,4 +16,14 @@ QLinearGradient ComponentPaint::actionGradient(const Theme& theme, const QRectF&
 QColor ComponentPaint::withAlpha(QColor c, double alpha) {
     c.setAlphaF(static_cast<float>(c.alphaF() * alpha));
     return c;
+}
+
+void ComponentPaint::outlinedPanel(QPainter& p, const QRectF& bounds, qreal radius,
+                                   const QBrush& fill, const QPen& edge) {
+    const qreal inset = edge.widthF() / 2;
+    QPainterPath shape;
+    shape.addRoundedRect(bounds.adjusted(inset, inset, -inset, -inset), radius, radius);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillPath(shape, fill);
+    p.strokePath(shape, edge);
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QBrush>
 #include <QColor>
 #include <QLinearGradient>
+#include <QPen>
 #include <QRectF>
 
+class QPainter;
 class Theme;
 
 // Small drawing pieces the components share.
@@ -12,4 +15,8 @@ public:
     // The action gradient, top to bottom: actionGlint at 0.85, actionTop, accent.
     static QLinearGradient actionGradient(const Theme& theme, const QRectF& rect);
     static QColor withAlpha(QColor c, double alpha);
+    // A rounded panel filling `bounds`, its edge drawn just inside them (inset by half the
+    // pen's width, so no part of the stroke is clipped).
+    static void outlinedPanel(QPainter& p, const QRectF& bounds, qreal radius, const QBrush& fill,
+                              const QPen& edge);
 };

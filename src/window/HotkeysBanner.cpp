@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 
 HotkeysBanner::HotkeysBanner(const Theme& theme, QWidget* parent)
@@ -43,9 +42,6 @@ void HotkeysBanner::restyle() {
 
 void HotkeysBanner::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
-    p.fillPath(shape, ComponentPaint::withAlpha(m_theme.warning(), 0.12));
-    p.strokePath(shape, QPen(ComponentPaint::withAlpha(m_theme.warning(), 0.28), 1));
+    ComponentPaint::outlinedPanel(p, rect(), 10, ComponentPaint::withAlpha(m_theme.warning(), 0.12),
+                                  QPen(ComponentPaint::withAlpha(m_theme.warning(), 0.28), 1));
 }

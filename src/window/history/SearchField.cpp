@@ -1,5 +1,6 @@
 #include "SearchField.h"
 
+#include "ui/ComponentPaint.h"
 #include "ui/Icons.h"
 #include "ui/Theme.h"
 #include "window/WindowFonts.h"
@@ -8,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPainterPath>
 #include <QToolButton>
 
 SearchField::SearchField(const Theme& theme, QWidget* parent)
@@ -51,10 +51,8 @@ SearchField::SearchField(const Theme& theme, QWidget* parent)
 
 void SearchField::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), 10, 10);
-    p.fillPath(shape, m_theme.surfaceRaise());
-    p.strokePath(shape, QPen(m_edit->hasFocus() ? m_theme.accent() : m_theme.stroke(),
-                             m_edit->hasFocus() ? 1 : 0.5));
+    const bool focused = m_edit->hasFocus();
+    ComponentPaint::outlinedPanel(
+        p, rect(), 10, m_theme.surfaceRaise(),
+        QPen(focused ? m_theme.accent() : m_theme.stroke(), focused ? 1 : 0.5));
 }

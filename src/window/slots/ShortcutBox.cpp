@@ -1,10 +1,10 @@
 #include "ShortcutBox.h"
 
+#include "ui/ComponentPaint.h"
 #include "ui/Theme.h"
 #include "window/WindowFonts.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 ShortcutBox::ShortcutBox(const Theme& theme, QString title, QString chord, QWidget* parent)
     : QWidget(parent), m_theme(theme), m_title(std::move(title)), m_chord(std::move(chord)) {
@@ -15,11 +15,7 @@ ShortcutBox::ShortcutBox(const Theme& theme, QString title, QString chord, QWidg
 
 void ShortcutBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), 10, 10);
-    p.fillPath(shape, m_theme.surface());
-    p.strokePath(shape, QPen(m_theme.stroke(), 0.5));
+    ComponentPaint::outlinedPanel(p, rect(), 10, m_theme.surface(), QPen(m_theme.stroke(), 0.5));
     const QRectF inner = QRectF(rect()).adjusted(12, 10, -12, -10);
     // Both lines stay on one line, shrinking (down to 60 %) to fit.
     auto fitted = [&](QFont font, const QString& text) {
