@@ -1,3 +1,4 @@
+#include "FullDisk.h"
 #include "LogCapture.h"
 #include "TestEnv.h"
 #include "platform/xdg/AutostartEntry.h"
@@ -73,6 +74,26 @@ private Q_SLOTS:
         QVERIFY(log.mentions("io.stashwick.app", "login item update failed: "));
         QVERIFY(!AutostartEntry::isEnabled());
         QVERIFY(!AutostartEntry::setEnabled(true, "relative/stashwick", &error));
+    }
+
+    void aFullDiskKeepsThePreviousEntry() {
+        FullDisk disk;
+        if (!disk.mounted()) {
+            QSKIP(qPrintable(disk.why()));
+        }
+        TestEnv env;
+        qputenv("XDG_CONFIG_HOME", disk.path("config").toLocal8Bit());
+        QVERIFY(AutostartEntry::setEnabled(true, "/usr/bin/stashwick", nullptr));
+        const QByteArray before = FullDisk::contents(AutostartEntry::path());
+        QVERIFY(disk.fill());
+        LogCapture log;
+        QString error;
+        QVERIFY(!AutostartEntry::setEnabled(true, "/opt/elsewhere/bin/stashwick", &error));
+        QVERIFY2(error.contains("No space left"), qPrintable(error));
+        QVERIFY(log.mentions("io.stashwick.app", "login item update failed: "));
+        QCOMPARE(FullDisk::contents(AutostartEntry::path()), before);
+        QCOMPARE(QDir(disk.path("config/autostart")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"stashwick.desktop"})); // no temporary file left behind
     }
 
     void keyboardSettingsAreKnownForTheCommonDesktops() {

@@ -1,11 +1,11 @@
 #include "AutostartEntry.h"
 
+#include "core/AtomicFile.h"
 #include "core/Log.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -94,10 +94,9 @@ bool AutostartEntry::setEnabled(bool enabled, const QString& command, QString* e
     if (!QDir().mkpath(QFileInfo(file).absolutePath())) {
         return fail(QStringLiteral("cannot create %1").arg(QFileInfo(file).absolutePath()), error);
     }
-    QSaveFile out(file);
-    const QByteArray text = contents(command);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
-        return fail(QStringLiteral("cannot write %1: %2").arg(file, out.errorString()), error);
+    QString why;
+    if (!AtomicFile::write(file, contents(command), &why)) {
+        return fail(QStringLiteral("cannot write %1: %2").arg(file, why), error);
     }
     return true;
 }
