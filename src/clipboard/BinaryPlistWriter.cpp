@@ -44,19 +44,46 @@ bool isAscii(const QString& s) {
     return true;
 }
 
-// A QString may hold surrogates that pair with nothing; UTF-16 as the reader checks it may
-// not. Each one becomes U+FFFD so that whatever is written reads back.
-QString withPairedSurrogates(const QString& s) {
-    QString out = s;
-    for (qsizetype i = 0; i < out.size(); ++i) {
-        const QChar c = out[i];
-        if (c.isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate()) {
+// Where the first surrogate that pairs with nothing sits in `s`, from `from` on; -1 if none.
+qsizetype loneSurrogate(const QString& s, qsizetype from) {
+    for (qsizetype i = from; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
             ++i;
         } else if (c.isSurrogate()) {
-            out[i] = QChar::ReplacementCharacter;
+            return i;
         }
     }
+    return -1;
+}
+
+// A QString may hold surrogates that pair with nothing; UTF-16 as the reader checks it may
+// not. Each one becomes U+FFFD so that whatever is written reads back. A string without
+// them is shared, not copied.
+QString withPairedSurrogates(const QString& s) {
+    qsizetype at = loneSurrogate(s, 0);
+    if (at < 0) {
+        return s;
+    }
+    QString out = s;
+    while (at >= 0) {
+        out[at] = QChar::ReplacementCharacter;
+        at = loneSurrogate(out, at + 1);
+    }
     return out;
+}
+
+// Writes `s` at `at` in `out` (which has room): one byte a character when `ascii`, otherwise
+// UTF-16 big-endian.
+void putString(QByteArray& out, qsizetype at, const QString& s, bool ascii) {
+    char* dst = out.data() + at;
+    for (const QChar c : s) {
+        const char16_t u = c.unicode();
+        if (!ascii) {
+            *dst++ = static_cast<char>(u >> 8);
+        }
+        *dst++ = static_cast<char>(u & 0xFF);
+    }
 }
 
 } // namespace
@@ -97,7 +124,32 @@ void BinaryPlistWriter::insertIntoDict(Ref dict, Ref key, Ref value) {
 
 QByteArray BinaryPlistWriter::finish(Ref watch, qint64* dataOffset) const {
     const int refWidth = widthFor(m_objects.size());
-    QByteArray out("bplist00");
+    // Room for everything up front: a large text or image is copied into place once, without
+    // a temporary and without the array growing past it.
+    const auto payloadBound = [](const Object& o, bool ascii) -> qsizetype {
+        switch (o.type) {
+        case Type::String:
+            return o.string.size() * (ascii ? 1 : 2);
+        case Type::Data:
+            return o.data.size();
+        case Type::Date:
+            return 8;
+        case Type::Array:
+        case Type::Dict:
+            break;
+        }
+        return static_cast<qsizetype>(o.members.size()) * 8;
+    };
+    std::vector<bool> ascii(m_objects.size(), false);
+    qsizetype room = 8 + 32;
+    for (std::size_t i = 0; i < m_objects.size(); ++i) {
+        const Object& o = m_objects[i];
+        ascii[i] = o.type == Type::String && isAscii(o.string);
+        room += 10 + payloadBound(o, ascii[i]) + 8; // marker and count, content, offset entry
+    }
+    QByteArray out;
+    out.reserve(room);
+    out.append("bplist00");
     std::vector<quint64> offsets;
     offsets.reserve(m_objects.size());
 
@@ -105,17 +157,13 @@ QByteArray BinaryPlistWriter::finish(Ref watch, qint64* dataOffset) const {
         const Object& o = m_objects[i];
         offsets.push_back(static_cast<quint64>(out.size()));
         switch (o.type) {
-        case Type::String:
-            if (isAscii(o.string)) {
-                appendMarker(out, 0x5, static_cast<quint64>(o.string.size()));
-                out.append(o.string.toLatin1());
-            } else {
-                appendMarker(out, 0x6, static_cast<quint64>(o.string.size()));
-                for (QChar c : o.string) {
-                    appendBigEndian(out, c.unicode(), 2);
-                }
-            }
+        case Type::String: {
+            appendMarker(out, ascii[i] ? 0x5 : 0x6, static_cast<quint64>(o.string.size()));
+            const qsizetype at = out.size();
+            out.resize(at + o.string.size() * (ascii[i] ? 1 : 2));
+            putString(out, at, o.string, ascii[i]);
             break;
+        }
         case Type::Data:
             appendMarker(out, 0x4, static_cast<quint64>(o.data.size()));
             if (i == watch && dataOffset) {

@@ -1,12 +1,22 @@
 #include "ClipboardItem.h"
 
 #include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+QString oneLine(QString s) {
+    return s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+} // namespace
 
 QString ClipboardItem::preview() const {
     switch (kind) {
     case ClipboardKind::Text:
     case ClipboardKind::RichText:
-        return text.value_or(QString()).trimmed().replace(QLatin1Char('\n'), QLatin1Char(' '));
+        // Trimmed in place: a text that needs no trimming and has no line feeds is not copied.
+        return text ? oneLine(text->trimmed()) : QString();
     case ClipboardKind::Image:
         return QStringLiteral("Image");
     case ClipboardKind::Files: {
@@ -35,4 +45,51 @@ ClipboardItem ClipboardItem::makeText(const QString& text, Instant createdAt) {
     item.text = text;
     item.createdAt = createdAt;
     return item;
+}
+
+QString ClipboardItem::cutPreview(QStringView preview, qsizetype maxChars) {
+    maxChars = std::max<qsizetype>(maxChars, 0);
+    if (preview.size() <= maxChars) {
+        return preview.toString();
+    }
+    // A character outside the basic plane is kept whole or left out whole.
+    qsizetype keep = maxChars;
+    if (keep > 0 && preview[keep - 1].isHighSurrogate()) {
+        --keep;
+    }
+    return preview.left(keep).toString() + QChar(0x2026);
+}
+
+QString ClipboardItem::boundedPreview(qsizetype maxChars) const {
+    switch (kind) {
+    case ClipboardKind::Text:
+    case ClipboardKind::RichText: {
+        // The same trimming as the full preview, found without copying the text.
+        const QStringView all = text ? QStringView(*text) : QStringView();
+        qsizetype begin = 0;
+        qsizetype end = all.size();
+        while (begin < end && all[begin].isSpace()) {
+            ++begin;
+        }
+        while (end > begin && all[end - 1].isSpace()) {
+            --end;
+        }
+        return oneLine(cutPreview(all.sliced(begin, end - begin), maxChars));
+    }
+    case ClipboardKind::Files: {
+        // Names are added only while the cut can still fall after them.
+        QString names;
+        for (qsizetype i = 0; i < files.size() && names.size() <= maxChars; ++i) {
+            if (i > 0) {
+                names += QStringLiteral(", ");
+            }
+            names += QFileInfo(files[i]).fileName();
+        }
+        return cutPreview(names, maxChars);
+    }
+    case ClipboardKind::Image:
+    case ClipboardKind::Empty:
+        break;
+    }
+    return cutPreview(preview(), maxChars);
 }

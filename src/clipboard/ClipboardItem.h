@@ -22,6 +22,12 @@ struct ClipboardItem {
 
     // The one-line text that lists, tiles, the HUD, search and statistics show.
     QString preview() const;
+    // The preview cut after `maxChars` characters, with "…" (U+2026) in place of the rest;
+    // the whole preview when it is no longer. Worked out from the start of the content only,
+    // so a huge text costs no more than the characters kept.
+    QString boundedPreview(qsizetype maxChars) const;
+    // A preview kept elsewhere (the statistics keep theirs) cut the way boundedPreview cuts.
+    static QString cutPreview(QStringView preview, qsizetype maxChars);
     // Same kind and flavours; createdAt and sourceBundleID do not count.
     bool sameContent(const ClipboardItem& other) const;
 

@@ -1,7 +1,9 @@
 #include "clipboard/ClipboardItem.h"
 #include "clipboard/ContentHash.h"
 
+#include <QCryptographicHash>
 #include <QTest>
+#include <QtEndian>
 
 namespace {
 ClipboardItem textItem(std::optional<QString> text) {
@@ -39,6 +41,30 @@ private Q_SLOTS:
         image.imagePNG = Blob(QByteArray("png"));
         QCOMPARE(image.preview(), QStringLiteral("Image"));
         QCOMPARE(ClipboardItem().preview(), QString());
+    }
+
+    void boundedPreviewIsTheStartOfThePreview() {
+        const QChar more(0x2026);
+        ClipboardItem files;
+        files.kind = ClipboardKind::Files;
+        files.files = {"/a/report.pdf", "/b/notes.txt", "/c/x"};
+        ClipboardItem image;
+        image.kind = ClipboardKind::Image;
+        for (const ClipboardItem& item :
+             {textItem(" \n abc\ndef \t\n"), textItem("\u00a0 x\ny \u3000"), textItem("  "),
+              textItem(std::nullopt), files, image, ClipboardItem()}) {
+            const QString full = item.preview();
+            for (qsizetype limit : {0, 1, 3, 4, 5, 7, 8, 20}) {
+                const QString expected = full.size() <= limit ? full : full.left(limit) + more;
+                QCOMPARE(item.boundedPreview(limit), expected);
+            }
+        }
+        // A character outside the basic plane is not split.
+        QCOMPARE(textItem(QStringLiteral("ab\U0001F600c")).boundedPreview(3),
+                 QStringLiteral("ab") + more);
+        // A huge text: only its start is looked at.
+        const QString huge = QStringLiteral("  ") + QString(1'000'000, u'x') + u'\n';
+        QCOMPARE(textItem(huge).boundedPreview(4), QStringLiteral("xxxx") + more);
     }
 
     void sameContentIgnoresTimeAndSource() {
@@ -108,6 +134,34 @@ private Q_SLOTS:
                              ContentHash::canonical(files)};
         QCOMPARE(hashes.size(), 4);
         QCOMPARE(h.size(), 64);
+    }
+
+    void contentHashOfALongTextIsThatOfItsWholeUtf8() {
+        // Past a megabyte, with a pair across the megabyte mark and a surrogate alone.
+        QString text(1 << 20, u'a');
+        text[(1 << 20) - 1] = QChar(0xD83D);
+        text += QChar(0xDE00);
+        text += QChar(0xDC00);
+        text += QStringLiteral("\u00e9");
+        QCryptographicHash h(QCryptographicHash::Sha256);
+        const auto integer = [&](qint64 v) {
+            const qint64 le = qToLittleEndian(v);
+            h.addData(QByteArrayView(reinterpret_cast<const char*>(&le), sizeof le));
+        };
+        const auto field = [&](const std::optional<QByteArray>& bytes) {
+            const char marker = bytes ? 1 : 0;
+            h.addData(QByteArrayView(&marker, 1));
+            integer(bytes ? bytes->size() : 0);
+            h.addData(bytes.value_or(QByteArray()));
+        };
+        integer(4);
+        h.addData("text");
+        field(text.toUtf8());
+        for (int i = 0; i < 3; ++i) {
+            field(std::nullopt); // rtf, html, imagePNG
+        }
+        integer(0); // files
+        QCOMPARE(ContentHash::canonical(textItem(text)), QString::fromLatin1(h.result().toHex()));
     }
 };
 
