@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 class X11AutomationTest : public QObject {
     Q_OBJECT
@@ -150,6 +151,57 @@ private Q_SLOTS:
         QVERIFY(stashwick({"stashwick://frobnicate"}).err.contains("unknown action: frobnicate"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), before);
+    }
+
+    void aRefusalOutranksNothingToActOn() {
+        stashwick({"stashwick://clear-slot/7"});
+        QCOMPARE(slot(7)["kind"].toString(), QStringLiteral("empty"));
+        for (const QStringList& urls :
+             {QStringList{"stashwick://frobnicate", "stashwick://load-slot/7"},
+              QStringList{"stashwick://load-slot/7", "stashwick://frobnicate"}}) {
+            const Run r = stashwick(urls);
+            QCOMPARE(r.exitCode, 1);
+            QCOMPARE(r.err.count('\n'), 2); // one line for each URL that did nothing
+        }
+    }
+
+    void urlsUpToTheLengthLimitAreTaken() {
+        constexpr int limit = 64 * 1024;
+        const QByteArray head = "stashwick://add-snippet/";
+        const QByteArray exact = head + QByteArray(limit - head.size(), 't');
+        const QByteArray over = exact + 't';
+        QVERIFY(ok(QString::fromLatin1(exact)));
+        QCOMPARE(state()["snippets"].toArray()[0].toObject()["title"].toString().size(),
+                 limit - head.size());
+        const Run r = stashwick({QString::fromLatin1(over)});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("URL longer than 65536 bytes"), r.err.constData());
+        QVERIFY(ok("stashwick://delete-snippet/1"));
+
+        // The program draws the same line for a client that is not the command.
+        QLocalSocket socket;
+        socket.connectToServer(m_session.homePath("run/stashwick/instance.sock"));
+        QVERIFY(socket.waitForConnected(2000));
+        const auto ask = [&](const QByteArray& url) {
+            QByteArray frame(4, '\0');
+            qToBigEndian(static_cast<quint32>(url.size()), frame.data());
+            socket.write(frame + url);
+            QByteArray reply;
+            while (reply.size() < 4 ||
+                   reply.size() < 4 + qFromBigEndian<quint32>(reply.constData())) {
+                if (!socket.waitForReadyRead(10000)) {
+                    return QByteArray();
+                }
+                reply += socket.readAll();
+            }
+            return reply.mid(4);
+        };
+        const QByteArray dumpHead = "stashwick://dump/";
+        const QByteArray dumpExact = dumpHead + QByteArray(limit - dumpHead.size(), 'd');
+        QCOMPARE(ask(dumpExact), QByteArray("0"));
+        const QByteArray refused = ask(dumpExact + 'd');
+        QCOMPARE(refused.left(1), QByteArray("1"));
+        QVERIFY2(refused.contains("URL longer than 65536 bytes"), refused.constData());
     }
 
     void actionsWithNothingToActOnExitThree() {
