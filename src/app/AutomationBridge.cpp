@@ -1,12 +1,12 @@
 #include "AutomationBridge.h"
 
 #include "AppState.h"
+#include "core/AtomicFile.h"
 #include "core/Log.h"
 #include "core/UserDefaults.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 namespace {
 
@@ -27,6 +27,21 @@ Result doneOr(bool ok, const QString& reason) {
     return ok ? done : nothing(reason);
 }
 
+// The reply for a change to the store: done only once it is saved.
+Result written(const StoreWrite& write, const QString& unchangedReason) {
+    switch (write.status) {
+    case StoreWrite::Status::Saved:
+        return done;
+    case StoreWrite::Status::Pending:
+        return nothing(QStringLiteral("not saved yet: %1").arg(write.reason));
+    case StoreWrite::Status::Refused:
+        return nothing(QStringLiteral("not saved: %1").arg(write.reason));
+    case StoreWrite::Status::Unchanged:
+        break;
+    }
+    return nothing(unchangedReason);
+}
+
 // Why a slot argument cannot be used, or empty when it can.
 QString slotProblem(const QList<qint64>& ints, qsizetype at = 0) {
     if (ints.size() <= at) {
@@ -37,6 +52,10 @@ QString slotProblem(const QList<qint64>& ints, qsizetype at = 0) {
     }
     return QString();
 }
+
+// Previews in state.json stop after this many characters (then "…"): a caller has no use
+// for a huge text in a state file, and writing one would make every command slow.
+constexpr qsizetype dumpPreviewLimit = 10000;
 
 QString emptySlot(qint64 slot) {
     return QStringLiteral("slot %1 is empty").arg(slot);
@@ -59,7 +78,13 @@ AutomationBridge::Result AutomationBridge::handleWithReason(const QByteArray& ur
         return {Verdict::Refused, reason};
     }
     dumpState();
-    return *result;
+    Result reply = *result;
+    // Whatever the action, the caller hears when nothing reaches the disk.
+    if (const QString why = m_state.container().notSavingReason();
+        reply.verdict == Verdict::Done && !why.isEmpty()) {
+        reply.reason = QStringLiteral("not saved: %1").arg(why);
+    }
+    return reply;
 }
 
 std::optional<AutomationBridge::Result> AutomationBridge::run(const AutomationUrl& url) {
@@ -78,9 +103,8 @@ std::optional<AutomationBridge::Result> AutomationBridge::run(const AutomationUr
         if (!slotError.isEmpty()) {
             return nothing(slotError);
         }
-        return doneOr(m_state.service().captureClipboardToSlot(n),
-                      QStringLiteral("nothing captured: the clipboard is empty or concealed, or "
-                                     "the store could not save"));
+        return written(m_state.service().captureClipboardToSlot(n),
+                       QStringLiteral("nothing captured: the clipboard is empty or concealed"));
     }
     if (action == u"load-slot" || action == u"transform-slot") {
         if (!slotError.isEmpty()) {
@@ -106,11 +130,11 @@ std::optional<AutomationBridge::Result> AutomationBridge::run(const AutomationUr
                                ? QStringLiteral("slot %1 is already empty").arg(n)
                                : emptySlot(n));
         }
-        return doneOr(action == u"clear-slot" ? slots.clear(n) : slots.togglePinned(n),
-                      QStringLiteral("the store could not save the change"));
+        return written(action == u"clear-slot" ? slots.clear(n) : slots.togglePinned(n),
+                       emptySlot(n));
     }
     if (action == u"clear-unpinned") {
-        return doneOr(slots.clearAllUnpinned(), QStringLiteral("no unpinned slot holds anything"));
+        return written(slots.clearAllUnpinned(), QStringLiteral("no unpinned slot holds anything"));
     }
     if (action == u"move-slot") {
         const QString targetError = slotProblem(ints, 1);
@@ -120,8 +144,8 @@ std::optional<AutomationBridge::Result> AutomationBridge::run(const AutomationUr
         if (ints[0] == ints[1]) {
             return nothing(QStringLiteral("a slot cannot move onto itself"));
         }
-        return doneOr(slots.move(n, static_cast<int>(ints[1])),
-                      QStringLiteral("slots %1 and %2 are both empty").arg(n).arg(ints[1]));
+        return written(slots.move(n, static_cast<int>(ints[1])),
+                       QStringLiteral("slots %1 and %2 are both empty").arg(n).arg(ints[1]));
     }
     if (action == u"load-stat" || action == u"history-to-slot") {
         if (ints.size() < 2) {
@@ -133,8 +157,9 @@ std::optional<AutomationBridge::Result> AutomationBridge::run(const AutomationUr
         if (strings.isEmpty()) {
             return nothing(QStringLiteral("a snippet title is missing"));
         }
-        m_state.snippets().add(strings[0], strings.size() >= 2 ? strings[1] : strings[0]);
-        return done;
+        return written(
+            m_state.snippets().add(strings[0], strings.size() >= 2 ? strings[1] : strings[0]),
+            QString());
     }
     if (action == u"copy-snippet" || action == u"delete-snippet") {
         if (ints.isEmpty()) {
@@ -188,12 +213,16 @@ AutomationBridge::Result AutomationBridge::loadStat(qint64 rank, qint64 toSlot) 
     if (rank < 1 || rank > top.size()) {
         return nothing(QStringLiteral("no most-copied content at rank %1").arg(rank));
     }
-    const auto item = m_state.stats().loadableItem(top[static_cast<qsizetype>(rank - 1)].id);
-    if (!item) {
+    const auto& entry = top[static_cast<qsizetype>(rank - 1)];
+    if (!entry.loadable) {
         return nothing(QStringLiteral("the content at rank %1 is too large to load").arg(rank));
     }
-    return doneOr(m_state.slots().setItem(*item, static_cast<int>(toSlot)),
-                  QStringLiteral("the store could not save the change"));
+    const auto item = m_state.stats().loadableItem(entry.id);
+    if (!item) {
+        return nothing(
+            QStringLiteral("the stored content at rank %1 cannot be read (damaged)").arg(rank));
+    }
+    return written(m_state.slots().setItem(*item, static_cast<int>(toSlot)), QString());
 }
 
 AutomationBridge::Result AutomationBridge::loadHistory(qint64 rank, qint64 toSlot) {
@@ -206,9 +235,9 @@ AutomationBridge::Result AutomationBridge::loadHistory(qint64 rank, qint64 toSlo
     if (rank < 1 || entries.size() < rank) {
         return nothing(QStringLiteral("no history entry at rank %1").arg(rank));
     }
-    return doneOr(m_state.slots().setItem(entries[static_cast<qsizetype>(rank - 1)].item,
-                                          static_cast<int>(toSlot)),
-                  QStringLiteral("the history entry could not be stored in the slot"));
+    return written(m_state.slots().setItem(entries[static_cast<qsizetype>(rank - 1)].item,
+                                           static_cast<int>(toSlot)),
+                   QString());
 }
 
 AutomationBridge::Result AutomationBridge::copySnippet(qint64 index) {
@@ -226,32 +255,40 @@ AutomationBridge::Result AutomationBridge::deleteSnippet(qint64 index) {
     if (index < 1 || index > all.size()) {
         return nothing(QStringLiteral("no snippet number %1").arg(index));
     }
-    m_state.snippets().remove(all[static_cast<qsizetype>(index - 1)].id);
-    return done;
+    return written(m_state.snippets().remove(all[static_cast<qsizetype>(index - 1)].id),
+                   QStringLiteral("no snippet number %1").arg(index));
 }
 
 QJsonObject AutomationBridge::stateObject() const {
     SlotStore& slots = m_state.slots();
     StatsService& stats = m_state.stats();
 
+    // Each list's items are let go before the next list is read: a huge item in a slot and
+    // in the history is never held twice.
     QJsonArray slotArray;
-    const auto items = slots.allItems();
-    for (int i = 0; i < SlotStore::slotCount; ++i) {
-        const auto& item = items[static_cast<std::size_t>(i)];
-        slotArray.append(QJsonObject{
-            {QStringLiteral("index"), i},
-            {QStringLiteral("kind"), item ? rawValue(item->kind) : QStringLiteral("empty")},
-            {QStringLiteral("pinned"), slots.isPinned(i)},
-            {QStringLiteral("preview"), item ? item->preview() : QString()},
-        });
+    {
+        const auto items = slots.allItems();
+        for (int i = 0; i < SlotStore::slotCount; ++i) {
+            const auto& item = items[static_cast<std::size_t>(i)];
+            slotArray.append(QJsonObject{
+                {QStringLiteral("index"), i},
+                {QStringLiteral("kind"), item ? rawValue(item->kind) : QStringLiteral("empty")},
+                {QStringLiteral("pinned"), slots.isPinned(i)},
+                {QStringLiteral("preview"),
+                 item ? item->boundedPreview(dumpPreviewLimit) : QString()},
+            });
+        }
     }
 
     QJsonArray history;
-    int rank = 1;
-    for (const auto& entry : slots.recentHistoryEntries(20)) {
-        history.append(QJsonObject{{QStringLiteral("kind"), rawValue(entry.item.kind)},
-                                   {QStringLiteral("preview"), entry.item.preview()},
-                                   {QStringLiteral("rank"), rank++}});
+    {
+        int rank = 1;
+        for (const auto& entry : slots.recentHistoryEntries(20)) {
+            history.append(QJsonObject{
+                {QStringLiteral("kind"), rawValue(entry.item.kind)},
+                {QStringLiteral("preview"), entry.item.boundedPreview(dumpPreviewLimit)},
+                {QStringLiteral("rank"), rank++}});
+        }
     }
 
     QJsonArray snippets;
@@ -263,12 +300,13 @@ QJsonObject AutomationBridge::stateObject() const {
 
     QJsonArray top;
     for (const auto& t : stats.topCopied(10)) {
-        top.append(QJsonObject{{QStringLiteral("copyCount"), t.copyCount},
-                               {QStringLiteral("hash"), t.id},
-                               {QStringLiteral("kind"), rawValue(t.kind)},
-                               {QStringLiteral("loadable"), t.loadable},
-                               {QStringLiteral("preview"), t.preview},
-                               {QStringLiteral("rank"), t.rank}});
+        top.append(QJsonObject{
+            {QStringLiteral("copyCount"), t.copyCount},
+            {QStringLiteral("hash"), t.id},
+            {QStringLiteral("kind"), rawValue(t.kind)},
+            {QStringLiteral("loadable"), t.loadable},
+            {QStringLiteral("preview"), ClipboardItem::cutPreview(t.preview, dumpPreviewLimit)},
+            {QStringLiteral("rank"), t.rank}});
     }
 
     const HotkeyConfig config = HotkeyConfig::load(m_defaults);
@@ -300,12 +338,7 @@ QJsonObject AutomationBridge::stateObject() const {
 }
 
 void AutomationBridge::dumpState() {
-    // QJsonObject keeps its keys sorted, so the file's key order is alphabetical.
-    const QByteArray json = QJsonDocument(stateObject()).toJson(QJsonDocument::Indented);
-    QSaveFile file(m_stateFile);
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size()) {
-        file.cancelWriting();
-        return;
-    }
-    file.commit();
+    // QJsonObject keeps its keys sorted, so the file's key order is alphabetical. A failed
+    // write leaves the previous file as it was.
+    AtomicFile::write(m_stateFile, QJsonDocument(stateObject()).toJson(QJsonDocument::Indented));
 }

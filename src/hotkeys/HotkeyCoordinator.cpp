@@ -41,7 +41,9 @@ void HotkeyCoordinator::copy(int slot) {
 }
 
 void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source) {
-    if (m_service.captureToSlot(slot, source)) {
+    // A capture that waits for the next save is in the slot all the same.
+    const StoreWrite write = m_service.captureToSlot(slot, source);
+    if (write.isSaved() || write.status == StoreWrite::Status::Pending) {
         if (const auto item = m_service.slot(slot)) {
             onFeedback(FeedbackEvent::make(FeedbackOutcome::Copied, slot, item));
             return;

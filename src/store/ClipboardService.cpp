@@ -7,23 +7,23 @@ ClipboardService::ClipboardService(ClipboardAccess& clipboard, SlotStore& slots,
                                    StatsService& stats, QObject* parent)
     : QObject(parent), m_clipboard(clipboard), m_slots(slots), m_stats(stats) {}
 
-bool ClipboardService::captureToSlot(int slot, ClipboardAccess& source) {
+StoreWrite ClipboardService::captureToSlot(int slot, ClipboardAccess& source) {
     if (slot < 0 || slot >= SlotStore::slotCount) {
-        return false;
+        return StoreWrite::unchanged();
     }
     if (source.isConcealed()) {
-        return false;
+        return StoreWrite::unchanged();
     }
     const auto item = source.read();
     if (!item || item->kind == ClipboardKind::Empty) {
-        return false;
+        return StoreWrite::unchanged();
     }
-    if (!m_slots.setItem(*item, slot)) {
-        return false;
+    const StoreWrite slotWrite = m_slots.setItem(*item, slot);
+    if (slotWrite.status == StoreWrite::Status::Refused) {
+        return slotWrite;
     }
-    m_slots.addHistory(*item);
-    m_stats.recordCopy(*item, slot);
-    return true;
+    const StoreWrite history = m_slots.recordHistory(*item);
+    return slotWrite & history & m_stats.recordCopy(*item, slot);
 }
 
 bool ClipboardService::loadSlotToClipboard(int slot, PasteTransform transform) {

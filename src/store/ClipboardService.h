@@ -2,6 +2,7 @@
 
 #include "PasteTransform.h"
 #include "clipboard/ClipboardAccess.h"
+#include "store/StoreWrite.h"
 
 #include <QObject>
 #include <optional>
@@ -19,9 +20,11 @@ public:
     ClipboardService(ClipboardAccess& clipboard, SlotStore& slots, StatsService& stats,
                      QObject* parent = nullptr);
 
-    bool captureClipboardToSlot(int slot) { return captureToSlot(slot, m_clipboard); }
+    // Unchanged when there was nothing to capture (an empty or concealed clipboard, a slot
+    // out of range); otherwise what became of the slot, history and statistics writes.
+    StoreWrite captureClipboardToSlot(int slot) { return captureToSlot(slot, m_clipboard); }
     // The same from another source of content (the PRIMARY selection).
-    bool captureToSlot(int slot, ClipboardAccess& source);
+    StoreWrite captureToSlot(int slot, ClipboardAccess& source);
     bool loadSlotToClipboard(int slot, PasteTransform transform = PasteTransform::None);
     std::optional<ClipboardItem> slot(int index) const;
 

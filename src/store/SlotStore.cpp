@@ -69,95 +69,109 @@ bool SlotStore::isPinned(int index) const {
     return row && row->pinned;
 }
 
-bool SlotStore::setItem(const ClipboardItem& item, int index) {
+StoreWrite SlotStore::setItem(const ClipboardItem& item, int index) {
     const auto stored = StoredItem::from(item);
     if (!stored) {
         qCWarning(Log::store) << "not stored: the item's image could not be loaded";
-        return false;
+        return StoreWrite::refused(QStringLiteral("the item's image could not be loaded"));
     }
-    std::vector<SqlValue> values = stored->values();
-    values.push_back(m_clock.now().secondsSinceReference());
-    bool changed = false;
-    if (const auto row = record(index)) {
-        values.push_back(row->pk);
-        changed = m_container.change(QStringLiteral("UPDATE slot_record SET item_data = ?, "
-                                                    "png_at = ?, png = ?, updated_at = ? "
-                                                    "WHERE pk = ?"),
-                                     std::move(values));
-    } else {
-        values.push_back(qint64{index});
-        changed = m_container.change(
-            QStringLiteral("INSERT INTO slot_record (item_data, png_at, png, updated_at, "
-                           "slot_index, pinned) VALUES (?, ?, ?, ?, ?, 0)"),
-            std::move(values));
+    std::vector<SqlValue> values{qint64{index}, m_clock.now().secondsSinceReference()};
+    for (SqlValue& v : stored->values()) {
+        values.push_back(std::move(v));
     }
-    return save(changed);
+    // One record per slot: the schema refuses a second, so an insert that meets one updates
+    // it (its pin flag stays).
+    return save(m_container.change(
+        QStringLiteral("INSERT INTO slot_record (slot_index, pinned, updated_at, item_data, "
+                       "png_at, png) VALUES (?, 0, ?, ?, ?, ?) ON CONFLICT (slot_index) DO "
+                       "UPDATE SET updated_at = excluded.updated_at, item_data = "
+                       "excluded.item_data, png_at = excluded.png_at, png = excluded.png"),
+        std::move(values)));
 }
 
-bool SlotStore::clear(int index) {
+StoreWrite SlotStore::clear(int index) {
     if (!record(index)) {
-        return false;
+        return StoreWrite::unchanged();
     }
     return save(m_container.change(QStringLiteral("DELETE FROM slot_record WHERE slot_index = ?"),
                                    {qint64{index}}));
 }
 
-bool SlotStore::togglePinned(int index) {
+StoreWrite SlotStore::togglePinned(int index) {
     const auto row = record(index);
     if (!row) {
-        return false;
+        return StoreWrite::unchanged();
     }
     return save(m_container.change(QStringLiteral("UPDATE slot_record SET pinned = ? WHERE pk = ?"),
                                    {qint64{row->pinned ? 0 : 1}, row->pk}));
 }
 
-bool SlotStore::move(int from, int to) {
+StoreWrite SlotStore::move(int from, int to) {
     if (from < 0 || from >= slotCount || to < 0 || to >= slotCount || from == to) {
-        return false;
+        return StoreWrite::unchanged();
     }
     const auto fromItem = item(from);
     const bool fromPinned = isPinned(from);
     const auto toItem = item(to);
     const bool toPinned = isPinned(to);
     if (!fromItem && !toItem) {
-        return false;
+        return StoreWrite::unchanged();
     }
-    const bool first = place(toItem, toPinned, from);
-    return place(fromItem, fromPinned, to) && first;
+    // Both halves of the swap are saved together, or neither is kept.
+    const std::size_t mark = m_container.pendingCount();
+    const bool kept = place(toItem, toPinned, from) && place(fromItem, fromPinned, to);
+    if (!kept) {
+        m_container.discardSince(mark);
+    }
+    return save(kept);
 }
 
 bool SlotStore::place(const std::optional<ClipboardItem>& item, bool pinned, int index) {
-    if (item) {
-        return setItem(*item, index) &&
-               save(m_container.change(
-                   QStringLiteral("UPDATE slot_record SET pinned = ? WHERE slot_index = ?"),
-                   {qint64{pinned ? 1 : 0}, qint64{index}}));
+    if (!item) {
+        return !record(index) ||
+               m_container.change(QStringLiteral("DELETE FROM slot_record WHERE slot_index = ?"),
+                                  {qint64{index}});
     }
-    if (record(index)) {
-        return save(m_container.change(
-            QStringLiteral("DELETE FROM slot_record WHERE slot_index = ?"), {qint64{index}}));
+    const auto stored = StoredItem::from(*item);
+    if (!stored) {
+        return false;
     }
-    return true;
+    std::vector<SqlValue> values{qint64{index}, qint64{pinned ? 1 : 0},
+                                 m_clock.now().secondsSinceReference()};
+    for (SqlValue& v : stored->values()) {
+        values.push_back(std::move(v));
+    }
+    return m_container.change(
+        QStringLiteral("INSERT INTO slot_record (slot_index, pinned, updated_at, item_data, "
+                       "png_at, png) VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (slot_index) DO "
+                       "UPDATE SET pinned = excluded.pinned, updated_at = excluded.updated_at, "
+                       "item_data = excluded.item_data, png_at = excluded.png_at, "
+                       "png = excluded.png"),
+        std::move(values));
 }
 
-bool SlotStore::clearAllUnpinned() {
+StoreWrite SlotStore::clearAllUnpinned() {
     const auto unpinned = m_container.db().queryInt(
         QStringLiteral("SELECT count(*) FROM slot_record WHERE pinned = 0"));
     if (!unpinned || *unpinned == 0) {
-        return false;
+        return StoreWrite::unchanged();
     }
     return save(m_container.change(QStringLiteral("DELETE FROM slot_record WHERE pinned = 0"), {}));
 }
 
 void SlotStore::addHistory(const ClipboardItem& item) {
+    recordHistory(item);
+}
+
+StoreWrite SlotStore::recordHistory(const ClipboardItem& item) {
     const QList<ClipboardItem> newest = recentHistory(1);
     if (!newest.isEmpty() && newest.first().sameContent(item)) {
-        return;
+        return StoreWrite::unchanged();
     }
     const auto stored = StoredItem::from(item);
     if (!stored) {
         qCWarning(Log::store) << "not recorded: the item's image could not be loaded";
-        return;
+        return StoreWrite::refused(QStringLiteral("the item's image could not be loaded"));
     }
     std::vector<SqlValue> values{QUuid::createUuid().toString(QUuid::WithoutBraces),
                                  m_clock.now().secondsSinceReference()};
@@ -168,7 +182,8 @@ void SlotStore::addHistory(const ClipboardItem& item) {
         m_container.change(QStringLiteral("INSERT INTO history_record (id, captured_at, "
                                           "item_data, png_at, png) VALUES (?, ?, ?, ?, ?)"),
                            std::move(values));
-    save(trimHistory() && inserted);
+    // Trimming only follows an insertion that was kept.
+    return save(inserted && trimHistory());
 }
 
 QList<ClipboardItem> SlotStore::recentHistory(int limit) const {
@@ -217,13 +232,13 @@ QList<SlotStore::HistoryEntry> SlotStore::searchHistory(const QString& query, in
     return out;
 }
 
-bool SlotStore::deleteHistory(const QUuid& id) {
+StoreWrite SlotStore::deleteHistory(const QUuid& id) {
     const QString key = id.toString(QUuid::WithoutBraces);
     SqliteStatement s = m_container.db().prepare(
         QStringLiteral("SELECT count(*) FROM history_record WHERE id = ?"));
     s.bind(1, key);
     if (s.step() != SqliteStatement::Step::Row || s.int64(0) == 0) {
-        return false;
+        return StoreWrite::unchanged();
     }
     return save(
         m_container.change(QStringLiteral("DELETE FROM history_record WHERE id = ?"), {key}));
@@ -243,11 +258,11 @@ bool SlotStore::trimHistory() {
         {qint64{std::max(m_historyLimit, 0)}});
 }
 
-bool SlotStore::save(bool changed) {
-    if (!m_container.saveLogged(QStringLiteral("save failed"))) {
-        return false;
+StoreWrite SlotStore::save(bool kept) {
+    const StoreWrite result = m_container.finish(kept, QStringLiteral("save failed"));
+    if (result.isSaved()) {
+        ++m_revision;
+        Q_EMIT revisionChanged(m_revision);
     }
-    ++m_revision;
-    Q_EMIT revisionChanged(m_revision);
-    return changed;
+    return result;
 }

@@ -4,6 +4,7 @@
 #include "clipboard/HistorySink.h"
 #include "core/Clock.h"
 #include "core/Instant.h"
+#include "store/StoreWrite.h"
 
 #include <QList>
 #include <QObject>
@@ -15,9 +16,8 @@ class StoreContainer;
 
 // The ten numbered slots (0..9), each with at most one item and a pin flag, and the
 // clipboard history, newest first, capped at `historyLimit` entries. Every change is saved
-// at once; `revision` counts successful saves so views know when to reload. A change returns
-// false when it was not saved (it may still be pending in the container) or could not be
-// made at all.
+// at once; `revision` counts successful saves so views know when to reload. A change tells
+// what became of it (StoreWrite): saved, waiting for the next save, refused, or nothing to do.
 class SlotStore : public QObject, public HistorySink {
     Q_OBJECT
 public:
@@ -40,21 +40,23 @@ public:
     // bytes (a deferred blob), so listing ten screenshots reads none of them.
     std::array<std::optional<ClipboardItem>, slotCount> allItems() const;
     bool isPinned(int index) const;
-    bool setItem(const ClipboardItem& item, int index);
-    bool clear(int index);
-    bool togglePinned(int index);
-    bool move(int from, int to);
-    bool clearAllUnpinned();
+    StoreWrite setItem(const ClipboardItem& item, int index);
+    StoreWrite clear(int index);
+    StoreWrite togglePinned(int index);
+    StoreWrite move(int from, int to);
+    StoreWrite clearAllUnpinned();
 
     // History.
     void addHistory(const ClipboardItem& item) override;
+    // addHistory, telling what became of it (unchanged when it repeats the newest entry).
+    StoreWrite recordHistory(const ClipboardItem& item);
     QList<ClipboardItem> recentHistory(int limit) const;
     QList<HistoryEntry> recentHistoryEntries(int limit) const;
     QList<HistoryEntry> searchHistory(const QString& query, int limit) const;
     // Whether an entry shows for `query` in a search: its preview holds the trimmed query,
     // ignoring case (an empty query matches everything).
     static bool matchesQuery(const ClipboardItem& item, const QString& query);
-    bool deleteHistory(const QUuid& id);
+    StoreWrite deleteHistory(const QUuid& id);
 
     int historyLimit() const { return m_historyLimit; }
     // Number of history records (0 when counting fails).
@@ -70,10 +72,11 @@ private:
         bool pinned = false;
     };
     std::optional<SlotRow> record(int index) const;
+    // Puts the item (with its pin flag) in the slot, or empties it; does not save.
     bool place(const std::optional<ClipboardItem>& item, bool pinned, int index);
     bool trimHistory();
-    // Saves after `changed` (whether every change of the step was applied); true when both.
-    bool save(bool changed = true);
+    // Saves after a step whose changes were all kept (`kept`) or not.
+    StoreWrite save(bool kept);
 
     StoreContainer& m_container;
     const Clock& m_clock;

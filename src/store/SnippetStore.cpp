@@ -11,14 +11,16 @@ QString key(const QUuid& id) {
 SnippetStore::SnippetStore(StoreContainer& container, const Clock& clock, QObject* parent)
     : QObject(parent), m_container(container), m_clock(clock) {}
 
-QUuid SnippetStore::add(const QString& title, const QString& body) {
-    const QUuid id = QUuid::createUuid();
+StoreWrite SnippetStore::add(const QString& title, const QString& body, QUuid* id) {
+    const QUuid created = QUuid::createUuid();
+    if (id) {
+        *id = created;
+    }
     const double now = m_clock.now().secondsSinceReference();
-    m_container.change(QStringLiteral("INSERT INTO snippet (id, title, body, created_at, "
-                                      "updated_at) VALUES (?, ?, ?, ?, ?)"),
-                       {key(id), title, body, now, now});
-    save();
-    return id;
+    return save(
+        m_container.change(QStringLiteral("INSERT INTO snippet (id, title, body, created_at, "
+                                          "updated_at) VALUES (?, ?, ?, ?, ?)"),
+                           {key(created), title, body, now, now}));
 }
 
 QList<SnippetStore::Entry> SnippetStore::all() const {
@@ -46,30 +48,32 @@ bool SnippetStore::exists(const QUuid& id) const {
     return s.step() == SqliteStatement::Step::Row;
 }
 
-void SnippetStore::update(const QUuid& id, const QString& title, const QString& body) {
+StoreWrite SnippetStore::update(const QUuid& id, const QString& title, const QString& body) {
     if (!exists(id)) {
-        return;
+        return StoreWrite::unchanged();
     }
-    m_container.change(QStringLiteral("UPDATE snippet SET title = ?, body = ?, updated_at = ? "
-                                      "WHERE pk = (SELECT pk FROM snippet WHERE id = ? "
-                                      "ORDER BY pk LIMIT 1)"),
-                       {title, body, m_clock.now().secondsSinceReference(), key(id)});
-    save();
+    return save(
+        m_container.change(QStringLiteral("UPDATE snippet SET title = ?, body = ?, updated_at = ? "
+                                          "WHERE pk = (SELECT pk FROM snippet WHERE id = ? "
+                                          "ORDER BY pk LIMIT 1)"),
+                           {title, body, m_clock.now().secondsSinceReference(), key(id)}));
 }
 
-void SnippetStore::remove(const QUuid& id) {
+StoreWrite SnippetStore::remove(const QUuid& id) {
     if (!exists(id)) {
-        return;
+        return StoreWrite::unchanged();
     }
-    m_container.change(QStringLiteral("DELETE FROM snippet WHERE pk = (SELECT pk FROM snippet "
-                                      "WHERE id = ? ORDER BY pk LIMIT 1)"),
-                       {key(id)});
-    save();
+    return save(
+        m_container.change(QStringLiteral("DELETE FROM snippet WHERE pk = (SELECT pk FROM snippet "
+                                          "WHERE id = ? ORDER BY pk LIMIT 1)"),
+                           {key(id)}));
 }
 
-void SnippetStore::save() {
-    if (m_container.saveLogged(QStringLiteral("snippet save failed"))) {
+StoreWrite SnippetStore::save(bool kept) {
+    const StoreWrite result = m_container.finish(kept, QStringLiteral("snippet save failed"));
+    if (result.isSaved()) {
         ++m_revision;
         Q_EMIT revisionChanged(m_revision);
     }
+    return result;
 }

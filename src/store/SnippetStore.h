@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Clock.h"
+#include "store/StoreWrite.h"
 
 #include <QList>
 #include <QObject>
@@ -22,13 +23,13 @@ public:
 
     SnippetStore(StoreContainer& container, const Clock& clock, QObject* parent = nullptr);
 
-    // Returns the new snippet's id, also when saving failed (the change stays pending).
-    QUuid add(const QString& title, const QString& body);
+    // Adds a snippet; `id`, when given, receives the new snippet's id.
+    StoreWrite add(const QString& title, const QString& body, QUuid* id = nullptr);
     QList<Entry> all() const;
     // Number of snippets (0 when counting fails).
     qint64 count() const;
-    void update(const QUuid& id, const QString& title, const QString& body);
-    void remove(const QUuid& id);
+    StoreWrite update(const QUuid& id, const QString& title, const QString& body);
+    StoreWrite remove(const QUuid& id);
 
     int revision() const { return m_revision; }
 
@@ -37,7 +38,7 @@ Q_SIGNALS:
 
 private:
     bool exists(const QUuid& id) const;
-    void save();
+    StoreWrite save(bool kept);
 
     StoreContainer& m_container;
     const Clock& m_clock;

@@ -4,8 +4,8 @@
 
 #include <sqlite3.h>
 
-std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path, Mode mode,
-                                                     QString* error) {
+std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path, Mode mode, QString* error,
+                                                     int* code) {
     int flags = SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_NOFOLLOW;
     QByteArray name = path.toUtf8();
     switch (mode) {
@@ -23,6 +23,9 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path, Mode m
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
+        if (code) {
+            *code = db ? sqlite3_extended_errcode(db) : rc;
+        }
         if (error) {
             QString reason =
                 db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
@@ -81,6 +84,49 @@ std::optional<qint64> SqliteDatabase::queryInt(const QString& sql) {
 
 QString SqliteDatabase::errorMessage() const {
     return QString::fromUtf8(sqlite3_errmsg(m_db));
+}
+
+int SqliteDatabase::errorCode() const {
+    return sqlite3_extended_errcode(m_db);
+}
+
+bool SqliteDatabase::mayPass(int code) {
+    switch (code & 0xFF) {
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return true;
+    default:
+        return false;
+    }
+}
+
+qint64 SqliteDatabase::cacheBytes() const {
+    int current = 0;
+    int highest = 0;
+    sqlite3_db_status(m_db, SQLITE_DBSTATUS_CACHE_USED, &current, &highest, 0);
+    return current;
+}
+
+bool SqliteDatabase::lastErrorMayPass() const {
+    if (mayPass(errorCode())) {
+        return true;
+    }
+    switch (errorCode() & 0xFF) {
+    case SQLITE_NOMEM:
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PROTOCOL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SqliteDatabase::refuseCommits(bool refuse) {
+    sqlite3_commit_hook(
+        m_db, refuse ? [](void*) { return 1; } : static_cast<int (*)(void*)>(nullptr), nullptr);
 }
 
 bool SqliteDatabase::inTransaction() const {

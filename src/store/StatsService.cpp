@@ -14,20 +14,19 @@ QString StatsService::rawValue(Kind kind) {
     return kind == Kind::Copy ? QStringLiteral("copy") : QStringLiteral("paste");
 }
 
-void StatsService::insertEvent(Kind kind, std::optional<int> slot) {
-    m_container.change(
+bool StatsService::insertEvent(Kind kind, std::optional<int> slot) {
+    return m_container.change(
         QStringLiteral("INSERT INTO event_record (id, slot_index, kind, at) VALUES (?, ?, ?, ?)"),
         {QUuid::createUuid().toString(QUuid::WithoutBraces), qint64{slot.value_or(-1)},
          rawValue(kind), m_clock.now().secondsSinceReference()});
 }
 
-void StatsService::record(Kind kind, std::optional<int> slot) {
-    insertEvent(kind, slot);
-    save();
+StoreWrite StatsService::record(Kind kind, std::optional<int> slot) {
+    return save(insertEvent(kind, slot));
 }
 
-void StatsService::recordCopy(const ClipboardItem& item, std::optional<int> slot) {
-    insertEvent(Kind::Copy, slot);
+StoreWrite StatsService::recordCopy(const ClipboardItem& item, std::optional<int> slot) {
+    const bool eventKept = insertEvent(Kind::Copy, slot);
     const QString hash = ContentHash::canonical(item);
     const StoredItem stored = StoredItem::from(item).value_or(StoredItem{});
     const bool fits =
@@ -42,13 +41,14 @@ void StatsService::recordCopy(const ClipboardItem& item, std::optional<int> slot
     const bool exists = find.step() == SqliteStatement::Step::Row;
     const qint64 pk = exists ? find.int64(0) : 0;
 
+    bool kept = false;
     if (!exists) {
-        const StoredItem kept = fits ? stored : StoredItem{};
+        const StoredItem content = fits ? stored : StoredItem{};
         std::vector<SqlValue> values{hash, kind, preview, qint64{fits ? 1 : 0}, now, now};
-        for (SqlValue& v : kept.values()) {
+        for (SqlValue& v : content.values()) {
             values.push_back(std::move(v));
         }
-        m_container.change(
+        kept = m_container.change(
             QStringLiteral("INSERT INTO content_stat (content_hash, kind, preview, loadable, "
                            "copy_count, first_copied_at, last_copied_at, item_data, png_at, png) "
                            "VALUES (?, ?, ?, ?, 1, ?, ?, ?, ?, ?)"),
@@ -59,17 +59,18 @@ void StatsService::recordCopy(const ClipboardItem& item, std::optional<int> slot
             values.push_back(std::move(v));
         }
         values.push_back(pk);
-        m_container.change(
+        kept = m_container.change(
             QStringLiteral("UPDATE content_stat SET copy_count = copy_count + 1, "
                            "last_copied_at = ?, preview = ?, kind = ?, item_data = ?, png_at = ?, "
                            "png = ?, loadable = 1 WHERE pk = ?"),
             std::move(values));
     } else {
-        m_container.change(QStringLiteral("UPDATE content_stat SET copy_count = copy_count + 1, "
-                                          "last_copied_at = ?, preview = ?, kind = ? WHERE pk = ?"),
-                           {now, preview, kind, pk});
+        kept = m_container.change(
+            QStringLiteral("UPDATE content_stat SET copy_count = copy_count + 1, "
+                           "last_copied_at = ?, preview = ?, kind = ? WHERE pk = ?"),
+            {now, preview, kind, pk});
     }
-    save();
+    return save(eventKept && kept);
 }
 
 qint64 StatsService::total(Kind kind) const {
@@ -153,9 +154,11 @@ qint64 StatsService::contentStatCount() const {
         .value_or(0);
 }
 
-void StatsService::save() {
-    if (m_container.saveLogged(QStringLiteral("stats save failed"))) {
+StoreWrite StatsService::save(bool kept) {
+    const StoreWrite result = m_container.finish(kept, QStringLiteral("stats save failed"));
+    if (result.isSaved()) {
         ++m_revision;
         Q_EMIT revisionChanged(m_revision);
     }
+    return result;
 }

@@ -2,6 +2,7 @@
 
 #include "clipboard/ClipboardItem.h"
 #include "core/Clock.h"
+#include "store/StoreWrite.h"
 
 #include <QList>
 #include <QObject>
@@ -36,8 +37,8 @@ public:
 
     static QString rawValue(Kind kind);
 
-    void record(Kind kind, std::optional<int> slot);
-    void recordCopy(const ClipboardItem& item, std::optional<int> slot);
+    StoreWrite record(Kind kind, std::optional<int> slot);
+    StoreWrite recordCopy(const ClipboardItem& item, std::optional<int> slot);
 
     qint64 total(Kind kind) const;
     qint64 count(Kind kind, int slot) const;
@@ -54,8 +55,8 @@ Q_SIGNALS:
     void revisionChanged(int revision);
 
 private:
-    void insertEvent(Kind kind, std::optional<int> slot);
-    void save();
+    bool insertEvent(Kind kind, std::optional<int> slot);
+    StoreWrite save(bool kept);
 
     StoreContainer& m_container;
     const Clock& m_clock;

@@ -1,27 +1,85 @@
 #include "StoreContainer.h"
 
+#include "SqliteTransaction.h"
 #include "StoreSchema.h"
 #include "core/AppPaths.h"
 #include "core/Log.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStorageInfo>
+#include <algorithm>
 
 namespace {
 
 bool configure(SqliteDatabase& db, bool inMemory, QString* error) {
     db.exec(QStringLiteral("PRAGMA busy_timeout = 250"));
+    // Sorts and temporary indexes never need the disk.
+    db.exec(QStringLiteral("PRAGMA temp_store = MEMORY"));
     if (!inMemory) {
-        SqliteStatement wal = db.prepare(QStringLiteral("PRAGMA journal_mode = WAL"));
-        if (wal.step() != SqliteStatement::Step::Row ||
-            wal.text(0).compare(QStringLiteral("wal"), Qt::CaseInsensitive) != 0) {
-            *error = QStringLiteral("cannot use a write-ahead log: %1").arg(db.errorMessage());
-            return false;
-        }
+        {
+            SqliteStatement wal = db.prepare(QStringLiteral("PRAGMA journal_mode = WAL"));
+            if (wal.step() != SqliteStatement::Step::Row ||
+                wal.text(0).compare(QStringLiteral("wal"), Qt::CaseInsensitive) != 0) {
+                *error = QStringLiteral("cannot use a write-ahead log: %1").arg(db.errorMessage());
+                return false;
+            }
+        } // finished here, so that the read below is one of its own
         // FULL: a commit that returned is on disk, whatever happens to the process after.
         db.exec(QStringLiteral("PRAGMA synchronous = FULL"));
+        // The log shrinks back after a large transaction instead of keeping its size.
+        db.exec(QStringLiteral("PRAGMA journal_size_limit = 4194304"));
+        // A first read sizes the log's shared index now, while there may still be room for
+        // it: without it no transaction, not even a read, can start on a full disk.
+        if (!db.queryInt(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+            *error = db.errorMessage();
+            return false;
+        }
     }
     return true;
+}
+
+// The store file with every link in its path resolved, so that a data folder reached
+// through a link works like a plain one. Empty, with `error` set, when a link names nothing;
+// a missing target is never created.
+QString resolvedStorePath(const QString& file, QString* error) {
+    const QFileInfo info(file);
+    if (info.exists()) {
+        return info.canonicalFilePath();
+    }
+    if (info.isSymLink()) {
+        *error =
+            QStringLiteral("%1 links to %2, which does not exist").arg(file, info.symLinkTarget());
+        return QString();
+    }
+    const QString folder = info.absolutePath();
+    QDir().mkpath(folder);
+    const QString realFolder = QFileInfo(folder).canonicalFilePath();
+    if (realFolder.isEmpty() || !QFileInfo(realFolder).isDir()) {
+        *error = QStringLiteral("%1: the folder cannot be created").arg(folder);
+        return QString();
+    }
+    return QDir(realFolder).filePath(info.fileName());
+}
+
+// What a change's values hold in memory: their allocations, which may be larger than the
+// bytes they carry.
+qint64 sizeOf(const std::vector<SqlValue>& values) {
+    qint64 bytes = 0;
+    for (const SqlValue& v : values) {
+        if (const auto* b = std::get_if<QByteArray>(&v)) {
+            bytes += std::max(b->size(), b->capacity());
+        } else if (const auto* t = std::get_if<QString>(&v)) {
+            bytes += std::max(t->size(), t->capacity()) * qint64{sizeof(QChar)};
+        } else {
+            bytes += 8;
+        }
+    }
+    return bytes;
+}
+
+QString megabytes(qint64 bytes) {
+    return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1);
 }
 
 } // namespace
@@ -32,9 +90,12 @@ StoreContainer::StoreContainer(std::shared_ptr<SqliteDatabase> db, bool inMemory
 StoreContainer::~StoreContainer() = default;
 
 std::unique_ptr<StoreContainer> StoreContainer::make(bool inMemory, std::optional<QString> path,
-                                                     QString* error) {
+                                                     QString* error, bool* mayPass) {
     QString ignored;
     QString& err = error ? *error : ignored;
+    bool passIgnored = false;
+    bool& passing = mayPass ? *mayPass : passIgnored;
+    passing = false;
     if (inMemory) {
         auto db = SqliteDatabase::open(QString(), SqliteDatabase::Mode::Memory, &err);
         if (!db || !StoreSchema::create(*db, &err) || !configure(*db, true, &err)) {
@@ -44,66 +105,143 @@ std::unique_ptr<StoreContainer> StoreContainer::make(bool inMemory, std::optiona
             new StoreContainer(std::shared_ptr<SqliteDatabase>(std::move(db)), true, QString()));
     }
 
-    QString file = path.value_or(AppPaths::storeFile());
-    QFileInfo info(file);
-    if (info.isSymLink()) {
-        // Users keep their data in synced folders through a link: open the file it names
-        // (its journal and log then sit beside it), but never create a missing target.
-        const QString target = info.canonicalFilePath();
-        if (target.isEmpty()) {
-            err = QStringLiteral("%1 links to %2, which does not exist")
-                      .arg(file, info.symLinkTarget());
-            return nullptr;
-        }
-        file = target;
-        info = QFileInfo(file);
+    const QString file = resolvedStorePath(path.value_or(AppPaths::storeFile()), &err);
+    if (file.isEmpty()) {
+        return nullptr;
     }
+    const QFileInfo info(file);
     std::unique_ptr<SqliteDatabase> db;
+    int code = 0;
     if (info.exists()) {
         if (!info.isFile()) {
             err = QStringLiteral("%1 is not a regular file").arg(file);
             return nullptr;
         }
         // Never create or truncate here: an existing file is only opened.
-        db = SqliteDatabase::open(file, SqliteDatabase::Mode::ReadWrite, &err);
+        db = SqliteDatabase::open(file, SqliteDatabase::Mode::ReadWrite, &err, &code);
     } else {
-        QDir().mkpath(info.absolutePath());
-        db = SqliteDatabase::open(file, SqliteDatabase::Mode::ReadWriteCreate, &err);
+        db = SqliteDatabase::open(file, SqliteDatabase::Mode::ReadWriteCreate, &err, &code);
     }
     if (!db) {
+        passing = SqliteDatabase::mayPass(code);
         return nullptr;
     }
-    if (db->isReadOnly()) {
-        err = QStringLiteral("%1 is read-only").arg(file);
+    const auto failed = [&](const QString& why) {
+        err = why;
+        passing = SqliteDatabase::mayPass(db->errorCode());
         return nullptr;
+    };
+    if (db->isReadOnly()) {
+        return failed(QStringLiteral("%1 is read-only").arg(file));
     }
     bool isEmpty = false;
     if (!StoreSchema::verify(*db, &isEmpty, &err)) {
-        return nullptr;
+        return failed(err);
     }
     // A new store gets its schema (and page size) before the switch to the write-ahead log.
     if (isEmpty && !StoreSchema::create(*db, &err)) {
-        return nullptr;
+        return failed(err);
     }
     if (!configure(*db, false, &err)) {
-        return nullptr;
+        return failed(err);
     }
-    if (!isEmpty && !StoreSchema::ensureIndexes(*db)) {
-        err = db->errorMessage();
-        return nullptr;
+    if (!isEmpty) {
+        // All or nothing: a crash in between leaves the store as it was.
+        SqliteTransaction tx(*db);
+        if (!tx.isActive() || !StoreSchema::ensureIndexes(*db) || !tx.commit()) {
+            return failed(
+                QStringLiteral("cannot update the store's indexes: %1").arg(db->errorMessage()));
+        }
     }
     return std::unique_ptr<StoreContainer>(
         new StoreContainer(std::shared_ptr<SqliteDatabase>(std::move(db)), false, file));
 }
 
-std::unique_ptr<StoreContainer> StoreContainer::openPrimaryOrFallback(const QString& path) {
+std::unique_ptr<StoreContainer>
+StoreContainer::openPrimaryOrFallback(const QString& path, int attempts,
+                                      const std::function<void()>& wait) {
     QString error;
-    if (auto primary = make(false, path, &error)) {
-        return primary;
+    for (int attempt = 1;; ++attempt) {
+        bool mayPass = false;
+        if (auto primary = make(false, path, &error, &mayPass)) {
+            return primary;
+        }
+        if (!mayPass || attempt >= attempts) {
+            break;
+        }
+        qCWarning(Log::app).noquote()
+            << QStringLiteral("store not available yet: %1; trying again").arg(error);
+        wait();
     }
     qCCritical(Log::app).noquote()
         << QStringLiteral("primary store failed: %1; falling back to in-memory").arg(error);
-    return make(true, std::nullopt, &error);
+    QString memoryError;
+    auto fallback = make(true, std::nullopt, &memoryError);
+    if (fallback) {
+        fallback->m_fallbackReason = error;
+    }
+    return fallback;
+}
+
+QString StoreContainer::notSavingReason() const {
+    if (!m_fallbackReason.isEmpty()) {
+        return m_fallbackReason;
+    }
+    return m_behind ? m_lastFailure : QString();
+}
+
+void StoreContainer::setSaveFailure(std::optional<QString> message) {
+    m_saveFailure = std::move(message);
+    m_db->refuseCommits(m_saveFailure.has_value());
+}
+
+qint64 StoreContainer::pendingMemory() const {
+    return m_pendingBytes + m_db->cacheBytes();
+}
+
+void StoreContainer::popFront(std::size_t n) {
+    for (std::size_t i = 0; i < n && !m_pending.empty(); ++i) {
+        m_pendingBytes -= m_pending.front().bytes;
+        m_pending.pop_front();
+    }
+}
+
+void StoreContainer::discardSince(std::size_t mark) {
+    if (mark >= m_pending.size()) {
+        return;
+    }
+    while (m_pending.size() > mark) {
+        m_pendingBytes -= m_pending.back().bytes;
+        m_pending.pop_back();
+    }
+    if (m_db->inTransaction()) {
+        m_db->exec(QStringLiteral("ROLLBACK"));
+    }
+    QString ignored;
+    if (!m_pending.empty()) {
+        begin(&ignored);
+    }
+}
+
+void StoreContainer::refuse(const QString& why) {
+    m_lastRefusal = why;
+    qCCritical(Log::store).noquote() << QStringLiteral("store write refused: %1").arg(why);
+}
+
+bool StoreContainer::apply(std::size_t index, bool* dropped, QString* error) {
+    *dropped = false;
+    const Change& c = m_pending[index];
+    if (m_db->run(c.sql, c.values)) {
+        return true;
+    }
+    *error = m_db->errorMessage();
+    if (!m_db->lastErrorMayPass()) {
+        // The statement itself is at fault: replaying it would fail forever.
+        m_pendingBytes -= c.bytes;
+        m_pending.erase(m_pending.begin() + static_cast<std::ptrdiff_t>(index));
+        *dropped = true;
+    }
+    return false;
 }
 
 bool StoreContainer::begin(QString* error) {
@@ -111,76 +249,194 @@ bool StoreContainer::begin(QString* error) {
         *error = m_db->errorMessage();
         return false;
     }
-    for (const Change& c : m_pending) {
-        if (!m_db->run(c.sql, c.values)) {
-            *error = m_db->errorMessage();
-            m_db->exec(QStringLiteral("ROLLBACK"));
-            return false;
+    for (std::size_t i = 0; i < m_pending.size();) {
+        bool dropped = false;
+        if (apply(i, &dropped, error)) {
+            ++i;
+            continue;
         }
+        if (dropped) {
+            qCCritical(Log::store).noquote()
+                << QStringLiteral("store write dropped: %1").arg(*error);
+            // SQLite may have undone more than the one statement: start over without it.
+            if (m_db->inTransaction()) {
+                m_db->exec(QStringLiteral("ROLLBACK"));
+            }
+            return begin(error);
+        }
+        if (m_db->inTransaction()) {
+            m_db->exec(QStringLiteral("ROLLBACK"));
+        }
+        return false;
     }
     return true;
 }
 
-bool StoreContainer::change(const QString& sql, std::vector<SqlValue> values) {
-    qint64 bytes = sql.size();
-    for (const SqlValue& v : values) {
-        if (const auto* b = std::get_if<QByteArray>(&v)) {
-            bytes += b->size();
-        } else if (const auto* t = std::get_if<QString>(&v)) {
-            bytes += t->size() * 2;
-        }
-    }
-    if (!m_pending.empty() &&
-        (m_pending.size() >= maxPendingChanges || m_pendingBytes + bytes > maxPendingBytes)) {
-        qCCritical(Log::store).noquote()
-            << QStringLiteral("store write refused: %1 unsaved changes are waiting")
-                   .arg(m_pending.size());
-        return false;
-    }
-    m_pending.push_back(Change{sql, std::move(values)});
-    m_pendingBytes += bytes;
-
-    QString error;
-    if (!m_db->inTransaction()) {
-        return begin(&error); // replays every pending change, this one included
-    }
-    if (m_db->run(m_pending.back().sql, m_pending.back().values)) {
+bool StoreContainer::commit(QString* error) {
+    if (m_db->exec(QStringLiteral("COMMIT"))) {
         return true;
     }
-    qCCritical(Log::store).noquote()
-        << QStringLiteral("store write failed: %1; kept for the next save")
-               .arg(m_db->errorMessage());
-    // SQLite may have undone the statement or the whole transaction. Start over so that the
-    // open transaction, when there is one, holds every pending change in order.
+    *error = m_saveFailure.value_or(m_db->errorMessage());
+    // SQLite rolls back a commit that failed for anything but a busy file; make sure.
     if (m_db->inTransaction()) {
         m_db->exec(QStringLiteral("ROLLBACK"));
     }
-    return begin(&error);
+    return false;
+}
+
+void StoreContainer::releaseLog() {
+    if (!m_inMemory && !m_db->inTransaction()) {
+        m_db->exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    }
+}
+
+void StoreContainer::fallBehind(const QString& error) {
+    m_lastFailure = error;
+    if (!m_behind) {
+        m_behind = true;
+        // From now on the waiting changes live in memory: a spill to the full disk would
+        // fail the transaction that lets reads see them.
+        m_db->exec(QStringLiteral("PRAGMA cache_spill = OFF"));
+    }
+    if (m_db->inTransaction()) {
+        m_db->exec(QStringLiteral("ROLLBACK"));
+    }
+    releaseLog();
+    QString ignored;
+    begin(&ignored);
+}
+
+bool StoreContainer::change(const QString& sql, std::vector<SqlValue> values) {
+    Change c{sql, std::move(values), 0, ++m_lastSequence};
+    c.bytes = sql.size() + sizeOf(c.values);
+    const quint64 sequence = c.sequence;
+    if (m_behind) {
+        if (m_pending.size() >= maxPendingChanges) {
+            refuse(QStringLiteral("%1 unsaved changes are waiting").arg(m_pending.size()));
+            return false;
+        }
+        // The change's statement and the pages it will dirty, both held until saved.
+        if (pendingMemory() + 2 * c.bytes > maxPendingBytes) {
+            refuse(QStringLiteral("%1 unsaved changes are waiting and hold %2 MB")
+                       .arg(m_pending.size())
+                       .arg(megabytes(pendingMemory())));
+            return false;
+        }
+    }
+    m_pending.push_back(std::move(c));
+    m_pendingBytes += m_pending.back().bytes;
+
+    QString error;
+    if (!m_db->inTransaction()) {
+        if (begin(&error)) { // replays every pending change, this one included
+            return true;
+        }
+    } else {
+        bool dropped = false;
+        if (apply(m_pending.size() - 1, &dropped, &error)) {
+            return true;
+        }
+        if (dropped) {
+            refuse(error);
+            // SQLite may have undone more than the one statement.
+            if (!m_db->inTransaction()) {
+                begin(&error);
+            }
+            return false;
+        }
+    }
+    if (m_pending.empty() || m_pending.back().sequence != sequence) {
+        refuse(error); // this change was dropped during the replay
+        return false;
+    }
+    qCCritical(Log::store).noquote()
+        << QStringLiteral("store write failed: %1; kept for the next save").arg(error);
+    fallBehind(error);
+    return true;
+}
+
+qint64 StoreContainer::batchBytes() const {
+    // A batch passes through the log and then into the file: a quarter of the free space
+    // leaves room for both and for the file system's own needs.
+    const QStorageInfo storage(QFileInfo(m_path).absolutePath());
+    const qint64 free = storage.isValid() ? storage.bytesAvailable() : 0;
+    return std::clamp(free / 4, qint64{0}, maxBatchBytes);
+}
+
+bool StoreContainer::catchUp(QString* error) {
+    if (m_db->inTransaction()) {
+        m_db->exec(QStringLiteral("ROLLBACK"));
+    }
+    releaseLog();
+    const qint64 limit = m_inMemory ? maxBatchBytes : batchBytes();
+    while (!m_pending.empty()) {
+        if (!m_db->exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+            *error = m_db->errorMessage();
+            return false;
+        }
+        std::size_t n = 0;
+        qint64 bytes = 0;
+        bool ok = true;
+        bool droppedOne = false;
+        // At least one change, however large: the commit tells whether it fits.
+        while (n < m_pending.size() && (n == 0 || bytes + m_pending[n].bytes <= limit)) {
+            bool dropped = false;
+            if (apply(n, &dropped, error)) {
+                bytes += m_pending[n].bytes;
+                ++n;
+            } else {
+                if (dropped) {
+                    qCCritical(Log::store).noquote()
+                        << QStringLiteral("store write dropped: %1").arg(*error);
+                }
+                droppedOne = dropped;
+                ok = false;
+                break;
+            }
+        }
+        if (ok) {
+            ok = commit(error);
+        } else if (m_db->inTransaction()) {
+            m_db->exec(QStringLiteral("ROLLBACK"));
+        }
+        if (!ok) {
+            releaseLog();
+            // A dropped change leaves the others to try again at once; anything else stops.
+            if (!droppedOne) {
+                return false;
+            }
+            continue;
+        }
+        popFront(n);
+        releaseLog();
+    }
+    return true;
 }
 
 bool StoreContainer::save(QString* error) {
-    if (m_saveFailure) {
-        *error = *m_saveFailure;
-        return false;
-    }
     if (!hasPendingChanges()) {
         return true;
     }
-    if (!m_db->inTransaction() && !begin(error)) {
-        return false;
-    }
-    if (!m_db->exec(QStringLiteral("COMMIT"))) {
-        *error = m_db->errorMessage();
-        // Keep the changes visible and pending; should SQLite have rolled back, replay them.
-        if (!m_db->inTransaction()) {
-            QString ignored;
-            begin(&ignored);
+    if (!m_behind) {
+        if (!m_db->inTransaction() && !begin(error)) {
+            fallBehind(*error);
+            return false;
         }
+        if (commit(error)) {
+            popFront(m_pending.size());
+            return true;
+        }
+        fallBehind(*error);
         return false;
     }
-    m_pending.clear();
-    m_pendingBytes = 0;
-    return true;
+    if (catchUp(error)) {
+        m_behind = false;
+        m_lastFailure.clear();
+        m_db->exec(QStringLiteral("PRAGMA cache_spill = ON"));
+        return true;
+    }
+    fallBehind(*error);
+    return false;
 }
 
 bool StoreContainer::saveLogged(const QString& failurePrefix) {
@@ -190,4 +446,17 @@ bool StoreContainer::saveLogged(const QString& failurePrefix) {
     }
     qCCritical(Log::store).noquote() << QStringLiteral("%1: %2").arg(failurePrefix, error);
     return false;
+}
+
+StoreWrite StoreContainer::finish(bool kept, const QString& failurePrefix) {
+    const QString refusal = m_lastRefusal;
+    QString error;
+    const bool saved = save(&error);
+    if (!saved) {
+        qCCritical(Log::store).noquote() << QStringLiteral("%1: %2").arg(failurePrefix, error);
+    }
+    if (!kept) {
+        return StoreWrite::refused(refusal);
+    }
+    return saved ? StoreWrite::saved() : StoreWrite::pending(error);
 }

@@ -31,7 +31,13 @@ const char* const tables[] = {
 };
 
 const char* const indexes[] = {
-    "CREATE INDEX IF NOT EXISTS slot_record_by_index ON slot_record(slot_index)",
+    // One record per slot, kept by the schema itself. A store written before this rule may
+    // hold several for one slot: the one set last stays.
+    "DELETE FROM slot_record WHERE pk NOT IN (SELECT (SELECT r.pk FROM slot_record r"
+    " WHERE r.slot_index = s.slot_index ORDER BY r.updated_at DESC, r.pk DESC LIMIT 1)"
+    " FROM (SELECT DISTINCT slot_index FROM slot_record) s)",
+    "DROP INDEX IF EXISTS slot_record_by_index",
+    "CREATE UNIQUE INDEX IF NOT EXISTS slot_record_one_per_index ON slot_record(slot_index)",
     "CREATE INDEX IF NOT EXISTS history_record_by_time ON history_record(captured_at, pk)",
     "CREATE INDEX IF NOT EXISTS history_record_by_id ON history_record(id)",
     "CREATE INDEX IF NOT EXISTS event_record_by_kind_slot ON event_record(kind, slot_index)",

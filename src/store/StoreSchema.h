@@ -13,6 +13,7 @@ public:
     // Checks an existing database. Returns true when it is a Stashwick store of this
     // version; sets `isEmpty` when it holds no schema at all (a new or zero-length file).
     static bool verify(SqliteDatabase& db, bool* isEmpty, QString* error);
-    // Indexes and derived tables (kept by triggers); created when missing at every open.
+    // Indexes and derived tables (kept by triggers); created when missing at every open,
+    // inside the caller's transaction.
     static bool ensureIndexes(SqliteDatabase& db);
 };

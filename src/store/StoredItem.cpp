@@ -22,6 +22,8 @@ std::optional<StoredItem> StoredItem::from(const ClipboardItem& item) {
         enc.bytes.remove(enc.pngOffset, enc.pngLength);
     }
     out.head = std::move(enc.bytes);
+    // Cutting the image out leaves the head with the whole encoding's allocation.
+    out.head.squeeze();
     return out;
 }
 

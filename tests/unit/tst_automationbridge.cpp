@@ -1,7 +1,9 @@
 #include "AppFixture.h"
+#include "FullDisk.h"
 #include "LogCapture.h"
 #include "app/AutomationBridge.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -266,6 +268,48 @@ private Q_SLOTS:
         QCOMPARE(top[9].toObject()["copyCount"].toInt(), 17);
         QCOMPARE(s["snippets"].toArray()[0].toObject(),
                  QJsonObject({{"index", 1}, {"title", "Sig"}}));
+    }
+
+    void longPreviewsAreCutInTheDump() {
+        AppFixture f;
+        AutomationBridge bridge(f.state, f.defaults, f.stateFile);
+        QString line;
+        for (int i = 0; line.size() < 30000; ++i) {
+            line += QStringLiteral("word%1 ").arg(i);
+        }
+        const QString text = QStringLiteral(" \n\t") + line + QStringLiteral("\nend \n");
+        const QString cut = ClipboardItem::makeText(text).preview().left(10000) + u'\u2026';
+        f.copyText(text);
+        QCOMPARE(verdict(bridge, "stashwick://capture-to-slot/3"), V::Done);
+        f.clock.advance(1);
+        const QString exact = QStringLiteral("e").repeated(10000);
+        f.copyText(QStringLiteral("\n") + exact + QStringLiteral("  "));
+        QCOMPARE(verdict(bridge, "stashwick://capture-to-slot/4"), V::Done);
+
+        const QJsonObject s = readState(f.stateFile);
+        QCOMPARE(s["slots"].toArray()[3].toObject()["preview"].toString(), cut);
+        QCOMPARE(s["history"].toArray()[1].toObject()["preview"].toString(), cut);
+        QCOMPARE(s["topContent"].toArray()[1].toObject()["preview"].toString(), cut);
+        QCOMPARE(s["slots"].toArray()[4].toObject()["preview"].toString(), exact);
+        QCOMPARE(s["history"].toArray()[0].toObject()["preview"].toString(), exact);
+        QCOMPARE(s["topContent"].toArray()[0].toObject()["preview"].toString(), exact);
+    }
+
+    void aFullDiskKeepsThePreviousStateFile() {
+        FullDisk disk;
+        if (!disk.mounted()) {
+            QSKIP(qPrintable(disk.why()));
+        }
+        AppFixture f;
+        const QString stateFile = disk.path("state.json");
+        AutomationBridge bridge(f.state, f.defaults, stateFile);
+        bridge.dumpState();
+        const QByteArray before = FullDisk::contents(stateFile);
+        QVERIFY(before.contains("\"mainTab\": \"slots\""));
+        QVERIFY(disk.fill());
+        QCOMPARE(verdict(bridge, "stashwick://show-tab/stats"), V::Done);
+        QCOMPARE(FullDisk::contents(stateFile), before);
+        QCOMPARE(QDir(disk.path(".")).entryList(QDir::Files), QStringList({"state.json"}));
     }
 
     void actionsWithNothingToActOnSayWhyAndStillDump() {

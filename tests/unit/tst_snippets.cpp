@@ -95,9 +95,11 @@ private Q_SLOTS:
         ManualClock clock;
         auto container = StoreContainer::make(true, std::nullopt, nullptr);
         SnippetStore store(*container, clock);
-        const QUuid first = store.add("", "body one");
+        QUuid first;
+        QUuid second;
+        QVERIFY(store.add("", "body one", &first));
         clock.advance(1);
-        const QUuid second = store.add("Second", "body two");
+        QVERIFY(store.add("Second", "body two", &second));
         QCOMPARE(store.all().size(), 2);
         QCOMPARE(store.all()[0].id, second);
         QCOMPARE(store.all()[1].title, QString());
@@ -117,8 +119,10 @@ private Q_SLOTS:
 
         container->setSaveFailure(QStringLiteral("read-only"));
         LogCapture log;
-        const QUuid third = store.add("t", "b");
-        QVERIFY(!third.isNull());
+        QUuid third;
+        const StoreWrite waiting = store.add("t", "b", &third);
+        QCOMPARE(waiting.status, StoreWrite::Status::Pending);
+        QCOMPARE(waiting.reason, QStringLiteral("read-only"));
         QVERIFY(log.contains("io.stashwick.store", "snippet save failed: read-only"));
         QCOMPARE(store.revision(), 4);
         container->setSaveFailure(std::nullopt);

@@ -160,6 +160,10 @@ int sendUrls(InstanceClient& client, const std::vector<std::string>& urls) {
             return exitUnreachable;
         }
         if (parsed->first == InstanceFrame::Verdict::Done) {
+            // Done, with a warning: the program runs without saving to disk.
+            if (!parsed->second.empty()) {
+                std::fprintf(stderr, "stashwick: %s\n", parsed->second.c_str());
+            }
             continue;
         }
         std::fprintf(stderr, "stashwick: %s: %s\n", shown(url).c_str(), parsed->second.c_str());
