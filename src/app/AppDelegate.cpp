@@ -13,6 +13,9 @@ AppDelegate::AppDelegate(AppState& state, UserDefaults& defaults, Scheduler& sch
 }
 
 AppDelegate::~AppDelegate() {
+    if (m_saveRetry) {
+        m_scheduler.cancel(m_saveRetry);
+    }
     if (m_tapRetry) {
         m_scheduler.cancel(m_tapRetry);
     }
@@ -81,7 +84,31 @@ void AppDelegate::launch() {
                             "retrying every 2 seconds";
     }
     startTapWhenTrusted();
+    // Changes that wait for a failed save are tried again now and then, so that freeing disk
+    // space is enough for them to reach the disk.
+    QObject::connect(&m_state, &AppState::notSavingChanged, this, [this](const QString& why) {
+        if (!why.isEmpty() && m_state.container().isBehind() && !m_saveRetry) {
+            scheduleSaveRetry();
+        }
+    });
     qCInfo(Log::app) << "Stashwick launched";
+}
+
+void AppDelegate::scheduleSaveRetry() {
+    std::weak_ptr<AppDelegate*> weak = m_self;
+    m_saveRetry = m_scheduler.schedule(saveRetryInterval, [weak] {
+        const auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        AppDelegate& d = **self;
+        d.m_saveRetry = 0;
+        if (d.m_state.container().isBehind() && !d.m_state.retrySaving()) {
+            d.scheduleSaveRetry();
+        } else {
+            d.m_automation.dumpState();
+        }
+    });
 }
 
 void AppDelegate::startTapWhenTrusted() {

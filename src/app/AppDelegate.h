@@ -21,6 +21,8 @@ class AppDelegate : public QObject {
 public:
     static constexpr double monitorInterval = 0.6;
     static constexpr double tapRetryInterval = 2.0;
+    // How often changes that wait for a failed save are tried again.
+    static constexpr double saveRetryInterval = 5.0;
 
     struct Platform {
         EventTap& tap;
@@ -55,6 +57,7 @@ public:
 private:
     void startTapWhenTrusted();
     void scheduleTapRetry();
+    void scheduleSaveRetry();
 
     AppState& m_state;
     UserDefaults& m_defaults;
@@ -65,5 +68,6 @@ private:
     std::unique_ptr<EventTapController> m_eventTap;
     std::unique_ptr<ClipboardMonitor> m_monitor;
     Scheduler::TaskId m_tapRetry = 0;
+    Scheduler::TaskId m_saveRetry = 0;
     std::shared_ptr<AppDelegate*> m_self;
 };

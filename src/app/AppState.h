@@ -23,6 +23,7 @@ public:
 
     AppState(std::unique_ptr<StoreContainer> container, Pasteboard& pasteboard, const Clock& clock,
              bool isAutomationRun, QObject* parent = nullptr);
+    ~AppState() override;
 
     // The program's state: ".automation" looked up in the data folder, the store opened at
     // "Store.sqlite" (or in memory after a logged failure). Stops the program with
@@ -45,12 +46,19 @@ public:
     void showNextTab() { setMainTab(MainTabs::next(m_mainTab)); }
     void showPreviousTab() { setMainTab(MainTabs::previous(m_mainTab)); }
 
+    // Why changes are not reaching the disk (the store fell back to memory, or saving
+    // fails), empty while everything is saved.
+    QString notSavingReason() const { return m_container->notSavingReason(); }
+    // Tries once more to save what waits; observers reload when it worked.
+    bool retrySaving();
+
     // Set by the application; called with a new configuration when the user changed it.
     std::function<void(const HotkeyConfig&)> reloadHotkeys;
 
 Q_SIGNALS:
     void eventTapActiveChanged(bool active);
     void mainTabChanged(MainTab tab);
+    void notSavingChanged(const QString& reason);
 
 private:
     std::unique_ptr<StoreContainer> m_container;

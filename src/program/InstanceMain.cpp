@@ -13,6 +13,7 @@
 #include "platform/glibc/MemoryTuning.h"
 #include "platform/posix/RuntimeDir.h"
 #include "platform/posix/SignalQuitter.h"
+#include "platform/posix/StoreLock.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/x11/KeyCodeMap.h"
 #include "shell/FeedUpdateChecker.h"
@@ -58,6 +59,19 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
     QLockFile lock(QString::fromStdString(RuntimeDir::lockPath(dir)));
     lock.setStaleLockTime(0); // a lock is stale exactly when its process is gone
     if (!lock.tryLock(0)) {
+        return exitAlreadyRunning;
+    }
+
+    // One program per store: one started with another runtime folder stops here. A lock that
+    // cannot be made (a data folder that cannot be written) does not stop the program; its
+    // store then falls back to memory and says so.
+    StoreLock storeLock;
+    bool heldElsewhere = false;
+    std::string lockError;
+    if (!storeLock.acquire(StoreLock::lockPathFor(AppPaths::storeFile().toStdString()),
+                           RuntimeDir::socketPath(dir), &heldElsewhere, &lockError) &&
+        heldElsewhere) {
+        std::fprintf(stderr, "stashwick: %s\n", lockError.c_str());
         return exitAlreadyRunning;
     }
 
@@ -159,5 +173,10 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
     }
 
     delegate.launch();
-    return app.exec();
+    const int status = app.exec();
+    // However the program is asked to quit, what still waits gets one last chance.
+    if (state->container().hasPendingChanges()) {
+        state->container().saveLogged(QStringLiteral("save failed at quit"));
+    }
+    return status;
 }

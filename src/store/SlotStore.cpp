@@ -266,3 +266,8 @@ StoreWrite SlotStore::save(bool kept) {
     }
     return result;
 }
+
+void SlotStore::noteSaved() {
+    ++m_revision;
+    Q_EMIT revisionChanged(m_revision);
+}

@@ -62,6 +62,8 @@ public:
     // Number of history records (0 when counting fails).
     qint64 historyCount() const;
     int revision() const { return m_revision; }
+    // Changes that waited reached the disk by a save of somebody else's: observers reload.
+    void noteSaved();
 
 Q_SIGNALS:
     void revisionChanged(int revision);

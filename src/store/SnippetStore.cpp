@@ -77,3 +77,8 @@ StoreWrite SnippetStore::save(bool kept) {
     }
     return result;
 }
+
+void SnippetStore::noteSaved() {
+    ++m_revision;
+    Q_EMIT revisionChanged(m_revision);
+}

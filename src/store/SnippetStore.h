@@ -32,6 +32,8 @@ public:
     StoreWrite remove(const QUuid& id);
 
     int revision() const { return m_revision; }
+    // Changes that waited reached the disk by a save of somebody else's: observers reload.
+    void noteSaved();
 
 Q_SIGNALS:
     void revisionChanged(int revision);

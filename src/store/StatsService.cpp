@@ -162,3 +162,8 @@ StoreWrite StatsService::save(bool kept) {
     }
     return result;
 }
+
+void StatsService::noteSaved() {
+    ++m_revision;
+    Q_EMIT revisionChanged(m_revision);
+}

@@ -50,6 +50,8 @@ public:
     qint64 contentStatCount() const;
 
     int revision() const { return m_revision; }
+    // Changes that waited reached the disk by a save of somebody else's: observers reload.
+    void noteSaved();
 
 Q_SIGNALS:
     void revisionChanged(int revision);

@@ -291,6 +291,7 @@ void StoreContainer::releaseLog() {
 }
 
 void StoreContainer::fallBehind(const QString& error) {
+    const bool changed = !m_behind || error != m_lastFailure;
     m_lastFailure = error;
     if (!m_behind) {
         m_behind = true;
@@ -304,6 +305,9 @@ void StoreContainer::fallBehind(const QString& error) {
     releaseLog();
     QString ignored;
     begin(&ignored);
+    if (changed) {
+        onSavingChanged();
+    }
 }
 
 bool StoreContainer::change(const QString& sql, std::vector<SqlValue> values) {
@@ -433,6 +437,7 @@ bool StoreContainer::save(QString* error) {
         m_behind = false;
         m_lastFailure.clear();
         m_db->exec(QStringLiteral("PRAGMA cache_spill = ON"));
+        onSavingChanged();
         return true;
     }
     fallBehind(*error);

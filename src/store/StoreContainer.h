@@ -80,6 +80,9 @@ public:
     // save while changes wait; empty while everything is saved.
     QString notSavingReason() const;
 
+    // Called whenever notSavingReason() may have changed (saving failed, or caught up).
+    std::function<void()> onSavingChanged = [] {};
+
     // Test seam: while set, every COMMIT fails (SQLite rolls it back, as on a full disk) and
     // reports this message; changes stay pending.
     void setSaveFailure(std::optional<QString> message);

@@ -8,6 +8,7 @@
 #include "InstanceClient.h"
 #include "app/ipc/InstanceFrame.h"
 #include "platform/posix/RuntimeDir.h"
+#include "platform/posix/StoreLock.h"
 
 #include <chrono>
 #include <cstdio>
@@ -120,9 +121,21 @@ bool spawnInstance() {
     return rc == 0;
 }
 
+// Connects to the running program: through this environment's socket, or through the one
+// that the program holding the store's lock recorded (it may have been started with another
+// runtime folder).
+bool connectToRunning(InstanceClient& client, const std::string& socket) {
+    if (client.connectTo(socket)) {
+        return true;
+    }
+    const auto holder =
+        StoreLock::holderSocket(StoreLock::lockPathFor(StoreLock::defaultStoreFile()));
+    return holder && *holder != socket && client.connectTo(*holder);
+}
+
 bool connectWithin(InstanceClient& client, const std::string& socket, int totalMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(totalMs);
-    while (!client.connectTo(socket)) {
+    while (!connectToRunning(client, socket)) {
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
@@ -217,7 +230,7 @@ int main(int argc, char** argv) {
 
     InstanceClient client;
     if (urls.empty()) {
-        if (client.connectTo(socket) && client.request("", 5000)) {
+        if (connectToRunning(client, socket) && client.request("", 5000)) {
             std::puts("Stashwick is already running.");
             return 0;
         }
@@ -235,7 +248,7 @@ int main(int argc, char** argv) {
             return exitRefused;
         }
     }
-    if (!client.connectTo(socket)) {
+    if (!connectToRunning(client, socket)) {
         if (!spawnInstance() || !connectWithin(client, socket, 10000)) {
             std::fprintf(stderr, "stashwick: could not reach or start the program\n");
             return exitUnreachable;
