@@ -162,9 +162,13 @@ private Q_SLOTS:
             return reader->queryInt("SELECT count(*) FROM slot_record").value_or(-1);
         };
 
+        // The COMMIT itself fails and SQLite rolls the transaction back, as on a full disk.
         container->setSaveFailure(QStringLiteral("disk is full"));
         LogCapture log;
-        slots.setItem(ClipboardItem::makeText("one"), 1);
+        const StoreWrite first = slots.setItem(ClipboardItem::makeText("one"), 1);
+        QCOMPARE(first.status, StoreWrite::Status::Pending);
+        QCOMPARE(first.reason, QStringLiteral("disk is full"));
+        QCOMPARE(container->notSavingReason(), QStringLiteral("disk is full"));
         slots.setItem(ClipboardItem::makeText("two"), 2);
         QVERIFY(log.contains("io.stashwick.store", "save failed: disk is full"));
         QCOMPARE(slots.revision(), 0);
@@ -172,11 +176,122 @@ private Q_SLOTS:
         QCOMPARE(slots.item(2)->text, std::optional<QString>("two"));
         QCOMPARE(committedSlotCount(), 0);
 
+        QCOMPARE(slots.item(1)->text, std::optional<QString>("one"));
+        // A capture into a slot that waits updates the waiting record, never adds one.
+        slots.setItem(ClipboardItem::makeText("two again"), 2);
+        QCOMPARE(container->db().queryInt("SELECT count(*) FROM slot_record WHERE slot_index = 2"),
+                 std::optional<qint64>(1));
+
         container->setSaveFailure(std::nullopt);
-        slots.setItem(ClipboardItem::makeText("three"), 3);
+        QVERIFY(slots.setItem(ClipboardItem::makeText("three"), 3));
         QCOMPARE(slots.revision(), 1);
         QCOMPARE(committedSlotCount(), 3);
         QVERIFY(!container->hasPendingChanges());
+        QVERIFY(container->notSavingReason().isEmpty());
+        QCOMPARE(slots.item(2)->text, std::optional<QString>("two again"));
+    }
+
+    void waitingChangesAreBoundedByTheMemoryTheyHold() {
+        TestEnv env;
+        QString error;
+        auto container = StoreContainer::make(false, env.path("store.sqlite"), &error);
+        QVERIFY(container);
+        ManualClock clock;
+        SlotStore slots(*container, clock);
+        container->setSaveFailure(QStringLiteral("disk is full"));
+        LogCapture log;
+        // 40 MB images into one slot: each waits with its statement and its pages.
+        QList<QByteArray> kept;
+        StoreWrite last;
+        for (int i = 0; i < 10 && last.status != StoreWrite::Status::Refused; ++i) {
+            ClipboardItem image;
+            image.kind = ClipboardKind::Image;
+            image.imagePNG = Blob(QByteArray(40 * 1024 * 1024, static_cast<char>('a' + i)));
+            last = slots.setItem(image, 5);
+            if (last.status == StoreWrite::Status::Pending) {
+                kept.append(image.imagePNG->bytes());
+            }
+            QVERIFY(container->pendingMemory() <= StoreContainer::maxPendingBytes);
+        }
+        QCOMPARE(last.status, StoreWrite::Status::Refused);
+        QVERIFY(last.reason.contains(QStringLiteral("unsaved changes are waiting and hold")));
+        QVERIFY(log.mentions("io.stashwick.store", "store write refused: "));
+        QVERIFY(kept.size() >= 2);
+        QVERIFY(kept.size() < 6);
+        // The refused one is gone whole; the last kept one is what the slot shows and saves.
+        QCOMPARE(slots.item(5)->imagePNG->bytes(), kept.last());
+        container->setSaveFailure(std::nullopt);
+        QVERIFY(container->saveLogged("save failed"));
+        QVERIFY(!container->isBehind());
+        auto reader = SqliteDatabase::open(env.path("store.sqlite"),
+                                           SqliteDatabase::Mode::ReadWrite, nullptr);
+        SqliteStatement row = reader->prepare("SELECT length(png), substr(png, 1, 1) FROM "
+                                              "slot_record WHERE slot_index = 5");
+        QCOMPARE(row.step(), SqliteStatement::Step::Row);
+        QCOMPARE(row.int64(0), kept.last().size());
+        QCOMPARE(row.blob(1), kept.last().left(1));
+    }
+
+    void oneRecordPerSlotIsKeptByTheSchema() {
+        TestEnv env;
+        const QString path = env.path("store.sqlite");
+        {
+            QString error;
+            auto container = StoreContainer::make(false, path, &error);
+            QVERIFY(container);
+            const QString insert = QStringLiteral(
+                "INSERT INTO slot_record (slot_index, pinned, updated_at, item_data) "
+                "VALUES (3, 0, ?, x'00')");
+            QVERIFY(container->db().run(insert, {1.0}));
+            QVERIFY(!container->db().run(insert, {2.0}));
+            // A store written before the rule, with two records for slot 3.
+            QVERIFY(container->db().exec("DROP INDEX slot_record_one_per_index"));
+            QVERIFY(container->db().run(insert, {9.0}));
+            QVERIFY(container->db().run(QString(insert).replace("VALUES (3", "VALUES (4"), {5.0}));
+        }
+        QString error;
+        auto container = StoreContainer::make(false, path, &error);
+        QVERIFY2(container, qPrintable(error));
+        // The record set last stays; the schema refuses a second one from now on.
+        QCOMPARE(container->db().queryInt("SELECT count(*) FROM slot_record"),
+                 std::optional<qint64>(2));
+        QCOMPARE(container->db().queryInt(
+                     "SELECT CAST(updated_at AS INTEGER) FROM slot_record WHERE slot_index = 3"),
+                 std::optional<qint64>(9));
+        QVERIFY(!container->db().run("INSERT INTO slot_record (slot_index, pinned, updated_at, "
+                                     "item_data) VALUES (4, 0, 1, x'00')",
+                                     {}));
+    }
+
+    void aFailureThatMayPassIsTriedAgainBeforeFallingBack() {
+        TestEnv env;
+        const QString path = env.path("store.sqlite");
+        {
+            QString error;
+            QVERIFY(StoreContainer::make(false, path, &error));
+        }
+        // Another process holds the file: busy now, free a moment later.
+        auto other = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadWrite, nullptr);
+        QVERIFY(other->exec("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE"));
+        int waits = 0;
+        auto container = StoreContainer::openPrimaryOrFallback(path, 3, [&] {
+            ++waits;
+            other->exec("COMMIT");
+            other.reset();
+        });
+        QVERIFY(container);
+        QVERIFY(!container->isInMemory());
+        QCOMPARE(waits, 1);
+
+        // A store that is not ours is refused at once, and the fallback says why.
+        container.reset();
+        writeFile(env.path("foreign"), QByteArray(4096, 'x'));
+        waits = 0;
+        auto fallback =
+            StoreContainer::openPrimaryOrFallback(env.path("foreign"), 3, [&] { ++waits; });
+        QVERIFY(fallback->isInMemory());
+        QCOMPARE(waits, 0);
+        QVERIFY(!fallback->notSavingReason().isEmpty());
     }
 
     void writesSqliteRefusesStayPendingAndAreReplayed() {
@@ -249,6 +364,33 @@ private Q_SLOTS:
         QVERIFY2(container, qPrintable(error));
         QCOMPARE(container->path(), QFileInfo(target).canonicalFilePath());
         QVERIFY(QFileInfo(AppPaths::storeFile()).isSymLink());
+
+        // A data folder reached through a link (a dotfile manager's, another disk) works
+        // like a plain one, for a new store and across reopening.
+        container.reset();
+        QVERIFY(QDir(env.path("data")).removeRecursively());
+        QVERIFY(QDir().mkpath(env.path("elsewhere/share")));
+        QVERIFY(QFile::link(env.path("elsewhere/share"), env.path("data")));
+        ManualClock clock;
+        for (int run = 0; run < 2; ++run) {
+            auto linked = StoreContainer::openPrimaryOrFallback(AppPaths::storeFile());
+            QVERIFY(!linked->isInMemory());
+            SlotStore slots(*linked, clock);
+            if (run == 0) {
+                QVERIFY(slots.setItem(ClipboardItem::makeText("through a link"), 2));
+            } else {
+                QCOMPARE(slots.item(2)->text, std::optional<QString>("through a link"));
+            }
+        }
+        QVERIFY(QFileInfo::exists(env.path("elsewhere/share/Stashwick/Store.sqlite")));
+
+        // Both at once: the link of the file inside a linked folder.
+        QVERIFY(QFile::remove(AppPaths::storeFile()));
+        QVERIFY(QFile::link(target, AppPaths::storeFile()));
+        QString again;
+        container = StoreContainer::make(false, std::nullopt, &again);
+        QVERIFY2(container, qPrintable(again));
+        QCOMPARE(container->path(), QFileInfo(target).canonicalFilePath());
 
         // A dangling link is refused with its reason, never created behind the user's back.
         container.reset();
