@@ -173,10 +173,10 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
     }
 
     delegate.launch();
-    const int status = app.exec();
+    const int exitStatus = app.exec();
     // However the program is asked to quit, what still waits gets one last chance.
     if (state->container().hasPendingChanges()) {
         state->container().saveLogged(QStringLiteral("save failed at quit"));
     }
-    return status;
+    return exitStatus;
 }

@@ -42,7 +42,9 @@ public:
     // Set for the program and the command on top of the temporary folders.
     QHash<QString, QString> extraEnv;
     QString homePath(const QString& name) const { return m_home.filePath(name); }
-    QString dataDir() const { return m_home.filePath("data/Stashwick"); }
+    QString dataDir() const {
+        return extraEnv.value("XDG_DATA_HOME", m_home.filePath("data")) + "/Stashwick";
+    }
     QString stateFile() const { return dataDir() + "/state.json"; }
 
     struct Run {
