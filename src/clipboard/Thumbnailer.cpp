@@ -18,7 +18,13 @@ std::optional<QImage> Thumbnailer::downsample(const QByteArray& data, int maxPix
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
     const QSize full = reader.size();
-    if (full.isValid() && std::max(full.width(), full.height()) > maxPixel) {
+    // Images with a colour table (1- to 8-bit palettes, bilevel scans) lose it when read at a
+    // scaled size: those are read whole, which their few bits per pixel keep small, and
+    // scaled as true colour below.
+    const QImage::Format stored = reader.imageFormat();
+    const bool indexed = stored == QImage::Format_Mono || stored == QImage::Format_MonoLSB ||
+                         stored == QImage::Format_Indexed8;
+    if (!indexed && full.isValid() && std::max(full.width(), full.height()) > maxPixel) {
         QSize scaled = full.scaled(maxPixel, maxPixel, Qt::KeepAspectRatio);
         reader.setScaledSize(scaled.expandedTo(QSize(1, 1)));
     }
@@ -27,7 +33,11 @@ std::optional<QImage> Thumbnailer::downsample(const QByteArray& data, int maxPix
         return std::nullopt;
     }
     if (std::max(image.width(), image.height()) > maxPixel) {
-        // The format could not scale while reading (its size was unknown up front).
+        // Not scaled while reading (a colour table, or a size unknown up front).
+        if (image.colorCount() > 0) {
+            image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                                  : QImage::Format_RGB32);
+        }
         image = image.scaled(maxPixel, maxPixel, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
     return image;

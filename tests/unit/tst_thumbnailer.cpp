@@ -2,6 +2,75 @@
 #include "clipboard/Thumbnailer.h"
 
 #include <QTest>
+#include <QtEndian>
+
+namespace {
+
+// A PNG written by hand, for the colour types and bit depths Qt's writer never produces
+// (2- and 4-bit palettes, grey with alpha, 16-bit grey).
+QByteArray pngChunk(const char* type, const QByteArray& data) {
+    static const auto table = [] {
+        std::array<quint32, 256> t{};
+        for (quint32 n = 0; n < 256; ++n) {
+            quint32 c = n;
+            for (int k = 0; k < 8; ++k) {
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            }
+            t[n] = c;
+        }
+        return t;
+    }();
+    QByteArray body = QByteArray(type, 4) + data;
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char ch : body) {
+        crc = table[(crc ^ static_cast<quint8>(ch)) & 0xFF] ^ (crc >> 8);
+    }
+    QByteArray out(4, '\0');
+    qToBigEndian(static_cast<quint32>(data.size()), out.data());
+    out += body;
+    QByteArray tail(4, '\0');
+    qToBigEndian(crc ^ 0xFFFFFFFFu, tail.data());
+    return out + tail;
+}
+
+// `rows` are the raw scanlines (without filter bytes); `palette` is RGB triples.
+QByteArray handPng(int w, int h, int depth, int colourType, const QList<QByteArray>& rows,
+                   const QByteArray& palette = {}) {
+    QByteArray header(13, '\0');
+    qToBigEndian(static_cast<quint32>(w), header.data());
+    qToBigEndian(static_cast<quint32>(h), header.data() + 4);
+    header[8] = static_cast<char>(depth);
+    header[9] = static_cast<char>(colourType);
+    QByteArray raw;
+    for (const QByteArray& row : rows) {
+        raw += '\0' + row;
+    }
+    const QByteArray zlib = qCompress(raw).mid(4); // qCompress puts a length first
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    png += pngChunk("IHDR", header);
+    if (!palette.isEmpty()) {
+        png += pngChunk("PLTE", palette);
+    }
+    return png + pngChunk("IDAT", zlib) + pngChunk("IEND", {});
+}
+
+// Vertical stripes of two colours, `w` x `h`, as scanlines of `depth`-bit palette indexes
+// 0 and 1 (left half 0, right half 1).
+QList<QByteArray> halves(int w, int h, int depth) {
+    QList<QByteArray> rows;
+    const int perByte = 8 / depth;
+    for (int y = 0; y < h; ++y) {
+        QByteArray row((w * depth + 7) / 8, '\0');
+        for (int x = w / 2; x < w; ++x) {
+            row[x / perByte] = static_cast<char>(static_cast<quint8>(row[x / perByte]) |
+                                                 (1 << (8 - depth - (x % perByte) * depth)));
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
+} // namespace
 
 class ThumbnailerTest : public QObject {
     Q_OBJECT
@@ -16,6 +85,76 @@ private Q_SLOTS:
         QCOMPARE(Thumbnailer::downsample(TestImages::png(10, 10), 0)->size(), QSize(1, 1));
         QVERIFY(!Thumbnailer::downsample("not an image", 512));
         QVERIFY(!Thumbnailer::downsample(QByteArray(), 512));
+    }
+
+    void keepsTheColoursOfEveryPngColourType() {
+        // Each picture: left half one colour, right half another, 800 x 600, so that a
+        // thumbnail has to be scaled down while reading.
+        const int w = 800;
+        const int h = 600;
+        const QByteArray redBlue = QByteArray::fromHex("ff00000000ff");
+        QImage mono(w, h, QImage::Format_Mono);
+        mono.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
+        QImage rgba(w, h, QImage::Format_RGBA64);
+        QImage grey16(w, h, QImage::Format_Grayscale16);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const bool right = x >= w / 2;
+                mono.setPixel(x, y, right ? 1 : 0);
+                rgba.setPixelColor(x, y, right ? QColor(0, 0, 255, 255) : QColor(255, 0, 0, 255));
+                grey16.setPixelColor(x, y, right ? QColor(255, 255, 255) : QColor(0, 0, 0));
+            }
+        }
+        QList<QByteArray> greyAlphaRows;
+        for (int y = 0; y < h; ++y) {
+            QByteArray row;
+            for (int x = 0; x < w; ++x) {
+                row += x >= w / 2 ? QByteArray("\xff\xff", 2) : QByteArray("\x00\xff", 2);
+            }
+            greyAlphaRows.append(row);
+        }
+        struct Case {
+            const char* name;
+            QByteArray png;
+            QRgb left;
+            QRgb right;
+        };
+        const Case cases[] = {
+            {"1-bit palette", TestImages::encode(mono, "png"), qRgb(255, 0, 0), qRgb(0, 0, 255)},
+            {"2-bit palette", handPng(w, h, 2, 3, halves(w, h, 2), redBlue), qRgb(255, 0, 0),
+             qRgb(0, 0, 255)},
+            {"4-bit palette", handPng(w, h, 4, 3, halves(w, h, 4), redBlue), qRgb(255, 0, 0),
+             qRgb(0, 0, 255)},
+            {"8-bit palette",
+             TestImages::encode(mono.convertToFormat(QImage::Format_Indexed8), "png"),
+             qRgb(255, 0, 0), qRgb(0, 0, 255)},
+            {"1-bit grey", handPng(w, h, 1, 0, halves(w, h, 1)), qRgb(0, 0, 0),
+             qRgb(255, 255, 255)},
+            {"16-bit grey", TestImages::encode(grey16, "png"), qRgb(0, 0, 0), qRgb(255, 255, 255)},
+            {"grey and alpha", handPng(w, h, 8, 4, greyAlphaRows), qRgb(0, 0, 0),
+             qRgb(255, 255, 255)},
+            {"RGB", TestImages::encode(mono.convertToFormat(QImage::Format_RGB32), "png"),
+             qRgb(255, 0, 0), qRgb(0, 0, 255)},
+            {"16-bit RGBA", TestImages::encode(rgba, "png"), qRgb(255, 0, 0), qRgb(0, 0, 255)},
+            {"TIFF palette",
+             TestImages::encode(mono.convertToFormat(QImage::Format_Indexed8), "tiff"),
+             qRgb(255, 0, 0), qRgb(0, 0, 255)},
+            {"TIFF bilevel", TestImages::encode(mono, "tiff"), qRgb(0, 0, 0), qRgb(255, 255, 255)},
+        };
+        for (const Case& c : cases) {
+            const auto thumb = Thumbnailer::downsample(c.png, 64);
+            QVERIFY2(thumb, c.name);
+            QCOMPARE(thumb->size(), QSize(64, 48));
+            // Away from the seam, each half shows its own colour.
+            const auto near = [](QRgb a, QRgb b) {
+                return std::abs(qRed(a) - qRed(b)) <= 8 && std::abs(qGreen(a) - qGreen(b)) <= 8 &&
+                       std::abs(qBlue(a) - qBlue(b)) <= 8;
+            };
+            for (int y = 2; y < 46; y += 11) {
+                QVERIFY2(near(thumb->pixel(8, y), c.left), c.name);
+                QVERIFY2(near(thumb->pixel(56, y), c.right), c.name);
+            }
+        }
     }
 
     void appliesTheStoredOrientation() {
