@@ -125,6 +125,27 @@ private Q_SLOTS:
         QCOMPARE(f.state.slots().recentHistory(5).size(), 1);
     }
 
+    void waitingChangesAreSavedByTheNextRetryOnceSavingWorks() {
+        DelegateFixture f;
+        f.delegate.launch();
+        QSignalSpy reasons(&f.state, &AppState::notSavingChanged);
+        f.state.container().setSaveFailure(QStringLiteral("disk is full"));
+        f.copyText("copied while the disk is full");
+        f.scheduler.advance(0.6); // the monitor records it: it waits
+        QCOMPARE(reasons.count(), 1);
+        QCOMPARE(reasons.last().first().toString(), QStringLiteral("disk is full"));
+        const int revision = f.state.slots().revision();
+
+        f.scheduler.advance(5.0); // still failing: tried again, still waiting
+        QVERIFY(f.state.container().isBehind());
+        f.state.container().setSaveFailure(std::nullopt);
+        f.scheduler.advance(5.0); // the next try saves it, with no new change needed
+        QVERIFY(!f.state.container().hasPendingChanges());
+        QCOMPARE(reasons.last().first().toString(), QString());
+        QVERIFY(f.state.slots().revision() > revision);
+        QCOMPARE(f.dump()["historyCount"].toInt(), 1);
+    }
+
     void automationRunsSkipThePromptLine() {
         TestEnv env;
         AppFixture plain;

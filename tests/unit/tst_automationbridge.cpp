@@ -2,6 +2,7 @@
 #include "FullDisk.h"
 #include "LogCapture.h"
 #include "app/AutomationBridge.h"
+#include "core/AppPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -327,6 +328,61 @@ private Q_SLOTS:
         }
         QCOMPARE(bridge.handleWithReason("stashwick://capture-to-slot/42").reason,
                  QStringLiteral("slot 42 is out of range (0-9)"));
+    }
+
+    void repliesNameWhatHappenedWhenSavesFail() {
+        AppFixture f;
+        AutomationBridge bridge(f.state, f.defaults, f.stateFile);
+        f.copyText("first");
+        QCOMPARE(bridge.handleWithReason("stashwick://capture-to-slot/2").verdict, V::Done);
+        f.state.container().setSaveFailure(QStringLiteral("disk is full"));
+
+        // Each change waits: the reply says so, and state.json shows what reads see.
+        f.copyText("second");
+        const auto capture = bridge.handleWithReason("stashwick://capture-to-slot/2");
+        QCOMPARE(capture.verdict, V::NothingDone);
+        QCOMPARE(capture.reason, QStringLiteral("not saved yet: disk is full"));
+        QFile file(f.stateFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonObject state = QJsonDocument::fromJson(file.readAll()).object();
+        QCOMPARE(state["slots"].toArray()[2].toObject()["preview"].toString(), "second");
+        for (const char* url : {"stashwick://move-slot/2/7", "stashwick://add-snippet/Sig",
+                                "stashwick://pin-slot/7"}) {
+            const auto r = bridge.handleWithReason(url);
+            QCOMPARE(r.verdict, V::NothingDone);
+            QVERIFY2(r.reason == QStringLiteral("not saved yet: disk is full"), url);
+        }
+        QCOMPARE(f.state.snippets().count(), 1);
+        QVERIFY(f.state.slots().isPinned(7));
+
+        // Space is back: the next change saves everything that waited.
+        f.state.container().setSaveFailure(std::nullopt);
+        QCOMPARE(bridge.handleWithReason("stashwick://clear-slot/7").verdict, V::Done);
+        QVERIFY(!f.state.container().hasPendingChanges());
+        QCOMPARE(f.state.snippets().count(), 1);
+
+        // A statistic whose stored content is damaged is named as such, not as too large.
+        f.copyText("third");
+        QCOMPARE(bridge.handleWithReason("stashwick://capture-to-slot/1").verdict, V::Done);
+        QVERIFY(f.state.container().db().exec(
+            "UPDATE content_stat SET item_data = x'62706c6973743030ff', copy_count = 99"));
+        const auto damaged = bridge.handleWithReason("stashwick://load-stat/1/4");
+        QCOMPARE(damaged.verdict, V::NothingDone);
+        QVERIFY2(damaged.reason.contains("cannot be read"), qPrintable(damaged.reason));
+    }
+
+    void aStoreInMemoryIsNamedInEveryReply() {
+        AppFixture f;
+        TestEnv env;
+        QFile blocker(env.path("data"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly)); // the data folder cannot be created
+        blocker.close();
+        AppState state(StoreContainer::openPrimaryOrFallback(AppPaths::storeFile()), f.pasteboard,
+                       f.clock, false);
+        AutomationBridge bridge(state, f.defaults, f.stateFile);
+        const auto r = bridge.handleWithReason("stashwick://dump");
+        QCOMPARE(r.verdict, V::Done);
+        QVERIFY2(r.reason.startsWith("not saved: "), qPrintable(r.reason));
     }
 
     void refusalsLeaveTheStateFileAlone() {
