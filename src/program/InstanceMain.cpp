@@ -118,6 +118,10 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
         updater->checkForUpdates();
     };
     delegate.setStatusActive = [&status](bool active) { status.setActive(active); };
+    // The menu tells while changes are not reaching the disk.
+    status.setNotSavingReason(state->notSavingReason());
+    QObject::connect(state.get(), &AppState::notSavingChanged, &status,
+                     &StatusItemController::setNotSavingReason);
     status.setOpensWindowOnClick(true);
     status.install();
 

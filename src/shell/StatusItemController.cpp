@@ -9,6 +9,17 @@
 #include <QPainter>
 #include <QSystemTrayIcon>
 
+namespace {
+// How wide the not-saving line may grow before it is shortened, in average characters.
+constexpr int notSavingColumns = 60;
+
+// One line as a menu title: line breaks and tabs (a tab starts the shortcut column) become
+// blanks, and "&" is shown rather than taken as a mnemonic marker.
+QString menuTitle(const QString& text) {
+    return text.simplified().replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+} // namespace
+
 StatusItemController::StatusItemController(QString summonChord, QObject* parent)
     : QObject(parent), m_summonChord(std::move(summonChord)) {}
 
@@ -35,7 +46,42 @@ QMenu* StatusItemController::menu() {
         }
     });
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_menu->setToolTipsVisible(true);
+    m_notSaving = new QAction(m_menu);
+    m_notSaving->setEnabled(false);
+    m_notSavingSeparator = new QAction(m_menu);
+    m_notSavingSeparator->setSeparator(true);
+    showNotSaving();
     return m_menu;
+}
+
+void StatusItemController::setNotSavingReason(const QString& reason) {
+    m_notSavingReason = reason;
+    if (m_menu) {
+        showNotSaving();
+    }
+}
+
+void StatusItemController::showNotSaving() {
+    const bool shown = m_menu->actions().contains(m_notSaving);
+    if (m_notSavingReason.isEmpty()) {
+        if (shown) {
+            m_menu->removeAction(m_notSaving);
+            m_menu->removeAction(m_notSavingSeparator);
+        }
+        return;
+    }
+    const QString full = QStringLiteral("Not saving: %1").arg(m_notSavingReason);
+    const QFontMetrics metrics(m_menu->font());
+    m_notSaving->setText(menuTitle(metrics.elidedText(
+        full.simplified(), Qt::ElideRight, metrics.averageCharWidth() * notSavingColumns)));
+    // As rich text, so a long reason wraps, and any markup in it shows as typed.
+    m_notSaving->setToolTip(QStringLiteral("<p>%1</p>").arg(full.toHtmlEscaped()));
+    if (!shown) {
+        QAction* first = m_menu->actions().value(0);
+        m_menu->insertAction(first, m_notSaving);
+        m_menu->insertAction(first, m_notSavingSeparator);
+    }
 }
 
 bool StatusItemController::install() {

@@ -10,7 +10,8 @@ class QMenu;
 class QSystemTrayIcon;
 
 // The tray icon: hollow while the global chords are off, filled while they are on, with a
-// menu to open the window, check for updates and quit. The icon is created whether or not a
+// menu to open the window, check for updates and quit, headed by a greyed-out "Not saving:
+// <why>" line while changes are not reaching the disk. The icon is created whether or not a
 // tray runs yet (at login the panel often starts after us); Qt docks it as soon as one
 // appears. A left click opens the main window where the program has one, else the menu.
 class StatusItemController : public QObject {
@@ -24,6 +25,9 @@ public:
     // is still there and shows once one starts.
     bool install();
     void setActive(bool active);
+    // Heads the menu with "Not saving: <reason>" (shortened when long, whole in its tooltip);
+    // an empty reason takes the line away.
+    void setNotSavingReason(const QString& reason);
     // Whether a left click on the icon opens the main window (true) or the menu.
     void setOpensWindowOnClick(bool opens) { m_opensWindowOnClick = opens; }
     // A light glyph with a dark edge, so that it reads on light and dark panels alike.
@@ -37,7 +41,12 @@ public:
     std::function<void()> onQuit;
 
 private:
+    void showNotSaving();
+
     QString m_summonChord;
+    QString m_notSavingReason;
+    QAction* m_notSaving = nullptr;
+    QAction* m_notSavingSeparator = nullptr;
     QMenu* m_menu = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
     bool m_active = false;

@@ -1,6 +1,7 @@
 #include "RootView.h"
 
 #include "HotkeysBanner.h"
+#include "NotSavingBanner.h"
 #include "app/AppState.h"
 #include "history/HistoryView.h"
 #include "settings/SettingsView.h"
@@ -57,7 +58,8 @@ QString RootView::symbol(MainTab tab) {
 RootView::RootView(WindowContext context, QWidget* parent)
     : WindowBackground(context.theme, parent), m_context(std::move(context)),
       m_tabBar(new CapsuleSegmented(m_context.theme, tabOptions(), this)),
-      m_banner(new HotkeysBanner(m_context.theme, this)) {
+      m_banner(new HotkeysBanner(m_context.theme, this)),
+      m_notSaving(new NotSavingBanner(m_context.theme, this)) {
     setMinimumSize(minimumWidth, minimumHeight);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(24, 16, 24, 24);
@@ -67,7 +69,12 @@ RootView::RootView(WindowContext context, QWidget* parent)
     bar->addWidget(m_tabBar);
     bar->addStretch(1);
     column->addLayout(bar);
-    column->addWidget(m_banner);
+    // Both banners can show at once, closer to each other than to the rest.
+    auto* banners = new QVBoxLayout;
+    banners->setSpacing(8);
+    banners->addWidget(m_notSaving);
+    banners->addWidget(m_banner);
+    column->addLayout(banners);
     m_content = new QVBoxLayout;
     m_content->setContentsMargins(0, 0, 0, 0);
     column->addLayout(m_content, 1);
@@ -82,6 +89,8 @@ RootView::RootView(WindowContext context, QWidget* parent)
     });
     connect(&state, &AppState::mainTabChanged, this, [this](MainTab tab) { showTab(tab); });
     connect(&state, &AppState::eventTapActiveChanged, this, [this] { updateBanner(); });
+    m_notSaving->setReason(state.notSavingReason());
+    connect(&state, &AppState::notSavingChanged, m_notSaving, &NotSavingBanner::setReason);
     connect(m_banner, &HotkeysBanner::openSettings, this, [&state] {
         if (state.mainTab() != MainTab::Settings) {
             state.setMainTab(MainTab::Settings);
@@ -128,6 +137,7 @@ void RootView::updateBanner() {
 
 void RootView::restyle() {
     m_banner->restyle();
+    m_notSaving->restyle();
     showTab(m_context.state.mainTab());
     update();
 }

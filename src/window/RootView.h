@@ -6,11 +6,13 @@
 
 class CapsuleSegmented;
 class HotkeysBanner;
+class NotSavingBanner;
 class QVBoxLayout;
 
 // The whole content of the main window: the textured background, the tab bar bound to the
-// application's tab, the shortcuts-off banner and the selected tab's view, made afresh each
-// time its tab is selected (and when the theme changes, so every colour is read again).
+// application's tab, the not-saving and shortcuts-off banners and the selected tab's view,
+// made afresh each time its tab is selected (and when the theme changes, so every colour is
+// read again).
 class RootView : public WindowBackground {
     Q_OBJECT
 public:
@@ -25,6 +27,7 @@ public:
 
     CapsuleSegmented* tabBar() const { return m_tabBar; }
     HotkeysBanner* banner() const { return m_banner; }
+    NotSavingBanner* notSavingBanner() const { return m_notSaving; }
     QWidget* tabView() const { return m_view; }
     // Rebuilds what shows with the theme's current colours.
     void restyle();
@@ -37,6 +40,7 @@ private:
     WindowContext m_context;
     CapsuleSegmented* m_tabBar;
     HotkeysBanner* m_banner;
+    NotSavingBanner* m_notSaving;
     QVBoxLayout* m_content;
     QWidget* m_view = nullptr;
 };
