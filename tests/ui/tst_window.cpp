@@ -211,7 +211,7 @@ private Q_SLOTS:
         render(view, "slots-tab");
 
         // The menu: transforms, every other slot, pin, delete.
-        QMenu* menu = view.tile(1)->actionsMenu();
+        QMenu* menu = view.tile(1)->openActionsMenu();
         QCOMPARE(titles(menu),
                  QStringList({"Copy as", "Move to slot", "Pin", "Delete slot content"}));
         QCOMPARE(titles(menu->actions()[0]->menu()),
@@ -220,18 +220,18 @@ private Q_SLOTS:
         QCOMPARE(titles(menu->actions()[1]->menu()),
                  QStringList({"Slot 2", "Slot 3", "Slot 4", "Slot 5", "Slot 6", "Slot 7", "Slot 8",
                               "Slot 9", "Slot 0"}));
-        QCOMPARE(titles(view.tile(0)->actionsMenu())[2], QStringLiteral("Unpin"));
+        QCOMPARE(titles(view.tile(0)->openActionsMenu())[2], QStringLiteral("Unpin"));
 
         // Copy as UPPERCASE: the clipboard gets it, the slot keeps its own.
         menu->actions()[0]->menu()->actions()[3]->trigger();
         QCOMPARE(f.pasteboard.data("text/plain"), std::optional<QByteArray>("HELLO"));
         QCOMPARE(f.state.slots().item(1)->text, std::optional<QString>("hello"));
         // A pinned slot moved keeps its pin; the view follows the store.
-        view.tile(0)->actionsMenu()->actions()[1]->menu()->actions()[6]->trigger(); // slot 7
+        view.tile(0)->openActionsMenu()->actions()[1]->menu()->actions()[6]->trigger(); // slot 7
         QVERIFY(f.state.slots().isPinned(7));
         QVERIFY(!f.state.slots().item(0));
         QVERIFY(view.tile(7)->isPinned());
-        view.tile(7)->actionsMenu()->actions()[3]->trigger();
+        view.tile(7)->openActionsMenu()->actions()[3]->trigger();
         QVERIFY(!f.state.slots().item(7));
 
         // A click (or Enter on a focused tile) puts the item on the clipboard unchanged.
@@ -419,7 +419,7 @@ private Q_SLOTS:
         // Loading into slot 0 fills the slot and leaves the statistics as they were.
         const qint64 copies = stats.total(StatsService::Kind::Copy);
         const qint64 pastes = stats.total(StatsService::Kind::Paste);
-        view.rows()[0]->loadMenu()->actions().last()->trigger(); // "Slot 0"
+        view.rows()[0]->openLoadMenu()->actions().last()->trigger(); // "Slot 0"
         QCOMPARE(f.state.slots().item(0)->text, std::optional<QString>("again"));
         QCOMPARE(stats.total(StatsService::Kind::Copy), copies);
         QCOMPARE(stats.total(StatsService::Kind::Paste), pastes);

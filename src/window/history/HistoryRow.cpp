@@ -5,6 +5,7 @@
 #include "store/RelativeTime.h"
 #include "ui/IconChipButton.h"
 #include "ui/Theme.h"
+#include "window/ButtonMenu.h"
 #include "window/WindowFonts.h"
 
 #include <QHBoxLayout>
@@ -49,8 +50,7 @@ HistoryRow::HistoryRow(const Theme& theme, AsyncThumbnails& thumbnails, const Cl
     row->addWidget(m_send);
     row->addWidget(m_delete);
 
-    connect(m_send, &QAbstractButton::clicked, this,
-            [this] { sendMenu()->popup(m_send->mapToGlobal(QPoint(0, m_send->height()))); });
+    connect(m_send, &QAbstractButton::clicked, this, [this] { openSendMenu(); });
     connect(m_copy, &QAbstractButton::clicked, this, [this] { Q_EMIT copyRequested(m_entry); });
     connect(m_delete, &QAbstractButton::clicked, this, [this] { Q_EMIT deleteRequested(m_entry); });
     // A fixed height keeps laying out 200 rows cheap (no height-for-width of wrapped text).
@@ -59,15 +59,15 @@ HistoryRow::HistoryRow(const Theme& theme, AsyncThumbnails& thumbnails, const Cl
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-QMenu* HistoryRow::sendMenu() {
-    if (!m_menu) {
-        m_menu = new QMenu(this);
+QMenu* HistoryRow::openSendMenu() {
+    // The row may show another entry by the time a slot is chosen (a capture moves the list
+    // down): the menu sends the one it was opened for.
+    return ButtonMenu::open(m_send, this, [this, entry = m_entry](QMenu& menu) {
         for (int n : SlotStore::slotOrder) {
-            m_menu->addAction(QStringLiteral("Slot %1").arg(n), this,
-                              [this, n] { Q_EMIT sendRequested(m_entry, n); });
+            menu.addAction(QStringLiteral("Slot %1").arg(n), this,
+                           [this, entry, n] { Q_EMIT sendRequested(entry, n); });
         }
-    }
-    return m_menu;
+    });
 }
 
 QString HistoryRow::previewText() const {

@@ -25,8 +25,8 @@ public:
     IconChipButton* copyButton() const { return m_copy; }
     IconChipButton* sendButton() const { return m_send; }
     IconChipButton* deleteButton() const { return m_delete; }
-    // "Send to a slot": one entry per slot, made on first use.
-    QMenu* sendMenu();
+    // Opens "Send to a slot" (one entry per slot) for the entry the row shows now.
+    QMenu* openSendMenu();
 
 Q_SIGNALS:
     void copyRequested(const SlotStore::HistoryEntry& entry);
@@ -43,5 +43,4 @@ private:
     IconChipButton* m_copy;
     IconChipButton* m_send;
     IconChipButton* m_delete;
-    QMenu* m_menu = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "ui/IconChipButton.h"
 #include "ui/Icons.h"
 #include "ui/Theme.h"
+#include "window/ButtonMenu.h"
 #include "window/WindowFonts.h"
 #include "window/history/KindMark.h"
 
@@ -47,11 +48,7 @@ SlotTile::SlotTile(int index, const Theme& theme, AsyncThumbnails& thumbnails, c
             onTap();
         }
     });
-    connect(m_actions, &QAbstractButton::clicked, this, [this] {
-        if (QMenu* menu = actionsMenu()) {
-            menu->popup(m_actions->mapToGlobal(QPoint(0, m_actions->height())));
-        }
-    });
+    connect(m_actions, &QAbstractButton::clicked, this, [this] { openActionsMenu(); });
     connect(&m_thumbnails, &AsyncThumbnails::ready, this, [this](const QString& key) {
         if (key == thumbnailKey()) {
             update();
@@ -63,8 +60,13 @@ SlotTile::SlotTile(int index, const Theme& theme, AsyncThumbnails& thumbnails, c
 void SlotTile::setContent(std::optional<ClipboardItem> item, bool pinned) {
     m_item = std::move(item);
     m_pinned = pinned;
-    delete m_menu;
-    m_menu = nullptr;
+    // An open menu stays open and keeps working through changes of the store; it only follows
+    // the pin, and closes when the slot has nothing left to act on.
+    if (m_menu && !m_item) {
+        m_menu->hide();
+    } else if (m_pin) {
+        showPinned(*m_pin);
+    }
     m_actions->setVisible(m_item.has_value());
     const QString what = !m_item                       ? QStringLiteral("empty")
                          : showsImage(m_item)          ? QStringLiteral("image")
@@ -86,22 +88,29 @@ QString SlotTile::thumbnailKey() const {
         .arg(m_item->imagePNG->size());
 }
 
-QMenu* SlotTile::actionsMenu() {
+QMenu* SlotTile::openActionsMenu() {
     if (!m_item) {
         return nullptr;
     }
-    if (m_menu) {
-        return m_menu;
+    if (!m_menu || !m_menu->isVisible()) {
+        m_menu = ButtonMenu::open(m_actions, this, [this](QMenu& menu) { fillActions(menu); });
     }
-    m_menu = new QMenu(this);
+    return m_menu;
+}
+
+QMenu* SlotTile::actionsMenu() const {
+    return m_menu;
+}
+
+void SlotTile::fillActions(QMenu& menu) {
     if (onTransform) {
-        QMenu* copyAs = m_menu->addMenu(QStringLiteral("Copy as"));
+        QMenu* copyAs = menu.addMenu(QStringLiteral("Copy as"));
         for (PasteTransform t : PasteTransforms::all) {
             copyAs->addAction(PasteTransforms::title(t), this, [this, t] { onTransform(t); });
         }
     }
     if (onMove) {
-        QMenu* move = m_menu->addMenu(QStringLiteral("Move to slot"));
+        QMenu* move = menu.addMenu(QStringLiteral("Move to slot"));
         for (int n : SlotStore::slotOrder) {
             if (n != m_index) {
                 move->addAction(QStringLiteral("Slot %1").arg(n), this, [this, n] { onMove(n); });
@@ -109,15 +118,18 @@ QMenu* SlotTile::actionsMenu() {
         }
     }
     if (onPin) {
-        m_menu->addAction(
-            Icons::icon(m_pinned ? QStringLiteral("pin.slash") : QStringLiteral("pin"),
-                        m_theme.label()),
-            m_pinned ? QStringLiteral("Unpin") : QStringLiteral("Pin"), this, [this] { onPin(); });
+        m_pin = menu.addAction(QString(), this, [this] { onPin(); });
+        showPinned(*m_pin);
     }
     if (onDelete) {
-        m_menu->addAction(QStringLiteral("Delete slot content"), this, [this] { onDelete(); });
+        menu.addAction(QStringLiteral("Delete slot content"), this, [this] { onDelete(); });
     }
-    return m_menu;
+}
+
+void SlotTile::showPinned(QAction& pin) const {
+    pin.setIcon(Icons::icon(m_pinned ? QStringLiteral("pin.slash") : QStringLiteral("pin"),
+                            m_theme.label()));
+    pin.setText(m_pinned ? QStringLiteral("Unpin") : QStringLiteral("Pin"));
 }
 
 std::pair<QColor, double> SlotTile::border() const {

@@ -4,12 +4,14 @@
 #include "store/PasteTransform.h"
 
 #include <QAbstractButton>
+#include <QPointer>
 #include <functional>
 #include <optional>
 
 class AsyncThumbnails;
 class Clock;
 class IconChipButton;
+class QAction;
 class QMenu;
 class Theme;
 
@@ -28,8 +30,10 @@ public:
     int index() const { return m_index; }
     const std::optional<ClipboardItem>& item() const { return m_item; }
     bool isPinned() const { return m_pinned; }
-    // The actions menu, built on demand; absent for an empty tile.
-    QMenu* actionsMenu();
+    // Opens the actions menu, made now for the tile's content; none for an empty tile.
+    QMenu* openActionsMenu();
+    // The actions menu while it shows.
+    QMenu* actionsMenu() const;
     IconChipButton* actionsButton() const { return m_actions; }
     // The border the tile draws now: colour and width.
     std::pair<QColor, double> border() const;
@@ -59,6 +63,8 @@ private:
     void paintBadge(QPainter& p, QPointF at) const;
     QString relativeTime() const;
     QString thumbnailKey() const;
+    void fillActions(QMenu& menu);
+    void showPinned(QAction& pin) const;
 
     int m_index;
     const Theme& m_theme;
@@ -69,5 +75,6 @@ private:
     bool m_hover = false;
     QPoint m_pressAt;
     IconChipButton* m_actions;
-    QMenu* m_menu = nullptr;
+    QPointer<QMenu> m_menu;
+    QPointer<QAction> m_pin;
 };

@@ -118,7 +118,10 @@ QMessageBox* SlotsView::confirmClearAll() {
     box->setTextFormat(Qt::PlainText);
     QPushButton* clear =
         box->addButton(QStringLiteral("Clear unpinned slots"), QMessageBox::DestructiveRole);
-    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    // Return and Escape cancel: only a deliberate choice of the button clears.
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
     box->setAttribute(Qt::WA_DeleteOnClose);
     SlotStore& slots = m_context.state.slots();
     connect(clear, &QPushButton::clicked, this, [&slots] { slots.clearAllUnpinned(); });

@@ -69,11 +69,11 @@ void StatsView::reload() {
         auto* row = new TopContentRow(m_context.theme, m_context.thumbnails, entry,
                                       state.clock().now(), m_noCopies->parentWidget());
         // Loading changes a slot only: no statistics, no clipboard.
-        connect(row, &TopContentRow::loadRequested, this, [&state](const QString& hash, int slot) {
+        row->onLoad = [&state](const QString& hash, int slot) {
             if (const auto item = state.stats().loadableItem(hash)) {
                 state.slots().setItem(*item, slot);
             }
-        });
+        };
         m_topList->addWidget(row);
         m_rows.append(row);
     }

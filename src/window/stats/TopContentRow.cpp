@@ -5,6 +5,7 @@
 #include "ui/IconChipButton.h"
 #include "ui/Pill.h"
 #include "ui/Theme.h"
+#include "window/ButtonMenu.h"
 #include "window/WindowFonts.h"
 #include "window/history/KindMark.h"
 
@@ -17,8 +18,7 @@ TopContentRow::TopContentRow(const Theme& theme, AsyncThumbnails& thumbnails,
                              const StatsService::TopContent& entry, Instant now, QWidget* parent)
     : QWidget(parent), m_entry(entry),
       m_load(new IconChipButton(theme, QStringLiteral("tray.and.arrow.down"),
-                                QStringLiteral("Load into a slot"), theme.accentText(), this)),
-      m_menu(new QMenu(this)) {
+                                QStringLiteral("Load into a slot"), theme.accentText(), this)) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 2, 0, 2);
     row->setSpacing(10);
@@ -46,14 +46,26 @@ TopContentRow::TopContentRow(const Theme& theme, AsyncThumbnails& thumbnails,
     row->addLayout(texts, 1);
     row->addWidget(new Pill(QString::number(entry.copyCount), QStringLiteral("doc.on.clipboard"),
                             theme.accentText(), this));
-    for (int n : SlotStore::slotOrder) {
-        m_menu->addAction(QStringLiteral("Slot %1").arg(n), this,
-                          [this, n] { Q_EMIT loadRequested(m_entry.id, n); });
-    }
     m_load->setEnabled(entry.loadable);
-    connect(m_load, &QAbstractButton::clicked, this,
-            [this] { m_menu->popup(m_load->mapToGlobal(QPoint(0, m_load->height()))); });
+    connect(m_load, &QAbstractButton::clicked, this, [this] { openLoadMenu(); });
     row->addWidget(m_load);
     setAccessibleName(
         QStringLiteral("%1, copied %2 times").arg(preview.left(120)).arg(entry.copyCount));
+}
+
+QMenu* TopContentRow::openLoadMenu() {
+    if (!m_load->isEnabled()) {
+        return nullptr;
+    }
+    // The statistics rebuild their rows on every recorded copy: the menu belongs to the window
+    // and its entries reach nothing of this row.
+    return ButtonMenu::open(m_load, window(), [load = onLoad, hash = m_entry.id](QMenu& menu) {
+        for (int n : SlotStore::slotOrder) {
+            menu.addAction(QStringLiteral("Slot %1").arg(n), &menu, [load, hash, n] {
+                if (load) {
+                    load(hash, n);
+                }
+            });
+        }
+    });
 }

@@ -3,6 +3,7 @@
 #include "store/StatsService.h"
 
 #include <QWidget>
+#include <functional>
 
 class AsyncThumbnails;
 class IconChipButton;
@@ -18,13 +19,14 @@ public:
                   const StatsService::TopContent& entry, Instant now, QWidget* parent = nullptr);
     const StatsService::TopContent& entry() const { return m_entry; }
     IconChipButton* loadButton() const { return m_load; }
-    QMenu* loadMenu() const { return m_menu; }
+    // Opens "Load into a slot" (one entry per slot).
+    QMenu* openLoadMenu();
 
-Q_SIGNALS:
-    void loadRequested(const QString& contentHash, int slot);
+    // Loads the content with this hash into a slot. The menu keeps its own copy, so an entry
+    // chosen after the list was rebuilt (and this row deleted) still loads.
+    std::function<void(const QString& contentHash, int slot)> onLoad;
 
 private:
     StatsService::TopContent m_entry;
     IconChipButton* m_load;
-    QMenu* m_menu;
 };

@@ -1,0 +1,270 @@
+// The window's menus and dialogs driven with the mouse and keys under the offscreen platform:
+// a tile's "Slot actions", the history's "Send to a slot" and the statistics' "Load into a
+// slot" change the store from the menu's own click, and stay open and usable while the store
+// changes under them; "Clear all" asks with Cancel as the default; a dropped long number
+// names no slot.
+#include "TestEnv.h"
+#include "app/AppState.h"
+#include "clipboard/MemoryPasteboard.h"
+#include "core/ManualClock.h"
+#include "core/UserDefaults.h"
+#include "ui/AsyncThumbnails.h"
+#include "ui/IconChipButton.h"
+#include "ui/Theme.h"
+#include "window/history/HistoryRow.h"
+#include "window/history/HistoryView.h"
+#include "window/slots/SlotTile.h"
+#include "window/slots/SlotsView.h"
+#include "window/stats/StatsView.h"
+#include "window/stats/TopContentRow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+struct Fixture {
+    TestEnv env;
+    ManualClock clock;
+    MemoryPasteboard pasteboard;
+    UserDefaults defaults{env.path("settings.ini")};
+    AppState state{StoreContainer::make(true, std::nullopt, nullptr), pasteboard, clock, false};
+    Theme theme{defaults, [] { return false; }};
+    AsyncThumbnails thumbnails;
+    WindowContext context{state, theme, defaults, thumbnails, [] { return QList<KeyChord>{}; }};
+
+    void fill(int slot, const QString& text) {
+        state.slots().setItem(ClipboardItem::makeText(text, clock.now()), slot);
+    }
+    std::optional<QString> text(int slot) {
+        const auto item = state.slots().item(slot);
+        return item ? item->text : std::nullopt;
+    }
+};
+
+QMenu* shownMenu() {
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+// Clicks a menu button and returns the menu it opened.
+QMenu* openMenu(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    QMenu* menu = shownMenu();
+    return menu && QTest::qWaitForWindowExposed(menu) ? menu : nullptr;
+}
+
+// Clicks the entry titled `title` of `menu` where it is drawn; an entry with a submenu returns
+// the submenu once it shows.
+QMenu* choose(QMenu* menu, const QString& title) {
+    if (!menu || !menu->isVisible()) {
+        return nullptr;
+    }
+    for (QAction* action : menu->actions()) {
+        if (action->text() != title) {
+            continue;
+        }
+        const QPoint at = menu->actionGeometry(action).center();
+        QTest::mouseMove(menu, at);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, at);
+        if (QMenu* sub = action->menu()) {
+            return QTest::qWaitFor([sub] { return sub->isVisible(); }) ? sub : nullptr;
+        }
+        return menu;
+    }
+    return nullptr;
+}
+
+// Runs deferred deletions, so a menu that goes once it is closed is gone.
+void settle() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+QPushButton* button(QWidget* in, const QString& text) {
+    for (QPushButton* b : in->findChildren<QPushButton*>()) {
+        if (b->text() == text) {
+            return b;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class WindowMenusTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void tileMenuEntriesChosenWithTheMouseChangeTheStore() {
+        Fixture f;
+        f.fill(1, QStringLiteral("one"));
+        f.fill(2, QStringLiteral("two"));
+        SlotsView view(f.context);
+        view.resize(900, 600);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        // Pin: the store changes from inside the menu's own click.
+        QPointer<QMenu> menu = openMenu(view.tile(1)->actionsButton());
+        QVERIFY(choose(menu, QStringLiteral("Pin")));
+        settle();
+        QVERIFY(f.state.slots().isPinned(1));
+        QVERIFY(view.tile(1)->isPinned());
+        QVERIFY(!shownMenu());
+        // The next menu tells what the slot is now.
+        QVERIFY(choose(openMenu(view.tile(1)->actionsButton()), QStringLiteral("Unpin")));
+        settle();
+        QVERIFY(!f.state.slots().isPinned(1));
+
+        // Move to slot, Slot 7: the content goes to 7, and 7's (none) to 1.
+        QMenu* move =
+            choose(openMenu(view.tile(1)->actionsButton()), QStringLiteral("Move to slot"));
+        QVERIFY(choose(move, QStringLiteral("Slot 7")));
+        settle();
+        QCOMPARE(f.text(7), std::optional<QString>("one"));
+        QVERIFY(!f.state.slots().item(1));
+        QVERIFY(!view.tile(1)->actionsButton()->isVisibleTo(view.tile(1)));
+
+        // Delete slot content.
+        QVERIFY(
+            choose(openMenu(view.tile(7)->actionsButton()), QStringLiteral("Delete slot content")));
+        settle();
+        QVERIFY(!f.state.slots().item(7));
+        QCOMPARE(view.tile(7)->item(), std::nullopt);
+        QCOMPARE(f.text(2), std::optional<QString>("two"));
+    }
+
+    void anOpenMenuOutlivesStoreChanges() {
+        Fixture f;
+        f.fill(1, QStringLiteral("one"));
+        f.state.slots().addHistory(ClipboardItem::makeText(QStringLiteral("older entry")));
+        f.state.stats().recordCopy(ClipboardItem::makeText(QStringLiteral("often")), 4);
+
+        // A tile's menu: a capture into another slot arrives while it is open.
+        SlotsView slots(f.context);
+        slots.resize(900, 600);
+        slots.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&slots));
+        QPointer<QMenu> menu = openMenu(slots.tile(1)->actionsButton());
+        QVERIFY(menu);
+        f.fill(5, QStringLiteral("captured meanwhile"));
+        settle();
+        QVERIFY(menu && menu->isVisible());
+        QCOMPARE(shownMenu(), menu.data());
+        QVERIFY(choose(menu, QStringLiteral("Pin")));
+        settle();
+        QVERIFY(f.state.slots().isPinned(1));
+        QVERIFY(!menu); // closed menus go
+        slots.hide();
+
+        // "Send to a slot": a newer entry takes the row's place; the menu still sends the
+        // entry it was opened for.
+        HistoryView history(f.context);
+        history.resize(700, 500);
+        history.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&history));
+        menu = openMenu(history.rows().first()->sendButton());
+        QVERIFY(menu);
+        f.clock.advance(5);
+        f.state.slots().addHistory(ClipboardItem::makeText(QStringLiteral("newer entry")));
+        settle();
+        QCOMPARE(history.rows().first()->previewText(), QStringLiteral("newer entry"));
+        QVERIFY(menu && menu->isVisible());
+        QVERIFY(choose(menu, QStringLiteral("Slot 3")));
+        settle();
+        QCOMPARE(f.text(3), std::optional<QString>("older entry"));
+        QVERIFY(!shownMenu());
+        history.hide();
+
+        // "Load into a slot": a copy recorded meanwhile rebuilds the list under the menu.
+        StatsView stats(f.context);
+        stats.resize(800, 700);
+        stats.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&stats));
+        menu = openMenu(stats.rows().first()->loadButton());
+        QVERIFY(menu);
+        f.state.stats().recordCopy(ClipboardItem::makeText(QStringLiteral("another")), 6);
+        settle();
+        QCOMPARE(stats.rows().size(), 2);
+        QVERIFY(menu && menu->isVisible());
+        QVERIFY(choose(menu, QStringLiteral("Slot 0")));
+        settle();
+        QCOMPARE(f.text(0), std::optional<QString>("often"));
+        QVERIFY(!shownMenu());
+    }
+
+    void clearAllAsksWithCancelAsTheDefault() {
+        Fixture f;
+        f.fill(1, QStringLiteral("goes"));
+        f.fill(2, QStringLiteral("stays"));
+        f.state.slots().togglePinned(2);
+        SlotsView view(f.context);
+        view.resize(900, 600);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QPushButton* clearAll = button(&view, QStringLiteral("Clear all"));
+        QVERIFY(clearAll);
+
+        // Return and Escape right after "Clear all" both cancel.
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            QTest::mouseClick(clearAll, Qt::LeftButton);
+            QPointer<QMessageBox> box = view.findChild<QMessageBox*>();
+            QVERIFY(box);
+            QVERIFY(QTest::qWaitForWindowExposed(box));
+            const QString byDefault = box->defaultButton() ? box->defaultButton()->text() : "";
+            // The key goes where the dialog's keyboard focus is.
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box.data(), key);
+            settle();
+            QCOMPARE(f.text(1), std::optional<QString>("goes"));
+            QVERIFY2(!box || !box->isVisible(), "the dialog closes");
+            QCOMPARE(byDefault, QStringLiteral("Cancel"));
+        }
+        settle();
+
+        // Only the destructive button clears, and pinned slots stay.
+        QTest::mouseClick(clearAll, Qt::LeftButton);
+        QMessageBox* box = view.findChild<QMessageBox*>();
+        QVERIFY(box);
+        QPushButton* clear = button(box, QStringLiteral("Clear unpinned slots"));
+        QVERIFY(clear);
+        QTest::mouseClick(clear, Qt::LeftButton);
+        QVERIFY(!f.state.slots().item(1));
+        QCOMPARE(f.text(2), std::optional<QString>("stays"));
+    }
+
+    void aDroppedLongNumberMovesNothing() {
+        Fixture f;
+        f.fill(0, QStringLiteral("zero"));
+        f.fill(4, QStringLiteral("four"));
+        SlotsView view(f.context);
+        view.resize(900, 600);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto drop = [&](SlotTile* tile, const QString& text) {
+            QMimeData mime;
+            mime.setText(text);
+            const QPointF at = QRectF(tile->rect()).center();
+            QDragEnterEvent enter(at.toPoint(), Qt::MoveAction, &mime, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(tile, &enter);
+            QDropEvent event(at, Qt::MoveAction, &mime, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(tile, &event);
+            return event.isAccepted();
+        };
+        for (const char* text : {"12345678901", "4294967296", "10", "-12345678901"}) {
+            QVERIFY2(!drop(view.tile(2), QString::fromLatin1(text)), text);
+            QVERIFY2(!f.state.slots().item(2), text);
+        }
+        QCOMPARE(f.text(0), std::optional<QString>("zero"));
+        QCOMPARE(f.text(4), std::optional<QString>("four"));
+        QVERIFY(drop(view.tile(2), QStringLiteral("+4")));
+        QCOMPARE(f.text(2), std::optional<QString>("four"));
+    }
+};
+
+QTEST_MAIN(WindowMenusTest)
+#include "tst_windowmenus.moc"
