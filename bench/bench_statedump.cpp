@@ -80,19 +80,30 @@ int main(int argc, char** argv) {
     BenchUtil::report("  state.json", static_cast<double>(QFileInfo(stateFile).size()) / 1024.0,
                       "KiB");
 
-    // What the dump reads from the store, one call at a time.
+    // What the dump reads from the store, one call at a time, and the full reads it replaced.
     std::printf("-- the store reads behind the dump\n");
     for (const auto& [name, read] :
          std::initializer_list<std::pair<QString, std::function<void()>>>{
-             {QStringLiteral("the ten slots (allItems)"), [&] { state.slots().allItems(); }},
-             {QStringLiteral("20 history entries"),
-              [&] { state.slots().recentHistoryEntries(20); }},
-             {QStringLiteral("the 10 most copied contents"),
-              [&] { state.stats().topCopied(10); }}}) {
+             {QStringLiteral("the ten slots as summaries (slotSummaries, as the dump reads)"),
+              [&] { state.slots().slotSummaries(10000); }},
+             {QStringLiteral("20 history summaries (as the dump reads)"),
+              [&] { state.slots().recentHistorySummaries(20, 10000); }},
+             {QStringLiteral("the 10 most copied contents"), [&] { state.stats().topCopied(10); }},
+             {QStringLiteral("for comparison: the ten slots decoded (allItems)"),
+              [&] { state.slots().allItems(); }},
+             {QStringLiteral("for comparison: 20 history entries decoded"),
+              [&] { state.slots().recentHistoryEntries(20); }}}) {
         resetPeak();
         const double at = BenchUtil::rssMiB();
         BenchUtil::report(name, timedMs(read), "ms");
         BenchUtil::report("  peak above the memory before", BenchUtil::peakRssMiB() - at, "MiB");
     }
+
+    // The same text copied again: the history finds the repeat, the statistics count it.
+    std::printf("-- the same text captured again\n");
+    resetPeak();
+    const double againMs = timedMs([&] { state.service().captureClipboardToSlot(4); });
+    BenchUtil::report("capture of the same text into slot 4", againMs, "ms");
+    BenchUtil::report("  peak resident memory", BenchUtil::peakRssMiB(), "MiB");
     return 0;
 }

@@ -62,3 +62,11 @@ write("huge-count.bplist", raw([b"\xd0"], count=1 << 63))
 # Arrays that each reference the next one twice: 2^k paths from a file of ~140 bytes.
 k = 40
 write("shared-arrays.bplist", raw([array([i + 1, i + 1], 1) for i in range(k)] + [b"\x51a"]))
+
+# Summaries: blanks before and after the text, a line feed, a character outside the basic
+# plane near the cut (the last byte picks the preview's limit), and file names to cut.
+write("summary-text.bplist", plistlib.dumps({"kind": "text", "text": " \n\t a\nb 😀 c \n ",
+                                             "files": [], "createdAt": when},
+                                            fmt=plistlib.FMT_BINARY))
+write("summary-files.bplist", plistlib.dumps({"kind": "files", "files": ["/a/b/", "/c/d.txt", "e", ""],
+                                              "createdAt": when}, fmt=plistlib.FMT_BINARY))

@@ -263,19 +263,18 @@ QJsonObject AutomationBridge::stateObject() const {
     SlotStore& slots = m_state.slots();
     StatsService& stats = m_state.stats();
 
-    // Each list's items are let go before the next list is read: a huge item in a slot and
-    // in the history is never held twice.
+    // Slots and history are read as summaries, from the start of each stored item: a huge
+    // item is never decoded for the dump.
     QJsonArray slotArray;
     {
-        const auto items = slots.allItems();
+        const auto items = slots.slotSummaries(dumpPreviewLimit);
         for (int i = 0; i < SlotStore::slotCount; ++i) {
             const auto& item = items[static_cast<std::size_t>(i)];
             slotArray.append(QJsonObject{
                 {QStringLiteral("index"), i},
                 {QStringLiteral("kind"), item ? rawValue(item->kind) : QStringLiteral("empty")},
                 {QStringLiteral("pinned"), slots.isPinned(i)},
-                {QStringLiteral("preview"),
-                 item ? item->boundedPreview(dumpPreviewLimit) : QString()},
+                {QStringLiteral("preview"), item ? item->preview : QString()},
             });
         }
     }
@@ -283,11 +282,10 @@ QJsonObject AutomationBridge::stateObject() const {
     QJsonArray history;
     {
         int rank = 1;
-        for (const auto& entry : slots.recentHistoryEntries(20)) {
-            history.append(QJsonObject{
-                {QStringLiteral("kind"), rawValue(entry.item.kind)},
-                {QStringLiteral("preview"), entry.item.boundedPreview(dumpPreviewLimit)},
-                {QStringLiteral("rank"), rank++}});
+        for (const auto& entry : slots.recentHistorySummaries(20, dumpPreviewLimit)) {
+            history.append(QJsonObject{{QStringLiteral("kind"), rawValue(entry.summary.kind)},
+                                       {QStringLiteral("preview"), entry.summary.preview},
+                                       {QStringLiteral("rank"), rank++}});
         }
     }
 

@@ -1,5 +1,9 @@
 #include "BinaryPlistReader.h"
 
+#include "ByteSource.h"
+
+#include <algorithm>
+
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -11,7 +15,19 @@ constexpr qint64 headerSize = 8;
 
 BinaryPlistReader::BinaryPlistReader(QByteArrayView bytes, std::optional<Hole> hole)
     : m_bytes(bytes), m_hole(hole) {
-    m_total = m_bytes.size();
+    takeSize(m_bytes.size());
+    // Strings may take twice their encoded size as QString; a little slack for tiny inputs.
+    m_budget = 4 * std::max<qint64>(m_bytes.size(), 0) + 4096;
+}
+
+BinaryPlistReader::BinaryPlistReader(const ByteSource& source, std::optional<Hole> hole)
+    : m_source(&source), m_hole(hole) {
+    takeSize(std::max<qint64>(source.size(), 0));
+    m_budget = sourceBudget;
+}
+
+void BinaryPlistReader::takeSize(qint64 inputSize) {
+    m_total = inputSize;
     if (m_hole) {
         if (m_hole->offset < headerSize || m_hole->length < 0 || m_hole->offset > m_total ||
             m_hole->length > std::numeric_limits<qint64>::max() / 2) {
@@ -21,26 +37,43 @@ BinaryPlistReader::BinaryPlistReader(QByteArrayView bytes, std::optional<Hole> h
             m_total += m_hole->length;
         }
     }
-    // Strings may take twice their encoded size as QString; a little slack for tiny inputs.
-    m_budget = 4 * std::max<qint64>(m_bytes.size(), 0) + 4096;
+}
+
+std::optional<qint64> BinaryPlistReader::local(qint64 offset, qint64 length) const {
+    if (offset < 0 || length < 0 || m_total < 0 || offset > m_total || length > m_total - offset) {
+        return std::nullopt;
+    }
+    if (!m_hole) {
+        return offset;
+    }
+    const qint64 holeEnd = m_hole->offset + m_hole->length;
+    if (offset + length <= m_hole->offset) {
+        return offset;
+    }
+    if (offset >= holeEnd) {
+        return offset - m_hole->length;
+    }
+    return std::nullopt;
 }
 
 const char* BinaryPlistReader::at(qint64 offset, qint64 length) const {
-    if (offset < 0 || length < 0 || m_total < 0 || offset > m_total || length > m_total - offset) {
+    const auto where = local(offset, length);
+    if (!where) {
         return nullptr;
     }
-    qint64 local = offset;
-    if (m_hole) {
-        const qint64 holeEnd = m_hole->offset + m_hole->length;
-        if (offset + length <= m_hole->offset) {
-            local = offset;
-        } else if (offset >= holeEnd) {
-            local = offset - m_hole->length;
-        } else {
-            return nullptr;
-        }
+    if (!m_source) {
+        return m_bytes.data() + *where;
     }
-    return m_bytes.data() + local;
+    // Valid until the next read: every caller is done with one piece before asking for another.
+    if (length > sourceReadLimit) {
+        m_exceeded = true;
+        return nullptr;
+    }
+    m_window.resize(length);
+    if (!m_source->read(*where, length, m_window.data())) {
+        return nullptr;
+    }
+    return m_window.constData();
 }
 
 std::optional<quint64> BinaryPlistReader::readUnsigned(qint64 offset, int width) const {
@@ -271,7 +304,7 @@ std::optional<BinaryPlistReader::DataRef> BinaryPlistReader::data(quint64 ref) c
         d.inHole = true;
         return d;
     }
-    if (!at(d.offset, d.length)) {
+    if (!local(d.offset, d.length)) {
         return std::nullopt;
     }
     return d;
@@ -288,8 +321,103 @@ std::optional<QByteArray> BinaryPlistReader::dataBytes(const DataRef& ref) {
     return QByteArray(p, ref.length);
 }
 
+std::optional<qint64> BinaryPlistReader::stringLength(quint64 ref) const {
+    const auto h = header(ref);
+    if (!h) {
+        return std::nullopt;
+    }
+    const quint8 high = h->marker >> 4;
+    if (high == 0x5 && local(h->contentAt, h->count)) {
+        return h->count;
+    }
+    if (high == 0x6 && h->count <= m_total / 2 && local(h->contentAt, 2 * h->count)) {
+        return h->count;
+    }
+    return std::nullopt;
+}
+
+bool BinaryPlistReader::scanString(quint64 ref, const StringSink& sink) {
+    const auto length = stringLength(ref);
+    const auto h = header(ref);
+    if (!length || !h) {
+        return false;
+    }
+    const bool wide = (h->marker >> 4) == 0x6;
+    const qint64 unitBytes = wide ? 2 : 1;
+    const qint64 pieceChars = sourceReadLimit / 2;
+    QString piece;
+    // A high surrogate that ended the previous piece, to be paired with the next one.
+    std::optional<QChar> carried;
+    for (qint64 done = 0; done < *length;) {
+        const qint64 n = std::min(pieceChars, *length - done);
+        const char* p = at(h->contentAt + done * unitBytes, n * unitBytes);
+        if (!p) {
+            return false;
+        }
+        done += n;
+        piece.resize(0);
+        if (carried) {
+            piece.append(*carried);
+            carried.reset();
+        }
+        if (!wide) {
+            for (qint64 i = 0; i < n; ++i) {
+                if (static_cast<quint8>(p[i]) >= 0x80) {
+                    return false;
+                }
+            }
+            piece.append(QLatin1String(p, n));
+        } else {
+            const qsizetype start = piece.size();
+            piece.resize(start + n);
+            QChar* out = piece.data() + start;
+            for (qint64 i = 0; i < n; ++i) {
+                out[i] = QChar(static_cast<char16_t>((static_cast<quint8>(p[2 * i]) << 8) |
+                                                     static_cast<quint8>(p[2 * i + 1])));
+            }
+            for (qsizetype i = 0; i < piece.size(); ++i) {
+                if (piece[i].isHighSurrogate()) {
+                    if (i + 1 < piece.size()) {
+                        if (!piece[i + 1].isLowSurrogate()) {
+                            return false;
+                        }
+                        ++i;
+                    } else if (done < *length) {
+                        carried = piece[i];
+                        piece.chop(1);
+                    } else {
+                        return false;
+                    }
+                } else if (piece[i].isLowSurrogate()) {
+                    return false;
+                }
+            }
+        }
+        if (!sink(piece)) {
+            return true;
+        }
+    }
+    return true;
+}
+
+std::optional<BinaryPlistReader::ArrayHead> BinaryPlistReader::arrayHead(quint64 ref,
+                                                                         qint64 maxMembers) {
+    const auto h = header(ref);
+    if (!h || (h->marker >> 4) != 0xA || h->count > m_total / m_refWidth ||
+        !local(h->contentAt, h->count * m_refWidth)) {
+        return std::nullopt;
+    }
+    const qint64 n = std::clamp<qint64>(maxMembers, 0, h->count);
+    auto members = refs(h->contentAt, n);
+    if (!members || !spend(n * static_cast<qint64>(sizeof(quint64)))) {
+        return std::nullopt;
+    }
+    return ArrayHead{h->count, std::move(*members)};
+}
+
 bool BinaryPlistReader::spend(qint64 bytes) {
     if (bytes < 0 || bytes > m_budget) {
+        m_exceeded = m_exceeded || (m_source && bytes >= 0);
         return false;
     }
     m_budget -= bytes;

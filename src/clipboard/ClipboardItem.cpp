@@ -1,5 +1,7 @@
 #include "ClipboardItem.h"
 
+#include "BoundedTextPreview.h"
+
 #include <QFileInfo>
 #include <algorithm>
 
@@ -64,17 +66,11 @@ QString ClipboardItem::boundedPreview(qsizetype maxChars) const {
     switch (kind) {
     case ClipboardKind::Text:
     case ClipboardKind::RichText: {
-        // The same trimming as the full preview, found without copying the text.
-        const QStringView all = text ? QStringView(*text) : QStringView();
-        qsizetype begin = 0;
-        qsizetype end = all.size();
-        while (begin < end && all[begin].isSpace()) {
-            ++begin;
+        BoundedTextPreview preview(maxChars);
+        if (text) {
+            preview.add(*text);
         }
-        while (end > begin && all[end - 1].isSpace()) {
-            --end;
-        }
-        return oneLine(cutPreview(all.sliced(begin, end - begin), maxChars));
+        return preview.result();
     }
     case ClipboardKind::Files: {
         // Names are added only while the cut can still fall after them.

@@ -2,10 +2,155 @@
 
 #include "BinaryPlistReader.h"
 #include "BinaryPlistWriter.h"
+#include "BoundedTextPreview.h"
+#include "ByteSource.h"
 
+#include <QFileInfo>
 #include <QSet>
+#include <cstring>
 
 namespace {
+
+class ViewSource : public ByteSource {
+public:
+    explicit ViewSource(QByteArrayView bytes) : m_bytes(bytes) {}
+    qint64 size() const override { return m_bytes.size(); }
+    bool read(qint64 offset, qint64 length, char* out) const override {
+        if (offset < 0 || length < 0 || offset > m_bytes.size() ||
+            length > m_bytes.size() - offset) {
+            return false;
+        }
+        if (length > 0) {
+            std::memcpy(out, m_bytes.data() + offset, static_cast<std::size_t>(length));
+        }
+        return true;
+    }
+
+private:
+    QByteArrayView m_bytes;
+};
+
+// The summary's preview of a file list, as ClipboardItem::boundedPreview makes it: names are
+// read only while the cut can still fall after them.
+std::optional<QString> fileNames(BinaryPlistReader& reader,
+                                 const BinaryPlistReader::ArrayHead& files, qsizetype maxChars) {
+    QString names;
+    for (qint64 i = 0; i < files.count && names.size() <= maxChars; ++i) {
+        if (i >= static_cast<qint64>(files.members.size())) {
+            return std::nullopt;
+        }
+        if (i > 0) {
+            names += QStringLiteral(", ");
+        }
+        const auto path = reader.string(files.members[static_cast<std::size_t>(i)]);
+        if (!path) {
+            return std::nullopt;
+        }
+        names += QFileInfo(*path).fileName();
+    }
+    return ClipboardItem::cutPreview(names, maxChars);
+}
+
+std::optional<ItemSummary> summarizeItem(BinaryPlistReader& reader, bool pngCut,
+                                         qsizetype maxChars) {
+    maxChars = std::max<qsizetype>(maxChars, 0);
+    if (!reader.open()) {
+        return std::nullopt;
+    }
+    const auto entries = reader.dict(reader.topObject());
+    if (!entries) {
+        return std::nullopt;
+    }
+    ItemSummary out;
+    bool haveKind = false;
+    bool haveDate = false;
+    std::optional<quint64> textRef;
+    std::optional<BinaryPlistReader::ArrayHead> files;
+    QSet<QString> seenKeys;
+    QSet<quint64> seenKeyRefs;
+
+    // The same keys, types and duplicates are checked as decodeItem checks them.
+    for (const auto& [keyRef, valueRef] : *entries) {
+        if (seenKeyRefs.contains(keyRef)) {
+            return std::nullopt;
+        }
+        seenKeyRefs.insert(keyRef);
+        const auto key = reader.string(keyRef);
+        if (!key || seenKeys.contains(*key)) {
+            return std::nullopt;
+        }
+        seenKeys.insert(*key);
+
+        if (*key == u"kind") {
+            const auto raw = reader.string(valueRef);
+            const auto kind = raw ? clipboardKindFromRaw(*raw) : std::nullopt;
+            if (!kind) {
+                return std::nullopt;
+            }
+            out.kind = *kind;
+            haveKind = true;
+        } else if (*key == u"text" || *key == u"html" || *key == u"sourceBundleID") {
+            const auto length = reader.stringLength(valueRef);
+            if (!length) {
+                return std::nullopt;
+            }
+            if (*key == u"text") {
+                out.sizes.text = *length;
+                textRef = valueRef;
+            } else if (*key == u"html") {
+                out.sizes.html = *length;
+            }
+        } else if (*key == u"rtf" || *key == u"imagePNG") {
+            const auto ref = reader.data(valueRef);
+            if (!ref || (ref->inHole && (*key != u"imagePNG" || !pngCut))) {
+                return std::nullopt;
+            }
+            (*key == u"rtf" ? out.sizes.rtf : out.sizes.png) = ref->length;
+        } else if (*key == u"files") {
+            // Two characters of separator a name: no more names than this reach the cut.
+            files = reader.arrayHead(valueRef, maxChars / 2 + 2);
+            if (!files) {
+                return std::nullopt;
+            }
+            out.sizes.files = files->count;
+        } else if (*key == u"createdAt") {
+            if (!reader.date(valueRef)) {
+                return std::nullopt;
+            }
+            haveDate = true;
+        }
+    }
+    if (!haveKind || !files || !haveDate) {
+        return std::nullopt;
+    }
+
+    switch (out.kind) {
+    case ClipboardKind::Text:
+    case ClipboardKind::RichText: {
+        BoundedTextPreview preview(maxChars);
+        if (textRef &&
+            !reader.scanString(*textRef, [&](QStringView piece) { return preview.add(piece); })) {
+            return std::nullopt;
+        }
+        out.preview = preview.result();
+        break;
+    }
+    case ClipboardKind::Files: {
+        auto names = fileNames(reader, *files, maxChars);
+        if (!names) {
+            return std::nullopt;
+        }
+        out.preview = std::move(*names);
+        break;
+    }
+    case ClipboardKind::Image:
+        out.preview = ClipboardItem::cutPreview(u"Image", maxChars);
+        break;
+    case ClipboardKind::Empty:
+        break;
+    }
+    return out;
+}
 
 std::optional<ClipboardItem> decodeItem(BinaryPlistReader& reader,
                                         const std::function<QByteArray()>& loadPng) {
@@ -153,6 +298,19 @@ ItemEncoding::Encoded ItemEncoding::encode(const ClipboardItem& item) {
     return out;
 }
 
+qint64 ItemEncoding::minimumSize(const ClipboardItem& item) {
+    qint64 size = 8 + 32; // header and trailer
+    size += item.text ? item.text->size() : 0;
+    size += item.rtf ? item.rtf->size() : 0;
+    size += item.html ? item.html->size() : 0;
+    size += item.imagePNG ? item.imagePNG->size() : 0;
+    size += item.sourceBundleID ? item.sourceBundleID->size() : 0;
+    for (const QString& path : item.files) {
+        size += path.size();
+    }
+    return size;
+}
+
 std::optional<ClipboardItem> ItemEncoding::decode(QByteArrayView bytes) {
     BinaryPlistReader reader(bytes);
     return decodeItem(reader, {});
@@ -163,4 +321,34 @@ std::optional<ClipboardItem> ItemEncoding::decodeWithoutPng(QByteArrayView head,
                                                             std::function<QByteArray()> loadPng) {
     BinaryPlistReader reader(head, BinaryPlistReader::Hole{pngOffset, pngLength});
     return decodeItem(reader, loadPng);
+}
+
+std::optional<ItemSummary> ItemEncoding::summarize(const ByteSource& source,
+                                                   std::optional<qint64> pngOffset,
+                                                   qint64 pngLength, qsizetype maxChars) {
+    std::optional<BinaryPlistReader::Hole> hole;
+    if (pngOffset) {
+        hole = BinaryPlistReader::Hole{*pngOffset, pngLength};
+    }
+    BinaryPlistReader reader(source, hole);
+    auto summary = summarizeItem(reader, hole.has_value(), maxChars);
+    if (summary || !reader.exceededBounds()) {
+        return summary;
+    }
+    // Too large a structure to read piece by piece: the whole encoding, decoded as usual.
+    QByteArray all(source.size(), Qt::Uninitialized);
+    if (!source.read(0, all.size(), all.data())) {
+        return std::nullopt;
+    }
+    const auto item =
+        pngOffset ? decodeWithoutPng(all, *pngOffset, pngLength, [] { return QByteArray(); })
+                  : decode(all);
+    if (!item) {
+        return std::nullopt;
+    }
+    return ItemSummary{item->kind, item->boundedPreview(maxChars), ItemSummary::sizesOf(*item)};
+}
+
+std::optional<ItemSummary> ItemEncoding::summarize(QByteArrayView bytes, qsizetype maxChars) {
+    return summarize(ViewSource(bytes), std::nullopt, 0, maxChars);
 }

@@ -6,6 +6,8 @@
 
 namespace {
 
+const QString historyTable = QStringLiteral("history_record");
+
 const QString historyColumns =
     QStringLiteral("SELECT pk, id, captured_at, item_data, png_at, length(png) FROM history_record "
                    "ORDER BY captured_at DESC, pk DESC LIMIT ?");
@@ -60,6 +62,25 @@ std::array<std::optional<ClipboardItem>, SlotStore::slotCount> SlotStore::allIte
                 // A slot's row is rewritten (new updated_at) whenever the slot changes.
                 QStringLiteral("SELECT png FROM slot_record WHERE pk = ? AND updated_at = ?"),
                 {s.int64(4), s.real(5)}));
+    }
+    return out;
+}
+
+std::array<std::optional<ItemSummary>, SlotStore::slotCount>
+SlotStore::slotSummaries(qsizetype maxChars) const {
+    std::array<std::optional<ItemSummary>, slotCount> out;
+    std::array<bool, slotCount> seen{};
+    SqliteStatement s = m_container.db().prepare(
+        QStringLiteral("SELECT slot_index, pk, png_at, length(png) FROM slot_record ORDER BY pk"));
+    while (s.step() == SqliteStatement::Step::Row) {
+        const qint64 index = s.int64(0);
+        if (index < 0 || index >= slotCount || seen[static_cast<std::size_t>(index)]) {
+            continue;
+        }
+        seen[static_cast<std::size_t>(index)] = true;
+        out[static_cast<std::size_t>(index)] =
+            StoredItem::summarize(m_container.db(), QStringLiteral("slot_record"), s.int64(1),
+                                  optionalInt(s, 2), s.int64(3), maxChars);
     }
     return out;
 }
@@ -164,9 +185,15 @@ void SlotStore::addHistory(const ClipboardItem& item) {
 }
 
 StoreWrite SlotStore::recordHistory(const ClipboardItem& item) {
-    const QList<ClipboardItem> newest = recentHistory(1);
-    if (!newest.isEmpty() && newest.first().sameContent(item)) {
-        return StoreWrite::unchanged();
+    // Items of the same content have flavours of the same sizes, so the newest entry is read
+    // whole only when its sizes match; the comparison itself stays exact.
+    const QList<HistorySummary> newestSummary = recentHistorySummaries(1, 0);
+    if (!newestSummary.isEmpty() && newestSummary.first().summary.kind == item.kind &&
+        newestSummary.first().summary.sizes == ItemSummary::sizesOf(item)) {
+        const QList<ClipboardItem> newest = recentHistory(1);
+        if (!newest.isEmpty() && newest.first().sameContent(item)) {
+            return StoreWrite::unchanged();
+        }
     }
     const auto stored = StoredItem::from(item);
     if (!stored) {
@@ -213,6 +240,28 @@ QList<SlotStore::HistoryEntry> SlotStore::recentHistoryEntries(int limit) const 
             continue; // undecodable rows are skipped, never repaired
         }
         out.append(HistoryEntry{id, std::move(*item), Instant(s.real(2))});
+    }
+    return out;
+}
+
+QList<SlotStore::HistorySummary> SlotStore::recentHistorySummaries(int limit,
+                                                                   qsizetype maxChars) const {
+    QList<HistorySummary> out;
+    if (limit <= 0) {
+        return out;
+    }
+    SqliteStatement s = m_container.db().prepare(
+        QStringLiteral("SELECT pk, id, captured_at, png_at, length(png) FROM history_record "
+                       "ORDER BY captured_at DESC, pk DESC LIMIT ?"));
+    s.bind(1, qint64{limit});
+    while (s.step() == SqliteStatement::Step::Row) {
+        auto summary = StoredItem::summarize(m_container.db(), historyTable, s.int64(0),
+                                             optionalInt(s, 3), s.int64(4), maxChars);
+        const QUuid id = QUuid::fromString(s.text(1));
+        if (!summary || id.isNull()) {
+            continue; // undecodable rows are skipped, never repaired
+        }
+        out.append(HistorySummary{id, std::move(*summary), Instant(s.real(2))});
     }
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include "clipboard/ClipboardItem.h"
 #include "clipboard/HistorySink.h"
+#include "clipboard/ItemSummary.h"
 #include "core/Clock.h"
 #include "core/Instant.h"
 #include "store/StoreWrite.h"
@@ -26,6 +27,12 @@ public:
         ClipboardItem item;
         Instant capturedAt;
     };
+    // A history entry as lists that show only kind and preview need it.
+    struct HistorySummary {
+        QUuid id;
+        ItemSummary summary;
+        Instant capturedAt;
+    };
 
     static constexpr int slotCount = 10;
     // Display order of the slots: as on a keyboard's digit row, slot 0 last.
@@ -39,6 +46,10 @@ public:
     // Every slot as lists need it: images stay in the store until somebody asks for their
     // bytes (a deferred blob), so listing ten screenshots reads none of them.
     std::array<std::optional<ClipboardItem>, slotCount> allItems() const;
+    // Every slot's kind and preview cut at `maxChars` (ItemSummary), read from the start of
+    // its stored item only, so a huge item costs no more than its first characters. Absent
+    // for an empty slot or one whose data does not read.
+    std::array<std::optional<ItemSummary>, slotCount> slotSummaries(qsizetype maxChars) const;
     bool isPinned(int index) const;
     StoreWrite setItem(const ClipboardItem& item, int index);
     StoreWrite clear(int index);
@@ -52,6 +63,8 @@ public:
     StoreWrite recordHistory(const ClipboardItem& item);
     QList<ClipboardItem> recentHistory(int limit) const;
     QList<HistoryEntry> recentHistoryEntries(int limit) const;
+    // recentHistoryEntries as summaries (see slotSummaries): the same entries, skipped alike.
+    QList<HistorySummary> recentHistorySummaries(int limit, qsizetype maxChars) const;
     QList<HistoryEntry> searchHistory(const QString& query, int limit) const;
     // Whether an entry shows for `query` in a search: its preview holds the trimmed query,
     // ignoring case (an empty query matches everything).

@@ -3,6 +3,7 @@
 #include "StoreContainer.h"
 #include "StoredItem.h"
 #include "clipboard/ContentHash.h"
+#include "clipboard/ItemEncoding.h"
 
 #include <QUuid>
 #include <algorithm>
@@ -28,12 +29,15 @@ StoreWrite StatsService::record(Kind kind, std::optional<int> slot) {
 StoreWrite StatsService::recordCopy(const ClipboardItem& item, std::optional<int> slot) {
     const bool eventKept = insertEvent(Kind::Copy, slot);
     const QString hash = ContentHash::canonical(item);
-    const StoredItem stored = StoredItem::from(item).value_or(StoredItem{});
+    // An item that cannot fit is not encoded at all (nor its deferred image loaded).
+    const StoredItem stored = ItemEncoding::minimumSize(item) <= reloadableLimit
+                                  ? StoredItem::from(item).value_or(StoredItem{})
+                                  : StoredItem{};
     const bool fits =
         !stored.head.isEmpty() && stored.head.size() + stored.png.size() <= reloadableLimit;
     const double now = m_clock.now().secondsSinceReference();
     const QString kind = ::rawValue(item.kind);
-    const QString preview = item.preview();
+    const QString preview = item.boundedPreview(previewLimit);
 
     SqliteStatement find = m_container.db().prepare(
         QStringLiteral("SELECT pk FROM content_stat WHERE content_hash = ? ORDER BY pk LIMIT 1"));
@@ -106,16 +110,18 @@ QList<StatsService::TopContent> StatsService::topCopied(int limit) const {
         return out;
     }
     SqliteStatement s = m_container.db().prepare(QStringLiteral(
-        "SELECT content_hash, kind, preview, copy_count, last_copied_at, loadable, item_data, "
-        "png_at, length(png), pk FROM content_stat ORDER BY copy_count DESC, "
-        "last_copied_at DESC LIMIT ?"));
-    s.bind(1, qint64{limit});
+        "SELECT content_hash, kind, substr(preview, 1, ?), copy_count, last_copied_at, "
+        "loadable, item_data, png_at, length(png), pk FROM content_stat ORDER BY copy_count "
+        "DESC, last_copied_at DESC LIMIT ?"));
+    // Previews are kept cut; one kept whole by an older version is cut here as well.
+    s.bind(1, qint64{previewLimit + 1});
+    s.bind(2, qint64{limit});
     while (s.step() == SqliteStatement::Step::Row) {
         TopContent top;
         top.id = s.text(0);
         top.rank = static_cast<int>(out.size()) + 1;
         top.kind = clipboardKindFromRaw(s.text(1)).value_or(ClipboardKind::Text);
-        top.preview = s.text(2);
+        top.preview = ClipboardItem::cutPreview(s.text(2), previewLimit);
         top.copyCount = s.int64(3);
         top.lastCopiedAt = Instant(s.real(4));
         top.loadable = s.int64(5) != 0;

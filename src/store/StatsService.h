@@ -32,6 +32,8 @@ public:
 
     // Encoded items up to this size are kept for reloading.
     static constexpr qint64 reloadableLimit = 524288;
+    // A content's preview is kept cut after this many characters, with "…" (U+2026).
+    static constexpr qsizetype previewLimit = 10000;
 
     StatsService(StoreContainer& container, const Clock& clock, QObject* parent = nullptr);
 

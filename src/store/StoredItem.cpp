@@ -1,5 +1,6 @@
 #include "StoredItem.h"
 
+#include "SqliteBlob.h"
 #include "clipboard/ItemEncoding.h"
 
 std::optional<StoredItem> StoredItem::from(const ClipboardItem& item) {
@@ -79,4 +80,14 @@ std::function<QByteArray()> StoredItem::pngLoader(std::weak_ptr<SqliteDatabase> 
         }
         return s.step() == SqliteStatement::Step::Row ? s.blob(0) : QByteArray();
     };
+}
+
+std::optional<ItemSummary> StoredItem::summarize(SqliteDatabase& db, const QString& table,
+                                                 qint64 rowid, std::optional<qint64> pngAt,
+                                                 qint64 pngLength, qsizetype maxChars) {
+    const auto cell = SqliteBlob::open(db, table, QStringLiteral("item_data"), rowid);
+    if (!cell) {
+        return std::nullopt;
+    }
+    return ItemEncoding::summarize(*cell, pngAt, pngLength, maxChars);
 }

@@ -3,6 +3,7 @@
 #include "SqliteDatabase.h"
 #include "SqliteStatement.h"
 #include "clipboard/ClipboardItem.h"
+#include "clipboard/ItemSummary.h"
 
 #include <QByteArray>
 #include <functional>
@@ -43,4 +44,11 @@ struct StoredItem {
                                                  std::vector<SqlValue> keys);
     // Decodes a row's (item_data, png_at, png) columns starting at `column`.
     static std::optional<ClipboardItem> decodeRow(const SqliteStatement& row, int column);
+    // The kind, bounded preview and flavour sizes of the item in row `rowid` of `table`
+    // (ItemEncoding::summarize), its item_data read piece by piece through incremental blob
+    // I/O; `pngAt` and `pngLength` are the row's png_at and length(png). Absent when the row
+    // is gone or its data does not decode as far as the summary reads it.
+    static std::optional<ItemSummary> summarize(SqliteDatabase& db, const QString& table,
+                                                qint64 rowid, std::optional<qint64> pngAt,
+                                                qint64 pngLength, qsizetype maxChars);
 };

@@ -1,5 +1,6 @@
 #include "RawPlist.h"
 #include "clipboard/BinaryPlistReader.h"
+#include "clipboard/ByteSource.h"
 #include "clipboard/ItemEncoding.h"
 
 #include <QTest>
@@ -20,6 +21,87 @@ ClipboardItem fullItem() {
     item.createdAt = Instant(786543210.123456789);
     item.sourceBundleID = QStringLiteral("org.example.editor");
     return item;
+}
+
+// Bytes in memory read as a ByteSource, counting what is read.
+class CountingSource : public ByteSource {
+public:
+    explicit CountingSource(QByteArray bytes) : m_bytes(std::move(bytes)) {}
+    qint64 size() const override { return m_bytes.size(); }
+    bool read(qint64 offset, qint64 length, char* out) const override {
+        if (offset < 0 || length < 0 || offset > m_bytes.size() ||
+            length > m_bytes.size() - offset) {
+            return false;
+        }
+        std::memcpy(out, m_bytes.constData() + offset, static_cast<std::size_t>(length));
+        m_read += length;
+        return true;
+    }
+    qint64 bytesRead() const { return m_read; }
+
+private:
+    QByteArray m_bytes;
+    mutable qint64 m_read = 0;
+};
+
+ClipboardItem textItem(ClipboardKind kind, const QString& text) {
+    ClipboardItem item = ClipboardItem::makeText(text);
+    item.kind = kind;
+    return item;
+}
+
+// What a summary must come to: the kind, boundedPreview and sizes of the decoded item.
+ItemSummary expectedSummary(const ClipboardItem& item, qsizetype limit) {
+    return ItemSummary{item.kind, item.boundedPreview(limit), ItemSummary::sizesOf(item)};
+}
+
+bool same(const std::optional<ItemSummary>& a, const ItemSummary& b) {
+    return a && a->kind == b.kind && a->preview == b.preview && a->sizes == b.sizes;
+}
+
+// Items whose summaries are compared with their decoded previews: ordinary ones and those
+// that reach the edges of the piecewise reading (pieces of 32,768 characters).
+QList<ClipboardItem> summaryTable() {
+    QString lines;
+    for (int i = 0; i < 3000; ++i) {
+        lines += QStringLiteral("line %1 of a long text\n").arg(i);
+    }
+    // A surrogate pair split between two pieces, and text after blanks longer than a piece.
+    const QString straddling = QString(32767, u'a') + QStringLiteral("\U0001F600") + u'z';
+    const QString farText =
+        QString(70000, u' ') + QStringLiteral("late\nstart") + QString(70000, u'\n') + u'.';
+    ClipboardItem rich = fullItem();
+    rich.text = QString::fromUtf8("  \n Grüße\n👋🏽 ") + lines;
+    ClipboardItem files;
+    files.kind = ClipboardKind::Files;
+    files.files = {QStringLiteral("/tmp/report.pdf"), QStringLiteral("/home/ü/dir/"),
+                   QStringLiteral("relative"), QString(),
+                   QStringLiteral("/x/") + QString(300, u'n')};
+    ClipboardItem manyFiles;
+    manyFiles.kind = ClipboardKind::Files;
+    for (int i = 0; i < 40000; ++i) {
+        manyFiles.files << QStringLiteral("/f/%1").arg(i);
+    }
+    ClipboardItem image;
+    image.kind = ClipboardKind::Image;
+    image.text = lines;
+    image.imagePNG = Blob(QByteArray(5000, 'p'));
+    ClipboardItem empty;
+    empty.createdAt = Instant(12.5);
+    return {ClipboardItem::makeText(QStringLiteral("abc")),
+            ClipboardItem::makeText(lines),
+            ClipboardItem::makeText(QStringLiteral(" \t\n ") + lines + QString(50000, u' ')),
+            ClipboardItem::makeText(straddling),
+            ClipboardItem::makeText(farText),
+            ClipboardItem::makeText(QString(100000, u' ')),
+            ClipboardItem::makeText(QString()),
+            textItem(ClipboardKind::Text, QString::fromUtf8("ü") + lines),
+            textItem(ClipboardKind::RichText, QStringLiteral("<none>")),
+            rich,
+            files,
+            manyFiles,
+            image,
+            empty};
 }
 
 QStringList topKeys(const QByteArray& bytes) {
@@ -265,6 +347,90 @@ private Q_SLOTS:
         }
         QVERIFY(!ItemEncoding::decode(QByteArray()));
         QVERIFY(!ItemEncoding::decode(QByteArray("bplist00")));
+    }
+
+    void summariesMatchTheDecodedPreview() {
+        const QList<qsizetype> limits{0, 1, 5, 100, 10000, 40000, 100000};
+        for (const ClipboardItem& item : summaryTable()) {
+            const auto enc = ItemEncoding::encode(item);
+            const auto decoded = ItemEncoding::decode(enc.bytes);
+            QVERIFY(decoded);
+            for (qsizetype limit : limits) {
+                const ItemSummary expected = expectedSummary(*decoded, limit);
+                QVERIFY2(same(ItemEncoding::summarize(enc.bytes, limit), expected),
+                         qPrintable(item.preview().left(40)));
+                if (enc.pngOffset >= 0) {
+                    // As the store keeps it: the image's bytes cut out.
+                    QByteArray head = enc.bytes;
+                    head.remove(enc.pngOffset, enc.pngLength);
+                    QVERIFY(same(ItemEncoding::summarize(CountingSource(head), enc.pngOffset,
+                                                         enc.pngLength, limit),
+                                 expected));
+                    QVERIFY(!ItemEncoding::summarize(CountingSource(head), enc.pngOffset + 1,
+                                                     enc.pngLength, limit));
+                }
+            }
+        }
+        // A text item without text, and one with a text of blanks only.
+        ClipboardItem none;
+        none.kind = ClipboardKind::Text;
+        QVERIFY(same(ItemEncoding::summarize(ItemEncoding::encode(none).bytes, 10),
+                     expectedSummary(none, 10)));
+
+        // Only the start is read: a 4 MB text costs its first pieces and the trailer.
+        const QString big = QString(4 * 1024 * 1024, u'x');
+        const CountingSource source(ItemEncoding::encode(ClipboardItem::makeText(big)).bytes);
+        const auto summary = ItemEncoding::summarize(source, std::nullopt, 0, 10000);
+        QVERIFY(summary);
+        QCOMPARE(summary->preview, big.left(10000) + QChar(0x2026));
+        QCOMPARE(summary->sizes.text, qint64{big.size()});
+        QVERIFY2(source.bytesRead() < 200 * 1024, qPrintable(QString::number(source.bytesRead())));
+    }
+
+    void summariesRefuseWhatDoesNotDecode() {
+        // Wrong kinds, types and keys are refused as decoding refuses them.
+        QVERIFY(!ItemEncoding::summarize(handmadeItem(1, 1, "video"), 10));
+        QVERIFY(ItemEncoding::summarize(handmadeItem(1, 1), 10));
+        QVERIFY(!ItemEncoding::summarize(QByteArray(), 10));
+        QVERIFY(!ItemEncoding::summarize(QByteArray("bplist00"), 10));
+        // A lone surrogate in the part of the text that is read.
+        {
+            RawPlist p;
+            p.add(p.dict({{1, 2}, {3, 4}, {5, 6}, {7, 8}}));
+            p.add(RawPlist::ascii("kind"));
+            p.add(RawPlist::ascii("text"));
+            p.add(RawPlist::ascii("createdAt"));
+            p.add(RawPlist::date(0));
+            p.add(RawPlist::ascii("files"));
+            p.add(p.array({}));
+            p.add(RawPlist::ascii("text"));
+            p.add(RawPlist::utf16(QStringLiteral("ab") + QChar(0xD800) + u'c'));
+            QVERIFY(!ItemEncoding::decode(p.build()));
+            QVERIFY(!ItemEncoding::summarize(p.build(), 10));
+        }
+        // Truncations are refused; every single-byte corruption that still decodes summarises
+        // to what it decodes to (the sanitizer build checks that none crashes). A long text is
+        // corrupted in its structure only: its start and its end.
+        for (const ClipboardItem& item : {fullItem(), summaryTable().at(1)}) {
+            const QByteArray good = ItemEncoding::encode(item).bytes;
+            const qsizetype step = std::max<qsizetype>(1, good.size() / 500);
+            for (qsizetype n = 0; n < good.size(); n += step) {
+                QVERIFY(!ItemEncoding::summarize(good.left(n), 20));
+            }
+            for (qsizetype i = 0; i < good.size(); ++i) {
+                if (i == 300 && good.size() > 1000) {
+                    i = good.size() - 300;
+                }
+                for (char v : {'\x00', '\x0f', '\x7f', '\xff'}) {
+                    QByteArray bad = good;
+                    bad[i] = v;
+                    const auto summary = ItemEncoding::summarize(bad, 20);
+                    if (const auto decoded = ItemEncoding::decode(bad)) {
+                        QVERIFY(same(summary, expectedSummary(*decoded, 20)));
+                    }
+                }
+            }
+        }
     }
 
     void decodesWithThePngCutOut() {

@@ -268,6 +268,82 @@ private Q_SLOTS:
         QVERIFY(!f.slots.setItem(*listed, 8));
     }
 
+    void summariesMatchTheDecodedItems() {
+        Fixture f;
+        QString lines;
+        for (int i = 0; i < 4000; ++i) {
+            lines += QStringLiteral("  line %1\n").arg(i);
+        }
+        ClipboardItem rich = text(QStringLiteral("\n rich ") + lines);
+        rich.kind = ClipboardKind::RichText;
+        rich.html = QStringLiteral("<p>rich</p>");
+        rich.rtf = QByteArray("{\\rtf1 rich}");
+        ClipboardItem files;
+        files.kind = ClipboardKind::Files;
+        files.files = {QStringLiteral("/tmp/a.txt"), QStringLiteral("/home/u/report.pdf")};
+        ClipboardItem picture = image(QByteArray(70000, 'p'));
+        picture.text = lines;
+        ClipboardItem empty;
+        const QList<ClipboardItem> table{
+            text(QStringLiteral("abc")), text(lines), rich, files, picture, empty};
+        for (int i = 0; i < table.size(); ++i) {
+            QVERIFY(f.slots.setItem(table[i], i));
+            f.clock.advance(1);
+            f.slots.addHistory(table[i]);
+        }
+        // Rows that do not decode: in a slot and as the newest history entry.
+        QVERIFY(f.container->db().run("INSERT INTO slot_record (slot_index, pinned, updated_at, "
+                                      "item_data) VALUES (8, 0, 0, ?)",
+                                      {QByteArray("junk")}));
+        f.clock.advance(1);
+        QVERIFY(f.container->db().run(
+            "INSERT INTO history_record (id, captured_at, item_data) VALUES (?, ?, ?)",
+            {QUuid::createUuid().toString(QUuid::WithoutBraces),
+             f.clock.now().secondsSinceReference(), ItemEncoding::encode(table[1]).bytes.left(9)}));
+
+        for (qsizetype limit : {0, 3, 100, 10000}) {
+            const auto items = f.slots.allItems();
+            const auto summaries = f.slots.slotSummaries(limit);
+            for (std::size_t i = 0; i < items.size(); ++i) {
+                QCOMPARE(summaries[i].has_value(), items[i].has_value());
+                if (items[i]) {
+                    QCOMPARE(summaries[i]->kind, items[i]->kind);
+                    QCOMPARE(summaries[i]->preview, items[i]->boundedPreview(limit));
+                    QVERIFY(summaries[i]->sizes == ItemSummary::sizesOf(*items[i]));
+                }
+            }
+            QVERIFY(!summaries[8]);
+            const auto entries = f.slots.recentHistoryEntries(20);
+            const auto listed = f.slots.recentHistorySummaries(20, limit);
+            QCOMPARE(listed.size(), table.size());
+            QCOMPARE(listed.size(), entries.size());
+            for (qsizetype i = 0; i < listed.size(); ++i) {
+                QCOMPARE(listed[i].id, entries[i].id);
+                QCOMPARE(listed[i].capturedAt, entries[i].capturedAt);
+                QCOMPARE(listed[i].summary.kind, entries[i].item.kind);
+                QCOMPARE(listed[i].summary.preview, entries[i].item.boundedPreview(limit));
+            }
+        }
+    }
+
+    void repeatsAreFoundExactlyWhateverTheSizes() {
+        Fixture f;
+        const QString big = QString(100000, u'q');
+        f.slots.addHistory(text(big));
+        f.slots.addHistory(text(big));
+        QCOMPARE(f.rows("history_record"), 1);
+        // Same sizes, other content: a new entry.
+        f.slots.addHistory(text(QString(99999, u'q') + u'r'));
+        QCOMPARE(f.rows("history_record"), 2);
+        ClipboardItem withHtml = text(QString(99999, u'q') + u'r');
+        withHtml.html = QString();
+        f.slots.addHistory(withHtml);
+        QCOMPARE(f.rows("history_record"), 3);
+        withHtml.sourceBundleID = QStringLiteral("org.example");
+        f.slots.addHistory(withHtml);
+        QCOMPARE(f.rows("history_record"), 3);
+    }
+
     void unpairedSurrogatesReadBackAsReplacementCharacters() {
         Fixture f;
         const QString lone =

@@ -129,6 +129,34 @@ private Q_SLOTS:
         QVERIFY(!f.stats.loadableItem(ContentHash::canonical(png)));
     }
 
+    void previewsAreKeptCut() {
+        Fixture f;
+        const QString long1 = QStringLiteral(" \n") + QString(600000, u'a') + u'\n';
+        const ClipboardItem big = ClipboardItem::makeText(long1);
+        f.stats.recordCopy(big, 2);
+        f.stats.recordCopy(big, 3);
+        const QString cut = big.boundedPreview(StatsService::previewLimit);
+        QCOMPARE(cut.size(), StatsService::previewLimit + 1);
+        QCOMPARE(
+            f.container->db().queryInt("SELECT length(preview) FROM content_stat").value_or(-1),
+            qint64{StatsService::previewLimit + 1});
+        auto top = f.stats.topCopied(10);
+        QCOMPARE(top.size(), 1);
+        QCOMPARE(top[0].preview, cut);
+        QCOMPARE(top[0].copyCount, 2);
+        QVERIFY(!top[0].loadable);
+        QVERIFY(!f.stats.loadableItem(ContentHash::canonical(big)));
+
+        // A preview kept whole by an older version reads cut the same way.
+        QVERIFY(f.container->db().run("UPDATE content_stat SET preview = ?",
+                                      {big.preview() + QStringLiteral("b")}));
+        top = f.stats.topCopied(10);
+        QCOMPARE(top[0].preview, cut);
+        // A short one is kept as it is.
+        f.stats.recordCopy(ClipboardItem::makeText(QStringLiteral(" short\n text ")), 1);
+        QCOMPARE(f.stats.topCopied(10)[1].preview, QStringLiteral("short text"));
+    }
+
     void perSlotCountsSortStably() {
         Fixture f;
         for (int slot : {3, 1, 7, 3, 7, 1, 7, 7, 7}) {
