@@ -12,6 +12,7 @@ packages=(
   xvfb x11-xkb-utils openbox xdotool xclip x11-utils xdg-utils desktop-file-utils procps
   dpkg-dev file lintian appstream
   xterm lxterminal
+  at-spi2-core python3-pyatspi dbus
   clang libclang-rt-14-dev clang-format
 )
 

@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 QLinearGradient ComponentPaint::actionGradient(const Theme& theme, const QRectF& rect) {
     QLinearGradient g(rect.topLeft(), rect.bottomLeft());
@@ -26,4 +27,21 @@ void ComponentPaint::outlinedPanel(QPainter& p, const QRectF& bounds, qreal radi
     p.setRenderHint(QPainter::Antialiasing);
     p.fillPath(shape, fill);
     p.strokePath(shape, edge);
+}
+
+void ComponentPaint::focusRing(QPainter& p, const Theme& theme, const QRectF& bounds,
+                               qreal radius) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setOpacity(1.0);
+    p.setBrush(Qt::NoBrush);
+    const auto ring = [&](qreal inset, qreal width, const QColor& colour) {
+        const QRectF r = bounds.adjusted(inset, inset, -inset, -inset);
+        const qreal rr = std::max<qreal>(0, radius - inset);
+        p.setPen(QPen(colour, width));
+        p.drawRoundedRect(r, rr, rr);
+    };
+    ring(1.0, 2.0, theme.accentText());
+    ring(2.75, 1.5, theme.surfaceRaise());
+    p.restore();
 }

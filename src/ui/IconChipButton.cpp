@@ -1,10 +1,12 @@
 #include "IconChipButton.h"
 
+#include "ButtonKeys.h"
 #include "ComponentPaint.h"
 #include "Icons.h"
 #include "Theme.h"
 
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVariantAnimation>
@@ -65,12 +67,22 @@ void IconChipButton::paintEvent(QPaintEvent*) {
     } else if (m_hover) {
         p.fillPath(shape, ComponentPaint::withAlpha(m_tint, 0.08));
     }
-    if (hasFocus()) {
-        p.strokePath(shape, QPen(m_tint, 1.5));
-    } else if (m_hover) {
+    if (m_hover && !hasFocus()) {
         p.strokePath(shape, QPen(m_theme.strokeStrong(), 0.5));
     }
     const QColor color = isEnabled() ? m_tint : m_theme.tertiaryLabel();
     const QPixmap icon = Icons::pixmap(m_symbol, QSize(13, 13), color, devicePixelRatioF());
     p.drawPixmap(QPointF(r.center().x() - 6.5, r.center().y() - 6.5), icon);
+    if (hasFocus()) {
+        ComponentPaint::focusRing(p, m_theme, r, 8);
+    }
+}
+
+void IconChipButton::keyPressEvent(QKeyEvent* event) {
+    if (ButtonKeys::activates(event)) {
+        click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }

@@ -8,7 +8,8 @@ class Theme;
 
 // A small square button with a symbol: 28 x 24, rounded 8, on Theme.surfaceRaise, washed
 // with its tint while hovered (0.08) or pressed (0.2), outlined while hovered, scaled to 0.9
-// while pressed and dimmed when disabled.
+// while pressed and dimmed when disabled. With keyboard focus it wears the focus ring; Space or
+// Return presses it.
 class IconChipButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -20,6 +21,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
 

@@ -1,8 +1,10 @@
 #include "StyledButton.h"
 
+#include "ButtonKeys.h"
 #include "ComponentPaint.h"
 #include "Theme.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -54,4 +56,16 @@ void StyledButton::paintEvent(QPaintEvent*) {
     }
     p.setFont(labelFont());
     p.drawText(r, Qt::AlignCenter, text());
+    if (hasFocus()) {
+        ComponentPaint::focusRing(p, m_theme, rect(), rect().height() / 2.0);
+    }
+}
+
+void StyledButton::keyPressEvent(QKeyEvent* event) {
+    if (ButtonKeys::activates(event)) {
+        click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }

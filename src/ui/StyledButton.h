@@ -6,7 +6,8 @@ class Theme;
 
 // The two text buttons of the window: Action (primary, on the action gradient) and Neutral
 // (secondary, on Theme.surfaceRaise with a hairline border). Both are capsules, dimmed when
-// disabled (0.4) and while pressed (0.82 and 0.7).
+// disabled (0.4) and while pressed (0.82 and 0.7). With keyboard focus they wear the focus
+// ring; Space or Return presses them.
 class StyledButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -19,6 +20,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QFont labelFont() const;

@@ -1,15 +1,18 @@
 #include "ThemedSwitch.h"
 
+#include "ButtonKeys.h"
 #include "ComponentPaint.h"
 #include "Theme.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVariantAnimation>
 
 namespace {
 constexpr double trackW = 42, trackH = 25, inset = 2;
-}
+constexpr double ringRoom = 4; // around the track, for the focus ring
+} // namespace
 
 ThemedSwitch::ThemedSwitch(const Theme& theme, const QString& label, QWidget* parent)
     : QAbstractButton(parent), m_theme(theme), m_animation(new QVariantAnimation(this)) {
@@ -38,20 +41,20 @@ ThemedSwitch::ThemedSwitch(const Theme& theme, const QString& label, QWidget* pa
 
 QSize ThemedSwitch::sizeHint() const {
     const QFontMetrics fm(font());
-    return QSize(fm.horizontalAdvance(text()) + 16 + static_cast<int>(trackW),
-                 std::max(fm.height(), static_cast<int>(trackH)) + 2);
+    return QSize(fm.horizontalAdvance(text()) + 16 + static_cast<int>(trackW + ringRoom),
+                 std::max(fm.height(), static_cast<int>(trackH + 2 * ringRoom)));
 }
 
 QRectF ThemedSwitch::trackRect() const {
-    return QRectF(width() - trackW - 0.5, (height() - trackH) / 2, trackW, trackH);
+    return QRectF(width() - trackW - ringRoom, (height() - trackH) / 2, trackW, trackH);
 }
 
 void ThemedSwitch::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(m_theme.label());
-    p.drawText(QRectF(0, 0, width() - trackW - 8, height()), Qt::AlignVCenter | Qt::AlignLeft,
-               text());
+    p.drawText(QRectF(0, 0, width() - trackW - ringRoom - 8, height()),
+               Qt::AlignVCenter | Qt::AlignLeft, text());
     const QRectF track = trackRect();
     QPainterPath capsule;
     capsule.addRoundedRect(track, trackH / 2, trackH / 2);
@@ -69,4 +72,17 @@ void ThemedSwitch::paintEvent(QPaintEvent*) {
     p.drawEllipse(knob.translated(0, 0.5).adjusted(-0.75, -0.75, 0.75, 0.75));
     p.setBrush(Qt::white);
     p.drawEllipse(knob);
+    if (hasFocus()) {
+        const QRectF ring = track.adjusted(-ringRoom, -ringRoom, ringRoom, ringRoom);
+        ComponentPaint::focusRing(p, m_theme, ring, ring.height() / 2);
+    }
+}
+
+void ThemedSwitch::keyPressEvent(QKeyEvent* event) {
+    if (ButtonKeys::activates(event)) {
+        click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }

@@ -7,6 +7,7 @@ class Theme;
 
 // A labelled switch: the label, then a 42 x 25 capsule track (action gradient when on,
 // Theme.strokeStrong when off) with a white knob that slides to the trailing end when on.
+// With keyboard focus the track wears the focus ring; Space or Return flips it.
 class ThemedSwitch : public QAbstractButton {
     Q_OBJECT
 public:
@@ -19,6 +20,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     const Theme& m_theme;

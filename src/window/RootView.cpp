@@ -10,6 +10,7 @@
 #include "stats/StatsView.h"
 #include "ui/CapsuleSegmented.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -80,6 +81,7 @@ RootView::RootView(WindowContext context, QWidget* parent)
     column->addLayout(m_content, 1);
 
     m_tabBar->setAccessibleName(QStringLiteral("Tabs"));
+    m_tabBar->setRole(CapsuleSegmented::Role::Tabs);
     m_tabBar->setFocusPolicy(Qt::StrongFocus);
     AppState& state = m_context.state;
     connect(m_tabBar, &CapsuleSegmented::selectionChanged, this, [&state](const QString& value) {
@@ -138,6 +140,18 @@ void RootView::updateBanner() {
 void RootView::restyle() {
     m_banner->restyle();
     m_notSaving->restyle();
+    // The tab's view is made afresh; the keyboard stays on the control it was on (a picker
+    // that changed the palette, say), found again by its accessible name.
+    QWidget* focused = QApplication::focusWidget();
+    const QString focusName =
+        focused && m_view && m_view->isAncestorOf(focused) ? focused->accessibleName() : QString();
     showTab(m_context.state.mainTab());
+    for (QWidget* w : m_view->findChildren<QWidget*>()) {
+        if (!focusName.isEmpty() && w->accessibleName() == focusName &&
+            w->focusPolicy() != Qt::NoFocus) {
+            w->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+    }
     update();
 }

@@ -91,9 +91,18 @@ SettingsView::SettingsView(WindowContext context, QWidget* parent)
     buttons->addStretch(1);
     access->addLayout(buttons);
     if (KeyboardSettings::command().isEmpty()) {
+        // Said in the card, not only in a tooltip: a greyed-out button shows no tooltip to the
+        // keyboard, and nobody hovers over it to find out why.
+        const QString reason = QStringLiteral("Stashwick does not know this desktop's keyboard "
+                                              "settings; open them from its settings program.");
         m_keyboard->setEnabled(false);
-        m_keyboard->setToolTip(QStringLiteral("Stashwick does not know this desktop's keyboard "
-                                              "settings; open them from its settings program."));
+        m_keyboard->setToolTip(reason);
+        m_keyboard->setAccessibleDescription(reason);
+        m_keyboardReason =
+            WindowParts::label(reason, WindowFonts::caption(), theme.secondaryLabel(), accessCard);
+        m_keyboardReason->setWordWrap(true);
+        m_keyboardReason->setAccessibleName(reason);
+        access->addWidget(m_keyboardReason);
     }
     connect(m_keyboard, &QAbstractButton::clicked, this, [] { KeyboardSettings::open(); });
     connect(m_recheck, &QAbstractButton::clicked, this, [this] {
@@ -147,9 +156,13 @@ SettingsView::SettingsView(WindowContext context, QWidget* parent)
     auto* reset = new QPushButton(QStringLiteral("Reset to defaults"), keysCard);
     reset->setFlat(true);
     reset->setFont(WindowFonts::caption(QFont::Medium));
+    // The focus ring is the border the button keeps transparent until it has the keyboard.
     reset->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: transparent; "
-                                        "border: none; padding: 2px 4px; }")
+                                        "border: 2px solid transparent; border-radius: 7px; "
+                                        "padding: 0px 4px; } "
+                                        "QPushButton:focus { border-color: %1; }")
                              .arg(theme.accentText().name()));
+    reset->setAccessibleName(reset->text());
     connect(reset, &QPushButton::clicked, this, [this] { resetShortcuts(); });
     keysHeader->addWidget(reset);
     keys->addLayout(keysHeader);

@@ -22,6 +22,8 @@ public:
 
     QLabel* availability() const { return m_availability; }
     StyledButton* keyboardSettingsButton() const { return m_keyboard; }
+    // Why the keyboard settings cannot be opened here; null where they can.
+    QLabel* keyboardSettingsReason() const { return m_keyboardReason; }
     StyledButton* recheckButton() const { return m_recheck; }
     CapsuleSegmented* appearancePicker() const { return m_appearance; }
     CapsuleSegmented* palettePicker() const { return m_palette; }
@@ -42,6 +44,7 @@ private:
     QLabel* m_availabilitySymbol;
     QLabel* m_availability;
     StyledButton* m_keyboard;
+    QLabel* m_keyboardReason = nullptr;
     StyledButton* m_recheck;
     CapsuleSegmented* m_appearance;
     CapsuleSegmented* m_palette;

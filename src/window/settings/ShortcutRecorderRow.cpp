@@ -1,17 +1,21 @@
 #include "ShortcutRecorderRow.h"
 
+#include "ui/ButtonKeys.h"
+#include "ui/ComponentPaint.h"
 #include "ui/Theme.h"
 #include "window/WindowFonts.h"
 #include "window/WindowParts.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 
 namespace {
 
-// The chord on a capsule; outlined in the accent while recording.
+// The chord on a capsule; outlined in the accent while recording, with the focus ring while
+// it has the keyboard. Space or Return starts (and stops) a recording.
 class ChordButton : public QAbstractButton {
 public:
     ChordButton(const Theme& theme, const KeyRecorder& recorder, QWidget* parent)
@@ -33,11 +37,22 @@ protected:
         QPainterPath capsule;
         capsule.addRoundedRect(r, r.height() / 2, r.height() / 2);
         p.fillPath(capsule, m_theme.surfaceRaise());
-        p.strokePath(capsule, recording || hasFocus() ? QPen(m_theme.accentText(), 1.5)
-                                                      : QPen(m_theme.stroke(), 0.5));
+        p.strokePath(capsule,
+                     recording ? QPen(m_theme.accentText(), 1.5) : QPen(m_theme.stroke(), 0.5));
         p.setFont(font());
         p.setPen(recording ? m_theme.accentText() : m_theme.label());
         p.drawText(r, Qt::AlignCenter, text());
+        if (hasFocus() && !recording) {
+            ComponentPaint::focusRing(p, m_theme, rect(), rect().height() / 2.0);
+        }
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (ButtonKeys::activates(event)) {
+            click();
+            event->accept();
+            return;
+        }
+        QAbstractButton::keyPressEvent(event);
     }
 
 private:

@@ -48,6 +48,12 @@ SlotTile::SlotTile(int index, const Theme& theme, AsyncThumbnails& thumbnails, c
             onTap();
         }
     });
+    // Return and Enter copy a focused tile, like Space.
+    auto* activate = new QAction(this);
+    activate->setShortcuts({Qt::Key_Return, Qt::Key_Enter});
+    activate->setShortcutContext(Qt::WidgetShortcut);
+    addAction(activate);
+    connect(activate, &QAction::triggered, this, &QAbstractButton::click);
     connect(m_actions, &QAbstractButton::clicked, this, [this] { openActionsMenu(); });
     connect(&m_thumbnails, &AsyncThumbnails::ready, this, [this](const QString& key) {
         if (key == thumbnailKey()) {
