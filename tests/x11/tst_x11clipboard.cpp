@@ -7,6 +7,7 @@
 #include "core/QtScheduler.h"
 #include "core/SystemClock.h"
 #include "platform/qt/QtPasteboard.h"
+#include "platform/x11/X11PasteboardReader.h"
 #include "store/SlotStore.h"
 #include "store/StoreContainer.h"
 
@@ -73,6 +74,15 @@ class X11ClipboardTest : public QObject {
             args << type + QLatin1Char('=') + file(QStringLiteral("flavour%1").arg(i++), bytes);
         }
         return own(QStringLiteral(CLIPBOARD_OWNER), args, flavours.first().first);
+    }
+    // The slow owner's content and what it offers it as.
+    static inline const QString slowType = QStringLiteral("application/x-stashwick-slow");
+    static QByteArray slowContent(int size) {
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (int i = 0; i < size; ++i) {
+            bytes[i] = static_cast<char>(i % 251);
+        }
+        return bytes;
     }
     // Runs xclip -o while our event loop keeps serving the selection.
     QByteArray xclipOut(const QString& target) {
@@ -237,6 +247,35 @@ private Q_SLOTS:
         // New content is read normally again.
         QVERIFY(xclip("UTF8_STRING", "alive"));
         QCOMPARE(m_clipboard->read()->text, std::optional<QString>("alive"));
+    }
+
+    // However long a transfer takes, it is read to its end while chunks keep coming; one that
+    // stops costs the stall deadline once.
+    void theStallDeadlineCountsFromTheLastChunk() {
+        // 24 chunks of 64 KiB, one every 200 ms: longer in all than the stall deadline.
+        const int size = 24 * 65536;
+        QVERIFY(own(QStringLiteral(INCR_OWNER), {QString::number(size), "65536", "200", "0"},
+                    slowType));
+        QElapsedTimer timer;
+        timer.start();
+        const auto bytes = m_pb->data(slowType);
+        const qint64 slow = timer.restart();
+        QVERIFY(bytes);
+        QVERIFY(*bytes == slowContent(size));
+        QVERIFY2(slow > X11PasteboardReader::stallMs, qPrintable(QString::number(slow)));
+
+        QVERIFY(own(QStringLiteral(INCR_OWNER), {"1048576", "65536", "0", "4"}, slowType));
+        timer.restart();
+        QVERIFY(!m_pb->data(slowType));
+        const qint64 stopped = timer.restart();
+        QVERIFY2(stopped >= X11PasteboardReader::stallMs &&
+                     stopped < X11PasteboardReader::stallMs + 2000,
+                 qPrintable(QString::number(stopped)));
+        QVERIFY(m_pb->isStalled());
+        QVERIFY(!m_pb->data(slowType));
+        QVERIFY(timer.elapsed() < 500);
+        qInfo("%d bytes in %lld ms; a stopped transfer gave up after %lld ms", size,
+              static_cast<long long>(slow), static_cast<long long>(stopped));
     }
 };
 

@@ -30,6 +30,9 @@ bool isEmptyResult(const QImage& v) {
 QtPasteboard::QtPasteboard(QClipboard* clipboard, QClipboard::Mode mode, QObject* parent)
     : QObject(parent), m_clipboard(clipboard), m_mode(mode) {
     if (m_clipboard) {
+        m_x11 = X11PasteboardReader::forQtDisplay(mode == QClipboard::Clipboard
+                                                      ? QStringLiteral("CLIPBOARD")
+                                                      : QStringLiteral("PRIMARY"));
         connect(m_clipboard, &QClipboard::changed, this, [this](QClipboard::Mode changed) {
             if (changed == m_mode) {
                 contentChanged();
@@ -42,6 +45,13 @@ void QtPasteboard::contentChanged() {
     ++m_changeCount;
     m_stalled = false;
     m_types.reset();
+    if (m_x11) {
+        m_x11->contentChanged();
+    }
+}
+
+X11PasteboardReader* QtPasteboard::foreign() {
+    return m_x11 && m_x11->ownedElsewhere() ? m_x11.get() : nullptr;
 }
 
 const QMimeData* QtPasteboard::mime() const {
@@ -59,6 +69,9 @@ template <typename F> auto QtPasteboard::timed(F&& request) -> decltype(request(
 }
 
 std::optional<QStringList> QtPasteboard::types() {
+    if (auto* x11 = foreign()) {
+        return x11->types();
+    }
     if (m_stalled) {
         return std::nullopt;
     }
@@ -83,6 +96,9 @@ std::optional<QStringList> QtPasteboard::types() {
 }
 
 std::optional<QByteArray> QtPasteboard::data(const QString& type) {
+    if (auto* x11 = foreign()) {
+        return x11->data(type);
+    }
     const auto t = types();
     const QMimeData* md = mime();
     if (!t || !t->contains(type) || !md) {
@@ -96,6 +112,9 @@ std::optional<QByteArray> QtPasteboard::data(const QString& type) {
 }
 
 std::optional<QString> QtPasteboard::string(const QString& type) {
+    if (auto* x11 = foreign()) {
+        return x11->string(type);
+    }
     const auto t = types();
     const QMimeData* md = mime();
     if (!t || !t->contains(type) || !md) {
@@ -111,6 +130,9 @@ std::optional<QString> QtPasteboard::string(const QString& type) {
 }
 
 std::optional<QByteArray> QtPasteboard::firstImageTiff() {
+    if (auto* x11 = foreign()) {
+        return x11->firstImageTiff();
+    }
     const auto t = types();
     const QMimeData* md = mime();
     if (!t || !md) {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "clipboard/Pasteboard.h"
+#include "platform/x11/X11PasteboardReader.h"
 
 #include <QClipboard>
 #include <QObject>
 #include <QPointer>
+#include <memory>
 #include <optional>
 
 class QMimeData;
@@ -13,10 +15,14 @@ class QMimeData;
 // xterm-style terminals) through QClipboard. The change counter moves on every
 // QClipboard::changed for that selection (XFixes owner changes, our own writes included).
 //
-// An X11 clipboard owner that stops answering makes every request wait for Qt's transfer
-// timeout. So the first request that times out marks the current content as stalled: every
-// further read of that same content answers "absent" at once, and nothing is retried until
-// the content changes.
+// On X11, content that another program owns is read through X11PasteboardReader on a
+// connection of its own: Qt's transfer gives up after a fixed time whether or not data is
+// still arriving, and a request the owner leaves unanswered is not asked again. Our own
+// content, and all content without X11, comes from QClipboard.
+//
+// Either way, an owner that stops answering costs one timeout: the first request that times
+// out marks the current content as stalled, every further read of that same content answers
+// "absent" at once, and nothing is retried until the content changes.
 class QtPasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:
@@ -32,13 +38,16 @@ public:
     void clearContents() override;
     void writeItem(const QList<Flavour>& flavours) override;
 
-    bool isStalled() const { return m_stalled; }
-    // A request that took this long and brought nothing back is taken as a timeout.
+    bool isStalled() const { return m_stalled || (m_x11 && m_x11->isStalled()); }
+    // A request through QClipboard that took this long and brought nothing back is taken as
+    // a timeout.
     static constexpr qint64 timeoutMs = 3000;
 
 private:
     void contentChanged();
     const QMimeData* mime() const;
+    // The reader of this selection when another program owns it now.
+    X11PasteboardReader* foreign();
     // Runs one request against the owner, noting a timeout.
     template <typename F> auto timed(F&& request) -> decltype(request());
 
@@ -47,4 +56,5 @@ private:
     qint64 m_changeCount = 0;
     bool m_stalled = false;
     std::optional<QStringList> m_types;
+    std::unique_ptr<X11PasteboardReader> m_x11;
 };

@@ -19,6 +19,10 @@ std::optional<X11Connection> X11Connection::current() {
     return c;
 }
 
+QByteArray X11Connection::displayName(const X11Connection& x) {
+    return QByteArray(DisplayString(x.display));
+}
+
 bool X11Connection::hasXTest(const X11Connection& x) {
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     return XTestQueryExtension(x.display, &eventBase, &errorBase, &major, &minor) == True;

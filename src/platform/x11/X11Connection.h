@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <optional>
 
 typedef struct _XDisplay Display;
@@ -14,6 +15,8 @@ struct X11Connection {
     unsigned long root = 0;
 
     static std::optional<X11Connection> current();
+    // The name of the display it is connected to, for opening another connection there.
+    static QByteArray displayName(const X11Connection& x);
     // Global chords need X11 and the XTEST extension (to press keys in other programs).
     static bool hasXTest(const X11Connection& x);
     // A compositing manager runs (it owns _NET_WM_CM_S<screen>), so windows can be translucent.

@@ -1,0 +1,297 @@
+#include "X11SelectionReader.h"
+
+#include "X11Connection.h"
+#include "XResource.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <poll.h>
+#include <xcb/xcb.h>
+
+namespace {
+qint64 nowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Each request goes to the next of these properties in turn, so that a late answer to an
+// earlier request cannot mix with the transfer being read.
+constexpr int requestProperties = 8;
+// Requests of one read, the first included.
+constexpr int maxAsks = 4;
+// A property is read whole in one request (the server caps the length at what it holds).
+constexpr uint32_t wholeProperty = 0x3FFFFFFF;
+// An INCR size hint is only a hint: never reserve more than this for it.
+constexpr qsizetype maxReserve = qsizetype(256) * 1024 * 1024;
+
+template <typename T> T* eventAs(xcb_generic_event_t* e) {
+    return reinterpret_cast<T*>(e);
+}
+} // namespace
+
+void X11SelectionReader::Disconnect::operator()(xcb_connection_t* c) const {
+    xcb_disconnect(c);
+}
+
+std::unique_ptr<X11SelectionReader> X11SelectionReader::forQtDisplay(int stallMs) {
+    const auto x = X11Connection::current();
+    if (!x) {
+        return nullptr;
+    }
+    return open(X11Connection::displayName(*x).constData(), stallMs, x->connection);
+}
+
+std::unique_ptr<X11SelectionReader> X11SelectionReader::open(const char* displayName, int stallMs,
+                                                             xcb_connection_t* qtConnection) {
+    int screenNumber = 0;
+    xcb_connection_t* c = xcb_connect(displayName, &screenNumber);
+    if (xcb_connection_has_error(c)) {
+        xcb_disconnect(c);
+        return nullptr;
+    }
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+    for (int i = 0; i < screenNumber && it.rem > 0; ++i) {
+        xcb_screen_next(&it);
+    }
+    if (it.rem == 0) {
+        xcb_disconnect(c);
+        return nullptr;
+    }
+    const xcb_window_t window = xcb_generate_id(c);
+    const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, it.data->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+    return std::unique_ptr<X11SelectionReader>(
+        new X11SelectionReader(c, window, stallMs, qtConnection));
+}
+
+X11SelectionReader::X11SelectionReader(xcb_connection_t* connection, quint32 window, int stallMs,
+                                       xcb_connection_t* qtConnection)
+    : m_connection(connection), m_window(window), m_qtConnection(qtConnection), m_stallMs(stallMs) {
+}
+
+X11SelectionReader::~X11SelectionReader() {
+    xcb_destroy_window(m_connection.get(), m_window);
+    xcb_flush(m_connection.get());
+}
+
+quint32 X11SelectionReader::atom(const QString& name) {
+    if (const auto it = m_atoms.constFind(name); it != m_atoms.cend()) {
+        return *it;
+    }
+    const QByteArray latin = name.toLatin1();
+    const XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        m_connection.get(),
+        xcb_intern_atom(m_connection.get(), 0, static_cast<uint16_t>(latin.size()),
+                        latin.constData()),
+        nullptr));
+    if (!reply) {
+        return XCB_ATOM_NONE;
+    }
+    m_atoms.insert(name, reply->atom);
+    m_names.insert(reply->atom, name);
+    return reply->atom;
+}
+
+quint32 X11SelectionReader::owner(const QString& selection) {
+    const XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
+        m_connection.get(), xcb_get_selection_owner(m_connection.get(), atom(selection)), nullptr));
+    return reply ? reply->owner : quint32(XCB_WINDOW_NONE);
+}
+
+bool X11SelectionReader::isQtWindow(quint32 window) const {
+    if (!m_qtConnection || window == XCB_WINDOW_NONE) {
+        return false;
+    }
+    // Resource ids carry the base the server gave the connection that made them.
+    const xcb_setup_t* setup = xcb_get_setup(m_qtConnection);
+    return (window & ~setup->resource_id_mask) == setup->resource_id_base;
+}
+
+QStringList X11SelectionReader::atomNames(const QByteArray& atoms) {
+    const auto count = static_cast<std::size_t>(atoms.size()) / sizeof(xcb_atom_t);
+    std::vector<xcb_atom_t> list(count);
+    std::copy_n(atoms.constData(), count * sizeof(xcb_atom_t),
+                reinterpret_cast<char*>(list.data()));
+    // Every unknown name is asked for before any answer is awaited: one round trip.
+    std::vector<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> pending;
+    for (const xcb_atom_t a : list) {
+        if (a != XCB_ATOM_NONE && !m_names.contains(a)) {
+            pending.emplace_back(a, xcb_get_atom_name(m_connection.get(), a));
+        }
+    }
+    for (const auto& [a, cookie] : pending) {
+        const XcbReply<xcb_get_atom_name_reply_t> reply(
+            xcb_get_atom_name_reply(m_connection.get(), cookie, nullptr));
+        if (reply) {
+            const QString name = QString::fromLatin1(xcb_get_atom_name_name(reply.get()),
+                                                     xcb_get_atom_name_name_length(reply.get()));
+            m_names.insert(a, name);
+            m_atoms.insert(name, a);
+        }
+    }
+    QStringList names;
+    for (const xcb_atom_t a : list) {
+        if (const auto it = m_names.constFind(a); it != m_names.cend()) {
+            names << *it;
+        }
+    }
+    return names;
+}
+
+xcb_generic_event_t* X11SelectionReader::nextEvent(qint64 deadlineMs) {
+    xcb_connection_t* c = m_connection.get();
+    for (;;) {
+        if (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
+            return e;
+        }
+        if (xcb_connection_has_error(c)) {
+            return nullptr;
+        }
+        const qint64 left = deadlineMs - nowMs();
+        if (left <= 0) {
+            return nullptr;
+        }
+        pollfd fd{xcb_get_file_descriptor(c), POLLIN, 0};
+        if (::poll(&fd, 1, static_cast<int>(std::min<qint64>(left, 1000))) < 0 && errno != EINTR) {
+            return nullptr;
+        }
+    }
+}
+
+void X11SelectionReader::discardPendingEvents() {
+    while (xcb_generic_event_t* e = xcb_poll_for_event(m_connection.get())) {
+        std::free(e);
+    }
+}
+
+QByteArray X11SelectionReader::takeProperty(quint32 property, quint32* type) {
+    const XcbReply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(m_connection.get(),
+                               xcb_get_property(m_connection.get(), 1, m_window, property,
+                                                XCB_GET_PROPERTY_TYPE_ANY, 0, wholeProperty),
+                               nullptr));
+    if (!reply || reply->type == XCB_ATOM_NONE) {
+        *type = XCB_ATOM_NONE;
+        return {};
+    }
+    *type = reply->type;
+    const int length = xcb_get_property_value_length(reply.get());
+    return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())), length);
+}
+
+X11SelectionReader::Reply X11SelectionReader::read(const QString& selection,
+                                                   const QString& target) {
+    xcb_connection_t* c = m_connection.get();
+    Reply reply;
+    const xcb_atom_t selectionAtom = atom(selection);
+    const xcb_atom_t targetAtom = atom(target);
+    if (selectionAtom == XCB_ATOM_NONE || targetAtom == XCB_ATOM_NONE) {
+        return reply;
+    }
+    if (owner(selection) == XCB_WINDOW_NONE) {
+        return reply;
+    }
+    discardPendingEvents(); // leftovers of earlier reads
+    xcb_atom_t properties[maxAsks];
+
+    const qint64 deadline = nowMs() + m_stallMs;
+    qint64 askAt = nowMs();
+    int asked = 0;
+    xcb_atom_t property = XCB_ATOM_NONE;
+    while (property == XCB_ATOM_NONE) {
+        if (nowMs() >= askAt && asked < maxAsks) {
+            properties[asked] = atom(
+                QStringLiteral("_STASHWICK_SELECTION_%1").arg(m_requests++ % requestProperties));
+            xcb_delete_property(c, m_window, properties[asked]);
+            xcb_convert_selection(c, m_window, selectionAtom, targetAtom, properties[asked],
+                                  XCB_CURRENT_TIME);
+            xcb_flush(c);
+            ++asked;
+            askAt = nowMs() + reaskMs;
+        }
+        const qint64 wakeAt = asked < maxAsks ? std::min(deadline, askAt) : deadline;
+        const XcbReply<xcb_generic_event_t> event(nextEvent(wakeAt));
+        if (!event) {
+            if (nowMs() >= deadline || xcb_connection_has_error(c)) {
+                reply.status = Status::Stalled;
+                return reply;
+            }
+            continue;
+        }
+        if ((event->response_type & 0x7F) != XCB_SELECTION_NOTIFY) {
+            continue;
+        }
+        const auto* notify = eventAs<xcb_selection_notify_event_t>(event.get());
+        const bool ours =
+            std::find(properties, properties + asked, notify->property) != properties + asked;
+        if (notify->requestor != m_window || notify->selection != selectionAtom ||
+            notify->target != targetAtom || (notify->property != XCB_ATOM_NONE && !ours)) {
+            continue;
+        }
+        if (notify->property == XCB_ATOM_NONE) {
+            reply.status = Status::Refused;
+            return reply;
+        }
+        property = notify->property;
+    }
+
+    xcb_atom_t type = XCB_ATOM_NONE;
+    QByteArray bytes = takeProperty(property, &type);
+    if (type == XCB_ATOM_NONE) {
+        reply.status = Status::Refused;
+        return reply;
+    }
+    if (type == atom(QStringLiteral("INCR"))) {
+        // Taking the INCR property deleted it: the owner now sends the first chunk.
+        qsizetype hint = 0;
+        if (bytes.size() >= 4) {
+            quint32 n = 0;
+            std::copy_n(bytes.constData(), 4, reinterpret_cast<char*>(&n));
+            hint = std::min<qsizetype>(n, maxReserve);
+        }
+        return readIncrementally(property, hint, reply);
+    }
+    reply.status = Status::Ok;
+    reply.bytes = std::move(bytes);
+    return reply;
+}
+
+X11SelectionReader::Reply X11SelectionReader::readIncrementally(quint32 property,
+                                                                qsizetype sizeHint, Reply reply) {
+    QByteArray bytes;
+    bytes.reserve(sizeHint);
+    qint64 deadline = nowMs() + m_stallMs;
+    for (;;) {
+        const XcbReply<xcb_generic_event_t> event(nextEvent(deadline));
+        if (!event) {
+            reply.status = Status::Stalled;
+            return reply;
+        }
+        if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY) {
+            continue;
+        }
+        const auto* notify = eventAs<xcb_property_notify_event_t>(event.get());
+        if (notify->window != m_window || notify->atom != property ||
+            notify->state != XCB_PROPERTY_NEW_VALUE) {
+            continue;
+        }
+        // Whatever the property holds now is the next chunk: the owner writes one only after
+        // the previous one was taken, so a late notification finds it gone and is skipped.
+        xcb_atom_t type = XCB_ATOM_NONE;
+        QByteArray chunk = takeProperty(property, &type);
+        if (type == XCB_ATOM_NONE) {
+            continue;
+        }
+        if (chunk.isEmpty()) {
+            reply.status = Status::Ok;
+            reply.bytes = std::move(bytes);
+            return reply;
+        }
+        bytes.append(chunk);
+        deadline = nowMs() + m_stallMs; // it is still moving
+    }
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <xcb/xcb.h>
+
+// Reads the content of an X11 selection (CLIPBOARD, PRIMARY) from its owner, on an XCB
+// connection of its own, with incremental (INCR) transfers of any size.
+//
+// A read waits for the owner only while it makes progress: each answer and each chunk
+// restarts the stall deadline, so a long transfer that keeps arriving is read to its end,
+// and an owner that stops answering costs at most the stall deadline. An owner that leaves a
+// request unanswered (xclip, serving someone else's incremental transfer, drops requests) is
+// asked again while the deadline runs. The wait sleeps in poll() on the connection, so
+// nothing else of the program's runs meanwhile, but nothing spins either.
+class X11SelectionReader {
+public:
+    enum class Status { Ok, NoOwner, Refused, Stalled };
+    struct Reply {
+        Status status = Status::NoOwner;
+        QByteArray bytes;
+    };
+
+    // A reader on the display Qt runs on; null when Qt does not run on X11 or the display
+    // cannot be reached.
+    static std::unique_ptr<X11SelectionReader> forQtDisplay(int stallMs);
+    // A reader on the named display (null: $DISPLAY).
+    static std::unique_ptr<X11SelectionReader> open(const char* displayName, int stallMs,
+                                                    xcb_connection_t* qtConnection = nullptr);
+    ~X11SelectionReader();
+    X11SelectionReader(const X11SelectionReader&) = delete;
+    X11SelectionReader& operator=(const X11SelectionReader&) = delete;
+
+    // `target` converted by the owner of `selection`.
+    Reply read(const QString& selection, const QString& target);
+    // The selection's owner window now (0: none).
+    quint32 owner(const QString& selection);
+    // True when `window` belongs to Qt's own connection (this program owns the selection).
+    bool isQtWindow(quint32 window) const;
+    // The names of the atoms in a TARGETS answer.
+    QStringList atomNames(const QByteArray& atoms);
+
+    // How often a request that got no answer is sent again.
+    static constexpr int reaskMs = 500;
+
+private:
+    X11SelectionReader(xcb_connection_t* connection, quint32 window, int stallMs,
+                       xcb_connection_t* qtConnection);
+    quint32 atom(const QString& name);
+    // The next event before `deadlineMs` (a steady-clock time), or null.
+    xcb_generic_event_t* nextEvent(qint64 deadlineMs);
+    // Reads and deletes the property; `type` is its type (0 when it does not exist).
+    QByteArray takeProperty(quint32 property, quint32* type);
+    Reply readIncrementally(quint32 property, qsizetype sizeHint, Reply reply);
+    void discardPendingEvents();
+
+    struct Disconnect {
+        void operator()(xcb_connection_t* c) const;
+    };
+    std::unique_ptr<xcb_connection_t, Disconnect> m_connection;
+    quint32 m_window = 0;
+    xcb_connection_t* m_qtConnection = nullptr;
+    int m_stallMs = 0;
+    unsigned m_requests = 0;
+    QHash<QString, quint32> m_atoms;
+    QHash<quint32, QString> m_names;
+};
