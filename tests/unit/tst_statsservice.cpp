@@ -153,8 +153,10 @@ private Q_SLOTS:
         top = f.stats.topCopied(10);
         QCOMPARE(top[0].preview, cut);
         // A short one is kept as it is.
-        f.stats.recordCopy(ClipboardItem::makeText(QStringLiteral(" short\n text ")), 1);
-        QCOMPARE(f.stats.topCopied(10)[1].preview, QStringLiteral("short text"));
+        const ClipboardItem small = ClipboardItem::makeText(QStringLiteral(" short\n text "));
+        f.stats.recordCopy(small, 1);
+        QCOMPARE(f.stats.topCopied(10)[1].preview, small.preview());
+        QCOMPARE(small.preview(), QStringLiteral("short  text"));
     }
 
     void perSlotCountsSortStably() {
