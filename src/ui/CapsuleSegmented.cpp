@@ -47,8 +47,10 @@ void CapsuleSegmented::setSelection(const QString& value) {
     }
     const int before = selectedIndex();
     m_selection = value;
-    if (!hasFocus() && selectedIndex() >= 0) {
-        m_current = selectedIndex(); // the keyboard starts from the selection
+    if (selectedIndex() >= 0) {
+        // The keyboard goes on from the selection, also one made elsewhere (a command, a
+        // shortcut) while the control has the focus.
+        m_current = selectedIndex();
     }
     update();
     CapsuleSegmentedAccessible::notifySelection(this, before);
