@@ -37,6 +37,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -524,6 +525,50 @@ private Q_SLOTS:
         view.launchAtLogin()->click();
         QVERIFY(!AutostartEntry::isEnabled());
         render(view, "settings-tab");
+    }
+
+    void aRecordingEndsWhenItsTabIsLeftOrTheWindowLosesFocus() {
+        Fixture f;
+        f.context.keyCodeOf = [](quint32 native) -> std::optional<quint16> {
+            return native <= 255 ? KeyCodeMap::fromX11(static_cast<quint8>(native)) : std::nullopt;
+        };
+        QList<HotkeyConfig> applied;
+        f.state.reloadHotkeys = [&](const HotkeyConfig& c) { applied << c; };
+        f.state.setMainTab(MainTab::Settings);
+        MainWindow window(f.context);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto summon = [&] {
+            return qobject_cast<SettingsView*>(window.root()->tabView())->summonRow();
+        };
+        auto typeK = [] { // Control+Shift+K, by its X11 key code
+            QKeyEvent e(QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier, 45, 0,
+                        0);
+            QCoreApplication::sendEvent(QApplication::activeWindow(), &e);
+        };
+
+        ShortcutRecorderRow* row = summon();
+        QTest::mouseClick(row->button(), Qt::LeftButton);
+        QVERIFY(row->recorder().isRecording());
+        CapsuleSegmented* tabs = window.root()->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->segmentRect(0).center().toPoint());
+        QCOMPARE(f.state.mainTab(), MainTab::Slots);
+        typeK();
+        QVERIFY(applied.isEmpty());
+
+        // Back on Settings, recording, then another window takes the keyboard.
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->segmentRect(4).center().toPoint());
+        row = summon();
+        QTest::mouseClick(row->button(), Qt::LeftButton);
+        QVERIFY(row->recorder().isRecording());
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(!row->recorder().isRecording());
+        typeK();
+        QVERIFY(applied.isEmpty());
+        QCOMPARE(HotkeyConfig::load(f.defaults), HotkeyConfig::defaults());
     }
 
     void imageTilesAndRowsLoadTheirPicturesOffTheMainThread() {

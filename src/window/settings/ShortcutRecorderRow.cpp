@@ -108,6 +108,14 @@ void ShortcutRecorderRow::setCurrent(const QString& chord) {
     m_button->updateGeometry();
 }
 
+bool ShortcutRecorderRow::event(QEvent* event) {
+    // A window passes its deactivation on to its children.
+    if (event->type() == QEvent::WindowDeactivate) {
+        m_recorder.stop();
+    }
+    return QWidget::event(event);
+}
+
 void ShortcutRecorderRow::hideEvent(QHideEvent* event) {
     m_recorder.stop(); // leaving the tab ends a recording
     QWidget::hideEvent(event);

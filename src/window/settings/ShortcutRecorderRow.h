@@ -10,7 +10,9 @@ class QLabel;
 class Theme;
 
 // One shortcut in the settings: its title and a button showing the chord; a click records a
-// new one ("Press keys…" meanwhile), a second click stops the recording.
+// new one ("Press keys…" meanwhile), a second click stops the recording. A recording also
+// ends when the row is hidden (its tab is left, the window closes) or its window loses the
+// keyboard, so no key typed later, elsewhere, becomes a chord.
 class ShortcutRecorderRow : public QWidget {
     Q_OBJECT
 public:
@@ -26,6 +28,7 @@ public:
     std::function<void(const KeyChord&)> onCapture = [](const KeyChord&) {};
 
 protected:
+    bool event(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
