@@ -2,9 +2,6 @@
 
 #include <QEvent>
 #include <QPainter>
-#include <QTextLayout>
-#include <QTextOption>
-#include <cmath>
 
 namespace {
 // The widest a line is asked to be before wrapping: about what one reads comfortably.
@@ -22,53 +19,63 @@ void WrappingText::setText(const QString& text) {
         return;
     }
     m_text = text;
+    forgetLines();
     updateGeometry();
     update();
 }
 
-int WrappingText::layOut(QTextLayout& layout, int width) const {
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setText(m_text);
-    layout.setFont(font());
-    layout.setTextOption(option);
-    const qreal leading = fontMetrics().leading();
-    qreal y = 0;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(std::max(width, 1));
-        line.setPosition(QPointF(0, y));
-        y += line.height() + leading;
-    }
-    layout.endLayout();
-    return std::max(static_cast<int>(std::ceil(y - leading)), fontMetrics().height());
+void WrappingText::setMaximumLines(int lines) {
+    m_maxLines = std::max(lines, 0);
+    forgetLines();
+    updateGeometry();
+    update();
+}
+
+QStringList WrappingText::shownLines() const {
+    return linesAt(width()).lines();
+}
+
+int WrappingText::lineHeight() const {
+    return fontMetrics().lineSpacing();
 }
 
 int WrappingText::heightForWidth(int width) const {
-    QTextLayout layout;
-    return layOut(layout, width);
+    return linesAt(width).height();
 }
 
 QSize WrappingText::sizeHint() const {
-    const int natural = fontMetrics().horizontalAdvance(m_text) + 1;
+    // The first lines decide the natural width; a long text wraps at a readable width.
+    const int natural = fontMetrics().horizontalAdvance(m_text.left(preferredColumns * 2)) + 1;
     const int width = std::min(natural, fontMetrics().averageCharWidth() * preferredColumns);
     return {width, heightForWidth(width)};
 }
 
 QSize WrappingText::minimumSizeHint() const {
-    return {fontMetrics().averageCharWidth() * 4, fontMetrics().height()};
+    return {fontMetrics().averageCharWidth() * 4, lineHeight()};
+}
+
+const TextLines& WrappingText::linesAt(int width) const {
+    if (!m_lines || m_linesWidth != width) {
+        m_lines.emplace(m_text, font(), width, m_maxLines);
+        m_linesWidth = width;
+    }
+    return *m_lines;
+}
+
+void WrappingText::forgetLines() {
+    m_lines.reset();
+    m_linesWidth = -1;
 }
 
 void WrappingText::paintEvent(QPaintEvent*) {
-    QTextLayout layout;
-    layOut(layout, width());
     QPainter p(this);
     p.setPen(palette().color(QPalette::WindowText));
-    layout.draw(&p, QPointF(0, 0));
+    linesAt(width()).draw(p, QPointF(0, 0));
 }
 
 void WrappingText::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) {
+        forgetLines();
         updateGeometry();
     }
     QWidget::changeEvent(event);

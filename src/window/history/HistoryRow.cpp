@@ -7,6 +7,7 @@
 #include "ui/Theme.h"
 #include "window/ButtonMenu.h"
 #include "window/WindowFonts.h"
+#include "window/WrappingText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,7 +17,7 @@
 HistoryRow::HistoryRow(const Theme& theme, AsyncThumbnails& thumbnails, const Clock& clock,
                        QWidget* parent)
     : Card(theme, 10, parent), m_thumbnails(thumbnails), m_clock(clock),
-      m_mark(new KindMark(theme, thumbnails, this)), m_preview(new QLabel(this)),
+      m_mark(new KindMark(theme, thumbnails, this)), m_preview(new WrappingText(this)),
       m_age(new QLabel(this)),
       m_copy(new IconChipButton(theme, QStringLiteral("doc.on.clipboard"),
                                 QStringLiteral("Copy to clipboard"), theme.accentText(), this)),
@@ -32,9 +33,7 @@ HistoryRow::HistoryRow(const Theme& theme, AsyncThumbnails& thumbnails, const Cl
     auto* texts = new QVBoxLayout;
     texts->setSpacing(1);
     m_preview->setFont(WindowFonts::callout());
-    m_preview->setWordWrap(true);
-    m_preview->setTextFormat(Qt::PlainText);
-    m_preview->setMaximumHeight(QFontMetrics(WindowFonts::callout()).lineSpacing() * 2 + 2);
+    m_preview->setMaximumLines(2);
     m_age->setFont(WindowFonts::caption2());
     QPalette label = m_preview->palette();
     label.setColor(QPalette::WindowText, theme.label());
@@ -42,8 +41,10 @@ HistoryRow::HistoryRow(const Theme& theme, AsyncThumbnails& thumbnails, const Cl
     QPalette tertiary = m_age->palette();
     tertiary.setColor(QPalette::WindowText, theme.tertiaryLabel());
     m_age->setPalette(tertiary);
+    texts->addStretch(1);
     texts->addWidget(m_preview);
     texts->addWidget(m_age);
+    texts->addStretch(1);
     row->addLayout(texts, 1);
     row->addSpacing(8);
     row->addWidget(m_copy);
@@ -71,8 +72,7 @@ QMenu* HistoryRow::openSendMenu() {
 }
 
 QString HistoryRow::previewText() const {
-    const QString preview = m_entry.item.preview();
-    return preview.isEmpty() ? rawValue(m_entry.item.kind) : preview;
+    return KindMark::shownPreview(m_entry.item.preview(), m_entry.item.kind);
 }
 
 void HistoryRow::setEntry(const SlotStore::HistoryEntry& entry) {
@@ -80,7 +80,8 @@ void HistoryRow::setEntry(const SlotStore::HistoryEntry& entry) {
     static_cast<KindMark*>(m_mark)->setItem(
         entry.item, QStringLiteral("history:%1").arg(entry.id.toString(QUuid::WithoutBraces)));
     const QString preview = previewText();
-    m_preview->setText(preview.left(400));
+    // Two lines of the widest window hold far fewer characters.
+    m_preview->setText(preview.left(previewChars));
     const QString age = RelativeTime::string(entry.capturedAt, m_clock.now());
     m_age->setText(age);
     setAccessibleName(QStringLiteral("%1, %2").arg(preview.left(120), age));

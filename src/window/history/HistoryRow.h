@@ -10,6 +10,7 @@ class IconChipButton;
 class QLabel;
 class QMenu;
 class Theme;
+class WrappingText;
 
 // One history entry on a card: its kind mark or a small picture, its preview and age, and the
 // actions "Copy to clipboard", "Send to a slot" and "Delete from history".
@@ -21,6 +22,9 @@ public:
 
     void setEntry(const SlotStore::HistoryEntry& entry);
     const SlotStore::HistoryEntry& entry() const { return m_entry; }
+    static constexpr qsizetype previewChars = 1200;
+
+    // The preview, or the kind's name when the preview is empty.
     QString previewText() const;
     IconChipButton* copyButton() const { return m_copy; }
     IconChipButton* sendButton() const { return m_send; }
@@ -38,7 +42,7 @@ private:
     const Clock& m_clock;
     SlotStore::HistoryEntry m_entry;
     QWidget* m_mark;
-    QLabel* m_preview;
+    WrappingText* m_preview;
     QLabel* m_age;
     IconChipButton* m_copy;
     IconChipButton* m_send;

@@ -6,6 +6,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 KindMark::KindMark(const Theme& theme, AsyncThumbnails& thumbnails, QWidget* parent)
     : QWidget(parent), m_theme(theme), m_thumbnails(thumbnails) {
@@ -31,6 +32,12 @@ QString KindMark::symbol(ClipboardKind kind) {
         break;
     }
     return QStringLiteral("tray");
+}
+
+QString KindMark::shownPreview(const QString& preview, ClipboardKind kind) {
+    const bool blank = std::all_of(preview.begin(), preview.end(),
+                                   [](QChar c) { return c.isSpace() || !c.isPrint(); });
+    return blank ? rawValue(kind) : preview;
 }
 
 void KindMark::setItem(const ClipboardItem& item, const QString& key) {

@@ -17,6 +17,9 @@ public:
     void setItem(const ClipboardItem& item, const QString& key);
     QSize sizeHint() const override { return {30, 30}; }
     static QString symbol(ClipboardKind kind);
+    // What a row shows for an item: its preview, or the kind's raw name ("text", "richText",
+    // …) when the preview holds nothing but blanks.
+    static QString shownPreview(const QString& preview, ClipboardKind kind);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -9,6 +9,7 @@
 #include "ui/Icons.h"
 #include "ui/Theme.h"
 #include "window/ButtonMenu.h"
+#include "window/TextLines.h"
 #include "window/WindowFonts.h"
 #include "window/history/KindMark.h"
 
@@ -189,6 +190,30 @@ void SlotTile::paintBadge(QPainter& p, QPointF at) const {
     p.drawText(circle, Qt::AlignCenter, QString::number(m_index));
 }
 
+QRectF SlotTile::previewArea() const {
+    // Under the header row (badge and kind), above the footer (pin and age).
+    const QRectF inner = QRectF(rect()).adjusted(13, 13, -13, -13);
+    return {inner.left(), inner.top() + 32, inner.width(), inner.height() - 32 - 16};
+}
+
+QFont SlotTile::previewFont() {
+    return WindowFonts::caption();
+}
+
+TextLines SlotTile::previewText() const {
+    // At most four whole lines, as many as the tile has room for; the last one cut short.
+    const QRectF area = previewArea();
+    const int room = static_cast<int>(area.height()) / QFontMetrics(previewFont()).lineSpacing();
+    const QString text = m_item ? m_item->preview().left(previewChars) : QString();
+    return TextLines(text, previewFont(), static_cast<int>(area.width()), std::clamp(room, 1, 4));
+}
+
+QStringList SlotTile::previewLines() const {
+    const bool text =
+        m_item && (m_item->kind == ClipboardKind::Text || m_item->kind == ClipboardKind::RichText);
+    return text && !showsImage(m_item) ? previewText().lines() : QStringList();
+}
+
 void SlotTile::paintInline(QPainter& p, const QRectF& frame) {
     const QRectF inner = frame.adjusted(12, 12, -12, -12);
     paintBadge(p, inner.topLeft());
@@ -197,8 +222,8 @@ void SlotTile::paintInline(QPainter& p, const QRectF& frame) {
                                            m_theme.secondaryLabel(), devicePixelRatioF());
         p.drawPixmap(QPointF(inner.left() + 30, inner.top() + 6), kind);
     }
-    QRectF body(inner.left(), inner.top() + 32, inner.width(), inner.height() - 32 - 16);
-    p.setFont(WindowFonts::caption());
+    const QRectF body = previewArea();
+    p.setFont(previewFont());
     if (!m_item || m_item->kind == ClipboardKind::Empty) {
         p.setPen(m_theme.tertiaryLabel());
         p.drawText(body, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Empty"));
@@ -221,13 +246,7 @@ void SlotTile::paintInline(QPainter& p, const QRectF& frame) {
         p.drawText(body, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Image"));
     } else {
         p.setPen(m_theme.label());
-        const QFontMetricsF fm(p.font());
-        // At most four lines, the last one cut short.
-        const QRectF lines(body.topLeft(),
-                           QSizeF(body.width(), std::min(body.height(), fm.height() * 4)));
-        QString text = m_item->preview();
-        text = fm.elidedText(text, Qt::ElideRight, lines.width() * 4 - fm.averageCharWidth() * 6);
-        p.drawText(lines, Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, text);
+        previewText().draw(p, body.topLeft());
     }
     // Footer: pin and age.
     double x = inner.left();

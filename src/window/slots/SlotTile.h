@@ -13,6 +13,7 @@ class Clock;
 class IconChipButton;
 class QAction;
 class QMenu;
+class TextLines;
 class Theme;
 
 // One slot: its number, a picture of its content and an actions menu. A click, Enter or Space
@@ -22,6 +23,8 @@ class SlotTile : public QAbstractButton {
     Q_OBJECT
 public:
     static constexpr int height = 120;
+    // More than four lines of the widest tile take: the rest of a long text is never laid out.
+    static constexpr qsizetype previewChars = 1200;
 
     SlotTile(int index, const Theme& theme, AsyncThumbnails& thumbnails, const Clock& clock,
              QWidget* parent = nullptr);
@@ -47,6 +50,11 @@ public:
 
     QSize sizeHint() const override { return {150, height}; }
 
+    // The text preview: its lines as drawn, its font and the area it may take.
+    QStringList previewLines() const;
+    static QFont previewFont();
+    QRectF previewArea() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
@@ -58,6 +66,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    TextLines previewText() const;
     void paintInline(QPainter& p, const QRectF& frame);
     void paintImage(QPainter& p, const QRectF& frame);
     void paintBadge(QPainter& p, QPointF at) const;

@@ -3,9 +3,9 @@
 #include "ui/IconChipButton.h"
 #include "ui/Theme.h"
 #include "window/WindowFonts.h"
+#include "window/WrappingText.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QVBoxLayout>
 
 SnippetRow::SnippetRow(const Theme& theme, SnippetStore::Entry entry, QWidget* parent)
@@ -21,25 +21,24 @@ SnippetRow::SnippetRow(const Theme& theme, SnippetStore::Entry entry, QWidget* p
     row->setContentsMargins(2, 0, 2, 0);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
-    auto* title = new QLabel(shownTitle(), this);
+    auto* title = new WrappingText(this);
+    title->setText(shownTitle().left(600));
     title->setFont(WindowFonts::callout(QFont::DemiBold));
-    title->setTextFormat(Qt::PlainText);
+    title->setMaximumLines(1);
     QPalette p = title->palette();
     p.setColor(QPalette::WindowText, theme.label());
     title->setPalette(p);
-    auto* body = new QLabel(this);
+    // Two lines of the body at most; two lines of the widest window hold far fewer characters.
+    auto* body = new WrappingText(this);
+    body->setText(m_entry.body.left(1200));
     body->setFont(WindowFonts::caption());
-    body->setTextFormat(Qt::PlainText);
-    const QFontMetrics fm(body->font());
-    // Two lines at most.
-    const QStringList lines = m_entry.body.split(u'\n');
-    QString shown = lines.mid(0, 2).join(u'\n');
-    body->setText(shown.left(300));
-    body->setMaximumHeight(fm.lineSpacing() * 2 + 2);
+    body->setMaximumLines(2);
     p.setColor(QPalette::WindowText, theme.secondaryLabel());
     body->setPalette(p);
+    texts->addStretch(1);
     texts->addWidget(title);
     texts->addWidget(body);
+    texts->addStretch(1);
     row->addLayout(texts, 1);
     row->addWidget(m_copy);
     row->addWidget(m_edit);

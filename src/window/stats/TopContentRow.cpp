@@ -7,6 +7,7 @@
 #include "ui/Theme.h"
 #include "window/ButtonMenu.h"
 #include "window/WindowFonts.h"
+#include "window/WrappingText.h"
 #include "window/history/KindMark.h"
 
 #include <QHBoxLayout>
@@ -30,10 +31,12 @@ TopContentRow::TopContentRow(const Theme& theme, AsyncThumbnails& thumbnails,
     row->addWidget(mark);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(1);
-    const QString preview = entry.preview.isEmpty() ? rawValue(entry.kind) : entry.preview;
-    auto* title = new QLabel(preview.left(200).simplified(), this);
+    const QString preview = KindMark::shownPreview(entry.preview, entry.kind);
+    auto* title = new WrappingText(this);
+    // One line of the widest window holds far fewer characters.
+    title->setText(preview.left(600));
     title->setFont(WindowFonts::callout());
-    title->setTextFormat(Qt::PlainText);
+    title->setMaximumLines(1);
     QPalette p = title->palette();
     p.setColor(QPalette::WindowText, theme.label());
     title->setPalette(p);
@@ -41,8 +44,10 @@ TopContentRow::TopContentRow(const Theme& theme, AsyncThumbnails& thumbnails,
     age->setFont(WindowFonts::caption2());
     p.setColor(QPalette::WindowText, theme.tertiaryLabel());
     age->setPalette(p);
+    texts->addStretch(1);
     texts->addWidget(title);
     texts->addWidget(age);
+    texts->addStretch(1);
     row->addLayout(texts, 1);
     row->addWidget(new Pill(QString::number(entry.copyCount), QStringLiteral("doc.on.clipboard"),
                             theme.accentText(), this));
