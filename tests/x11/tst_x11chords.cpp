@@ -109,7 +109,9 @@ class X11ChordsTest : public QObject {
     }
 
     // A real terminal in front running `cat > out` (then writing `done`, which an interrupt
-    // would make it do early), with `word` typed into it and selected by a double click.
+    // would make it do early), with `word` typed into it and selected by a double click. The
+    // line is not edited (stty -icanon): cat gets each key and each paste as it lands, so the
+    // test can see a paste arrive before it types on.
     struct Terminal {
         std::unique_ptr<QProcess> process;
         QString out, done;
@@ -131,9 +133,10 @@ class X11ChordsTest : public QObject {
         t.process = std::make_unique<QProcess>();
         t.process->start(
             program,
-            options +
-                QStringList{
-                    "-e", QStringLiteral("sh -c 'cat > %1; echo ended > %2'").arg(t.out, t.done)});
+            options + QStringList{
+                          "-e", QStringLiteral(
+                                    "sh -c 'stty -icanon min 1 time 0; cat > %1; echo ended > %2'")
+                                    .arg(t.out, t.done)});
         QString window;
         if (!QTest::qWaitFor(
                 [&] {
@@ -441,6 +444,10 @@ private Q_SLOTS:
 
         const QByteArray beforePaste = clipboard();
         QVERIFY(chord({"Control_L", "Super_L"}, "5"));
+        // The terminal asks for the clipboard after the chord: Return typed before the paste
+        // lands would come first.
+        QVERIFY2(QTest::qWaitFor([&] { return term->output() == "selected\nPASTED"; }, 3000),
+                 term->output().constData());
         QVERIFY(kb("tap Return"));
         QVERIFY2(QTest::qWaitFor([&] { return term->output() == "selected\nPASTED\n"; }, 3000),
                  term->output().constData());
