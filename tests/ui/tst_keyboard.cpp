@@ -3,9 +3,8 @@
 // drive, what assistive technology reads of them, Return on buttons and tiles, the focus ring of
 // every focusable component in light and dark (images in build/tests/artifacts), and the reason
 // shown when the desktop's keyboard settings are unknown.
-#include <QMenu> // before SlotTile.h, whose inline accessors hold a QPointer<QMenu>
 
-#include "TestEnv.h"
+#include "WindowFixture.h"
 #include "app/AppState.h"
 #include "clipboard/MemoryPasteboard.h"
 #include "core/ManualClock.h"
@@ -33,16 +32,7 @@
 
 namespace {
 
-struct Fixture {
-    TestEnv env;
-    ManualClock clock;
-    MemoryPasteboard pasteboard;
-    UserDefaults defaults{env.path("settings.ini")};
-    AppState state{StoreContainer::make(true, std::nullopt, nullptr), pasteboard, clock, false};
-    Theme theme{defaults, [] { return false; }};
-    AsyncThumbnails thumbnails;
-    WindowContext context{state, theme, defaults, thumbnails};
-};
+using Fixture = WindowFixture;
 
 // A key typed into the window, as the window system delivers it: to the focus widget.
 void type(QWidget& window, Qt::Key key) {

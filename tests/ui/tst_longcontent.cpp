@@ -2,7 +2,7 @@
 // window and many lines. Every row keeps its buttons inside the window at its minimum size,
 // and previews show whole lines within their limits. Rendered images go to
 // build/tests/artifacts.
-#include "TestEnv.h"
+#include "WindowFixture.h"
 #include "app/AppState.h"
 #include "clipboard/MemoryPasteboard.h"
 #include "core/ManualClock.h"
@@ -44,15 +44,7 @@ const QString tileText = QStringLiteral(
     "The meeting moves to Thursday afternoon because the projector in the small room broke "
     "again on Wednesday and nobody could fix it before the weekend started");
 
-struct Fixture {
-    TestEnv env;
-    ManualClock clock;
-    MemoryPasteboard pasteboard;
-    UserDefaults defaults{env.path("settings.ini")};
-    AppState state{StoreContainer::make(true, std::nullopt, nullptr), pasteboard, clock, false};
-    Theme theme{defaults, [] { return false; }};
-    AsyncThumbnails thumbnails;
-    WindowContext context{state, theme, defaults, thumbnails, [] { return QList<KeyChord>(); }};
+struct Fixture : WindowFixture {
 
     Fixture() {
         for (const QString& text : {manyLines, longLine, longWord, QStringLiteral("   ")}) {

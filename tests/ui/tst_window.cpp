@@ -1,8 +1,8 @@
 // The main window under the offscreen platform: the root view's tab bar, banner and tab
 // commands, the Slots tab (tiles, menu, drops, clear-all, footer) and the History tab (search,
 // empty states, the row limit). Rendered images go to build/tests/artifacts.
-#include "TestEnv.h"
 #include "TestImages.h"
+#include "WindowFixture.h"
 #include "app/AppState.h"
 #include "clipboard/MemoryPasteboard.h"
 #include "core/ManualClock.h"
@@ -51,21 +51,7 @@
 
 namespace {
 
-struct Fixture {
-    TestEnv env;
-    ManualClock clock;
-    MemoryPasteboard pasteboard;
-    UserDefaults defaults{env.path("settings.ini")};
-    AppState state{StoreContainer::make(true, std::nullopt, nullptr), pasteboard, clock, false};
-    Theme theme{defaults, [] { return false; }};
-    AsyncThumbnails thumbnails;
-    QList<KeyChord> held;
-    WindowContext context{state, theme, defaults, thumbnails, [this] { return held; }};
-
-    void fill(int slot, const QString& text) {
-        state.slots().setItem(ClipboardItem::makeText(text, clock.now()), slot);
-    }
-};
+using Fixture = WindowFixture;
 
 QStringList titles(QMenu* menu) {
     QStringList out;

@@ -3,7 +3,7 @@
 // slot" change the store from the menu's own click, and stay open and usable while the store
 // changes under them; "Clear all" asks with Cancel as the default; a dropped long number
 // names no slot.
-#include "TestEnv.h"
+#include "WindowFixture.h"
 #include "app/AppState.h"
 #include "clipboard/MemoryPasteboard.h"
 #include "core/ManualClock.h"
@@ -29,19 +29,7 @@
 
 namespace {
 
-struct Fixture {
-    TestEnv env;
-    ManualClock clock;
-    MemoryPasteboard pasteboard;
-    UserDefaults defaults{env.path("settings.ini")};
-    AppState state{StoreContainer::make(true, std::nullopt, nullptr), pasteboard, clock, false};
-    Theme theme{defaults, [] { return false; }};
-    AsyncThumbnails thumbnails;
-    WindowContext context{state, theme, defaults, thumbnails, [] { return QList<KeyChord>{}; }};
-
-    void fill(int slot, const QString& text) {
-        state.slots().setItem(ClipboardItem::makeText(text, clock.now()), slot);
-    }
+struct Fixture : WindowFixture {
     std::optional<QString> text(int slot) {
         const auto item = state.slots().item(slot);
         return item ? item->text : std::nullopt;

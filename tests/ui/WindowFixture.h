@@ -1,0 +1,29 @@
+#pragma once
+
+#include "TestEnv.h"
+#include "app/AppState.h"
+#include "clipboard/MemoryPasteboard.h"
+#include "core/ManualClock.h"
+#include "core/UserDefaults.h"
+#include "ui/AsyncThumbnails.h"
+#include "ui/Theme.h"
+#include "window/WindowContext.h"
+
+// What the window's views are built over in the offscreen tests: an application state on an
+// in-memory store, a manual clock, settings in a temporary file, the light theme.
+struct WindowFixture {
+    TestEnv env;
+    ManualClock clock;
+    MemoryPasteboard pasteboard;
+    UserDefaults defaults{env.path("settings.ini")};
+    AppState state{StoreContainer::make(true, std::nullopt, nullptr), pasteboard, clock, false};
+    Theme theme{defaults, [] { return false; }};
+    AsyncThumbnails thumbnails;
+    // Chords another program holds, as the window asks for them.
+    QList<KeyChord> held;
+    WindowContext context{state, theme, defaults, thumbnails, [this] { return held; }};
+
+    void fill(int slot, const QString& text) {
+        state.slots().setItem(ClipboardItem::makeText(text, clock.now()), slot);
+    }
+};
