@@ -30,6 +30,33 @@ private:
     QByteArrayView m_bytes;
 };
 
+// The dictionary keys an item may hold once each: every key object and every key text at
+// most once. Absent for a key that is not a string or comes again.
+class UniqueKeys {
+public:
+    std::optional<QString> next(BinaryPlistReader& reader, quint64 keyRef) {
+        if (m_refs.contains(keyRef)) {
+            return std::nullopt;
+        }
+        m_refs.insert(keyRef);
+        auto key = reader.string(keyRef);
+        if (!key || m_texts.contains(*key)) {
+            return std::nullopt;
+        }
+        m_texts.insert(*key);
+        return key;
+    }
+
+private:
+    QSet<quint64> m_refs;
+    QSet<QString> m_texts;
+};
+
+std::optional<ClipboardKind> readKind(BinaryPlistReader& reader, quint64 ref) {
+    const auto raw = reader.string(ref);
+    return raw ? clipboardKindFromRaw(*raw) : std::nullopt;
+}
+
 // The summary's preview of a file list, as ClipboardItem::boundedPreview makes it: names are
 // read only while the cut can still fall after them.
 std::optional<QString> fileNames(BinaryPlistReader& reader,
@@ -66,24 +93,16 @@ std::optional<ItemSummary> summarizeItem(BinaryPlistReader& reader, bool pngCut,
     bool haveDate = false;
     std::optional<quint64> textRef;
     std::optional<BinaryPlistReader::ArrayHead> files;
-    QSet<QString> seenKeys;
-    QSet<quint64> seenKeyRefs;
+    UniqueKeys keys;
 
     // The same keys, types and duplicates are checked as decodeItem checks them.
     for (const auto& [keyRef, valueRef] : *entries) {
-        if (seenKeyRefs.contains(keyRef)) {
+        const auto key = keys.next(reader, keyRef);
+        if (!key) {
             return std::nullopt;
         }
-        seenKeyRefs.insert(keyRef);
-        const auto key = reader.string(keyRef);
-        if (!key || seenKeys.contains(*key)) {
-            return std::nullopt;
-        }
-        seenKeys.insert(*key);
-
         if (*key == u"kind") {
-            const auto raw = reader.string(valueRef);
-            const auto kind = raw ? clipboardKindFromRaw(*raw) : std::nullopt;
+            const auto kind = readKind(reader, valueRef);
             if (!kind) {
                 return std::nullopt;
             }
@@ -165,23 +184,15 @@ std::optional<ClipboardItem> decodeItem(BinaryPlistReader& reader,
     bool haveKind = false;
     bool haveFiles = false;
     bool haveDate = false;
-    QSet<QString> seenKeys;
-    QSet<quint64> seenKeyRefs;
+    UniqueKeys keys;
 
     for (const auto& [keyRef, valueRef] : *entries) {
-        if (seenKeyRefs.contains(keyRef)) {
+        const auto key = keys.next(reader, keyRef);
+        if (!key) {
             return std::nullopt;
         }
-        seenKeyRefs.insert(keyRef);
-        const auto key = reader.string(keyRef);
-        if (!key || seenKeys.contains(*key)) {
-            return std::nullopt;
-        }
-        seenKeys.insert(*key);
-
         if (*key == u"kind") {
-            const auto raw = reader.string(valueRef);
-            const auto kind = raw ? clipboardKindFromRaw(*raw) : std::nullopt;
+            const auto kind = readKind(reader, valueRef);
             if (!kind) {
                 return std::nullopt;
             }

@@ -29,6 +29,11 @@ void ComponentPaint::outlinedPanel(QPainter& p, const QRectF& bounds, qreal radi
     p.strokePath(shape, edge);
 }
 
+void ComponentPaint::warningPanel(QPainter& p, const Theme& theme, const QRectF& bounds) {
+    outlinedPanel(p, bounds, 10, withAlpha(theme.warning(), 0.12),
+                  QPen(withAlpha(theme.warning(), 0.28), 1));
+}
+
 void ComponentPaint::focusRing(QPainter& p, const Theme& theme, const QRectF& bounds,
                                qreal radius) {
     p.save();

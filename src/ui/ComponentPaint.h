@@ -19,6 +19,8 @@ public:
     // pen's width, so no part of the stroke is clipped).
     static void outlinedPanel(QPainter& p, const QRectF& bounds, qreal radius, const QBrush& fill,
                               const QPen& edge);
+    // The banners' panel: the warning colour, faint, with a slightly stronger edge.
+    static void warningPanel(QPainter& p, const Theme& theme, const QRectF& bounds);
     // The keyboard focus indicator, drawn inside `bounds`: a 2-wide ring in the accent text
     // colour with a 1.5-wide band of the raised surface inside it, so it stands apart from
     // the surfaces and from the action gradient in every palette, light and dark.

@@ -42,6 +42,5 @@ void HotkeysBanner::restyle() {
 
 void HotkeysBanner::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    ComponentPaint::outlinedPanel(p, rect(), 10, ComponentPaint::withAlpha(m_theme.warning(), 0.12),
-                                  QPen(ComponentPaint::withAlpha(m_theme.warning(), 0.28), 1));
+    ComponentPaint::warningPanel(p, m_theme, rect());
 }

@@ -65,6 +65,5 @@ void NotSavingBanner::restyle() {
 
 void NotSavingBanner::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    ComponentPaint::outlinedPanel(p, rect(), 10, ComponentPaint::withAlpha(m_theme.warning(), 0.12),
-                                  QPen(ComponentPaint::withAlpha(m_theme.warning(), 0.28), 1));
+    ComponentPaint::warningPanel(p, m_theme, rect());
 }

@@ -2,6 +2,7 @@
 // window and many lines. Every row keeps its buttons inside the window at its minimum size,
 // and previews show whole lines within their limits. Rendered images go to
 // build/tests/artifacts.
+#include "RenderArtifact.h"
 #include "WindowFixture.h"
 #include "app/AppState.h"
 #include "clipboard/MemoryPasteboard.h"
@@ -66,15 +67,6 @@ void settle() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         QCoreApplication::processEvents();
     }
-}
-
-QImage render(QWidget& w, const QString& name) {
-    QImage img(w.size(), QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    w.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
-    QDir().mkpath(QStringLiteral(ARTIFACTS_DIR));
-    img.save(QStringLiteral(ARTIFACTS_DIR "/%1.png").arg(name));
-    return img;
 }
 
 // What a widget shows as text: its wrapping texts, line by line.

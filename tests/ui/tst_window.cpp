@@ -1,6 +1,7 @@
 // The main window under the offscreen platform: the root view's tab bar, banner and tab
 // commands, the Slots tab (tiles, menu, drops, clear-all, footer) and the History tab (search,
 // empty states, the row limit). Rendered images go to build/tests/artifacts.
+#include "RenderArtifact.h"
 #include "TestImages.h"
 #include "WindowFixture.h"
 #include "app/AppState.h"
@@ -59,15 +60,6 @@ QStringList titles(QMenu* menu) {
         out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     }
     return out;
-}
-
-QImage render(QWidget& w, const QString& name) {
-    QImage img(w.size(), QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    w.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
-    QDir().mkpath(QStringLiteral(ARTIFACTS_DIR));
-    img.save(QStringLiteral(ARTIFACTS_DIR "/%1.png").arg(name));
-    return img;
 }
 
 } // namespace

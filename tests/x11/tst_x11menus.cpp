@@ -47,6 +47,18 @@ class X11MenusTest : public QObject {
         }
         return out;
     }
+    // The menu window that shows beside `before` within 3 s, or empty.
+    QString newMenu(const QStringList& before) {
+        QString opened;
+        const bool shown = QTest::qWaitFor(
+            [&] {
+                const QStringList now = menus();
+                opened = now.size() > before.size() ? now.last() : QString();
+                return !opened.isEmpty();
+            },
+            3000);
+        return shown ? opened : QString();
+    }
     // Clicks the "…" button of slot `n`'s tile (1-9 then 0 in five columns) in the 960 x 680
     // window with no banner.
     static bool clickActions(int n) {
@@ -60,15 +72,7 @@ class X11MenusTest : public QObject {
         if (!clickActions(n)) {
             return {};
         }
-        QString opened;
-        const bool shown = QTest::qWaitFor(
-            [&] {
-                const QStringList now = menus();
-                opened = now.size() > before.size() ? now.last() : QString();
-                return !opened.isEmpty();
-            },
-            3000);
-        return shown ? opened : QString();
+        return newMenu(before);
     }
     // Clicks entry `row` of `count` evenly spaced entries of the menu window `menu`; for an
     // entry with a submenu, returns the submenu's window id once it shows.
@@ -85,15 +89,7 @@ class X11MenusTest : public QObject {
         if (!submenu) {
             return menu;
         }
-        QString opened;
-        const bool shown = QTest::qWaitFor(
-            [&] {
-                const QStringList now = menus();
-                opened = now.size() > before.size() ? now.last() : QString();
-                return !opened.isEmpty();
-            },
-            3000);
-        return shown ? opened : QString();
+        return newMenu(before);
     }
     static constexpr int menuMargin = 4;
     // Entries of a tile's menu: Copy as, Move to slot, Pin/Unpin, Delete slot content.
