@@ -14,6 +14,8 @@ packages=(
   xterm lxterminal
   at-spi2-core python3-pyatspi dbus
   clang libclang-rt-14-dev clang-format
+  libwayland-dev libxkbcommon-dev wayland-protocols plasma-wayland-protocols
+  sway kwin-wayland xwayland wl-clipboard foot zenity xdg-desktop-portal xdg-desktop-portal-dev
 )
 
 missing=()

@@ -1,0 +1,2 @@
+# Sources of the data-control pasteboard.
+target_sources(stashwick_platform_wayland PRIVATE)

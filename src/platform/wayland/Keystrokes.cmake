@@ -1,0 +1,2 @@
+# Sources of the keystroke synthesis (virtual keyboard, fake input, focused window).
+target_sources(stashwick_platform_wayland PRIVATE)
