@@ -1,2 +1,4 @@
 # Sources of the keystroke synthesis (virtual keyboard, fake input, focused window).
-target_sources(stashwick_platform_wayland PRIVATE)
+target_sources(stashwick_platform_wayland PRIVATE
+    WaylandVirtualKeyboard.cpp
+)
