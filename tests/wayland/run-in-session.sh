@@ -1,0 +1,263 @@
+#!/usr/bin/env bash
+# shellcheck disable=SC2317 # functions called from traps and wait_for
+# Runs a command inside a private, headless Wayland session with XWayland and a private session
+# bus, then tears the whole session down and returns the command's status.
+#
+# Usage: run-in-session.sh [--env NAME=VALUE]... [--writable DIR]... <sway|kwin> command [args...]
+#
+# As root (sway refuses to run as root) the compositor, the bus and the command run as the
+# unprivileged user "swtest" (created when missing; STASHWICK_SESSION_USER picks another one);
+# otherwise as the current user. The command sees WAYLAND_DISPLAY, DISPLAY (XWayland),
+# XDG_RUNTIME_DIR (private, 0700), HOME and XDG_CONFIG_HOME/XDG_DATA_HOME/XDG_CACHE_HOME/
+# XDG_STATE_HOME (private), DBUS_SESSION_BUS_ADDRESS, XDG_SESSION_TYPE=wayland,
+# XDG_CURRENT_DESKTOP (sway or KDE), SWAYSOCK under sway, and the --env variables. Every
+# --writable DIR is created and handed to that user (for artifacts written by the command).
+# The binaries and build folder must be readable by that user.
+set -uo pipefail
+
+usage() {
+    echo "usage: $0 [--env NAME=VALUE]... [--writable DIR]... <sway|kwin> command [args...]" >&2
+    exit 2
+}
+
+extra_env=()
+writable=()
+while (($#)); do
+    case "$1" in
+    --env)
+        [[ $# -ge 2 && "$2" == *=* ]] || usage
+        extra_env+=("$2")
+        shift 2
+        ;;
+    --writable)
+        [[ $# -ge 2 ]] || usage
+        writable+=("$2")
+        shift 2
+        ;;
+    *) break ;;
+    esac
+done
+(($# >= 2)) || usage
+compositor=$1
+shift
+case "$compositor" in
+sway | kwin) ;;
+*) usage ;;
+esac
+
+say() { echo "run-in-session: $*" >&2; }
+
+if ((EUID == 0)); then
+    run_user=${STASHWICK_SESSION_USER:-swtest}
+    if ! id -u "$run_user" >/dev/null 2>&1; then
+        useradd -m -s /bin/bash "$run_user" || {
+            say "cannot create the user $run_user"
+            exit 1
+        }
+    fi
+else
+    run_user=$(id -un)
+fi
+run_uid=$(id -u "$run_user")
+run_gid=$(id -g "$run_user")
+
+base=$(mktemp -d "${TMPDIR:-/tmp}/stashwick-session.XXXXXX") || exit 1
+trap 'rm -rf "$base"' EXIT
+runtime=$base/runtime
+for d in runtime home config data cache state; do
+    mkdir -p "$base/$d"
+done
+chmod 700 "$base" "$base"/*
+if ((EUID == 0)); then
+    chown -R "$run_uid:$run_gid" "$base"
+    for d in "${writable[@]}"; do
+        mkdir -p "$d" && chown -R "$run_uid:$run_gid" "$d"
+    done
+else
+    for d in "${writable[@]}"; do
+        mkdir -p "$d"
+    done
+fi
+
+if [[ "$compositor" == sway ]]; then desktop=sway; else desktop=KDE; fi
+session_env=(
+    "PATH=${PATH:-/usr/local/bin:/usr/bin:/bin}"
+    "HOME=$base/home"
+    "USER=$run_user"
+    "LOGNAME=$run_user"
+    "LANG=${LANG:-C.UTF-8}"
+    "XDG_RUNTIME_DIR=$runtime"
+    "XDG_CONFIG_HOME=$base/config"
+    "XDG_DATA_HOME=$base/data"
+    "XDG_CACHE_HOME=$base/cache"
+    "XDG_STATE_HOME=$base/state"
+    "XDG_SESSION_TYPE=wayland"
+    "XDG_CURRENT_DESKTOP=$desktop"
+    "DBUS_SESSION_BUS_ADDRESS=unix:path=$runtime/bus"
+)
+for v in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS QT_LOGGING_RULES; do
+    [[ -n "${!v:-}" ]] && session_env+=("$v=${!v}")
+done
+
+# Runs a program as the session's user with exactly the session's environment:
+#   "${as_user[@]}" env -i "${session_env[@]}" program args...
+# setpriv and env exec in place, so "$!" of a background call is the program's own pid; the
+# parent-death signal ends the program if this script is killed outright.
+if ((EUID == 0)); then
+    as_user=(setpriv --reuid="$run_uid" --regid="$run_gid" --init-groups --pdeathsig KILL --)
+else
+    as_user=(setpriv --pdeathsig KILL --)
+fi
+user_run() { "${as_user[@]}" env -i "${session_env[@]}" "$@"; }
+
+compositor_pid=""
+command_pid=""
+
+# Processes of this session: everything started with our private runtime folder.
+session_pids() {
+    grep -lzxF "XDG_RUNTIME_DIR=$runtime" /proc/[0-9]*/environ 2>/dev/null | tr '\0' '\n' |
+        sed -n 's|^/proc/\([0-9]*\)/environ$|\1|p' | grep -vx "$$"
+}
+
+stop_all() {
+    local pids
+    [[ -n "$command_pid" ]] && kill -TERM "$command_pid" 2>/dev/null
+    if [[ -n "$compositor_pid" ]]; then
+        kill -TERM "$compositor_pid" 2>/dev/null
+        for _ in $(seq 50); do
+            kill -0 "$compositor_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+    fi
+    # Wayland and X11 clients end with the compositor; whatever else the session started ends
+    # now, the bus included.
+    for signal in TERM KILL; do
+        pids=$(session_pids)
+        [[ -z "$pids" ]] && break
+        [[ -n "${SESSION_DEBUG:-}" ]] && say "sending $signal to" "$pids"
+        # shellcheck disable=SC2086 # one pid a word
+        kill -"$signal" $pids 2>/dev/null
+        for _ in $(seq 30); do
+            [[ -z "$(session_pids)" ]] && break
+            sleep 0.1
+        done
+    done
+    wait 2>/dev/null
+    rm -rf "$base"
+}
+on_signal() {
+    say "interrupted; stopping the session"
+    stop_all
+    trap - EXIT
+    exit 130
+}
+trap stop_all EXIT
+trap on_signal INT TERM HUP
+
+# wait_for SECONDS WHAT CHECK...: polls CHECK until it succeeds (status 0), gives up (status 2)
+# or the deadline passes.
+wait_for() {
+    local seconds=$1 what=$2 rc
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    while ((SECONDS < deadline)); do
+        "$@"
+        rc=$?
+        ((rc == 0)) && return 0
+        ((rc == 2)) && break
+        sleep 0.1
+    done
+    say "timed out waiting for $what"
+    return 1
+}
+
+# The session bus.
+"${as_user[@]}" env -i "${session_env[@]}" dbus-daemon --session --nofork --nopidfile --address="unix:path=$runtime/bus" \
+    >"$base/bus.log" 2>&1 &
+wait_for 20 "the session bus" test -S "$runtime/bus" || {
+    cat "$base/bus.log" >&2
+    exit 1
+}
+
+# The compositor, headless, with XWayland. Each writes its session variables into env.txt
+# from a command it starts once it runs.
+envfile=$runtime/env.txt
+cat >"$base/announce" <<EOF
+#!/bin/sh
+env | grep -E '^(WAYLAND_DISPLAY|DISPLAY|SWAYSOCK)=' >"$envfile.part" && mv "$envfile.part" "$envfile"
+EOF
+chmod 755 "$base/announce"
+((EUID == 0)) && chown "$run_uid:$run_gid" "$base/announce"
+case "$compositor" in
+sway)
+    cat >"$base/sway.conf" <<EOF
+xwayland enable
+output HEADLESS-1 resolution 1920x1080 position 0 0
+focus_follows_mouse no
+exec $base/announce
+EOF
+    ((EUID == 0)) && chown "$run_uid:$run_gid" "$base/sway.conf"
+    session_env+=(WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1)
+    "${as_user[@]}" env -i "${session_env[@]}" sway -c "$base/sway.conf" >"$base/compositor.log" 2>&1 &
+    compositor_pid=$!
+    ;;
+kwin)
+    # The installed binary carries a file capability that some containers refuse to exec; a
+    # copy has none.
+    cp /usr/bin/kwin_wayland "$base/kwin_wayland" && chmod 755 "$base/kwin_wayland"
+    ((EUID == 0)) && chown "$run_uid:$run_gid" "$base/kwin_wayland"
+    session_env+=(KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_COMPOSE=Q)
+    "${as_user[@]}" env -i "${session_env[@]}" "$base/kwin_wayland" --virtual --no-lockscreen --width 1920 --height 1080 \
+        --socket "wayland-stashwick" --xwayland "$base/announce" \
+        >"$base/compositor.log" 2>&1 &
+    compositor_pid=$!
+    ;;
+esac
+compositor_running() { kill -0 "$compositor_pid" 2>/dev/null; }
+env_written() {
+    compositor_running || return 2
+    test -s "$envfile"
+}
+if ! wait_for 60 "$compositor to start" env_written; then
+    cat "$base/compositor.log" >&2
+    exit 1
+fi
+while IFS= read -r line; do
+    session_env+=("$line")
+done <"$envfile"
+if ! grep -q '^WAYLAND_DISPLAY=' "$envfile" || ! grep -q '^DISPLAY=' "$envfile"; then
+    say "the compositor did not announce WAYLAND_DISPLAY and DISPLAY:"
+    cat "$envfile" "$base/compositor.log" >&2
+    exit 1
+fi
+
+# Both displays answer: the Wayland socket accepts a client and XWayland (started on demand)
+# answers an X11 client.
+wayland_answers() {
+    local err
+    err=$(user_run timeout 5 wl-paste --list-types 2>&1 >/dev/null)
+    [[ "$err" != *"ailed to connect"* ]]
+}
+x11_answers() { user_run timeout 10 xdpyinfo >/dev/null 2>&1; }
+wait_for 30 "the Wayland display" wayland_answers || {
+    cat "$base/compositor.log" >&2
+    exit 1
+}
+wait_for 60 "XWayland" x11_answers || {
+    cat "$base/compositor.log" >&2
+    exit 1
+}
+
+session_env+=("${extra_env[@]}")
+names=()
+for kv in "${session_env[@]}"; do
+    names+=("${kv%%=*}")
+done
+user_run dbus-update-activation-environment "${names[@]}" || say "could not update the bus's activation environment"
+
+"${as_user[@]}" env -i "${session_env[@]}" "$@" &
+command_pid=$!
+wait "$command_pid"
+status=$?
+command_pid=""
+exit "$status"
