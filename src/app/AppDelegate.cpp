@@ -10,6 +10,7 @@ AppDelegate::AppDelegate(AppState& state, UserDefaults& defaults, Scheduler& sch
       m_platform(std::move(platform)), m_automation(state, defaults, std::move(stateFile)),
       m_self(std::make_shared<AppDelegate*>(this)) {
     m_automation.isTrusted = m_platform.isTrusted;
+    m_automation.session = m_platform.session;
 }
 
 AppDelegate::~AppDelegate() {
@@ -36,12 +37,19 @@ void AppDelegate::launch() {
         if (const auto self = weak.lock()) {
             qCInfo(Log::hotkeys).noquote() << event.summary();
             (*self)->flashHud(event);
+            // A chord's outcome lands after its command was answered: state.json follows it.
+            (*self)->m_automation.dumpState();
         }
     };
 
     m_automation.onSummon = [weak] {
         if (const auto self = weak.lock()) {
             (*self)->openMainWindow();
+        }
+    };
+    m_automation.onCopy = [weak](int slot) {
+        if (const auto self = weak.lock(); self && (*self)->m_coordinator) {
+            (*self)->m_coordinator->copy(slot);
         }
     };
     m_automation.onPaste = [weak](int slot) {
@@ -79,9 +87,16 @@ void AppDelegate::launch() {
         std::make_unique<ClipboardMonitor>(m_state.clipboard(), m_state.slots(), m_scheduler);
     m_monitor->start(monitorInterval);
 
+    const SessionReport session = m_platform.session();
+    qCInfo(Log::app).noquote()
+        << QStringLiteral("session %1: clipboard through %2, keystrokes through %3, chords "
+                          "through %4")
+               .arg(session.session, session.clipboard, session.keystrokes,
+                    SessionReport::chordsName(session.chords));
     if (!m_state.isAutomationRun() && !m_platform.isTrusted()) {
-        qCInfo(Log::app) << "global chords need an X11 session with the XTEST extension; "
-                            "retrying every 2 seconds";
+        qCInfo(Log::app).noquote()
+            << QStringLiteral("global chords are off: %1; checking again every 2 seconds")
+                   .arg(session.offReason);
     }
     startTapWhenTrusted();
     // Changes that wait for a failed save are tried again now and then, so that freeing disk

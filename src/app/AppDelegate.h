@@ -30,6 +30,8 @@ public:
         std::function<bool()> isTrusted;
         // The PRIMARY selection, for applications that copy by selecting; none: not used.
         ClipboardAccess* selection = nullptr;
+        // How the session gives the clipboard, the keystrokes and the chords.
+        std::function<SessionReport()> session = [] { return SessionReport(); };
     };
 
     AppDelegate(AppState& state, UserDefaults& defaults, Scheduler& scheduler, Platform platform,

@@ -113,6 +113,15 @@ std::optional<AutomationBridge::Result> AutomationBridge::run(const AutomationUr
         const auto transform = action == u"load-slot" ? PasteTransform::None : url.transformArg();
         return doneOr(m_state.service().loadSlotToClipboard(n, transform), emptySlot(n));
     }
+    if (action == u"copy-to-slot") {
+        if (!slotError.isEmpty()) {
+            return nothing(slotError);
+        }
+        // The whole copy chord: the application in front is asked to copy, and what it puts
+        // on the clipboard goes into the slot a moment later; the HUD tells the outcome.
+        onCopy(n);
+        return done;
+    }
     if (action == u"paste-slot") {
         if (!slotError.isEmpty()) {
             return nothing(slotError);
@@ -326,6 +335,7 @@ QJsonObject AutomationBridge::stateObject() const {
         {QStringLiteral("historyCount"), slots.historyCount()},
         {QStringLiteral("hotkeys"), hotkeys},
         {QStringLiteral("mainTab"), MainTabs::rawValue(m_state.mainTab())},
+        {QStringLiteral("platform"), session().toJson()},
         {QStringLiteral("slots"), slotArray},
         {QStringLiteral("snippetCount"), m_state.snippets().count()},
         {QStringLiteral("snippets"), snippets},

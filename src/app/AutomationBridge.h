@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AutomationUrl.h"
+#include "SessionReport.h"
 #include "app/ipc/InstanceFrame.h"
 #include "hotkeys/KeyChord.h"
 
@@ -35,9 +36,12 @@ public:
     QJsonObject stateObject() const;
 
     std::function<void()> onSummon = [] {};
+    std::function<void(int)> onCopy = [](int) {};
     std::function<void(int)> onPaste = [](int) {};
     // Whether the session lets us take global chords at this moment.
     std::function<bool()> isTrusted = [] { return false; };
+    // How this session reads the clipboard, presses keys and takes the chords.
+    std::function<SessionReport()> session = [] { return SessionReport(); };
     // Chords of the configuration that another program holds (from the running tap).
     std::function<QList<KeyChord>()> unavailableChords = [] { return QList<KeyChord>(); };
 

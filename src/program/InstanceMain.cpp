@@ -14,8 +14,8 @@
 #include "platform/posix/RuntimeDir.h"
 #include "platform/posix/SignalQuitter.h"
 #include "platform/posix/StoreLock.h"
-#include "platform/qt/QtPasteboard.h"
 #include "platform/x11/KeyCodeMap.h"
+#include "platform/x11/X11Session.h"
 #include "shell/FeedUpdateChecker.h"
 #include "shell/HUDController.h"
 #include "shell/HUDPanel.h"
@@ -45,6 +45,11 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
                    "only)\n",
                    stderr);
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    // In a Wayland session the windows, the HUD and the tray run on XWayland; the clipboard,
+    // the keystrokes and the chords come from the Wayland session itself (PlatformServices).
+    if (const auto platform = X11Session::chosenQtPlatform()) {
+        qputenv("QT_QPA_PLATFORM", *platform);
     }
 
     QApplication app(argc, argv);
@@ -77,17 +82,16 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
 
     SystemClock clock;
     QtScheduler scheduler;
-    QtPasteboard pasteboard(QGuiApplication::clipboard());
-    UserDefaults defaults;
-    std::unique_ptr<AppState> state = AppState::create(pasteboard, clock);
     PlatformServices platform(scheduler);
+    UserDefaults defaults;
+    std::unique_ptr<AppState> state = AppState::create(platform.clipboard(), clock);
     // The PRIMARY selection: what xterm-style terminals copy by selecting.
-    QtPasteboard selectionBoard(QGuiApplication::clipboard(), QClipboard::Selection);
-    SystemClipboard selection(selectionBoard, clock);
+    SystemClipboard selection(platform.selection(), clock);
     AppDelegate delegate(*state, defaults, scheduler,
                          AppDelegate::Platform{platform.eventTap(), platform.synthesizer(),
                                                [&platform] { return platform.isTrusted(); },
-                                               &selection},
+                                               &selection,
+                                               [&platform] { return platform.report(); }},
                          AppPaths::stateFile());
 
     // The HUD, the tray icon and update checks.

@@ -1,10 +1,16 @@
 #include "PlatformServices.h"
 
+#include "core/Log.h"
+#include "platform/qt/QtPasteboard.h"
+#include "platform/wayland/WaylandBackends.h"
+#include "platform/wayland/WaylandConnection.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11EventTap.h"
 #include "platform/x11/X11KeystrokeSynthesizer.h"
 #include "platform/x11/X11Session.h"
 #include "platform/x11/X11WindowActivation.h"
+
+#include <QGuiApplication>
 
 namespace {
 
@@ -15,6 +21,21 @@ public:
     void updateConfig(const HotkeyConfig&) override {}
     void reenable() override {}
     QList<KeyChord> unavailableChords() const override { return {}; }
+};
+
+// Chords given by the compositor's own key bindings, which run the stashwick command: there
+// is nothing to listen to here, and they work as soon as keys can be pressed.
+class CompositorBindingsTap final : public EventTap {
+public:
+    explicit CompositorBindingsTap(bool keystrokes) : m_keystrokes(keystrokes) {}
+    bool isTrusted() override { return m_keystrokes; }
+    bool install(const HotkeyConfig&, Handler) override { return m_keystrokes; }
+    void updateConfig(const HotkeyConfig&) override {}
+    void reenable() override {}
+    QList<KeyChord> unavailableChords() const override { return {}; }
+
+private:
+    bool m_keystrokes;
 };
 
 class NoKeystrokes final : public KeystrokeSynthesizing {
@@ -31,17 +52,70 @@ PlatformServices::PlatformServices(Scheduler& scheduler) {
     if (x11) {
         m_translucent = X11Connection::compositorRunning(*x11);
     }
-    // Through XWayland the grabs would only see keys meant for X windows: chords stay off.
-    if (x11 && !X11Session::isWaylandSession()) {
+    if (X11Session::isWaylandSession()) {
+        m_report.session = QStringLiteral("wayland");
+        chooseWayland(scheduler);
+    } else if (x11 && X11Connection::hasXTest(*x11)) {
         m_tap = std::make_unique<X11EventTap>(*x11);
         m_synth = std::make_unique<X11KeystrokeSynthesizer>(*x11, scheduler);
+        m_report.keystrokes = QStringLiteral("xtest");
+        m_report.chords = SessionReport::Chords::X11Grabs;
     } else {
-        m_tap = std::make_unique<UnavailableEventTap>();
+        m_report.offReason =
+            x11 ? QStringLiteral("the X server has no XTEST extension, which pressing keys in "
+                                 "other applications needs")
+                : QStringLiteral("there is no display");
+    }
+    if (!m_clipboard) {
+        m_clipboard = std::make_unique<QtPasteboard>(QGuiApplication::clipboard());
+        m_selection =
+            std::make_unique<QtPasteboard>(QGuiApplication::clipboard(), QClipboard::Selection);
+    }
+    if (!m_synth) {
         m_synth = std::make_unique<NoKeystrokes>();
+    }
+    if (!m_tap) {
+        m_tap = std::make_unique<UnavailableEventTap>();
     }
 }
 
+void PlatformServices::chooseWayland(Scheduler& scheduler) {
+    (void)scheduler;
+    QString error;
+    m_wayland = WaylandConnection::open(&error);
+    if (!m_wayland) {
+        m_report.offReason = error;
+        qCWarning(Log::app).noquote()
+            << QStringLiteral("%1: the clipboard goes through XWayland; chords are off").arg(error);
+        return;
+    }
+    const WaylandBackends backends = WaylandBackends::choose(m_wayland->globals());
+    m_report.clipboard = QStringLiteral("x11");
+    m_report.keystrokes = QStringLiteral("none");
+    if (!m_synth) {
+        m_report.offReason = QStringLiteral("this compositor lets no program press keys in other "
+                                            "applications (it offers neither a virtual keyboard "
+                                            "nor fake input)");
+    }
+    m_report.bindingsFlavour = qEnvironmentVariableIsEmpty("HYPRLAND_INSTANCE_SIGNATURE")
+                                   ? QStringLiteral("sway")
+                                   : QStringLiteral("hyprland");
+    m_tap = std::make_unique<CompositorBindingsTap>(m_synth != nullptr);
+    if (m_synth) {
+        m_report.chords = SessionReport::Chords::CompositorBindings;
+    }
+    (void)backends;
+}
+
 PlatformServices::~PlatformServices() = default;
+
+SessionReport PlatformServices::report() const {
+    SessionReport r = m_report;
+    if (m_chordsReport) {
+        m_chordsReport(r);
+    }
+    return r;
+}
 
 void PlatformServices::activateWindow(unsigned long windowId, unsigned long userTime) {
     if (m_x11) {

@@ -1,33 +1,55 @@
 #pragma once
 
+#include "app/SessionReport.h"
+#include "clipboard/Pasteboard.h"
 #include "hotkeys/EventTap.h"
 #include "hotkeys/KeystrokeSynthesizing.h"
 #include "platform/x11/X11Connection.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 class Scheduler;
+class WaylandConnection;
 
-// The session's global-chord services: on X11, key grabs and XTest; elsewhere (Wayland, also
-// when Qt runs on XWayland there; no display) stand-ins that report the session as not
-// trusted, so chords stay off and everything else works.
+// The session's platform services, chosen at start from what the session offers: the
+// clipboard and the primary selection, the keystrokes pressed in the application in front,
+// and the global chords.
+//  - X11: Qt's clipboard, XTEST and key grabs.
+//  - Wayland: the program's own Wayland connection for the clipboard (data-control) and the
+//    keystrokes (a virtual keyboard, or KWin's fake input); the chords from the desktop's
+//    global-shortcuts service, else from the compositor's key bindings running the command.
+//    What the compositor does not offer falls back to XWayland (the clipboard) or stays off.
+// Constructed once Qt's application object exists.
 class PlatformServices {
 public:
     explicit PlatformServices(Scheduler& scheduler);
     ~PlatformServices();
 
+    Pasteboard& clipboard() { return *m_clipboard; }
+    // The PRIMARY selection: what xterm-style terminals copy by selecting.
+    Pasteboard& selection() { return *m_selection; }
     EventTap& eventTap() { return *m_tap; }
     KeystrokeSynthesizing& synthesizer() { return *m_synth; }
+    // Chords and keystrokes both work.
     bool isTrusted() { return m_tap->isTrusted(); }
+    SessionReport report() const;
     // Whether windows can be see-through (a compositor runs).
     bool translucentWindows() const { return m_translucent; }
     // Makes the window the active one where the window manager allows it (X11); else nothing.
     void activateWindow(unsigned long windowId, unsigned long userTime);
 
 private:
-    std::unique_ptr<EventTap> m_tap;
+    void chooseWayland(Scheduler& scheduler);
+
+    SessionReport m_report;
+    std::function<void(SessionReport&)> m_chordsReport;
+    std::unique_ptr<WaylandConnection> m_wayland;
+    std::unique_ptr<Pasteboard> m_clipboard;
+    std::unique_ptr<Pasteboard> m_selection;
     std::unique_ptr<KeystrokeSynthesizing> m_synth;
+    std::unique_ptr<EventTap> m_tap;
     bool m_translucent = false;
     std::optional<X11Connection> m_x11;
 };

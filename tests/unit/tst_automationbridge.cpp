@@ -111,6 +111,14 @@ private Q_SLOTS:
         bridge.onPaste = [&](int n) { pasted = n; };
         QCOMPARE(verdict(bridge, "stashwick://paste-slot/5"), V::NothingDone);
         QCOMPARE(pasted, 5);
+        // The copy chord from a compositor's binding: run for a slot in range only.
+        int copied = -1;
+        bridge.onCopy = [&](int n) { copied = n; };
+        QCOMPARE(verdict(bridge, "stashwick://copy-to-slot/10"), V::NothingDone);
+        QCOMPARE(verdict(bridge, "stashwick://copy-to-slot"), V::NothingDone);
+        QCOMPARE(copied, -1);
+        QCOMPARE(verdict(bridge, "stashwick://copy-to-slot/0"), V::Done);
+        QCOMPARE(copied, 0);
     }
 
     void historyStatsSnippetsAndTabs() {
@@ -202,7 +210,7 @@ private Q_SLOTS:
         const QJsonObject s = QJsonDocument::fromJson(text).object();
         QCOMPARE(s.keys(), QStringList({"accessibilityTrusted", "contentStatCount",
                                         "eventTapActive", "history", "historyCount", "hotkeys",
-                                        "mainTab", "slots", "snippetCount", "snippets",
+                                        "mainTab", "platform", "slots", "snippetCount", "snippets",
                                         "topContent", "totalCopies", "totalPastes"}));
         // Pretty-printed, keys in file order.
         QVERIFY(text.indexOf("\"accessibilityTrusted\"") < text.indexOf("\"totalPastes\""));
@@ -216,6 +224,10 @@ private Q_SLOTS:
                  QStringList({"index", "kind", "pinned", "preview"}));
         QCOMPARE(s["mainTab"].toString(), QStringLiteral("slots"));
         QCOMPARE(s["accessibilityTrusted"].toBool(), false);
+        QCOMPARE(s["platform"].toObject(), QJsonObject({{"session", "x11"},
+                                                        {"clipboard", "x11"},
+                                                        {"keystrokes", "none"},
+                                                        {"chords", "none"}}));
 
         bridge.unavailableChords = [] { return QList<KeyChord>{{20, Modifiers(12)}}; };
         bridge.dumpState();

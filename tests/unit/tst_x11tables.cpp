@@ -80,6 +80,14 @@ private Q_SLOTS:
         QVERIFY(!X11Session::isWaylandSession("x11", ""));
         QVERIFY(!X11Session::isWaylandSession("", ""));
         QVERIFY(!X11Session::isWaylandSession("tty", " "));
+
+        // In a Wayland session the windows go to XWayland, unless the user chose otherwise or
+        // there is no XWayland.
+        QCOMPARE(X11Session::chosenQtPlatform("wayland", "wayland-1", ":0", ""), "xcb");
+        QCOMPARE(X11Session::chosenQtPlatform("", "wayland-1", ":1", " "), "xcb");
+        QVERIFY(!X11Session::chosenQtPlatform("wayland", "wayland-1", ":0", "wayland"));
+        QVERIFY(!X11Session::chosenQtPlatform("wayland", "wayland-1", "", ""));
+        QVERIFY(!X11Session::chosenQtPlatform("x11", "", ":0", ""));
     }
 };
 

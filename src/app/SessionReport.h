@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <utility>
+
+// How this session gives the three platform jobs: reading and writing the clipboard, pressing
+// keys in the application in front, and the global chords. Chosen at start from what the
+// session offers; the chords may change later (a desktop service that answers late, a
+// "Re-check").
+struct SessionReport {
+    enum class Chords {
+        X11Grabs,           // key grabs on the X11 display
+        DesktopShortcuts,   // the desktop's global-shortcuts service
+        CompositorBindings, // the compositor's own key bindings run the command
+        Waiting,            // the desktop's shortcuts service has not answered yet
+        Off,
+    };
+
+    QString session = QStringLiteral("x11");   // "x11" or "wayland"
+    QString clipboard = QStringLiteral("x11"); // "x11" or "wlr-data-control"
+    // "xtest", "virtual-keyboard", "kde-fake-input" or "none"
+    QString keystrokes = QStringLiteral("none");
+    Chords chords = Chords::Off;
+    // Why the chords or the keystrokes are off, in a sentence for the user.
+    QString offReason;
+    // The compositor whose binding syntax the bindings use: "sway" or "hyprland".
+    QString bindingsFlavour = QStringLiteral("sway");
+    // The triggers the desktop assigned: (description, trigger), in the shortcuts' order.
+    QList<std::pair<QString, QString>> assignedTriggers;
+
+    bool keystrokesWork() const { return keystrokes != u"none"; }
+    bool chordsWork() const {
+        return chords == Chords::X11Grabs || chords == Chords::DesktopShortcuts ||
+               chords == Chords::CompositorBindings;
+    }
+    static QString chordsName(Chords chords);
+    // {"session", "clipboard", "keystrokes", "chords"}, as state.json shows it.
+    QJsonObject toJson() const;
+};

@@ -1,0 +1,91 @@
+#include "CompositorBindings.h"
+
+#include "KeyNames.h"
+
+#include <QMap>
+
+namespace {
+
+// A word the shell passes through unchanged inside single quotes.
+QString shellQuoted(const QString& word) {
+    QString quoted = word;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+QStringList modifierNames(Modifiers m, CompositorBindings::Flavour flavour) {
+    const bool sway = flavour == CompositorBindings::Flavour::Sway;
+    QStringList names;
+    if (m.contains(Modifiers::control)) {
+        names << (sway ? QStringLiteral("Ctrl") : QStringLiteral("CTRL"));
+    }
+    if (m.contains(Modifiers::option)) {
+        names << (sway ? QStringLiteral("Alt") : QStringLiteral("ALT"));
+    }
+    if (m.contains(Modifiers::shift)) {
+        names << (sway ? QStringLiteral("Shift") : QStringLiteral("SHIFT"));
+    }
+    if (m.contains(Modifiers::command)) {
+        names << (sway ? QStringLiteral("Mod4") : QStringLiteral("SUPER"));
+    }
+    return names;
+}
+
+} // namespace
+
+std::optional<CompositorBindings::Flavour> CompositorBindings::flavourNamed(const QString& name) {
+    if (name == u"sway") {
+        return Flavour::Sway;
+    }
+    if (name == u"hyprland") {
+        return Flavour::Hyprland;
+    }
+    return std::nullopt;
+}
+
+QString CompositorBindings::keyName(quint16 keyCode) {
+    if (const auto digit = KeyNames::digit(keyCode)) {
+        return QString::number(*digit);
+    }
+    static const QMap<QString, QString> xkbNames{
+        {QStringLiteral("←"), QStringLiteral("Left")},
+        {QStringLiteral("→"), QStringLiteral("Right")},
+        {QStringLiteral("↓"), QStringLiteral("Down")},
+        {QStringLiteral("↑"), QStringLiteral("Up")},
+        {QStringLiteral("Esc"), QStringLiteral("Escape")},
+        {QStringLiteral("Delete"), QStringLiteral("BackSpace")},
+        {QStringLiteral("Space"), QStringLiteral("space")},
+    };
+    const QString name = KeyNames::name(keyCode);
+    if (const auto it = xkbNames.find(name); it != xkbNames.end()) {
+        return *it;
+    }
+    // Letters are keysyms in lower case.
+    return name.size() == 1 ? name.toLower() : name;
+}
+
+QString CompositorBindings::binding(Flavour flavour, Modifiers modifiers, const QString& key,
+                                    const QString& command, const QString& url) {
+    const QString run = shellQuoted(command) + QLatin1Char(' ') + shellQuoted(url);
+    const QStringList mods = modifierNames(modifiers, flavour);
+    if (flavour == Flavour::Sway) {
+        return QStringLiteral("bindsym %1 exec %2").arg((mods + QStringList{key}).join(u'+'), run);
+    }
+    return QStringLiteral("bind = %1, %2, exec, %3").arg(mods.join(u' '), key, run);
+}
+
+QStringList CompositorBindings::lines(const HotkeyConfig& config, Flavour flavour,
+                                      const QString& command) {
+    QStringList out;
+    for (int n = 0; n <= 9; ++n) {
+        out << binding(flavour, config.copyModifiers, QString::number(n), command,
+                       QStringLiteral("stashwick://copy-to-slot/%1").arg(n));
+    }
+    for (int n = 0; n <= 9; ++n) {
+        out << binding(flavour, config.pasteModifiers, QString::number(n), command,
+                       QStringLiteral("stashwick://paste-slot/%1").arg(n));
+    }
+    out << binding(flavour, config.summon.modifiers, keyName(config.summon.keyCode), command,
+                   QStringLiteral("stashwick://summon"));
+    return out;
+}
