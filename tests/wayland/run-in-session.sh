@@ -10,7 +10,8 @@
 # otherwise as the current user. The command sees WAYLAND_DISPLAY, DISPLAY (XWayland),
 # XDG_RUNTIME_DIR (private, 0700), HOME and XDG_CONFIG_HOME/XDG_DATA_HOME/XDG_CACHE_HOME/
 # XDG_STATE_HOME (private), DBUS_SESSION_BUS_ADDRESS, XDG_SESSION_TYPE=wayland,
-# XDG_CURRENT_DESKTOP (sway or KDE), SWAYSOCK under sway, and the --env variables. Every
+# XDG_CURRENT_DESKTOP (sway or KDE), SWAYSOCK under sway, STASHWICK_TEST_COMPOSITOR (sway or
+# kwin: the tests' sign that they run in such a session), and the --env variables. Every
 # --writable DIR is created and handed to that user (for artifacts written by the command).
 # The binaries and build folder must be readable by that user.
 set -uo pipefail
@@ -93,6 +94,7 @@ session_env=(
     "XDG_STATE_HOME=$base/state"
     "XDG_SESSION_TYPE=wayland"
     "XDG_CURRENT_DESKTOP=$desktop"
+    "STASHWICK_TEST_COMPOSITOR=$compositor"
     "DBUS_SESSION_BUS_ADDRESS=unix:path=$runtime/bus"
 )
 for v in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS QT_LOGGING_RULES; do
