@@ -35,9 +35,13 @@ grep -o '/[a-z-]*\.png</image>' "$scratch/tree/usr/share/metainfo/io.stashwick.S
     done
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for dep in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 qt6-image-formats-plugins libsqlite3-0; do
+for dep in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6dbus6 qt6-image-formats-plugins \
+    libsqlite3-0 libwayland-client0 libxkbcommon0; do
     [[ ", $depends," == *", $dep "* ]] || { echo "Depends lacks $dep" >&2; exit 1; }
 done
+
+[[ "$(dpkg-deb -f "$deb" Recommends)" == *xdg-desktop-portal* ]] ||
+    { echo "Recommends lacks xdg-desktop-portal" >&2; exit 1; }
 
 echo "== lintian"
 # A private module folder under /usr/lib/<multiarch> needs no ldconfig, so no maintainer scripts.
