@@ -1,0 +1,280 @@
+// Chords through the GlobalShortcuts portal, against the real xdg-desktop-portal on the
+// private session bus this test runs in (dbus-run-session), with the fake desktop backend
+// of fake_shortcuts_backend.py selected by XDG_CURRENT_DESKTOP=fake.
+#include "hotkeys/EventTapController.h"
+#include "platform/portal/GlobalShortcutsPortal.h"
+#include "platform/portal/PortalEventTap.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+const QString backendName = QStringLiteral("org.freedesktop.impl.portal.desktop.fake");
+const QString portalName = QStringLiteral("org.freedesktop.portal.Desktop");
+constexpr int deadline = 20000;
+
+QDBusConnection bus() {
+    return QDBusConnection::sessionBus();
+}
+
+bool waitForName(const QString& name, bool present) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < deadline) {
+        if (bus().interface()->isServiceRegistered(name).value() == present) {
+            return true;
+        }
+        QTest::qWait(20);
+    }
+    return false;
+}
+
+QDBusMessage control(const QString& method, const QVariantList& args = {}) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        backendName, QStringLiteral("/org/freedesktop/portal/desktop"),
+        QStringLiteral("org.stashwick.test.FakeShortcuts"), method);
+    call.setArguments(args);
+    return bus().call(call);
+}
+
+// The calls the backend received, oldest first.
+QJsonArray record() {
+    const QDBusReply<QString> reply = control(QStringLiteral("Record"));
+    return QJsonDocument::fromJson(reply.value().toUtf8()).array();
+}
+
+QList<QJsonObject> calls(const QString& method) {
+    QList<QJsonObject> out;
+    for (const QJsonValue& v : record()) {
+        if (v.toObject().value("method").toString() == method) {
+            out << v.toObject();
+        }
+    }
+    return out;
+}
+
+// The shortcuts the portal sent, as (id, description, preferred trigger), from a JSON list
+// of [id, {properties}].
+QList<ShortcutTriggers::Shortcut> sent(const QJsonValue& list) {
+    QList<ShortcutTriggers::Shortcut> out;
+    for (const QJsonValue& entry : list.toArray()) {
+        const QJsonObject properties = entry.toArray().at(1).toObject();
+        out.append({entry.toArray().at(0).toString(), properties.value("description").toString(),
+                    properties.value("preferred_trigger").toString()});
+    }
+    return out;
+}
+
+// A tap with its controller, as the program has them, recording the decisions it reaches.
+struct Chords {
+    explicit Chords(const HotkeyConfig& config)
+        : portal(bus()), tap(portal),
+          controller(tap, ChordRecognizer{config},
+                     [this](const HotkeyDecision& d) { decisions << d; }) {}
+    // The program retries the start every 2 seconds; here, as soon as the portal answers.
+    bool start() {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < deadline && !controller.start()) {
+            QTest::qWait(20);
+        }
+        return controller.isActive();
+    }
+    GlobalShortcutsPortal portal;
+    PortalEventTap tap;
+    EventTapController controller;
+    QList<HotkeyDecision> decisions;
+};
+
+} // namespace
+
+class GlobalShortcutsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY2(qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"),
+                 "run under dbus-run-session");
+        QVERIFY(bus().isConnected());
+        m_backend.setProgram(QStringLiteral(SYSTEM_PYTHON));
+        m_backend.setArguments({QStringLiteral(FAKE_BACKEND)});
+        m_backend.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_backend.start();
+        QVERIFY(m_backend.waitForStarted());
+        QVERIFY2(waitForName(backendName, true), "the fake backend did not come up");
+        startPortal();
+    }
+
+    void cleanupTestCase() {
+        for (QProcess* p : {&m_portal, &m_backend}) {
+            p->terminate();
+            if (!p->waitForFinished(5000)) {
+                p->kill();
+                p->waitForFinished();
+            }
+        }
+    }
+
+    // The 21 shortcuts reach the backend in CreateSession's options and in BindShortcuts,
+    // and the triggers the desktop assigned come back.
+    void bindsTheShortcutsAndReadsBackTheTriggers() {
+        const HotkeyConfig config = HotkeyConfig::defaults();
+        Chords chords(config);
+        QVERIFY(!chords.tap.isTrusted()); // still asking the portal
+        QVERIFY(chords.start());
+        QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::Bound,
+                                  deadline);
+        QVERIFY(chords.tap.isTrusted());
+        QVERIFY(chords.tap.unavailableChords().isEmpty());
+
+        const auto expected = ShortcutTriggers::shortcuts(config);
+        QCOMPARE(expected.size(), 21);
+        const auto created = calls("CreateSession");
+        QCOMPARE(created.size(), 1);
+        QCOMPARE(sent(created[0].value("options").toObject().value("shortcuts")), expected);
+        const auto bound = calls("BindShortcuts");
+        QCOMPARE(bound.size(), 1);
+        QCOMPARE(sent(bound[0].value("shortcuts")), expected);
+        QCOMPARE(bound[0].value("parent_window").toString(), QString());
+        QCOMPARE(bound[0].value("session").toString(), created[0].value("session").toString());
+        QCOMPARE(sent(bound[0].value("shortcuts"))[3],
+                 (ShortcutTriggers::Shortcut{"copy-slot-3", "Copy into slot 3", "CTRL+ALT+3"}));
+
+        QTRY_COMPARE_WITH_TIMEOUT(chords.portal.assignedTriggers().size(), 21, deadline);
+        QCOMPARE(chords.portal.assignedTriggers().value("copy-slot-3"), "CTRL+ALT+3 on fake");
+        QCOMPARE(chords.portal.assignedTriggers().value("summon"), "CTRL+ALT+LOGO+v on fake");
+
+        // The desktop changes a trigger: the new text is what we show.
+        QSignalSpy changed(&chords.portal, &GlobalShortcutsPortal::triggersChanged);
+        control("Reassign", {QStringLiteral("summon"), QStringLiteral("Meta+Z")});
+        QTRY_COMPARE_WITH_TIMEOUT(chords.portal.assignedTriggers().value("summon"), "Meta+Z",
+                                  deadline);
+        QVERIFY(!changed.isEmpty());
+    }
+
+    // An activation from the desktop reaches the recognizer as the configured chord.
+    void activationsBecomeChords() {
+        Chords chords(HotkeyConfig::defaults());
+        QVERIFY(chords.start());
+        QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::Bound,
+                                  deadline);
+
+        control("Activate", {QStringLiteral("copy-slot-3")});
+        QTRY_COMPARE_WITH_TIMEOUT(chords.decisions.size(), 1, deadline);
+        QCOMPARE(chords.decisions[0], HotkeyDecision::copyToSlot(3));
+
+        control("Activate", {QStringLiteral("no-such-shortcut")});
+        control("Activate", {QStringLiteral("summon")});
+        control("Activate", {QStringLiteral("paste-slot-0")});
+        QTRY_COMPARE_WITH_TIMEOUT(chords.decisions.size(), 3, deadline);
+        QCOMPARE(chords.decisions[1], HotkeyDecision::summon());
+        QCOMPARE(chords.decisions[2], HotkeyDecision::pasteFromSlot(0));
+
+        // A chord recorded in Settings binds again, in a new session; the old one is closed
+        // and an activation means the new chord.
+        HotkeyConfig next = HotkeyConfig::defaults();
+        next.copyModifiers = Modifiers(Modifiers::control | Modifiers::shift);
+        const int before = static_cast<int>(calls("CreateSession").size());
+        chords.controller.updateConfig(next);
+        QTRY_COMPARE_WITH_TIMEOUT(calls("BindShortcuts").size(), before + 1, deadline);
+        QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::Bound,
+                                  deadline);
+        const auto created = calls("CreateSession");
+        QCOMPARE(created.size(), before + 1);
+        QCOMPARE(sent(created.back().value("options").toObject().value("shortcuts")),
+                 ShortcutTriggers::shortcuts(next));
+        QCOMPARE(ShortcutTriggers::shortcuts(next)[3].preferredTrigger, "CTRL+SHIFT+3");
+        bool closed = false;
+        for (const auto& c : calls("Close")) {
+            closed |= c.value("session") == created[before - 1].value("session");
+        }
+        QVERIFY2(closed, "the previous session was not closed");
+
+        control("Activate", {QStringLiteral("copy-slot-3")});
+        QTRY_COMPARE_WITH_TIMEOUT(chords.decisions.size(), 4, deadline);
+        QCOMPARE(chords.decisions[3], HotkeyDecision::copyToSlot(3));
+    }
+
+    // KDE 5.27 binds nothing in BindShortcuts: the shortcuts CreateSession registered count.
+    // A desktop that refuses the session leaves chords off, with the reason.
+    void refusals() {
+        control("Refuse", {QStringLiteral("BindShortcuts"), 2u});
+        {
+            Chords chords(HotkeyConfig::defaults());
+            QVERIFY(chords.start());
+            QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::Bound,
+                                      deadline);
+            QVERIFY(chords.tap.isTrusted());
+            QCOMPARE(chords.portal.assignedTriggers().value("paste-slot-9"), "CTRL+LOGO+9 on fake");
+        }
+        control("Refuse", {QStringLiteral("CreateSession"), 2u});
+        Chords chords(HotkeyConfig::defaults());
+        QVERIFY(chords.start());
+        QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::Refused,
+                                  deadline);
+        QCOMPARE(chords.portal.reason(),
+                 QStringLiteral("the desktop refused the session (response 2)"));
+        QVERIFY(!chords.tap.isTrusted());
+        QVERIFY(chords.portal.assignedTriggers().isEmpty());
+    }
+
+    // The portal restarts: the shortcuts are bound again in the new one.
+    void portalRestartBindsAgain() {
+        Chords chords(HotkeyConfig::defaults());
+        QVERIFY(chords.start());
+        QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::Bound,
+                                  deadline);
+        const int before = static_cast<int>(calls("CreateSession").size());
+        QSignalSpy states(&chords.portal, &GlobalShortcutsPortal::stateChanged);
+        m_portal.kill();
+        m_portal.waitForFinished();
+        QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::NotOffered,
+                                  deadline);
+        QCOMPARE(chords.portal.reason(), QStringLiteral("the desktop portal has gone away"));
+        QVERIFY(!chords.tap.isTrusted());
+        startPortal();
+        QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::Bound,
+                                  deadline);
+        QCOMPARE(calls("CreateSession").size(), before + 1);
+        control("Activate", {QStringLiteral("copy-slot-7")});
+        QTRY_COMPARE_WITH_TIMEOUT(chords.decisions.size(), 1, deadline);
+        QCOMPARE(chords.decisions[0], HotkeyDecision::copyToSlot(7));
+    }
+
+    // Without a portal, or with one that lacks the interface, chords stay off with a reason.
+    void noPortal() {
+        GlobalShortcutsPortal portal(QDBusConnection::connectToBus(
+            QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nowhere")));
+        PortalEventTap tap(portal);
+        QCOMPARE(portal.state(), GlobalShortcutsPortal::State::NotOffered);
+        QVERIFY(portal.reason().startsWith("no session bus"));
+        QVERIFY(!tap.isTrusted());
+        QVERIFY(
+            !tap.install(HotkeyConfig::defaults(), [](const EventTap::Event&) { return true; }));
+    }
+
+private:
+    void startPortal() {
+        m_portal.setProgram(QStringLiteral(XDG_DESKTOP_PORTAL));
+        m_portal.setArguments({QStringLiteral("--replace")});
+        m_portal.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_portal.start();
+        QVERIFY(m_portal.waitForStarted());
+        QVERIFY2(waitForName(portalName, true), "xdg-desktop-portal did not come up");
+    }
+
+    QProcess m_backend;
+    QProcess m_portal;
+};
+
+QTEST_GUILESS_MAIN(GlobalShortcutsTest)
+#include "tst_globalshortcuts.moc"
