@@ -152,6 +152,12 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(chords.portal.assignedTriggers().size(), 21, deadline);
         QCOMPARE(chords.portal.assignedTriggers().value("copy-slot-3"), "CTRL+ALT+3 on fake");
         QCOMPARE(chords.portal.assignedTriggers().value("summon"), "CTRL+ALT+LOGO+v on fake");
+        const auto described = chords.portal.describedTriggers();
+        QCOMPARE(described.size(), 21);
+        QCOMPARE(described[0], std::make_pair(QStringLiteral("Copy into slot 0"),
+                                              QStringLiteral("CTRL+ALT+0 on fake")));
+        QCOMPARE(described[20], std::make_pair(QStringLiteral("Open Stashwick"),
+                                               QStringLiteral("CTRL+ALT+LOGO+v on fake")));
 
         // The desktop changes a trigger: the new text is what we show.
         QSignalSpy changed(&chords.portal, &GlobalShortcutsPortal::triggersChanged);

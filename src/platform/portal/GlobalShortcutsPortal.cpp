@@ -153,6 +153,15 @@ QString GlobalShortcutsPortal::stateName(State state) {
     return {};
 }
 
+QList<std::pair<QString, QString>> GlobalShortcutsPortal::describedTriggers() const {
+    QList<std::pair<QString, QString>> out;
+    out.reserve(m_sessionShortcuts.size());
+    for (const auto& s : m_sessionShortcuts) {
+        out.append({s.description, m_assigned.value(s.id)});
+    }
+    return out;
+}
+
 void GlobalShortcutsPortal::probe() {
     if (m_state == State::Binding || m_state == State::Bound) {
         return;

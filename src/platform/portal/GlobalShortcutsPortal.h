@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <utility>
 
 class QDBusMessage;
 class QDBusServiceWatcher;
@@ -52,6 +53,9 @@ public:
     // Shortcut id → the trigger as the desktop describes it ("Ctrl+Alt+3"); shortcuts the
     // desktop did not describe are absent.
     QHash<QString, QString> assignedTriggers() const { return m_assigned; }
+    // (description, assigned trigger) for each shortcut of the current session in its order;
+    // the trigger is empty where the desktop described none.
+    QList<std::pair<QString, QString>> describedTriggers() const;
     // "probing", "not-offered", "offered", "binding", "bound", "refused".
     static QString stateName(State state);
 
