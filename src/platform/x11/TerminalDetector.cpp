@@ -2,73 +2,11 @@
 
 #include "XResource.h"
 
-#include <QStringList>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 namespace {
-
-const QStringList terminals{"gnome-terminal",
-                            "gnome-terminal-server",
-                            "org.gnome.terminal",
-                            "kgx",
-                            "org.gnome.console",
-                            "ptyxis",
-                            "konsole",
-                            "xfce4-terminal",
-                            "tilix",
-                            "com.gexperts.tilix",
-                            "terminator",
-                            "alacritty",
-                            "kitty",
-                            "org.wezfurlong.wezterm",
-                            "wezterm",
-                            "wezterm-gui",
-                            "xterm",
-                            "uxterm",
-                            "urxvt",
-                            "rxvt",
-                            "rxvt-unicode",
-                            "st",
-                            "st-256color",
-                            "lxterminal",
-                            "mate-terminal",
-                            "qterminal",
-                            "terminology",
-                            "foot",
-                            "sakura",
-                            "guake",
-                            "yakuake",
-                            "tilda",
-                            "cool-retro-term",
-                            "deepin-terminal",
-                            "eterm",
-                            "termite",
-                            "terminal",
-                            "io.elementary.terminal",
-                            "contour",
-                            "roxterm",
-                            "blackbox",
-                            "hyper",
-                            "tabby",
-                            "warp",
-                            "ghostty",
-                            "com.mitchellh.ghostty"};
-
-// Terminals with no copy keystroke (Control+Shift+C reaches the program as Control+C):
-// their selection is the PRIMARY selection, and Shift+Insert pastes it.
-const QStringList selectionTerminals{"xterm",        "uxterm", "urxvt", "rxvt",
-                                     "rxvt-unicode", "aterm",  "eterm"};
-
-bool anyPartIn(const QString& wmClass, const QStringList& names) {
-    for (const QString& part : wmClass.toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        if (names.contains(part)) {
-            return true;
-        }
-    }
-    return false;
-}
 
 QString classOf(Display* d, Window w) {
     XClassHint hint{nullptr, nullptr};
@@ -106,14 +44,6 @@ Window activeWindow(const X11Connection& x) {
 }
 
 } // namespace
-
-bool TerminalDetector::isTerminalClass(const QString& wmClass) {
-    return anyPartIn(wmClass, terminals);
-}
-
-bool TerminalDetector::copiesBySelection(const QString& wmClass) {
-    return anyPartIn(wmClass, selectionTerminals);
-}
 
 QString TerminalDetector::activeWindowClass(const X11Connection& x) {
     Window w = activeWindow(x);
