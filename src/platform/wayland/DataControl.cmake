@@ -1,2 +1,8 @@
 # Sources of the data-control pasteboard.
-target_sources(stashwick_platform_wayland PRIVATE)
+target_sources(stashwick_platform_wayland PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/DataControlDevice.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DataControlPasteboard.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DataControlPipeReader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DataControlSource.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DataControlTransfer.cpp
+)

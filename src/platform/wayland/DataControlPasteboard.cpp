@@ -1,0 +1,228 @@
+#include "DataControlPasteboard.h"
+
+#include "DataControlPipeReader.h"
+#include "DataControlSource.h"
+#include "clipboard/ImageConversion.h"
+#include "core/Log.h"
+
+#include <algorithm>
+
+namespace {
+const QString utf8PlainType = QStringLiteral("text/plain;charset=utf-8");
+const QString latin1Type = QStringLiteral("STRING");
+// Text types, the most faithful first.
+const QStringList textTypes{
+    utf8PlainType, QStringLiteral("UTF8_STRING"),  Pasteboard::stringType, QStringLiteral("TEXT"),
+    latin1Type,    QStringLiteral("COMPOUND_TEXT")};
+// X11 selection bookkeeping targets that XWayland may pass on; not content.
+const QStringList bookkeeping{QStringLiteral("TARGETS"), QStringLiteral("MULTIPLE"),
+                              QStringLiteral("TIMESTAMP"), QStringLiteral("SAVE_TARGETS")};
+
+// The rank of a text type in `textTypes` (charset spelled in any case, with or without a
+// space), or -1.
+qsizetype textRank(const QString& type) {
+    QString t = type;
+    t.remove(QLatin1Char(' '));
+    if (t.compare(utf8PlainType, Qt::CaseInsensitive) == 0) {
+        return 0;
+    }
+    return textTypes.indexOf(type);
+}
+} // namespace
+
+DataControlPasteboard::DataControlPasteboard(DataControlDevice& device,
+                                             DataControlDevice::Selection selection,
+                                             QObject* parent)
+    : QObject(parent), m_device(device), m_selection(selection) {
+    connect(&m_device, &DataControlDevice::selectionChanged, this,
+            &DataControlPasteboard::selectionChanged);
+}
+
+bool DataControlPasteboard::isAvailable() const {
+    return m_selection == DataControlDevice::Selection::Clipboard ? m_device.isActive()
+                                                                  : m_device.hasPrimary();
+}
+
+void DataControlPasteboard::selectionChanged(DataControlDevice::Selection selection) {
+    if (selection != m_selection) {
+        return;
+    }
+    ++m_changeCount;
+    m_stalled = false;
+    m_cleared = false;
+}
+
+QStringList DataControlPasteboard::mimeTypes(const QStringList& offered) {
+    QStringList types;
+    for (const QString& t : offered) {
+        if (bookkeeping.contains(t)) {
+            continue;
+        }
+        types << (textRank(t) >= 0 ? stringType : t);
+    }
+    types.removeDuplicates();
+    return types;
+}
+
+std::optional<QString> DataControlPasteboard::offeredTypeFor(const QString& type,
+                                                             const QStringList& offered) {
+    if (type != stringType) {
+        return offered.contains(type) ? std::optional<QString>(type) : std::nullopt;
+    }
+    std::optional<QString> best;
+    qsizetype bestRank = textTypes.size();
+    for (const QString& t : offered) {
+        const qsizetype rank = textRank(t);
+        if (rank >= 0 && rank < bestRank) {
+            best = t;
+            bestRank = rank;
+        }
+    }
+    return best;
+}
+
+QList<Pasteboard::Flavour> DataControlPasteboard::offeredFlavours(const QList<Flavour>& flavours) {
+    QList<Flavour> offered;
+    const auto add = [&offered](const QString& type, const QByteArray& bytes) {
+        const bool known = std::any_of(offered.begin(), offered.end(),
+                                       [&type](const Flavour& f) { return f.first == type; });
+        if (!known) {
+            offered.append({type, bytes});
+        }
+    };
+    for (const auto& [type, bytes] : flavours) {
+        add(type, bytes);
+        if (type == stringType) {
+            add(utf8PlainType, bytes);
+            add(QStringLiteral("UTF8_STRING"), bytes);
+            add(QStringLiteral("TEXT"), bytes);
+            add(latin1Type, QString::fromUtf8(bytes).toLatin1());
+        }
+    }
+    return offered;
+}
+
+std::optional<QByteArray> DataControlPasteboard::ownData(const QString& type) const {
+    for (const auto& [t, bytes] : m_ownFlavours) {
+        if (t == type) {
+            return bytes.isEmpty() ? std::nullopt : std::optional<QByteArray>(bytes);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QByteArray> DataControlPasteboard::fetch(const QString& offeredType) {
+    if (m_stalled) {
+        return std::nullopt;
+    }
+    auto reply = DataControlPipeReader::readAll(m_device.receive(m_selection, offeredType),
+                                                m_device.display(), stallMs);
+    if (reply.status == DataControlPipeReader::Status::Stalled) {
+        m_stalled = true;
+        qCWarning(Log::app).noquote()
+            << QStringLiteral("the owner of the %1 sent nothing of %2 for %3 ms; its content is "
+                              "left alone until it changes")
+                   .arg(m_selection == DataControlDevice::Selection::Clipboard
+                            ? QStringLiteral("clipboard")
+                            : QStringLiteral("primary selection"),
+                        offeredType)
+                   .arg(stallMs);
+    }
+    if (reply.status != DataControlPipeReader::Status::Ok || reply.bytes.isEmpty()) {
+        return std::nullopt;
+    }
+    return std::move(reply.bytes);
+}
+
+std::optional<QStringList> DataControlPasteboard::types() {
+    if (isOwn()) {
+        QStringList types;
+        for (const auto& [type, bytes] : m_ownFlavours) {
+            types << type;
+        }
+        types.removeDuplicates();
+        return types.isEmpty() ? std::nullopt : std::optional<QStringList>(std::move(types));
+    }
+    if (m_cleared || m_stalled) {
+        return std::nullopt;
+    }
+    const auto offered = m_device.offerTypes(m_selection);
+    if (!offered) {
+        return std::nullopt;
+    }
+    QStringList types = mimeTypes(*offered);
+    return types.isEmpty() ? std::nullopt : std::optional<QStringList>(std::move(types));
+}
+
+std::optional<QByteArray> DataControlPasteboard::data(const QString& type) {
+    if (isOwn()) {
+        return ownData(type);
+    }
+    if (m_cleared) {
+        return std::nullopt;
+    }
+    const auto offered = m_device.offerTypes(m_selection);
+    const auto source = offered ? offeredTypeFor(type, *offered) : std::nullopt;
+    return source ? fetch(*source) : std::nullopt;
+}
+
+std::optional<QString> DataControlPasteboard::string(const QString& type) {
+    if (isOwn()) {
+        const auto bytes = ownData(type);
+        return bytes ? std::optional<QString>(decodeText(*bytes)) : std::nullopt;
+    }
+    if (m_cleared) {
+        return std::nullopt;
+    }
+    const auto offered = m_device.offerTypes(m_selection);
+    const auto source = offered ? offeredTypeFor(type, *offered) : std::nullopt;
+    const auto bytes = source ? fetch(*source) : std::nullopt;
+    if (!bytes) {
+        return std::nullopt;
+    }
+    return *source == latin1Type ? QString::fromLatin1(*bytes) : decodeText(*bytes);
+}
+
+std::optional<QByteArray> DataControlPasteboard::firstImageTiff() {
+    const auto offered = types();
+    if (!offered) {
+        return std::nullopt;
+    }
+    for (const QString& t : *offered) {
+        if (!t.startsWith(QLatin1String("image/"))) {
+            continue;
+        }
+        if (const auto bytes = data(t)) {
+            if (const auto image = ImageConversion::decode(*bytes)) {
+                return ImageConversion::toTiff(*image);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+void DataControlPasteboard::clearContents() {
+    if (!isAvailable()) {
+        return;
+    }
+    m_device.clearSelection(m_selection);
+    m_own = nullptr;
+    m_ownFlavours.clear();
+    m_cleared = true;
+}
+
+void DataControlPasteboard::writeItem(const QList<Flavour>& flavours) {
+    DataControlSource* source = m_device.setSelection(m_selection, offeredFlavours(flavours));
+    if (!source) {
+        return;
+    }
+    m_own = source;
+    m_ownFlavours = flavours;
+    m_cleared = false;
+    connect(source, &DataControlSource::cancelled, this, [this, source] {
+        if (m_own == source) {
+            m_own = nullptr;
+            m_ownFlavours.clear();
+        }
+    });
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "DataControlDevice.h"
+#include "clipboard/Pasteboard.h"
+
+#include <QObject>
+#include <QPointer>
+#include <optional>
+
+class DataControlSource;
+
+// The clipboard (or, given that selection, the primary selection: what is selected in
+// xterm-style terminals) of a Wayland session through a DataControlDevice, the way
+// QtPasteboard gives it on X11. The change counter moves on every selection event of that
+// selection, our own writes included.
+//
+// Another program's content is read through a pipe, synchronously but bounded: the owner
+// may leave the pipe without progress for `stallMs` at most. An owner that stops answering
+// costs one such wait: the content is then taken as stalled, every further read of it
+// answers "absent" at once, and nothing is asked again until the selection changes. Our own
+// content is answered from memory (a pipe to ourselves could never be served while we wait).
+//
+// Text is offered and found under its usual Wayland and X11 names (text/plain;charset=utf-8,
+// UTF8_STRING, text/plain, TEXT, STRING, COMPOUND_TEXT): they all read as `stringType`.
+class DataControlPasteboard final : public QObject, public Pasteboard {
+    Q_OBJECT
+public:
+    DataControlPasteboard(
+        DataControlDevice& device,
+        DataControlDevice::Selection selection = DataControlDevice::Selection::Clipboard,
+        QObject* parent = nullptr);
+
+    qint64 changeCount() const override { return m_changeCount; }
+    std::optional<QStringList> types() override;
+    std::optional<QByteArray> data(const QString& type) override;
+    std::optional<QString> string(const QString& type) override;
+    std::optional<QByteArray> firstImageTiff() override;
+
+    void clearContents() override;
+    void writeItem(const QList<Flavour>& flavours) override;
+
+    // False for the primary selection where the compositor does not offer it, and once the
+    // device is inert.
+    bool isAvailable() const;
+    bool isStalled() const { return m_stalled; }
+    // The longest another program may leave a read without progress (as on X11).
+    static constexpr int stallMs = 3000;
+
+    // The offered types as the codec knows them: every text type is text/plain; X11
+    // bookkeeping targets are left out.
+    static QStringList mimeTypes(const QStringList& offered);
+    // The offered type that holds `type`: the best text type for text/plain.
+    static std::optional<QString> offeredTypeFor(const QString& type, const QStringList& offered);
+    // What a source of ours offers for these flavours: each flavour, and text also under its
+    // other names (STRING as ISO 8859-1).
+    static QList<Flavour> offeredFlavours(const QList<Flavour>& flavours);
+
+private:
+    void selectionChanged(DataControlDevice::Selection selection);
+    bool isOwn() const { return !m_own.isNull(); }
+    std::optional<QByteArray> ownData(const QString& type) const;
+    // The bytes of an offered type from the owner; absent when nothing came.
+    std::optional<QByteArray> fetch(const QString& offeredType);
+
+    DataControlDevice& m_device;
+    DataControlDevice::Selection m_selection;
+    qint64 m_changeCount = 0;
+    bool m_stalled = false;
+    // Cleared by us and the compositor has not said so yet.
+    bool m_cleared = false;
+    QPointer<DataControlSource> m_own;
+    QList<Flavour> m_ownFlavours;
+};
