@@ -1,0 +1,231 @@
+#pragma once
+
+// What the Wayland end-to-end tests share. They run inside a private headless session started
+// by tests/wayland/run-in-session.sh, whose XDG folders, runtime folder and session bus are
+// the test's own: the program, the stashwick command (also when a compositor binding runs it)
+// and the clients all see the same environment.
+//
+// - the real program started in the foreground, its state.json and the stashwick command;
+// - the Wayland clipboard through wl-copy and wl-paste (the reference clients);
+// - the user's own keyboard: a virtual keyboard of the test's, apart from the program's, kept
+//   for the whole suite (a keyboard that comes and goes makes applications drop keys).
+
+#include "hotkeys/Modifiers.h"
+#include "platform/wayland/WaylandConnection.h"
+#include "platform/wayland/WaylandVirtualKeyboard.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
+#include <QProcess>
+#include <QTest>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class WaylandTestSession {
+public:
+    WaylandTestSession() = default;
+    ~WaylandTestSession() {
+        stopInstance();
+        stopClipboardOwner();
+    }
+    WaylandTestSession(const WaylandTestSession&) = delete;
+    WaylandTestSession& operator=(const WaylandTestSession&) = delete;
+
+    // "sway" or "kwin" inside run-in-session.sh; empty anywhere else (where the test must not
+    // run: it would use the user's own data folder and clipboard).
+    static QString compositor() { return qEnvironmentVariable("STASHWICK_TEST_COMPOSITOR"); }
+
+    // Polls `done` until it holds or `ms` pass; the event loop runs meanwhile.
+    static bool waitFor(const std::function<bool()>& done, int ms = 5000) {
+        return QTest::qWaitFor(done, ms);
+    }
+    static double median(QList<qint64> values) {
+        if (values.isEmpty()) {
+            return 0;
+        }
+        std::sort(values.begin(), values.end());
+        const qsizetype n = values.size();
+        return n % 2 ? double(values[n / 2]) : (double(values[n / 2 - 1]) + values[n / 2]) / 2;
+    }
+
+    struct Run {
+        int exitCode = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+    // Runs a program to its end (at most `ms`; killed after that).
+    static Run run(const QString& program, const QStringList& args, int ms = 10000,
+                   const QByteArray& input = {}) {
+        QProcess p;
+        p.start(program, args);
+        if (!input.isEmpty()) {
+            p.write(input);
+        }
+        p.closeWriteChannel();
+        if (!p.waitForFinished(ms)) {
+            p.kill();
+            p.waitForFinished();
+            return {-1, p.readAllStandardOutput(), p.readAllStandardError()};
+        }
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                p.readAllStandardOutput(), p.readAllStandardError()};
+    }
+
+    // --- The program ---------------------------------------------------------------------
+
+    static QString stateFile() {
+        return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Stashwick/state.json");
+    }
+    static Run stashwick(const QStringList& args) {
+        return run(QStringLiteral(STASHWICK_BIN), args, 30000);
+    }
+    static bool ok(const QString& url) { return stashwick({url}).exitCode == 0; }
+    // The state as last written (the program writes it after every chord's outcome).
+    static QJsonObject state() {
+        QFile f(stateFile());
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object()
+                                           : QJsonObject();
+    }
+    // A fresh dump, then the state.
+    static QJsonObject dump() {
+        stashwick({QStringLiteral("stashwick://dump")});
+        return state();
+    }
+    // Slot `n` and the newest history entry; empty objects when the state has none.
+    static QJsonObject slot(const QJsonObject& state, int n) {
+        const QJsonArray slots = state[QStringLiteral("slots")].toArray();
+        return n >= 0 && n < slots.size() ? slots.at(n).toObject() : QJsonObject();
+    }
+    static QJsonObject newestHistory(const QJsonObject& state) {
+        const QJsonArray history = state[QStringLiteral("history")].toArray();
+        return history.isEmpty() ? QJsonObject() : history.at(0).toObject();
+    }
+
+    // Starts the program in the foreground (`stashwick` with no arguments) and waits for its
+    // first state dump, so that no command starts a second instance meanwhile.
+    bool startInstance() {
+        QFile::remove(stateFile());
+        m_instance = std::make_unique<QProcess>();
+        m_instance->setProcessChannelMode(QProcess::MergedChannels);
+        m_log.clear();
+        m_instance->start(QStringLiteral(STASHWICK_BIN), {});
+        return m_instance->waitForStarted() &&
+               waitFor([] { return QFile::exists(stateFile()); }, 15000);
+    }
+    // Stops it with SIGTERM; returns its whole log.
+    QByteArray stopInstance() {
+        if (!m_instance) {
+            return m_log;
+        }
+        m_instance->terminate();
+        if (!m_instance->waitForFinished(10000)) {
+            m_instance->kill();
+            m_instance->waitForFinished();
+        }
+        log();
+        m_instance.reset();
+        return m_log;
+    }
+    // What the program logged so far.
+    QByteArray log() {
+        if (m_instance) {
+            m_log += m_instance->readAll();
+        }
+        return m_log;
+    }
+    QProcess* instance() const { return m_instance.get(); }
+    // The program's resident set in KiB (VmRSS), -1 when it is not running.
+    qint64 residentKiB() const {
+        if (!m_instance || m_instance->state() != QProcess::Running) {
+            return -1;
+        }
+        QFile f(QStringLiteral("/proc/%1/status").arg(m_instance->processId()));
+        if (!f.open(QIODevice::ReadOnly)) {
+            return -1;
+        }
+        for (const QByteArray& line : f.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:")) {
+                return line.mid(6).trimmed().split(' ').first().toLongLong();
+            }
+        }
+        return -1;
+    }
+
+    // --- The Wayland clipboard through the reference clients --------------------------------
+
+    // Another application owns the clipboard with `bytes` as `type`: wl-copy in the
+    // foreground, which serves until someone else takes the clipboard.
+    bool setClipboard(const QByteArray& bytes, const QString& type = QStringLiteral("text/plain"),
+                      bool wait = true) {
+        stopClipboardOwner();
+        m_owner = std::make_unique<QProcess>();
+        m_owner->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_owner->start(QStringLiteral("wl-copy"), {"--foreground", "-t", type});
+        m_owner->write(bytes);
+        m_owner->closeWriteChannel();
+        return !wait || waitFor([&] { return clipboard(type) == bytes; });
+    }
+    // The wl-copy of setClipboard() has stopped serving: someone else took the clipboard.
+    bool clipboardOwnerGone() const { return !m_owner || m_owner->state() == QProcess::NotRunning; }
+    void stopClipboardOwner() {
+        if (m_owner) {
+            m_owner->kill();
+            m_owner->waitForFinished();
+            m_owner.reset();
+        }
+    }
+    // The clipboard (or the primary selection) as `type`; empty when it has none or its
+    // owner does not answer within a few seconds.
+    static QByteArray clipboard(const QString& type = QStringLiteral("text/plain"),
+                                bool primary = false) {
+        QStringList args{"5", "wl-paste", "--no-newline", "--type", type};
+        if (primary) {
+            args << "--primary";
+        }
+        const Run r = run(QStringLiteral("timeout"), args);
+        return r.exitCode == 0 ? r.out : QByteArray();
+    }
+
+    // --- The user's keyboard ---------------------------------------------------------------
+
+    bool openKeyboard(QString* error) {
+        m_connection = WaylandConnection::open(error);
+        if (m_connection) {
+            m_keyboard = WaylandVirtualKeyboard::create(*m_connection, error);
+        }
+        return m_keyboard != nullptr && m_connection->roundtrip();
+    }
+    // The key that types `keysym`, absent when the keymap has none.
+    std::optional<quint32> key(quint32 keysym) const { return m_keyboard->keyFor(keysym); }
+    // Presses the modifier keys, taps the key of `keysym` and lets go again, as a person does.
+    bool typeChord(Modifiers modifiers, quint32 keysym) {
+        const auto k = key(keysym);
+        if (!k) {
+            return false;
+        }
+        m_keyboard->typeChord(modifiers, *k);
+        return m_connection->roundtrip();
+    }
+    // Taps the key of `keysym` with no modifiers held.
+    bool tap(quint32 keysym) { return typeChord(Modifiers(), keysym); }
+    bool typeText(const QByteArray& latin) {
+        bool done = true;
+        for (const char c : latin) {
+            done = done && tap(static_cast<quint32>(static_cast<unsigned char>(c)));
+        }
+        return done;
+    }
+
+private:
+    std::unique_ptr<QProcess> m_instance;
+    QByteArray m_log;
+    std::unique_ptr<QProcess> m_owner;
+    std::unique_ptr<WaylandConnection> m_connection;
+    std::unique_ptr<WaylandVirtualKeyboard> m_keyboard;
+};
