@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SessionReport.h"
 #include "hotkeys/KeyChord.h"
 
 #include <QList>
@@ -20,8 +21,10 @@ struct WindowContext {
     UserDefaults& defaults;
     AsyncThumbnails& thumbnails;
     std::function<QList<KeyChord>()> unavailableChords = [] { return QList<KeyChord>(); };
-    // Whether the session lets the chords work (X11 with XTEST, not Wayland).
+    // Whether the session lets the chords and the keystrokes work.
     std::function<bool()> shortcutsAvailable = [] { return false; };
+    // Where the chords, the keystrokes and the clipboard come from in this session.
+    std::function<SessionReport()> session = [] { return SessionReport(); };
     // Checks again and, when the session allows it now, starts the chords.
     std::function<void()> recheckShortcuts = [] {};
     // The stored key code of a key press's native key code (X11: the key-code map).

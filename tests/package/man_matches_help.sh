@@ -6,9 +6,10 @@ set -euo pipefail
 help=$("$1" --help)
 man=$(sed 's/\\-/-/g' "$2")
 
-help_options=$(grep -oE -- '^ +-[a-z], --[a-z-]+' <<<"$help" | tr -d ' ' | sort)
+# Each option as "-s,--long" or "--long".
+help_options=$(grep -oE -- '^ +(-[a-z], )?--[a-z-]+' <<<"$help" | tr -d ' ' | sort)
 man_options=$(sed -n '/^\.SH OPTIONS/,/^\.SH /p' <<<"$man" | grep -E '^\.BR -' |
-    sed -E 's/^\.BR (-[a-z]) ", " (--[a-z-]+).*/\1,\2/' | sort)
+    sed -E 's/^\.BR (-[a-z]) ", " (--[a-z-]+).*/\1,\2/; s/^\.BR (--[a-z-]+) .*/\1/' | sort)
 help_codes=$(sed -n '/^Exit status:/,/^$/p' <<<"$help" | grep -oE '^  [0-9]+ ' | tr -d ' ' | sort)
 man_codes=$(sed -n '/^\.SH EXIT STATUS/,/^\.SH /p' <<<"$man" | grep -oE '^\.B [0-9]+$' |
     cut -d' ' -f2 | sort)

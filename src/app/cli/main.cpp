@@ -43,6 +43,7 @@ const char* const usage =
     "\n"
     "Examples:\n"
     "  stashwick 'stashwick://capture-to-slot/3'\n"
+    "  stashwick 'stashwick://copy-to-slot/3'\n"
     "  stashwick 'stashwick://paste-slot/3'\n"
     "  stashwick 'stashwick://add-snippet/Greeting/Hello%20{clipboard}'\n"
     "  stashwick 'stashwick://dump'\n"
@@ -60,7 +61,10 @@ const char* const usage =
     "\n"
     "Options:\n"
     "  -h, --help     show this help\n"
-    "  -v, --version  show the version\n";
+    "  -v, --version  show the version\n"
+    "  --print-bindings sway|hyprland\n"
+    "                 print the compositor key bindings that give the chords through\n"
+    "                 this command, for the configured chords\n";
 
 std::string executableDir() {
     char buf[4096];
@@ -73,33 +77,53 @@ std::string executableDir() {
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-using RunInstance = int (*)(int, char**, const char*);
-
-int runInstance(int argc, char** argv, const std::string& runtimeDir) {
+// The entry point `symbol` of the program module, or null with the reason in `failure`.
+void* moduleEntry(const char* symbol, std::string* failure) {
     const std::string dir = executableDir();
     // Beside this executable in a build folder; in its private folder once installed.
     const std::string candidates[] = {dir + "/stashwick-app.so",
                                       dir + "/../" STASHWICK_MODULE_DIR "/stashwick-app.so"};
-    std::string failure;
     for (const std::string& path : candidates) {
         if (::access(path.c_str(), R_OK) != 0) {
             continue;
         }
         void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!module) {
-            failure = ::dlerror();
+            *failure = ::dlerror();
             continue;
         }
-        auto* run = reinterpret_cast<RunInstance>(::dlsym(module, "stashwick_run_instance"));
-        if (!run) {
-            failure = path + ": no entry point";
-            continue;
+        if (void* entry = ::dlsym(module, symbol)) {
+            return entry;
         }
+        *failure = path + ": no entry point";
+    }
+    return nullptr;
+}
+
+int runInstance(int argc, char** argv, const std::string& runtimeDir) {
+    using RunInstance = int (*)(int, char**, const char*);
+    std::string failure;
+    if (auto* run =
+            reinterpret_cast<RunInstance>(moduleEntry("stashwick_run_instance", &failure))) {
         return run(argc, argv, runtimeDir.c_str());
     }
     std::fprintf(stderr, "stashwick: cannot load the program module%s%s\n",
                  failure.empty() ? "" : ": ", failure.c_str());
     return 1;
+}
+
+int printBindings(const std::string& compositor) {
+    using PrintBindings = int (*)(const char*, const char*);
+    std::string failure;
+    auto* print =
+        reinterpret_cast<PrintBindings>(moduleEntry("stashwick_print_bindings", &failure));
+    if (!print) {
+        std::fprintf(stderr, "stashwick: cannot load the program module%s%s\n",
+                     failure.empty() ? "" : ": ", failure.c_str());
+        return 1;
+    }
+    const std::string self = executableDir() + "/stashwick";
+    return print(compositor.c_str(), self.c_str());
 }
 
 // Starts "stashwick --instance" in the background, detached from this terminal's session.
@@ -204,6 +228,14 @@ int main(int argc, char** argv) {
         if (arg == "-v" || arg == "--version") {
             std::printf("stashwick %s\n", STASHWICK_VERSION);
             return 0;
+        }
+        if (arg == "--print-bindings") {
+            if (i + 1 >= argc) {
+                std::fputs("stashwick: --print-bindings needs a compositor: sway or hyprland\n",
+                           stderr);
+                return exitUsage;
+            }
+            return printBindings(argv[i + 1]);
         }
         if (arg == "--instance") {
             instanceMode = true;

@@ -1,11 +1,11 @@
 #include "SettingsView.h"
 
 #include "ShortcutRecorderRow.h"
+#include "ShortcutsAvailabilityCard.h"
 #include "app/AppState.h"
 #include "core/UserDefaults.h"
 #include "hotkeys/KeyNames.h"
 #include "platform/xdg/AutostartEntry.h"
-#include "platform/xdg/KeyboardSettings.h"
 #include "ui/AppearanceMode.h"
 #include "ui/CapsuleSegmented.h"
 #include "ui/Card.h"
@@ -60,56 +60,13 @@ SettingsView::SettingsView(WindowContext context, QWidget* parent)
     column->addWidget(WindowParts::label(QStringLiteral("Settings"), WindowFonts::title(),
                                          theme.label(), content));
 
-    // Whether the shortcuts can work here.
-    QVBoxLayout* access = card(theme, 10, column);
-    QWidget* accessCard = access->parentWidget();
-    auto* status = new QHBoxLayout;
-    status->setSpacing(8);
-    m_availabilitySymbol = new QLabel(accessCard);
-    m_availability = new QLabel(accessCard);
-    m_availability->setFont(WindowFonts::callout(QFont::DemiBold));
-    status->addWidget(m_availabilitySymbol);
-    status->addWidget(m_availability, 1);
-    access->addLayout(status);
-    QLabel* why = WindowParts::label(
-        QStringLiteral("Stashwick captures global shortcuts and pastes into other apps through the "
-                       "X11 session (XTEST). On Wayland, or without XTEST, shortcuts are off."),
-        WindowFonts::caption(), theme.secondaryLabel(), accessCard);
-    why->setWordWrap(true);
-    access->addWidget(why);
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(10);
-    m_keyboard = new StyledButton(theme, StyledButton::Kind::Neutral,
-                                  QStringLiteral("Open Keyboard Settings"), accessCard);
-    m_recheck = new StyledButton(theme, StyledButton::Kind::Neutral, QStringLiteral("Re-check"),
-                                 accessCard);
-    for (StyledButton* b : {m_keyboard, m_recheck}) {
-        b->setFocusPolicy(Qt::StrongFocus);
-        b->setAccessibleName(b->text());
-        buttons->addWidget(b);
-    }
-    buttons->addStretch(1);
-    access->addLayout(buttons);
-    if (KeyboardSettings::command().isEmpty()) {
-        // Said in the card, not only in a tooltip: a greyed-out button shows no tooltip to the
-        // keyboard, and nobody hovers over it to find out why.
-        const QString reason = QStringLiteral("Stashwick does not know this desktop's keyboard "
-                                              "settings; open them from its settings program.");
-        m_keyboard->setEnabled(false);
-        m_keyboard->setToolTip(reason);
-        m_keyboard->setAccessibleDescription(reason);
-        m_keyboardReason =
-            WindowParts::label(reason, WindowFonts::caption(), theme.secondaryLabel(), accessCard);
-        m_keyboardReason->setWordWrap(true);
-        m_keyboardReason->setAccessibleName(reason);
-        access->addWidget(m_keyboardReason);
-    }
-    connect(m_keyboard, &QAbstractButton::clicked, this, [] { KeyboardSettings::open(); });
-    connect(m_recheck, &QAbstractButton::clicked, this, [this] {
-        m_context.recheckShortcuts();
-        updateAvailability();
-    });
-    updateAvailability();
+    // Whether the shortcuts can work here, and where they come from.
+    m_access = new ShortcutsAvailabilityCard(theme,
+                                             {m_context.session, m_context.shortcutsAvailable,
+                                              m_context.recheckShortcuts, m_context.launchCommand},
+                                             content);
+    column->addWidget(m_access);
+    m_access->refresh(m_config);
 
     // Appearance.
     QVBoxLayout* looks = card(theme, 14, column);
@@ -218,24 +175,9 @@ SettingsView::SettingsView(WindowContext context, QWidget* parent)
     WindowParts::makeTransparent(this);
 }
 
-void SettingsView::updateAvailability() {
-    const Theme& theme = m_context.theme;
-    const bool on = m_context.shortcutsAvailable();
-    const QColor colour = on ? theme.success() : theme.warning();
-    m_availability->setText(on ? QStringLiteral("Shortcuts available")
-                               : QStringLiteral("Shortcuts unavailable"));
-    QPalette p = m_availability->palette();
-    p.setColor(QPalette::WindowText, colour);
-    m_availability->setPalette(p);
-    m_availability->setAccessibleName(m_availability->text());
-    m_availabilitySymbol->setPixmap(
-        Icons::pixmap(on ? QStringLiteral("checkmark.seal.fill")
-                         : QStringLiteral("exclamationmark.triangle.fill"),
-                      QSize(16, 16), colour, devicePixelRatioF()));
-}
-
 void SettingsView::apply(const HotkeyConfig& config) {
     m_config = config;
+    m_access->refresh(m_config); // the bindings to add follow the chords
     if (m_context.state.reloadHotkeys) {
         m_context.state.reloadHotkeys(m_config); // saves and applies
     } else {
@@ -268,4 +210,20 @@ QStringList SettingsView::conflictLines() const {
         out << line->accessibleName();
     }
     return out;
+}
+
+QLabel* SettingsView::availability() const {
+    return m_access->availability();
+}
+
+StyledButton* SettingsView::keyboardSettingsButton() const {
+    return m_access->keyboardSettingsButton();
+}
+
+QLabel* SettingsView::keyboardSettingsReason() const {
+    return m_access->keyboardSettingsReason();
+}
+
+StyledButton* SettingsView::recheckButton() const {
+    return m_access->recheckButton();
 }

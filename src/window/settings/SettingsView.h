@@ -9,6 +9,7 @@ class CapsuleSegmented;
 class QLabel;
 class QVBoxLayout;
 class ShortcutRecorderRow;
+class ShortcutsAvailabilityCard;
 class StyledButton;
 class ThemedSwitch;
 
@@ -20,11 +21,12 @@ class SettingsView : public QScrollArea {
 public:
     explicit SettingsView(WindowContext context, QWidget* parent = nullptr);
 
-    QLabel* availability() const { return m_availability; }
-    StyledButton* keyboardSettingsButton() const { return m_keyboard; }
+    ShortcutsAvailabilityCard* availabilityCard() const { return m_access; }
+    QLabel* availability() const;
+    StyledButton* keyboardSettingsButton() const;
     // Why the keyboard settings cannot be opened here; null where they can.
-    QLabel* keyboardSettingsReason() const { return m_keyboardReason; }
-    StyledButton* recheckButton() const { return m_recheck; }
+    QLabel* keyboardSettingsReason() const;
+    StyledButton* recheckButton() const;
     CapsuleSegmented* appearancePicker() const { return m_appearance; }
     CapsuleSegmented* palettePicker() const { return m_palette; }
     ShortcutRecorderRow* copyRow() const { return m_copyRow; }
@@ -37,15 +39,10 @@ public:
 private:
     void apply(const HotkeyConfig& config);
     void showConfig();
-    void updateAvailability();
 
     WindowContext m_context;
     HotkeyConfig m_config;
-    QLabel* m_availabilitySymbol;
-    QLabel* m_availability;
-    StyledButton* m_keyboard;
-    QLabel* m_keyboardReason = nullptr;
-    StyledButton* m_recheck;
+    ShortcutsAvailabilityCard* m_access;
     CapsuleSegmented* m_appearance;
     CapsuleSegmented* m_palette;
     ShortcutRecorderRow* m_copyRow;
