@@ -153,7 +153,10 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
             };
             context.shortcutsAvailable = [&platform] { return platform.isTrusted(); };
             context.session = [&platform] { return platform.report(); };
-            context.recheckShortcuts = [&delegate] { delegate.recheckShortcuts(); };
+            context.recheckShortcuts = [&delegate, &platform] {
+                platform.recheck();
+                delegate.recheckShortcuts();
+            };
             context.keyCodeOf = [](quint32 native) -> std::optional<quint16> {
                 return native <= 255 ? KeyCodeMap::fromX11(static_cast<quint8>(native))
                                      : std::nullopt;

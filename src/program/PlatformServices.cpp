@@ -1,7 +1,13 @@
 #include "PlatformServices.h"
 
+#include "WaylandChordTap.h"
 #include "core/Log.h"
+#include "platform/portal/GlobalShortcutsPortal.h"
+#include "platform/portal/PortalEventTap.h"
 #include "platform/qt/QtPasteboard.h"
+#include "platform/wayland/DataControlDevice.h"
+#include "platform/wayland/DataControlPasteboard.h"
+#include "platform/wayland/VirtualKeyboardSynthesizer.h"
 #include "platform/wayland/WaylandBackends.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/x11/X11Connection.h"
@@ -10,6 +16,7 @@
 #include "platform/x11/X11Session.h"
 #include "platform/x11/X11WindowActivation.h"
 
+#include <QDBusConnection>
 #include <QGuiApplication>
 
 namespace {
@@ -21,21 +28,6 @@ public:
     void updateConfig(const HotkeyConfig&) override {}
     void reenable() override {}
     QList<KeyChord> unavailableChords() const override { return {}; }
-};
-
-// Chords given by the compositor's own key bindings, which run the stashwick command: there
-// is nothing to listen to here, and they work as soon as keys can be pressed.
-class CompositorBindingsTap final : public EventTap {
-public:
-    explicit CompositorBindingsTap(bool keystrokes) : m_keystrokes(keystrokes) {}
-    bool isTrusted() override { return m_keystrokes; }
-    bool install(const HotkeyConfig&, Handler) override { return m_keystrokes; }
-    void updateConfig(const HotkeyConfig&) override {}
-    void reenable() override {}
-    QList<KeyChord> unavailableChords() const override { return {}; }
-
-private:
-    bool m_keystrokes;
 };
 
 class NoKeystrokes final : public KeystrokeSynthesizing {
@@ -54,7 +46,7 @@ PlatformServices::PlatformServices(Scheduler& scheduler) {
     }
     if (X11Session::isWaylandSession()) {
         m_report.session = QStringLiteral("wayland");
-        chooseWayland(scheduler);
+        chooseWayland();
     } else if (x11 && X11Connection::hasXTest(*x11)) {
         m_tap = std::make_unique<X11EventTap>(*x11);
         m_synth = std::make_unique<X11KeystrokeSynthesizer>(*x11, scheduler);
@@ -79,8 +71,7 @@ PlatformServices::PlatformServices(Scheduler& scheduler) {
     }
 }
 
-void PlatformServices::chooseWayland(Scheduler& scheduler) {
-    (void)scheduler;
+void PlatformServices::chooseWayland() {
     QString error;
     m_wayland = WaylandConnection::open(&error);
     if (!m_wayland) {
@@ -90,21 +81,48 @@ void PlatformServices::chooseWayland(Scheduler& scheduler) {
         return;
     }
     const WaylandBackends backends = WaylandBackends::choose(m_wayland->globals());
-    m_report.clipboard = QStringLiteral("x11");
-    m_report.keystrokes = QStringLiteral("none");
-    if (!m_synth) {
+    if (backends.clipboard == WaylandBackends::Clipboard::DataControl) {
+        m_dataControl = DataControlDevice::create(*m_wayland);
+    }
+    if (m_dataControl) {
+        m_report.clipboard = backends.clipboardName();
+        m_clipboard = std::make_unique<DataControlPasteboard>(*m_dataControl);
+        // Without a primary selection here, the terminals' selection comes through XWayland.
+        if (m_dataControl->hasPrimary()) {
+            m_selection = std::make_unique<DataControlPasteboard>(
+                *m_dataControl, DataControlDevice::Selection::Primary);
+        } else {
+            m_selection =
+                std::make_unique<QtPasteboard>(QGuiApplication::clipboard(), QClipboard::Selection);
+        }
+    }
+    if (backends.keystrokes == WaylandBackends::Keystrokes::VirtualKeyboard) {
+        m_synth = VirtualKeyboardSynthesizer::create(*m_wayland, &error);
+    }
+    if (m_synth) {
+        m_report.keystrokes = backends.keystrokesName();
+    } else {
         m_report.offReason = QStringLiteral("this compositor lets no program press keys in other "
                                             "applications (it offers neither a virtual keyboard "
-                                            "nor fake input)");
+                                            "nor KWin's fake input)");
     }
     m_report.bindingsFlavour = qEnvironmentVariableIsEmpty("HYPRLAND_INSTANCE_SIGNATURE")
                                    ? QStringLiteral("sway")
                                    : QStringLiteral("hyprland");
-    m_tap = std::make_unique<CompositorBindingsTap>(m_synth != nullptr);
-    if (m_synth) {
-        m_report.chords = SessionReport::Chords::CompositorBindings;
+
+    m_portal = std::make_unique<GlobalShortcutsPortal>(QDBusConnection::sessionBus());
+    m_portalTap = std::make_unique<PortalEventTap>(*m_portal);
+    auto tap = std::make_unique<WaylandChordTap>(*m_portal, *m_portalTap, m_synth != nullptr);
+    WaylandChordTap* chords = tap.get();
+    m_chordsReport = [chords](SessionReport& r) { chords->describe(r); };
+    m_recheck = [this] { m_portal->probe(); };
+    m_tap = std::move(tap);
+}
+
+void PlatformServices::recheck() {
+    if (m_recheck) {
+        m_recheck();
     }
-    (void)backends;
 }
 
 PlatformServices::~PlatformServices() = default;

@@ -10,6 +10,9 @@
 #include <memory>
 #include <optional>
 
+class DataControlDevice;
+class GlobalShortcutsPortal;
+class PortalEventTap;
 class Scheduler;
 class WaylandConnection;
 
@@ -35,17 +38,24 @@ public:
     // Chords and keystrokes both work.
     bool isTrusted() { return m_tap->isTrusted(); }
     SessionReport report() const;
+    // Asks the session again what it offers for the chords (the desktop's shortcut service).
+    void recheck();
     // Whether windows can be see-through (a compositor runs).
     bool translucentWindows() const { return m_translucent; }
     // Makes the window the active one where the window manager allows it (X11); else nothing.
     void activateWindow(unsigned long windowId, unsigned long userTime);
 
 private:
-    void chooseWayland(Scheduler& scheduler);
+    void chooseWayland();
 
     SessionReport m_report;
     std::function<void(SessionReport&)> m_chordsReport;
+    std::function<void()> m_recheck;
+    // Declared before what uses them, so they go last.
     std::unique_ptr<WaylandConnection> m_wayland;
+    std::unique_ptr<DataControlDevice> m_dataControl;
+    std::unique_ptr<GlobalShortcutsPortal> m_portal;
+    std::unique_ptr<PortalEventTap> m_portalTap;
     std::unique_ptr<Pasteboard> m_clipboard;
     std::unique_ptr<Pasteboard> m_selection;
     std::unique_ptr<KeystrokeSynthesizing> m_synth;

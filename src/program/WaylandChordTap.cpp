@@ -1,0 +1,77 @@
+#include "WaylandChordTap.h"
+
+#include "platform/portal/GlobalShortcutsPortal.h"
+#include "platform/portal/PortalEventTap.h"
+
+WaylandChordTap::WaylandChordTap(GlobalShortcutsPortal& portal, PortalEventTap& portalTap,
+                                 bool keystrokes)
+    : m_portal(portal), m_portalTap(portalTap), m_keystrokes(keystrokes) {}
+
+SessionReport::Chords WaylandChordTap::source() const {
+    if (m_installed != SessionReport::Chords::Off) {
+        return m_installed;
+    }
+    using S = GlobalShortcutsPortal::State;
+    switch (m_portal.state()) {
+    case S::Probing:
+        return SessionReport::Chords::Waiting;
+    case S::Offered:
+    case S::Binding:
+    case S::Bound:
+        return SessionReport::Chords::DesktopShortcuts;
+    case S::NotOffered:
+    case S::Refused:
+        break;
+    }
+    return SessionReport::Chords::CompositorBindings;
+}
+
+bool WaylandChordTap::isTrusted() {
+    if (!m_keystrokes) {
+        return false;
+    }
+    switch (source()) {
+    case SessionReport::Chords::DesktopShortcuts:
+        return m_portalTap.isTrusted();
+    case SessionReport::Chords::CompositorBindings:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool WaylandChordTap::install(const HotkeyConfig& config, Handler handler) {
+    const SessionReport::Chords from = source();
+    if (from == SessionReport::Chords::DesktopShortcuts) {
+        if (!m_portalTap.install(config, std::move(handler))) {
+            return false;
+        }
+    } else if (from != SessionReport::Chords::CompositorBindings) {
+        return false;
+    }
+    m_installed = from;
+    return true;
+}
+
+void WaylandChordTap::updateConfig(const HotkeyConfig& config) {
+    if (m_installed == SessionReport::Chords::DesktopShortcuts) {
+        m_portalTap.updateConfig(config);
+    }
+}
+
+void WaylandChordTap::describe(SessionReport& report) const {
+    if (!m_keystrokes) {
+        report.chords = SessionReport::Chords::Off;
+        return;
+    }
+    report.chords = source();
+    if (report.chords == SessionReport::Chords::Waiting) {
+        report.offReason = QStringLiteral("the desktop's shortcut service has not answered yet");
+    }
+    if (report.chords == SessionReport::Chords::DesktopShortcuts) {
+        report.assignedTriggers = m_portal.describedTriggers();
+        if (m_portal.state() == GlobalShortcutsPortal::State::Refused) {
+            report.offReason = m_portal.reason();
+        }
+    }
+}
