@@ -25,6 +25,7 @@
 #include "window/history/SearchField.h"
 #include "window/settings/SettingsView.h"
 #include "window/settings/ShortcutRecorderRow.h"
+#include "window/settings/ShortcutsAvailabilityCard.h"
 #include "window/slots/ShortcutFooter.h"
 #include "window/slots/SlotDrop.h"
 #include "window/slots/SlotTile.h"
@@ -35,6 +36,8 @@
 #include "window/stats/PastedBars.h"
 #include "window/stats/StatsView.h"
 #include "window/stats/TopContentRow.h"
+#include <QClipboard>
+#include <QPlainTextEdit>
 
 #include <QAccessible>
 #include <QAction>
@@ -503,6 +506,85 @@ private Q_SLOTS:
         view.launchAtLogin()->click();
         QVERIFY(!AutostartEntry::isEnabled());
         render(view, "settings-tab");
+    }
+
+    // In a Wayland session the card says where the chords come from: the compositor's bindings
+    // (the lines to add, copied with one click, following a newly recorded chord), the
+    // desktop's shortcut settings (the keys it assigned), or nothing yet.
+    void settingsCardTellsWhereWaylandChordsComeFrom() {
+        Fixture f;
+        SessionReport report;
+        report.session = QStringLiteral("wayland");
+        report.clipboard = QStringLiteral("wlr-data-control");
+        report.keystrokes = QStringLiteral("virtual-keyboard");
+        report.chords = SessionReport::Chords::CompositorBindings;
+        f.context.session = [&] { return report; };
+        f.context.shortcutsAvailable = [&] { return report.chordsWork(); };
+        f.context.launchCommand = QStringLiteral("/usr/bin/stashwick");
+        f.context.keyCodeOf = [](quint32 native) -> std::optional<quint16> {
+            return native <= 255 ? KeyCodeMap::fromX11(static_cast<quint8>(native)) : std::nullopt;
+        };
+        f.state.reloadHotkeys = [&](const HotkeyConfig& c) { c.save(f.defaults); };
+        f.state.setMainTab(MainTab::Settings);
+        MainWindow window(f.context);
+        window.resize(960, 760);
+        window.show();
+        SettingsView* view = window.findChild<SettingsView*>();
+        QVERIFY(view);
+        ShortcutsAvailabilityCard* card = view->availabilityCard();
+        QCOMPARE(card->availability()->text(),
+                 QStringLiteral("Shortcuts from your compositor's key bindings"));
+        QVERIFY(card->explanation()->text().contains(QStringLiteral("~/.config/sway/config")));
+        QStringList lines = card->lines()->toPlainText().split(u'\n');
+        QCOMPARE(lines.size(), 21);
+        QCOMPARE(lines[3], QStringLiteral("bindsym Ctrl+Alt+3 exec '/usr/bin/stashwick' "
+                                          "'stashwick://copy-to-slot/3'"));
+        QVERIFY(card->copyButton()->isVisible());
+        card->copyButton()->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), card->lines()->toPlainText());
+        render(window, "window-settings-wayland-bindings-light");
+
+        // A chord recorded in Settings changes the lines at once.
+        view->copyRow()->button()->click();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_7, Qt::ControlModifier | Qt::ShiftModifier, 16, 0,
+                        0);
+        QCoreApplication::sendEvent(qApp, &press);
+        lines = card->lines()->toPlainText().split(u'\n');
+        QCOMPARE(lines[3], QStringLiteral("bindsym Ctrl+Shift+3 exec '/usr/bin/stashwick' "
+                                          "'stashwick://copy-to-slot/3'"));
+
+        report.chords = SessionReport::Chords::DesktopShortcuts;
+        report.assignedTriggers = {
+            {QStringLiteral("Copy into slot 0"), QStringLiteral("Ctrl+Alt+0")},
+            {QStringLiteral("Open Stashwick"), QString()}};
+        card->recheckButton()->click();
+        QCOMPARE(card->availability()->text(), QStringLiteral("Shortcuts from your desktop"));
+        QCOMPARE(card->lines()->toPlainText(),
+                 QStringLiteral("Copy into slot 0: Ctrl+Alt+0\nOpen Stashwick: not assigned"));
+        QVERIFY(!card->copyButton()->isVisible());
+        render(window, "window-settings-wayland-desktop-light");
+        f.defaults.setString(QStringLiteral("appearanceMode"), QStringLiteral("dark"));
+        render(window, "window-settings-wayland-desktop-dark");
+        // The views are made again for the new appearance; the shown one holds the same.
+        for (SettingsView* v : window.findChildren<SettingsView*>()) {
+            if (v->isVisible()) {
+                view = v;
+            }
+        }
+        card = view->availabilityCard();
+        QCOMPARE(card->availability()->text(), QStringLiteral("Shortcuts from your desktop"));
+
+        report.chords = SessionReport::Chords::Waiting;
+        card->recheckButton()->click();
+        QCOMPARE(card->availability()->text(),
+                 QStringLiteral("Asking the desktop for shortcuts\u2026"));
+        QVERIFY(!card->lines()->isVisible());
+        report.chords = SessionReport::Chords::Off;
+        report.keystrokes = QStringLiteral("none");
+        report.offReason = QStringLiteral("this compositor lets no program press keys");
+        card->recheckButton()->click();
+        QCOMPARE(card->availability()->text(), QStringLiteral("Shortcuts unavailable"));
+        QVERIFY(card->explanation()->text().contains(report.offReason));
     }
 
     void aRecordingEndsWhenItsTabIsLeftOrTheWindowLosesFocus() {

@@ -14,6 +14,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace {
@@ -111,7 +113,11 @@ ShortcutsAvailabilityCard::ShortcutsAvailabilityCard(const Theme& theme, Source 
     m_lines->setReadOnly(true);
     m_lines->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_lines->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_lines->setFixedHeight(m_lines->fontMetrics().lineSpacing() * 6 + 12);
+    // Six whole lines, with room for the frame, the margins and the horizontal scroll bar.
+    m_lines->setFixedHeight(m_lines->fontMetrics().lineSpacing() * 6 +
+                            qRound(m_lines->document()->documentMargin() * 2) +
+                            m_lines->frameWidth() * 2 +
+                            m_lines->horizontalScrollBar()->sizeHint().height());
     m_lines->setTabChangesFocus(true);
     m_lines->setAccessibleName(QStringLiteral("Key bindings"));
     layout->addWidget(m_lines);
