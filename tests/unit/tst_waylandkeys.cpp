@@ -1,4 +1,5 @@
 #include "hotkeys/TerminalApps.h"
+#include "platform/wayland/FakeInputSynthesizer.h"
 #include "platform/wayland/KeystrokeChoice.h"
 #include "platform/wayland/ToplevelForegroundApp.h"
 
@@ -51,6 +52,34 @@ private Q_SLOTS:
         QCOMPARE(KeystrokeChoice::describe(paste), QStringLiteral("Shift+Insert"));
         QCOMPARE(KeystrokeChoice::describe(*KeystrokeChoice::copy("foot")),
                  QStringLiteral("Control+Shift+C"));
+    }
+
+    // KWin's fake keys share the seat's modifiers with the user's keyboard: whatever the user
+    // holds is let go first, and nothing this keystroke pressed stays down.
+    void fakeInputKeystrokeStandsAlone() {
+        using E = FakeInputSynthesizer::KeyEvent;
+        const QList<E> events = FakeInputSynthesizer::keyEvents(KeystrokeChoice::paste("foot"));
+        const QList<quint32> modifierKeys{KEY_LEFTCTRL,   KEY_RIGHTCTRL, KEY_LEFTSHIFT,
+                                          KEY_RIGHTSHIFT, KEY_LEFTALT,   KEY_RIGHTALT,
+                                          KEY_LEFTMETA,   KEY_RIGHTMETA};
+        QList<quint32> releasedFirst;
+        int i = 0;
+        for (; i < events.size() && !events[i].down; ++i) {
+            releasedFirst.append(events[i].key);
+        }
+        for (quint32 key : modifierKeys) {
+            QVERIFY2(releasedFirst.contains(key), qPrintable(QString::number(key)));
+        }
+        QCOMPARE(events.mid(i), (QList<E>{{KEY_LEFTCTRL, true},
+                                          {KEY_LEFTSHIFT, true},
+                                          {KEY_V, true},
+                                          {KEY_V, false},
+                                          {KEY_LEFTSHIFT, false},
+                                          {KEY_LEFTCTRL, false}}));
+        const QList<E> copy = FakeInputSynthesizer::keyEvents(*KeystrokeChoice::copy("zenity"));
+        QCOMPARE(
+            copy.mid(copy.size() - 4),
+            (QList<E>{{KEY_LEFTCTRL, true}, {KEY_C, true}, {KEY_C, false}, {KEY_LEFTCTRL, false}}));
     }
 
     // Glue generated from a description whose events are out of line with the compositor's
