@@ -26,6 +26,7 @@
 #include "window/settings/SettingsView.h"
 #include "window/settings/ShortcutRecorderRow.h"
 #include "window/settings/ShortcutsAvailabilityCard.h"
+#include "window/slots/ShortcutBox.h"
 #include "window/slots/ShortcutFooter.h"
 #include "window/slots/SlotDrop.h"
 #include "window/slots/SlotTile.h"
@@ -264,6 +265,26 @@ private Q_SLOTS:
         config.copyModifiers = Modifiers(Modifiers::command);
         config.save(f.defaults);
         QCOMPARE(view.footer()->conflictLines().size(), 10);
+
+        // Where the desktop's shortcut settings give the chords, the footer shows the keys it
+        // assigned: one pattern when every slot follows it, the window's shortcut as it is.
+        SessionReport report;
+        report.chords = SessionReport::Chords::DesktopShortcuts;
+        for (int n = 0; n <= 9; ++n) {
+            report.assignedTriggers.append(
+                {QStringLiteral("Copy into slot %1").arg(n), QStringLiteral("Ctrl+Alt+%1").arg(n)});
+            report.assignedTriggers.append(
+                {QStringLiteral("Paste slot %1").arg(n),
+                 n == 4 ? QStringLiteral("Meta+F4") : QStringLiteral("Ctrl+Meta+%1").arg(n)});
+        }
+        f.context.session = [&] { return report; };
+        ShortcutFooter footer(f.context);
+        QStringList boxes;
+        for (const ShortcutBox* box : footer.findChildren<ShortcutBox*>()) {
+            boxes << box->accessibleName();
+        }
+        QCOMPARE(boxes, QStringList({"Copy: Ctrl+Alt+N", "Paste: Ctrl+Meta+N \u2026",
+                                     "Open window: Not assigned"}));
     }
 
     void historySearchesAndShowsItsEmptyStates() {
