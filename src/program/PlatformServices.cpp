@@ -7,6 +7,7 @@
 #include "platform/qt/QtPasteboard.h"
 #include "platform/wayland/DataControlDevice.h"
 #include "platform/wayland/DataControlPasteboard.h"
+#include "platform/wayland/FakeInputSynthesizer.h"
 #include "platform/wayland/VirtualKeyboardSynthesizer.h"
 #include "platform/wayland/WaylandBackends.h"
 #include "platform/wayland/WaylandConnection.h"
@@ -98,13 +99,18 @@ void PlatformServices::chooseWayland() {
     }
     if (backends.keystrokes == WaylandBackends::Keystrokes::VirtualKeyboard) {
         m_synth = VirtualKeyboardSynthesizer::create(*m_wayland, &error);
+    } else if (backends.keystrokes == WaylandBackends::Keystrokes::KdeFakeInput) {
+        m_synth = FakeInputSynthesizer::create(*m_wayland, &error);
     }
     if (m_synth) {
         m_report.keystrokes = backends.keystrokesName();
     } else {
-        m_report.offReason = QStringLiteral("this compositor lets no program press keys in other "
-                                            "applications (it offers neither a virtual keyboard "
-                                            "nor KWin's fake input)");
+        m_report.offReason =
+            !error.isEmpty()
+                ? error
+                : QStringLiteral("this compositor lets no program press keys in other "
+                                 "applications (it offers neither a virtual keyboard nor KWin's "
+                                 "fake input)");
     }
     m_report.bindingsFlavour = qEnvironmentVariableIsEmpty("HYPRLAND_INSTANCE_SIGNATURE")
                                    ? QStringLiteral("sway")
