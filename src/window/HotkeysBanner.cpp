@@ -10,7 +10,7 @@
 #include <QPushButton>
 
 HotkeysBanner::HotkeysBanner(const Theme& theme, QWidget* parent)
-    : QWidget(parent), m_theme(theme), m_label(new QLabel(text, this)),
+    : QWidget(parent), m_theme(theme), m_label(new QLabel(textFor(SessionReport()), this)),
       m_button(new QPushButton(QStringLiteral("Open Settings"), this)) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(16, 10, 16, 10);
@@ -24,8 +24,31 @@ HotkeysBanner::HotkeysBanner(const Theme& theme, QWidget* parent)
     row->addSpacing(16);
     row->addWidget(m_button);
     connect(m_button, &QPushButton::clicked, this, &HotkeysBanner::openSettings);
-    setAccessibleName(text);
+    setAccessibleName(m_label->text());
     restyle();
+}
+
+QString HotkeysBanner::textFor(const SessionReport& report) {
+    if (report.chords == SessionReport::Chords::Waiting) {
+        return QStringLiteral("Shortcuts are not on yet \u2014 Stashwick is waiting for the "
+                              "desktop's shortcut service.");
+    }
+    if (report.session == u"wayland") {
+        return report.offReason.isEmpty()
+                   ? QStringLiteral("Shortcuts are off in this Wayland session.")
+                   : QStringLiteral("Shortcuts are off \u2014 %1.").arg(report.offReason);
+    }
+    return QStringLiteral("Shortcuts are off \u2014 Stashwick needs an X11 session with the XTEST "
+                          "extension to copy and paste by hotkey.");
+}
+
+void HotkeysBanner::setReport(const SessionReport& report) {
+    m_label->setText(textFor(report));
+    setAccessibleName(m_label->text());
+}
+
+QString HotkeysBanner::text() const {
+    return m_label->text();
 }
 
 void HotkeysBanner::restyle() {

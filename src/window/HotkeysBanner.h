@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SessionReport.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -10,11 +12,11 @@ class Theme;
 class HotkeysBanner : public QWidget {
     Q_OBJECT
 public:
-    static inline const QString text =
-        QStringLiteral("Shortcuts are off \u2014 Stashwick needs an X11 session with the XTEST "
-                       "extension to copy and paste by hotkey.");
-
     HotkeysBanner(const Theme& theme, QWidget* parent = nullptr);
+    // What the row says for a session: why the chords are off, or that they are coming.
+    static QString textFor(const SessionReport& report);
+    void setReport(const SessionReport& report);
+    QString text() const;
     // Picks up the theme's colours again.
     void restyle();
     QPushButton* openSettingsButton() const { return m_button; }

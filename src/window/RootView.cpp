@@ -133,8 +133,12 @@ QWidget* RootView::makeView(MainTab tab) {
 
 void RootView::updateBanner() {
     const AppState& state = m_context.state;
-    m_banner->setVisible(!state.eventTapActive() && !state.isAutomationRun() &&
-                         state.mainTab() != MainTab::Settings);
+    const bool show =
+        !state.eventTapActive() && !state.isAutomationRun() && state.mainTab() != MainTab::Settings;
+    if (show) {
+        m_banner->setReport(m_context.session());
+    }
+    m_banner->setVisible(show);
 }
 
 void RootView::restyle() {

@@ -80,6 +80,7 @@ private Q_SLOTS:
         QVERIFY(qobject_cast<SlotsView*>(root->tabView()));
         // Shortcuts are off and this is no automation run: the banner shows, not on Settings.
         QVERIFY(root->banner()->isVisible());
+        QVERIFY(root->banner()->text().contains(QStringLiteral("X11 session with the XTEST")));
         root->banner()->openSettingsButton()->click();
         QCOMPARE(f.state.mainTab(), MainTab::Settings);
         QVERIFY(!root->banner()->isVisible());
@@ -98,6 +99,16 @@ private Q_SLOTS:
         QVERIFY(root->banner()->isVisible());
         f.state.setEventTapActive(true);
         QVERIFY(!root->banner()->isVisible());
+        // In a Wayland session it says why, in the session's terms.
+        SessionReport report;
+        report.session = QStringLiteral("wayland");
+        report.offReason = QStringLiteral("this compositor lets no program press keys");
+        f.context.session = [&] { return report; };
+        MainWindow wayland(f.context);
+        f.state.setEventTapActive(false);
+        QCOMPARE(wayland.root()->banner()->text(),
+                 QStringLiteral("Shortcuts are off \u2014 this compositor lets no program press "
+                                "keys."));
 
         // Closing hides the window and keeps it, with its tab.
         QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
