@@ -26,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class WaylandTestSession {
 public:
@@ -161,9 +162,14 @@ public:
 
     // Another application owns the clipboard with `bytes` as `type`: wl-copy in the
     // foreground, which serves until someone else takes the clipboard.
+    // The previous owner is left to stop by itself once the new one has taken the clipboard,
+    // as a real application's source does; `wait` waits until wl-paste gets the new content.
     bool setClipboard(const QByteArray& bytes, const QString& type = QStringLiteral("text/plain"),
                       bool wait = true) {
-        stopClipboardOwner();
+        std::erase_if(m_retired, [](const auto& p) { return p->state() == QProcess::NotRunning; });
+        if (m_owner) {
+            m_retired.push_back(std::move(m_owner));
+        }
         m_owner = std::make_unique<QProcess>();
         m_owner->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_owner->start(QStringLiteral("wl-copy"), {"--foreground", "-t", type});
@@ -174,11 +180,14 @@ public:
     // The wl-copy of setClipboard() has stopped serving: someone else took the clipboard.
     bool clipboardOwnerGone() const { return !m_owner || m_owner->state() == QProcess::NotRunning; }
     void stopClipboardOwner() {
-        if (m_owner) {
-            m_owner->kill();
-            m_owner->waitForFinished();
-            m_owner.reset();
+        m_retired.push_back(std::move(m_owner));
+        for (const auto& p : m_retired) {
+            if (p) {
+                p->kill();
+                p->waitForFinished();
+            }
         }
+        m_retired.clear();
     }
     // The clipboard (or the primary selection) as `type`; empty when it has none or its
     // owner does not answer within a few seconds.
@@ -226,6 +235,7 @@ private:
     std::unique_ptr<QProcess> m_instance;
     QByteArray m_log;
     std::unique_ptr<QProcess> m_owner;
+    std::vector<std::unique_ptr<QProcess>> m_retired;
     std::unique_ptr<WaylandConnection> m_connection;
     std::unique_ptr<WaylandVirtualKeyboard> m_keyboard;
 };

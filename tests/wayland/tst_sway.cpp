@@ -1,0 +1,306 @@
+// The real program in a headless sway session (run-in-session.sh sway): copies made by native
+// Wayland applications reach the history with no X11 window focused, and the chords, given by
+// sway bindings that run the stashwick command, copy from and paste into native applications:
+// a GTK entry and the foot terminal. The user's keys come from a virtual keyboard of the
+// test's own.
+#include "WaylandTestSession.h"
+
+#include <QBuffer>
+#include <QHash>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <xkbcommon/xkbcommon.h>
+
+namespace {
+
+const QByteArray usersClipboard = "the user's clipboard";
+
+// The node of sway's tree that has the keyboard focus.
+QJsonObject focusedNode(const QJsonObject& node) {
+    if (node[QStringLiteral("focused")].toBool()) {
+        return node;
+    }
+    for (const char* children : {"nodes", "floating_nodes"}) {
+        for (const QJsonValue& child : node[QLatin1String(children)].toArray()) {
+            const QJsonObject found = focusedNode(child.toObject());
+            if (!found.isEmpty()) {
+                return found;
+            }
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+class SwayTest : public QObject {
+    Q_OBJECT
+
+    struct Chord {
+        Modifiers modifiers;
+        quint32 keysym = 0;
+    };
+
+    WaylandTestSession m_session;
+    QTemporaryDir m_files;
+    // The chord of each binding's URL, as `stashwick --print-bindings sway` gave it.
+    QHash<QString, Chord> m_chords;
+    bool m_failed = false;
+
+    static QJsonObject focused() {
+        const auto r = WaylandTestSession::run(QStringLiteral("swaymsg"), {"-r", "-t", "get_tree"});
+        return focusedNode(QJsonDocument::fromJson(r.out).object());
+    }
+    static bool waitForFocus(const QString& appId) {
+        return WaylandTestSession::waitFor(
+            [&] { return focused()[QStringLiteral("app_id")].toString() == appId; }, 10000);
+    }
+
+    bool press(const QString& url) {
+        const auto it = m_chords.constFind(url);
+        return it != m_chords.cend() && m_session.typeChord(it->modifiers, it->keysym);
+    }
+    static QString slotPreview(int n) {
+        return WaylandTestSession::slot(WaylandTestSession::state(), n)[QStringLiteral("preview")]
+            .toString();
+    }
+
+    // zenity's entry dialog on Wayland, in front, its text all selected.
+    std::unique_ptr<QProcess> startEntry(const QString& text) {
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("GDK_BACKEND", "wayland");
+        p->setProcessEnvironment(e);
+        p->start(QStringLiteral("zenity"),
+                 {"--entry", "--title=entry", "--text=type here", "--entry-text=" + text});
+        if (!waitForFocus(QStringLiteral("zenity")) ||
+            !m_session.typeChord(Modifiers::of({Modifiers::control}), XKB_KEY_a)) {
+            return nullptr;
+        }
+        return p;
+    }
+    // Accepts the dialog with Return; what zenity prints is the entry's final text.
+    QByteArray acceptEntry(QProcess& p) {
+        if (!m_session.tap(XKB_KEY_Return) || !p.waitForFinished(5000)) {
+            return "(the dialog did not close)";
+        }
+        return p.readAllStandardOutput();
+    }
+
+    static QByteArray contents(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        m_failed = true; // until set up
+        if (WaylandTestSession::compositor() != u"sway") {
+            QFAIL("run this through tests/wayland/run-in-session.sh sway");
+        }
+        QVERIFY(m_files.isValid());
+        QString error;
+        QVERIFY2(m_session.openKeyboard(&error), qPrintable(error));
+        QVERIFY(m_session.startInstance());
+
+        // The program found data-control, the virtual keyboard and no shortcuts service.
+        QJsonObject platform;
+        const bool settled = WaylandTestSession::waitFor(
+            [&] {
+                platform = WaylandTestSession::dump()[QStringLiteral("platform")].toObject();
+                return platform[QStringLiteral("chords")].toString() != u"waiting";
+            },
+            20000);
+        QVERIFY2(settled, m_session.log().constData());
+        QCOMPARE(platform[QStringLiteral("session")].toString(), QStringLiteral("wayland"));
+        QCOMPARE(platform[QStringLiteral("clipboard")].toString(),
+                 QStringLiteral("wlr-data-control"));
+        QCOMPARE(platform[QStringLiteral("keystrokes")].toString(),
+                 QStringLiteral("virtual-keyboard"));
+        QCOMPARE(platform[QStringLiteral("chords")].toString(),
+                 QStringLiteral("compositor-bindings"));
+
+        // The bindings the program prints become sway's.
+        const auto printed = WaylandTestSession::stashwick({"--print-bindings", "sway"});
+        QCOMPARE(printed.exitCode, 0);
+        const QStringList lines = QString::fromUtf8(printed.out).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 21);
+        static const QRegularExpression shape(
+            QStringLiteral("^bindsym (\\S+) exec .*'(stashwick://[^']+)'$"));
+        for (const QString& line : lines) {
+            const auto m = shape.match(line);
+            QVERIFY2(m.hasMatch(), qPrintable(line));
+            const auto added = WaylandTestSession::run(QStringLiteral("swaymsg"), {line});
+            QVERIFY2(added.exitCode == 0, added.out.constData());
+            Chord chord;
+            QStringList parts = m.captured(1).split(u'+');
+            const QByteArray key = parts.takeLast().toUtf8();
+            chord.keysym = xkb_keysym_from_name(key.constData(), XKB_KEYSYM_NO_FLAGS);
+            QVERIFY2(chord.keysym != XKB_KEY_NoSymbol, key.constData());
+            for (const QString& name : parts) {
+                static const QHash<QString, qint64> members{{"Ctrl", Modifiers::control},
+                                                            {"Alt", Modifiers::option},
+                                                            {"Shift", Modifiers::shift},
+                                                            {"Mod4", Modifiers::command}};
+                QVERIFY2(members.contains(name), qPrintable(line));
+                chord.modifiers = chord.modifiers.inserting(members[name]);
+            }
+            m_chords.insert(m.captured(2), chord);
+        }
+        QCOMPARE(m_chords.size(), 21);
+        m_failed = false;
+    }
+
+    void cleanup() { m_failed = m_failed || QTest::currentTestFailed(); }
+
+    void cleanupTestCase() {
+        qInfo("program RSS in the sway session: %lld KiB",
+              static_cast<long long>(m_session.residentKiB()));
+        const QByteArray log = m_session.stopInstance();
+        if (m_failed) {
+            qInfo("the program's log:\n%s", log.constData());
+        }
+    }
+
+    // wl-copy is a native Wayland client; sway hands its selection to X11 clients only while
+    // an X11 window has the focus, and none has it here.
+    void nativeCopiesReachTheHistoryWithoutFocus() {
+        QVERIFY(focused()[QStringLiteral("shell")].toString() != u"xwayland");
+
+        QVERIFY(m_session.setClipboard("copied in a Wayland app"));
+        QVERIFY(WaylandTestSession::waitFor([] {
+            const QJsonObject h = WaylandTestSession::newestHistory(WaylandTestSession::dump());
+            return h[QStringLiteral("preview")].toString() == u"copied in a Wayland app" &&
+                   h[QStringLiteral("kind")].toString() == u"text";
+        }));
+
+        QImage picture(64, 48, QImage::Format_RGB32);
+        picture.fill(QColor(0x3E, 0x9D, 0x6E));
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG"));
+        QVERIFY(m_session.setClipboard(png, QStringLiteral("image/png")));
+        QVERIFY(WaylandTestSession::waitFor([] {
+            return WaylandTestSession::newestHistory(
+                       WaylandTestSession::dump())[QStringLiteral("kind")]
+                       .toString() == u"image";
+        }));
+
+        QVERIFY(m_session.setClipboard("file:///tmp/one.txt\r\nfile:///home/u/two%20words.pdf\r\n",
+                                       QStringLiteral("text/uri-list")));
+        QVERIFY(WaylandTestSession::waitFor([] {
+            const QJsonObject h = WaylandTestSession::newestHistory(WaylandTestSession::dump());
+            return h[QStringLiteral("kind")].toString() == u"files" &&
+                   h[QStringLiteral("preview")].toString() == u"one.txt, two words.pdf";
+        }));
+
+        // From the copy to the history. Each poll is one `stashwick://dump`, included; the next
+        // copy starts right after one is seen, so each lands just after the program's
+        // clipboard poll and waits about a whole interval for the next.
+        QList<qint64> times;
+        for (int i = 0; i < 20; ++i) {
+            const QString text = QStringLiteral("latency %1").arg(i);
+            QElapsedTimer t;
+            t.start();
+            QVERIFY(m_session.setClipboard(text.toUtf8(), QStringLiteral("text/plain"), false));
+            QVERIFY(WaylandTestSession::waitFor([&] {
+                return WaylandTestSession::newestHistory(
+                           WaylandTestSession::dump())[QStringLiteral("preview")]
+                           .toString() == text;
+            }));
+            times << t.elapsed();
+        }
+        qInfo("wl-copy to history: median %.0f ms of 20 (min %lld, max %lld)",
+              WaylandTestSession::median(times), *std::min_element(times.cbegin(), times.cend()),
+              *std::max_element(times.cbegin(), times.cend()));
+    }
+
+    // Control+A selects the entry's text; the copy chord's binding asks the program to copy,
+    // and the slot gets the text. The entry's text is unchanged afterwards: no key of the
+    // program's reached it as typing.
+    void copyChordFillsTheSlotFromAGtkEntry() {
+        auto entry = startEntry(QStringLiteral("from the entry"));
+        QVERIFY(entry);
+        QList<qint64> times;
+        for (int i = 0; i < 20; ++i) {
+            if (!slotPreview(3).isEmpty()) {
+                QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://clear-slot/3")));
+                QVERIFY(WaylandTestSession::waitFor([] { return slotPreview(3).isEmpty(); }));
+            }
+            QElapsedTimer t;
+            t.start();
+            QVERIFY(press(QStringLiteral("stashwick://copy-to-slot/3")));
+            QVERIFY2(
+                WaylandTestSession::waitFor([] { return slotPreview(3) == u"from the entry"; }),
+                qPrintable(slotPreview(3)));
+            times << t.elapsed();
+        }
+        qInfo("copy chord to slot filled: median %.0f ms of 20 (min %lld, max %lld)",
+              WaylandTestSession::median(times), *std::min_element(times.cbegin(), times.cend()),
+              *std::max_element(times.cbegin(), times.cend()));
+        QCOMPARE(focused()[QStringLiteral("app_id")].toString(), QStringLiteral("zenity"));
+        QCOMPARE(acceptEntry(*entry), QByteArray("from the entry\n"));
+    }
+
+    // The paste chord puts slot 5 at the entry's cursor and gives the user's clipboard back.
+    void pasteChordPutsTheSlotIntoAGtkEntry() {
+        QVERIFY(m_session.setClipboard("PASTED"));
+        QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://capture-to-slot/5")));
+        QCOMPARE(slotPreview(5), QStringLiteral("PASTED"));
+        QVERIFY(m_session.setClipboard(usersClipboard));
+
+        auto entry = startEntry(QStringLiteral("abc"));
+        QVERIFY(entry);
+        QVERIFY(m_session.tap(XKB_KEY_End));
+        QVERIFY(press(QStringLiteral("stashwick://paste-slot/5")));
+        // The program took the clipboard for the paste (the user's wl-copy stopped serving)
+        // and then put the user's content back.
+        QVERIFY(WaylandTestSession::waitFor([&] { return m_session.clipboardOwnerGone(); }));
+        QTRY_COMPARE_WITH_TIMEOUT(WaylandTestSession::clipboard(), usersClipboard, 5000);
+        QCOMPARE(acceptEntry(*entry), QByteArray("abcPASTED\n"));
+    }
+
+    // foot is a terminal: the program pastes with Control+Shift+V (Control+V would insert a
+    // literal character and Control+C interrupt cat). Each paste lands whole in cat's file and
+    // the clipboard is the user's again before the next one.
+    void pasteChordIntoFootUsesTheTerminalKeys() {
+        QCOMPARE(slotPreview(5), QStringLiteral("PASTED"));
+        QVERIFY(m_session.setClipboard(usersClipboard));
+        const QString out = m_files.filePath("foot.out");
+        const QString ended = m_files.filePath("foot.ended");
+        QProcess foot;
+        foot.start(QStringLiteral("foot"),
+                   {"sh", "-c",
+                    QStringLiteral("stty -icanon min 1 time 0; cat > '%1'; echo ended > '%2'")
+                        .arg(out, ended)});
+        QVERIFY(waitForFocus(QStringLiteral("foot")));
+        QVERIFY(m_session.typeText("ready"));
+        QVERIFY(m_session.tap(XKB_KEY_Return));
+        QVERIFY2(WaylandTestSession::waitFor([&] { return contents(out) == "ready\n"; }),
+                 contents(out).constData());
+
+        QByteArray expected = "ready\n";
+        QList<qint64> times;
+        for (int i = 0; i < 20; ++i) {
+            expected += "PASTED";
+            QElapsedTimer t;
+            t.start();
+            QVERIFY(press(QStringLiteral("stashwick://paste-slot/5")));
+            QVERIFY2(WaylandTestSession::waitFor([&] { return contents(out) == expected; }),
+                     contents(out).constData());
+            times << t.elapsed();
+            QTRY_COMPARE_WITH_TIMEOUT(WaylandTestSession::clipboard(), usersClipboard, 5000);
+        }
+        qInfo("paste chord to text in foot: median %.0f ms of 20 (min %lld, max %lld)",
+              WaylandTestSession::median(times), *std::min_element(times.cbegin(), times.cend()),
+              *std::max_element(times.cbegin(), times.cend()));
+        QCOMPARE(contents(out), expected);
+        QVERIFY(!QFile::exists(ended)); // cat was never interrupted
+        foot.kill();
+        foot.waitForFinished();
+    }
+};
+
+QTEST_GUILESS_MAIN(SwayTest)
+#include "tst_sway.moc"
