@@ -257,6 +257,11 @@ for kv in "${session_env[@]}"; do
 done
 user_run dbus-update-activation-environment "${names[@]}" || say "could not update the bus's activation environment"
 
+# shellcheck disable=SC2016 # $1 is expanded by that shell
+if ! user_run sh -c 'command -v "$1"' sh "$1" >/dev/null; then
+    say "$run_user cannot run $1: every folder on its path must be readable and searchable by others (chmod o+rx)"
+    exit 1
+fi
 "${as_user[@]}" env -i "${session_env[@]}" "$@" &
 command_pid=$!
 wait "$command_pid"
