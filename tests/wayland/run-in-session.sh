@@ -3,21 +3,23 @@
 # Runs a command inside a private, headless Wayland session with XWayland and a private session
 # bus, then tears the whole session down and returns the command's status.
 #
-# Usage: run-in-session.sh [--env NAME=VALUE]... [--writable DIR]... <sway|kwin> command [args...]
+# Usage: run-in-session.sh [--env NAME=VALUE]... [--writable DIR]... <sway|kwin|mutter> command [args...]
 #
 # As root (sway refuses to run as root) the compositor, the bus and the command run as the
 # unprivileged user "swtest" (created when missing; STASHWICK_SESSION_USER picks another one);
 # otherwise as the current user. The command sees WAYLAND_DISPLAY, DISPLAY (XWayland),
 # XDG_RUNTIME_DIR (private, 0700), HOME and XDG_CONFIG_HOME/XDG_DATA_HOME/XDG_CACHE_HOME/
 # XDG_STATE_HOME (private), DBUS_SESSION_BUS_ADDRESS, XDG_SESSION_TYPE=wayland,
-# XDG_CURRENT_DESKTOP (sway or KDE), SWAYSOCK under sway, STASHWICK_TEST_COMPOSITOR (sway or
-# kwin: the tests' sign that they run in such a session), and the --env variables. Every
-# --writable DIR is created and handed to that user (for artifacts written by the command).
+# XDG_CURRENT_DESKTOP (sway, KDE or GNOME), SWAYSOCK under sway, XAUTHORITY and
+# XDG_DESKTOP_PORTAL_DIR (GNOME's portal backends only) under mutter, STASHWICK_TEST_COMPOSITOR
+# (sway, kwin or mutter: the tests' sign that they run in such a session), and the --env
+# variables. Every --writable DIR is created and handed to that user (for artifacts written by
+# the command).
 # The binaries and build folder must be readable by that user.
 set -uo pipefail
 
 usage() {
-    echo "usage: $0 [--env NAME=VALUE]... [--writable DIR]... <sway|kwin> command [args...]" >&2
+    echo "usage: $0 [--env NAME=VALUE]... [--writable DIR]... <sway|kwin|mutter> command [args...]" >&2
     exit 2
 }
 
@@ -42,7 +44,7 @@ done
 compositor=$1
 shift
 case "$compositor" in
-sway | kwin) ;;
+sway | kwin | mutter) ;;
 *) usage ;;
 esac
 
@@ -80,7 +82,11 @@ else
     done
 fi
 
-if [[ "$compositor" == sway ]]; then desktop=sway; else desktop=KDE; fi
+case "$compositor" in
+sway) desktop=sway ;;
+kwin) desktop=KDE ;;
+mutter) desktop=GNOME ;;
+esac
 session_env=(
     "PATH=${PATH:-/usr/local/bin:/usr/bin:/bin}"
     "HOME=$base/home"
@@ -186,7 +192,7 @@ wait_for 20 "the session bus" test -S "$runtime/bus" || {
 envfile=$runtime/env.txt
 cat >"$base/announce" <<EOF
 #!/bin/sh
-env | grep -E '^(WAYLAND_DISPLAY|DISPLAY|SWAYSOCK)=' >"$envfile.part" && mv "$envfile.part" "$envfile"
+env | grep -E '^(WAYLAND_DISPLAY|DISPLAY|XAUTHORITY|SWAYSOCK)=' >"$envfile.part" && mv "$envfile.part" "$envfile"
 EOF
 chmod 755 "$base/announce"
 ((EUID == 0)) && chown "$run_uid:$run_gid" "$base/announce"
@@ -212,6 +218,23 @@ kwin)
     "${as_user[@]}" env -i "${session_env[@]}" "$base/kwin_wayland" --virtual --no-lockscreen --width 1920 --height 1080 \
         --socket "wayland-stashwick" --xwayland "$base/announce" \
         >"$base/compositor.log" 2>&1 &
+    compositor_pid=$!
+    ;;
+mutter)
+    # GNOME's desktop portal alone: a folder with only the GNOME and GTK backends' portal files,
+    # whatever other desktops' backends are installed.
+    mkdir -p "$base/portals"
+    cp /usr/share/xdg-desktop-portal/portals/gnome.portal /usr/share/xdg-desktop-portal/portals/gtk.portal "$base/portals/" || {
+        say "xdg-desktop-portal-gnome is not installed"
+        exit 1
+    }
+    chmod -R a+rX "$base/portals"
+    session_env+=("XDG_DESKTOP_PORTAL_DIR=$base/portals")
+    # mutter runs the announcing command with the session's WAYLAND_DISPLAY and DISPLAY, and
+    # quits when it ends: it stays until the session is stopped.
+    printf 'exec sleep infinity\n' >>"$base/announce"
+    "${as_user[@]}" env -i "${session_env[@]}" mutter --headless --wayland --virtual-monitor 1280x800 \
+        --wayland-display wayland-stashwick -- "$base/announce" >"$base/compositor.log" 2>&1 &
     compositor_pid=$!
     ;;
 esac
