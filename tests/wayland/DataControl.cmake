@@ -3,7 +3,7 @@ add_executable(datacontrol_peer ${CMAKE_CURRENT_LIST_DIR}/datacontrol_peer.cpp)
 target_link_libraries(datacontrol_peer PRIVATE stashwick_platform_wayland)
 
 add_executable(tst_waylandpasteboard ${CMAKE_CURRENT_LIST_DIR}/tst_waylandpasteboard.cpp)
-target_link_libraries(tst_waylandpasteboard PRIVATE stashwick_platform_wayland Qt6::Test)
+target_link_libraries(tst_waylandpasteboard PRIVATE stashwick_platform_wayland Qt6::Widgets Qt6::Test)
 target_compile_definitions(tst_waylandpasteboard PRIVATE
     DATACONTROL_PEER="$<TARGET_FILE:datacontrol_peer>")
 add_dependencies(tst_waylandpasteboard datacontrol_peer)

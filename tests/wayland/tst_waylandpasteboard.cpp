@@ -1,14 +1,20 @@
 // The data-control pasteboard in a real headless compositor, with wl-copy and wl-paste as the
-// other programs. Run it through run-in-session.sh: it owns the session's clipboard.
+// other programs, and a text field of our own on XWayland as the program's windows are. Run it
+// through run-in-session.sh: it owns the session's clipboard.
 #include "clipboard/ImageConversion.h"
 #include "clipboard/PasteboardCodec.h"
 #include "platform/wayland/DataControlDevice.h"
 #include "platform/wayland/DataControlPasteboard.h"
 #include "platform/wayland/WaylandConnection.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -55,6 +61,39 @@ class WaylandPasteboardTest : public QObject {
         p.start(QStringLiteral("timeout"),
                 QStringList{QStringLiteral("5"), QStringLiteral("wl-paste")} + args);
         return finishes(p) ? p.readAllStandardOutput() : QByteArray();
+    }
+    // A text field of ours on XWayland holding the keyboard focus: the compositor hands the
+    // clipboard to and from X11 windows only while one of them has it, and it may give the
+    // focus later than Qt calls the window active.
+    static std::unique_ptr<QLineEdit> focusedField() {
+        auto field = std::make_unique<QLineEdit>();
+        field->show();
+        field->activateWindow();
+        const bool focused = QTest::qWaitForWindowActive(field.get()) &&
+                             waitFor([&] { return swayFocuses(field->winId()); });
+        return focused ? std::move(field) : nullptr;
+    }
+    // Whether sway's focused window is the X11 window `id`.
+    static bool swayFocuses(WId id) {
+        QProcess p;
+        p.start(QStringLiteral("swaymsg"), {"-r", "-t", "get_tree"});
+        if (!finishes(p)) {
+            return false;
+        }
+        const std::function<bool(const QJsonObject&)> focusedIn = [&](const QJsonObject& node) {
+            if (node.value("focused").toBool()) {
+                return node.value("window").toInteger() == qint64(id);
+            }
+            for (const char* children : {"nodes", "floating_nodes"}) {
+                for (const auto& child : node.value(children).toArray()) {
+                    if (focusedIn(child.toObject())) {
+                        return true;
+                    }
+                }
+            }
+            return false;
+        };
+        return focusedIn(QJsonDocument::fromJson(p.readAllStandardOutput()).object());
     }
     static QByteArray readFile(const QString& path) {
         QFile f(path);
@@ -270,7 +309,37 @@ private Q_SLOTS:
         QCOMPARE(paste({"-n", "-t", "text/plain"}), QByteArray("the clipboard"));
         QCOMPARE(clipboard.changeCount(), clipboardCount);
     }
+
+    // Control+V in a field of ours while our item is the clipboard: Qt asks XWayland, which
+    // asks our source while Qt waits without running the event loop.
+    void ourWindowPastesOurItem() {
+        DataControlPasteboard& pb = *m_clipboard;
+        const auto field = focusedField();
+        QVERIFY(field);
+        const QString text = QStringLiteral("pasted into our own field ✓");
+        const qint64 before = pb.changeCount();
+        pb.writeItem({{plain, text.toUtf8()}});
+        QVERIFY(waitFor([&] { return pb.changeCount() > before; }));
+        QElapsedTimer waited;
+        waited.start();
+        int attempts = 0;
+        QVERIFY(waitFor([&] {
+            ++attempts;
+            field->clear();
+            QTest::keyClick(field.get(), Qt::Key_V, Qt::ControlModifier);
+            return field->text() == text;
+        }));
+        qInfo() << "Control+V of our item in our field:" << attempts << "attempt(s) in"
+                << waited.elapsed() << "ms";
+        QCOMPARE(paste({"-n", "-t", "text/plain"}), text.toUtf8());
+    }
 };
 
-QTEST_GUILESS_MAIN(WaylandPasteboardTest)
+int main(int argc, char** argv) {
+    // The program's windows run on XWayland.
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    WaylandPasteboardTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_waylandpasteboard.moc"

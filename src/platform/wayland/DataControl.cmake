@@ -3,6 +3,7 @@ target_sources(stashwick_platform_wayland PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/DataControlDevice.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DataControlPasteboard.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DataControlPipeReader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DataControlServer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DataControlSource.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DataControlTransfer.cpp
 )

@@ -1,12 +1,14 @@
 #include "DataControlDevice.h"
 
-#include "DataControlSource.h"
-#include "DataControlTransfer.h"
 #include "WaylandConnection.h"
 #include "core/Log.h"
 
+#include <QAbstractEventDispatcher>
 #include <QByteArray>
+#include <QMetaObject>
+#include <QThread>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -60,6 +62,28 @@ DataControlDevice::DataControlDevice(WaylandConnection& connection,
                                                                   &onFinished, &onPrimarySelection};
     m_device = zwlr_data_control_manager_v1_get_data_device(m_manager, connection.seat());
     zwlr_data_control_device_v1_add_listener(m_device, &listener, this);
+    // The serving thread may read events of the main thread's queue from the socket; the
+    // main thread's notifier then has nothing left to see, so it is told to dispatch them.
+    auto wakePending = std::make_shared<std::atomic_bool>(false);
+    WaylandConnection* c = &connection;
+    m_server = DataControlServer::start(connection.display(), m_manager, [c, wakePending] {
+        if (!wakePending->exchange(true)) {
+            QMetaObject::invokeMethod(
+                c,
+                [c, wakePending] {
+                    wakePending->store(false);
+                    c->flush();
+                },
+                Qt::QueuedConnection);
+        }
+    });
+    if (auto* dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread())) {
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+            if (m_server) {
+                m_server->settle();
+            }
+        });
+    }
     connect(&connection, &WaylandConnection::lost, this,
             [this] { stop(QStringLiteral("the Wayland connection closed")); });
 }
@@ -70,8 +94,8 @@ DataControlDevice::~DataControlDevice() {
     if (m_device) {
         zwlr_data_control_device_v1_destroy(m_device);
     }
-    // Sources and transfers are children: sources let their proxies go before the manager.
-    qDeleteAll(findChildren<DataControlSource*>(QString(), Qt::FindDirectChildrenOnly));
+    // The thread stops and our sources let their proxies go before the manager.
+    m_server.reset();
     zwlr_data_control_manager_v1_destroy(m_manager);
 }
 
@@ -128,6 +152,11 @@ void DataControlDevice::offerSelected(Selection selection, zwlr_data_control_off
     }
     // The offer it replaces is destroyed here, unless the other selection still holds it.
     m_current[indexOf(selection)] = std::move(offer);
+    // The compositor cancels the source it replaces before it says so: that `cancelled` has
+    // been read onto our sources' queue, and is run now.
+    if (m_server) {
+        m_server->settle();
+    }
     Q_EMIT selectionChanged(selection);
 }
 
@@ -141,7 +170,7 @@ void DataControlDevice::stop(const QString& reason) {
     m_announced.clear();
     zwlr_data_control_device_v1_destroy(m_device);
     m_device = nullptr;
-    qDeleteAll(findChildren<DataControlSource*>(QString(), Qt::FindDirectChildrenOnly));
+    m_server.reset();
 }
 
 std::optional<QStringList> DataControlDevice::offerTypes(Selection selection) const {
@@ -171,20 +200,28 @@ DataControlFd DataControlDevice::receive(Selection selection, const QString& mim
     return readEnd;
 }
 
-DataControlSource* DataControlDevice::setSelection(Selection selection,
-                                                   const QList<Pasteboard::Flavour>& offered) {
-    if (!m_device || (selection == Selection::Primary && !hasPrimary())) {
-        return nullptr;
+DataControlDevice::SourceId
+DataControlDevice::setSelection(Selection selection, const QList<Pasteboard::Flavour>& offered) {
+    if (!m_device || !m_server || (selection == Selection::Primary && !hasPrimary())) {
+        return 0;
     }
-    auto* source = new DataControlSource(
-        *this, zwlr_data_control_manager_v1_create_data_source(m_manager), offered);
-    if (selection == Selection::Clipboard) {
-        zwlr_data_control_device_v1_set_selection(m_device, source->proxy());
-    } else {
-        zwlr_data_control_device_v1_set_primary_selection(m_device, source->proxy());
-    }
+    const SourceId id = m_server->publish(offered, [this, selection](auto* source) {
+        if (selection == Selection::Clipboard) {
+            zwlr_data_control_device_v1_set_selection(m_device, source);
+        } else {
+            zwlr_data_control_device_v1_set_primary_selection(m_device, source);
+        }
+    });
     wl_display_flush(display());
-    return source;
+    return id;
+}
+
+bool DataControlDevice::isSourceLive(SourceId id) const {
+    return m_server && id != 0 && m_server->isLive(id);
+}
+
+int DataControlDevice::runningTransfers() const {
+    return m_server ? m_server->runningTransfers() : 0;
 }
 
 void DataControlDevice::clearSelection(Selection selection) {
@@ -197,10 +234,4 @@ void DataControlDevice::clearSelection(Selection selection) {
         zwlr_data_control_device_v1_set_primary_selection(m_device, nullptr);
     }
     wl_display_flush(display());
-}
-
-void DataControlDevice::serve(DataControlFd fd, const QByteArray& bytes) {
-    auto* transfer = new DataControlTransfer(std::move(fd), bytes, this);
-    ++m_transfers;
-    connect(transfer, &DataControlTransfer::ended, this, [this] { --m_transfers; });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataControlFd.h"
+#include "DataControlServer.h"
 #include "clipboard/Pasteboard.h"
 
 #include <QList>
@@ -11,7 +12,6 @@
 #include <optional>
 #include <vector>
 
-class DataControlSource;
 class WaylandConnection;
 struct wl_display;
 struct zwlr_data_control_device_v1;
@@ -54,14 +54,17 @@ public:
     // the pipe's read end, or an invalid one when there is no offer to ask.
     DataControlFd receive(Selection selection, const QString& mimeType);
 
+    using SourceId = DataControlServer::SourceId;
     // Makes a new source offering `offered` (type and bytes, in order) the selection. It
-    // belongs to the device and lives until the compositor cancels it; null when inert.
-    DataControlSource* setSelection(Selection selection, const QList<Pasteboard::Flavour>& offered);
+    // lives until the compositor cancels it; its id, or 0 when inert.
+    SourceId setSelection(Selection selection, const QList<Pasteboard::Flavour>& offered);
+    // Whether our source `id` still holds its selection. On a selection event that replaced
+    // it, it is already false.
+    bool isSourceLive(SourceId id) const;
     void clearSelection(Selection selection);
 
-    // Serves one paste of ours: writes `bytes` into `fd` from the event loop.
-    void serve(DataControlFd fd, const QByteArray& bytes);
-    int runningTransfers() const { return m_transfers; }
+    // Pastes of ours being written now.
+    int runningTransfers() const;
 
 Q_SIGNALS:
     // Every selection event of that selection: another program's content, ours, or none.
@@ -98,5 +101,5 @@ private:
     // Offers announced and not yet made a selection.
     std::vector<std::shared_ptr<Offer>> m_announced;
     std::array<std::shared_ptr<Offer>, 2> m_current;
-    int m_transfers = 0;
+    std::unique_ptr<DataControlServer> m_server;
 };

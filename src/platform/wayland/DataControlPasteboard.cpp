@@ -1,7 +1,6 @@
 #include "DataControlPasteboard.h"
 
 #include "DataControlPipeReader.h"
-#include "DataControlSource.h"
 #include "clipboard/ImageConversion.h"
 #include "core/Log.h"
 
@@ -50,6 +49,10 @@ void DataControlPasteboard::selectionChanged(DataControlDevice::Selection select
     ++m_changeCount;
     m_stalled = false;
     m_cleared = false;
+    if (m_own != 0 && !m_device.isSourceLive(m_own)) {
+        m_own = 0;
+        m_ownFlavours.clear();
+    }
 }
 
 QStringList DataControlPasteboard::mimeTypes(const QStringList& offered) {
@@ -206,23 +209,17 @@ void DataControlPasteboard::clearContents() {
         return;
     }
     m_device.clearSelection(m_selection);
-    m_own = nullptr;
+    m_own = 0;
     m_ownFlavours.clear();
     m_cleared = true;
 }
 
 void DataControlPasteboard::writeItem(const QList<Flavour>& flavours) {
-    DataControlSource* source = m_device.setSelection(m_selection, offeredFlavours(flavours));
-    if (!source) {
+    const auto source = m_device.setSelection(m_selection, offeredFlavours(flavours));
+    if (source == 0) {
         return;
     }
     m_own = source;
     m_ownFlavours = flavours;
     m_cleared = false;
-    connect(source, &DataControlSource::cancelled, this, [this, source] {
-        if (m_own == source) {
-            m_own = nullptr;
-            m_ownFlavours.clear();
-        }
-    });
 }

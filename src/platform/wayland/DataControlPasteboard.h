@@ -7,8 +7,6 @@
 #include <QPointer>
 #include <optional>
 
-class DataControlSource;
-
 // The clipboard (or, given that selection, the primary selection: what is selected in
 // xterm-style terminals) of a Wayland session through a DataControlDevice, the way
 // QtPasteboard gives it on X11. The change counter moves on every selection event of that
@@ -57,7 +55,7 @@ public:
 
 private:
     void selectionChanged(DataControlDevice::Selection selection);
-    bool isOwn() const { return !m_own.isNull(); }
+    bool isOwn() const { return m_own != 0 && m_device.isSourceLive(m_own); }
     std::optional<QByteArray> ownData(const QString& type) const;
     // The bytes of an offered type from the owner; absent when nothing came.
     std::optional<QByteArray> fetch(const QString& offeredType);
@@ -68,6 +66,7 @@ private:
     bool m_stalled = false;
     // Cleared by us and the compositor has not said so yet.
     bool m_cleared = false;
-    QPointer<DataControlSource> m_own;
+    // Our source while it holds the selection (0: none), and what it was written from.
+    DataControlDevice::SourceId m_own = 0;
     QList<Flavour> m_ownFlavours;
 };

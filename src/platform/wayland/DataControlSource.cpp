@@ -1,13 +1,10 @@
 #include "DataControlSource.h"
 
-#include "DataControlDevice.h"
-#include "DataControlFd.h"
-
 #include "wlr-data-control-unstable-v1-client-protocol.h"
 
-DataControlSource::DataControlSource(DataControlDevice& device, zwlr_data_control_source_v1* proxy,
-                                     QList<Pasteboard::Flavour> offered)
-    : QObject(&device), m_device(device), m_proxy(proxy), m_offered(std::move(offered)) {
+DataControlSource::DataControlSource(zwlr_data_control_source_v1* proxy,
+                                     QList<Pasteboard::Flavour> offered, Serve serve)
+    : m_proxy(proxy), m_offered(std::move(offered)), m_serve(std::move(serve)) {
     static const zwlr_data_control_source_v1_listener listener = {&onSend, &onCancelled};
     zwlr_data_control_source_v1_add_listener(m_proxy, &listener, this);
     for (const auto& [type, bytes] : m_offered) {
@@ -24,6 +21,7 @@ void DataControlSource::release() {
         zwlr_data_control_source_v1_destroy(m_proxy);
         m_proxy = nullptr;
     }
+    m_offered.clear();
 }
 
 void DataControlSource::onSend(void* data, zwlr_data_control_source_v1*, const char* mimeType,
@@ -33,7 +31,7 @@ void DataControlSource::onSend(void* data, zwlr_data_control_source_v1*, const c
     const QString type = QString::fromUtf8(mimeType);
     for (const auto& [offered, bytes] : self->m_offered) {
         if (offered == type) {
-            self->m_device.serve(std::move(pipe), bytes);
+            self->m_serve(std::move(pipe), bytes);
             return;
         }
     }
@@ -41,9 +39,5 @@ void DataControlSource::onSend(void* data, zwlr_data_control_source_v1*, const c
 }
 
 void DataControlSource::onCancelled(void* data, zwlr_data_control_source_v1*) {
-    auto* self = static_cast<DataControlSource*>(data);
-    self->release();
-    self->m_offered.clear();
-    Q_EMIT self->cancelled();
-    self->deleteLater();
+    static_cast<DataControlSource*>(data)->release();
 }

@@ -1,31 +1,34 @@
 #pragma once
 
+#include "DataControlFd.h"
 #include "clipboard/Pasteboard.h"
 
+#include <QByteArray>
 #include <QList>
-#include <QObject>
+#include <functional>
 
-class DataControlDevice;
 struct zwlr_data_control_source_v1;
 
 // A selection of ours: the types it offers and their bytes, in memory. Each paste of it (a
-// `send` from the compositor) is handed to the device, which serves it through a
-// DataControlTransfer. Once another selection replaces it (`cancelled`), it lets its proxy go,
-// says `cancelled` and deletes itself; pastes still running keep their bytes.
-class DataControlSource final : public QObject {
-    Q_OBJECT
+// `send` from the compositor) goes to `serve` with the reader's pipe and the bytes of the
+// type asked for. Once another selection replaces it (`cancelled`) it lets its proxy go and
+// is cancelled for good; pastes still running keep their own bytes.
+//
+// Its events run on whichever thread dispatches the event queue of its proxy; the owner makes
+// sure that is one thread at a time, and that the source outlives that queue's dispatches.
+class DataControlSource {
 public:
+    using Serve = std::function<void(DataControlFd fd, const QByteArray& bytes)>;
+
     // Takes `proxy` and offers every type of `offered` on it, in order.
-    DataControlSource(DataControlDevice& device, zwlr_data_control_source_v1* proxy,
-                      QList<Pasteboard::Flavour> offered);
-    ~DataControlSource() override;
+    DataControlSource(zwlr_data_control_source_v1* proxy, QList<Pasteboard::Flavour> offered,
+                      Serve serve);
+    ~DataControlSource();
     DataControlSource(const DataControlSource&) = delete;
     DataControlSource& operator=(const DataControlSource&) = delete;
 
     zwlr_data_control_source_v1* proxy() const { return m_proxy; }
-
-Q_SIGNALS:
-    void cancelled();
+    bool isCancelled() const { return m_proxy == nullptr; }
 
 private:
     static void onSend(void* data, zwlr_data_control_source_v1* source, const char* mimeType,
@@ -33,7 +36,7 @@ private:
     static void onCancelled(void* data, zwlr_data_control_source_v1* source);
     void release();
 
-    DataControlDevice& m_device;
     zwlr_data_control_source_v1* m_proxy = nullptr;
     QList<Pasteboard::Flavour> m_offered;
+    Serve m_serve;
 };

@@ -3,36 +3,33 @@
 #include "DataControlFd.h"
 
 #include <QByteArray>
-#include <QObject>
-#include <QTimer>
-#include <memory>
+#include <chrono>
 
-class QSocketNotifier;
-
-// Serves one paste from memory: writes the bytes into the pipe the reading program gave, as
-// fast as it takes them, from the event loop and never waiting on it (the pipe is
-// non-blocking and written only when it has room). It ends once everything is written, the
-// reader went away (the write fails: SIGPIPE is ignored by the program), or the reader took
-// nothing for `stallMs`; it then closes the pipe, says `ended` and deletes itself. It keeps
-// its own reference to the bytes, so they live exactly as long as some transfer needs them.
-class DataControlTransfer final : public QObject {
-    Q_OBJECT
+// One paste of ours being served from memory: the bytes go into the pipe the reading program
+// gave, as fast as it takes them, never waiting on it (the pipe is non-blocking and written
+// only as far as it has room). It is over once everything is written, the reader went away
+// (the write fails: SIGPIPE is ignored by the program), or the reader took nothing for
+// `stallMs`. Whoever drives it polls `fd()` for room and calls `writeSome`; dropping it closes
+// the pipe. It keeps its own reference to the bytes, so they live as long as a paste needs them.
+class DataControlTransfer {
 public:
-    DataControlTransfer(DataControlFd fd, QByteArray bytes, QObject* parent = nullptr);
-    ~DataControlTransfer() override;
-
+    using Clock = std::chrono::steady_clock;
     static constexpr int stallMs = 30000;
 
-Q_SIGNALS:
-    void ended();
+    DataControlTransfer(DataControlFd fd, QByteArray bytes);
+    DataControlTransfer(const DataControlTransfer&) = delete;
+    DataControlTransfer& operator=(const DataControlTransfer&) = delete;
+
+    int fd() const { return m_fd.get(); }
+    // Writes what the pipe takes now; true once the transfer is over (written, abandoned by
+    // the reader, or given up at `now` for lack of progress).
+    bool writeSome(Clock::time_point now);
+    // When it is given up unless the reader takes something before.
+    Clock::time_point deadline() const { return m_deadline; }
 
 private:
-    void writeSome();
-    void end();
-
     DataControlFd m_fd;
     QByteArray m_bytes;
     qsizetype m_written = 0;
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    QTimer m_stall;
+    Clock::time_point m_deadline;
 };

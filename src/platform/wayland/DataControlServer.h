@@ -1,0 +1,90 @@
+#pragma once
+
+#include "DataControlFd.h"
+#include "clipboard/Pasteboard.h"
+
+#include <QList>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class DataControlSource;
+class DataControlTransfer;
+struct wl_display;
+struct wl_event_queue;
+struct zwlr_data_control_manager_v1;
+struct zwlr_data_control_source_v1;
+
+// Our own selections and the pastes of them, served on a thread of its own: a paste never
+// waits for the main thread, which may itself be waiting for that very paste (Qt's X11
+// clipboard asks XWayland, which asks our source, without running the event loop).
+//
+// The sources' proxies live on a Wayland event queue of their own. The thread reads the
+// connection when it has something to read (the main thread reads it too, for the default
+// queue: each prepares and then reads at once, so neither waits on the other for long) and
+// dispatches that queue; each paste is written from the bytes the source was given, through
+// a non-blocking pipe with a no-progress limit (DataControlTransfer). All the thread's state
+// is guarded by one mutex, so the main thread may dispatch the queue too (`settle`): after it
+// read events of ours, and to learn at once of cancellations already read. It must go before
+// the manager and the connection.
+class DataControlServer {
+public:
+    using SourceId = quint64;
+
+    // Starts the thread on a new queue of `display` for sources of `manager`. `wakeMain` is
+    // called on the thread after it read from the connection: events for the main thread's
+    // queue may be among them, and the main thread must then dispatch them. Null (and a log
+    // line) when the queue or the thread cannot be had.
+    static std::unique_ptr<DataControlServer> start(wl_display* display,
+                                                    zwlr_data_control_manager_v1* manager,
+                                                    std::function<void()> wakeMain);
+    // Stops and joins the thread; our sources go, pastes still running end.
+    ~DataControlServer();
+    DataControlServer(const DataControlServer&) = delete;
+    DataControlServer& operator=(const DataControlServer&) = delete;
+
+    // A new source offering `offered` (bytes copied by value); `select` gets its proxy once,
+    // before any of its events can run, to make it a selection. Its id; 0 when no source could
+    // be made.
+    SourceId publish(QList<Pasteboard::Flavour> offered,
+                     const std::function<void(zwlr_data_control_source_v1*)>& select);
+    // Whether that source still holds its selection (it was not cancelled).
+    bool isLive(SourceId id) const;
+    // Runs the events of our sources already read from the connection, on the calling thread.
+    // The main thread calls it before its event loop sleeps (its own reads may have taken
+    // events of ours off the connection, which the thread then never sees arrive) and on a
+    // selection event (the compositor sent the `cancelled` of the source it replaces before).
+    void settle();
+    int runningTransfers() const;
+
+private:
+    DataControlServer(wl_display* display, wl_event_queue* queue,
+                      zwlr_data_control_manager_v1* manager, DataControlFd wake,
+                      std::function<void()> wakeMain);
+    void run();
+    // Reads the connection; false once it is gone.
+    bool readEvents();
+    void wake();
+    // With m_mutex held: dispatch our queue and drop cancelled sources (the number of events
+    // run; -1 once the connection is gone); write every running paste and drop those that
+    // are over.
+    int dispatchLocked();
+    void writeLocked();
+
+    wl_display* m_display;
+    wl_event_queue* m_queue;
+    // A wrapper of the manager on m_queue: the sources made through it are on m_queue too.
+    zwlr_data_control_manager_v1* m_manager;
+    DataControlFd m_wake; // an eventfd that interrupts the thread's poll
+    std::function<void()> m_wakeMain;
+
+    mutable std::mutex m_mutex;
+    bool m_stopping = false;
+    SourceId m_lastId = 0;
+    std::map<SourceId, std::unique_ptr<DataControlSource>> m_sources;
+    std::vector<std::unique_ptr<DataControlTransfer>> m_transfers;
+    std::thread m_thread;
+};
