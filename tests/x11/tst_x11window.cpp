@@ -185,7 +185,7 @@ private Q_SLOTS:
         QCOMPARE(m_session.stashwick({"stashwick://show-tab/settings"}).exitCode, 0);
         QVERIFY(QTest::qWaitFor([&] { return activeName() == u"Stashwick"; }, 5000));
         // The "Copy to slot" row's button, then Control+Shift held with 7.
-        QVERIFY(mouse({"mousemove", "--window", window(), "824", "573", "click", "1"}));
+        QVERIFY(mouse({"mousemove", "--window", window(), "824", "559", "click", "1"}));
         QVERIFY(kb("down Control_L") && kb("down Shift_L"));
         QVERIFY(kb("tap 7"));
         QVERIFY(kb("up Shift_L") && kb("up Control_L"));
@@ -197,10 +197,10 @@ private Q_SLOTS:
             3000));
 
         // "Dark" turns the open window dark at once.
-        QVERIFY(mouse({"mousemove", "--window", window(), "285", "381", "click", "1"}));
+        QVERIFY(mouse({"mousemove", "--window", window(), "285", "367", "click", "1"}));
         QVERIFY(QTest::qWaitFor(
             [&] { return qGray(shoot("x11-window-settings-dark").pixel(8, 600)) < 60; }, 3000));
-        QVERIFY(mouse({"mousemove", "--window", window(), "96", "381", "click", "1"})); // System
+        QVERIFY(mouse({"mousemove", "--window", window(), "96", "367", "click", "1"})); // System
 
         // The new chord copies; the old one reaches the application.
         QProcess app;
