@@ -8,6 +8,7 @@
 #include "platform/wayland/WaylandConnection.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
@@ -112,9 +113,11 @@ private Q_SLOTS:
         QVERIFY(DataControlDevice::isOffered(*m_connection));
         m_device = DataControlDevice::create(*m_connection);
         QVERIFY(m_device);
-        m_clipboard = std::make_unique<DataControlPasteboard>(*m_device);
-        m_primary = std::make_unique<DataControlPasteboard>(*m_device,
-                                                            DataControlDevice::Selection::Primary);
+        // As the program makes them: what its own windows copy is read from Qt.
+        m_clipboard = std::make_unique<DataControlPasteboard>(
+            *m_device, DataControlDevice::Selection::Clipboard, QGuiApplication::clipboard());
+        m_primary = std::make_unique<DataControlPasteboard>(
+            *m_device, DataControlDevice::Selection::Primary, QGuiApplication::clipboard());
         QCOMPARE(m_primary->isAvailable(), DataControlDevice::offersPrimary(*m_connection));
     }
 
@@ -332,6 +335,42 @@ private Q_SLOTS:
         qInfo() << "Control+V of our item in our field:" << attempts << "attempt(s) in"
                 << waited.elapsed() << "ms";
         QCOMPARE(paste({"-n", "-t", "text/plain"}), text.toUtf8());
+    }
+
+    // Control+C in a field of ours: XWayland hands Qt's selection to the compositor, and our
+    // own pasteboard reads it back while Qt is the owner; once for each copy.
+    void ourWindowCopyIsRead() {
+        const auto field = focusedField();
+        QVERIFY(field);
+        for (DataControlPasteboard* pb : {m_clipboard.get(), m_primary.get()}) {
+            if (!pb->isAvailable()) {
+                continue;
+            }
+            const bool primary = pb == m_primary.get();
+            const QString text =
+                primary ? QStringLiteral("sélection de Qt") : QStringLiteral("copié chez nous ✓");
+            const qint64 before = pb->changeCount();
+            if (primary) {
+                QGuiApplication::clipboard()->setText(text, QClipboard::Selection);
+            } else {
+                field->setText(text);
+                field->selectAll();
+                QTest::keyClick(field.get(), Qt::Key_C, Qt::ControlModifier);
+            }
+            QVERIFY(waitFor([&] { return pb->changeCount() > before; }));
+            QCOMPARE(pb->types().value_or(QStringList()), QStringList{plain});
+            QCOMPARE(pb->string(plain), text);
+            QVERIFY(!pb->isStalled());
+            const auto item = PasteboardCodec::read(*pb, Instant());
+            QVERIFY(item && item->kind == ClipboardKind::Text);
+            QCOMPARE(item->text, text);
+            // Our next selection, once the compositor has answered, is counted once more: the
+            // copy was counted once.
+            pb->writeItem({{plain, "next"}});
+            QVERIFY(m_connection->roundtrip());
+            QCOMPARE(pb->changeCount(), before + 2);
+            QCOMPARE(pb->string(plain), QStringLiteral("next"));
+        }
     }
 };
 

@@ -1,4 +1,5 @@
-# Sources of the data-control pasteboard.
+# Sources of the data-control pasteboard. It reads what the program's own windows copied from
+# their QClipboard (Qt GUI).
 target_sources(stashwick_platform_wayland PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/DataControlDevice.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DataControlPasteboard.cpp
@@ -7,3 +8,4 @@ target_sources(stashwick_platform_wayland PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/DataControlSource.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DataControlTransfer.cpp
 )
+target_link_libraries(stashwick_platform_wayland PUBLIC Qt6::Gui)

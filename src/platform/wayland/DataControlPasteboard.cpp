@@ -4,6 +4,9 @@
 #include "clipboard/ImageConversion.h"
 #include "core/Log.h"
 
+#include <QClipboard>
+#include <QImage>
+#include <QMimeData>
 #include <algorithm>
 
 namespace {
@@ -31,8 +34,8 @@ qsizetype textRank(const QString& type) {
 
 DataControlPasteboard::DataControlPasteboard(DataControlDevice& device,
                                              DataControlDevice::Selection selection,
-                                             QObject* parent)
-    : QObject(parent), m_device(device), m_selection(selection) {
+                                             QClipboard* windows, QObject* parent)
+    : QObject(parent), m_device(device), m_selection(selection), m_windows(windows) {
     connect(&m_device, &DataControlDevice::selectionChanged, this,
             &DataControlPasteboard::selectionChanged);
 }
@@ -53,6 +56,28 @@ void DataControlPasteboard::selectionChanged(DataControlDevice::Selection select
         m_own = 0;
         m_ownFlavours.clear();
     }
+}
+
+const QMimeData* DataControlPasteboard::windowsContent() const {
+    if (!m_windows) {
+        return nullptr;
+    }
+    const bool clipboard = m_selection == DataControlDevice::Selection::Clipboard;
+    if (clipboard ? !m_windows->ownsClipboard() : !m_windows->ownsSelection()) {
+        return nullptr;
+    }
+    return m_windows->mimeData(clipboard ? QClipboard::Clipboard : QClipboard::Selection);
+}
+
+std::optional<QByteArray> DataControlPasteboard::windowsData(const QMimeData& content,
+                                                             const QString& type) const {
+    QByteArray bytes;
+    if (type == stringType) {
+        bytes = content.text().toUtf8();
+    } else if (content.hasFormat(type)) {
+        bytes = content.data(type);
+    }
+    return bytes.isEmpty() ? std::nullopt : std::optional<QByteArray>(std::move(bytes));
 }
 
 QStringList DataControlPasteboard::mimeTypes(const QStringList& offered) {
@@ -146,6 +171,10 @@ std::optional<QStringList> DataControlPasteboard::types() {
         types.removeDuplicates();
         return types.isEmpty() ? std::nullopt : std::optional<QStringList>(std::move(types));
     }
+    if (const QMimeData* content = windowsContent()) {
+        QStringList types = mimeTypes(content->formats());
+        return types.isEmpty() ? std::nullopt : std::optional<QStringList>(std::move(types));
+    }
     if (m_cleared || m_stalled) {
         return std::nullopt;
     }
@@ -161,6 +190,9 @@ std::optional<QByteArray> DataControlPasteboard::data(const QString& type) {
     if (isOwn()) {
         return ownData(type);
     }
+    if (const QMimeData* content = windowsContent()) {
+        return windowsData(*content, type);
+    }
     if (m_cleared) {
         return std::nullopt;
     }
@@ -172,6 +204,10 @@ std::optional<QByteArray> DataControlPasteboard::data(const QString& type) {
 std::optional<QString> DataControlPasteboard::string(const QString& type) {
     if (isOwn()) {
         const auto bytes = ownData(type);
+        return bytes ? std::optional<QString>(decodeText(*bytes)) : std::nullopt;
+    }
+    if (const QMimeData* content = windowsContent()) {
+        const auto bytes = windowsData(*content, type);
         return bytes ? std::optional<QString>(decodeText(*bytes)) : std::nullopt;
     }
     if (m_cleared) {
@@ -187,6 +223,10 @@ std::optional<QString> DataControlPasteboard::string(const QString& type) {
 }
 
 std::optional<QByteArray> DataControlPasteboard::firstImageTiff() {
+    if (const QMimeData* content = windowsContent(); content && content->hasImage()) {
+        const auto image = qvariant_cast<QImage>(content->imageData());
+        return image.isNull() ? std::nullopt : ImageConversion::toTiff(image);
+    }
     const auto offered = types();
     if (!offered) {
         return std::nullopt;

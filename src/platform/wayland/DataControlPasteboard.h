@@ -7,6 +7,9 @@
 #include <QPointer>
 #include <optional>
 
+class QClipboard;
+class QMimeData;
+
 // The clipboard (or, given that selection, the primary selection: what is selected in
 // xterm-style terminals) of a Wayland session through a DataControlDevice, the way
 // QtPasteboard gives it on X11. The change counter moves on every selection event of that
@@ -17,6 +20,9 @@
 // costs one such wait: the content is then taken as stalled, every further read of it
 // answers "absent" at once, and nothing is asked again until the selection changes. Our own
 // content is answered from memory (a pipe to ourselves could never be served while we wait).
+// So is what the program's own windows copied: they run on XWayland, which passes their X11
+// selection on to the compositor and would ask Qt for it while we wait; while they own it,
+// it is read from `windows` (the program's QClipboard; null where there are no windows).
 //
 // Text is offered and found under its usual Wayland and X11 names (text/plain;charset=utf-8,
 // UTF8_STRING, text/plain, TEXT, STRING, COMPOUND_TEXT): they all read as `stringType`.
@@ -26,7 +32,7 @@ public:
     DataControlPasteboard(
         DataControlDevice& device,
         DataControlDevice::Selection selection = DataControlDevice::Selection::Clipboard,
-        QObject* parent = nullptr);
+        QClipboard* windows = nullptr, QObject* parent = nullptr);
 
     qint64 changeCount() const override { return m_changeCount; }
     std::optional<QStringList> types() override;
@@ -57,6 +63,9 @@ private:
     void selectionChanged(DataControlDevice::Selection selection);
     bool isOwn() const { return m_own != 0 && m_device.isSourceLive(m_own); }
     std::optional<QByteArray> ownData(const QString& type) const;
+    // The content our windows copied while they own the selection; null otherwise.
+    const QMimeData* windowsContent() const;
+    std::optional<QByteArray> windowsData(const QMimeData& content, const QString& type) const;
     // The bytes of an offered type from the owner; absent when nothing came.
     std::optional<QByteArray> fetch(const QString& offeredType);
 
@@ -66,6 +75,7 @@ private:
     bool m_stalled = false;
     // Cleared by us and the compositor has not said so yet.
     bool m_cleared = false;
+    QPointer<QClipboard> m_windows;
     // Our source while it holds the selection (0: none), and what it was written from.
     DataControlDevice::SourceId m_own = 0;
     QList<Flavour> m_ownFlavours;
