@@ -8,6 +8,8 @@ QString SessionReport::chordsName(Chords chords) {
         return QStringLiteral("global-shortcuts-portal");
     case Chords::CompositorBindings:
         return QStringLiteral("compositor-bindings");
+    case Chords::GnomeShortcuts:
+        return QStringLiteral("gnome-custom-shortcuts");
     case Chords::Waiting:
         return QStringLiteral("waiting");
     case Chords::Off:

@@ -14,6 +14,7 @@ struct SessionReport {
         X11Grabs,           // key grabs on the X11 display
         DesktopShortcuts,   // the desktop's global-shortcuts service
         CompositorBindings, // the compositor's own key bindings run the command
+        GnomeShortcuts,     // GNOME's custom keyboard shortcuts run the command
         Waiting,            // the desktop's shortcuts service has not answered yet
         Off,
     };
