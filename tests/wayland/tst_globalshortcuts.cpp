@@ -1,6 +1,9 @@
 // Chords through the GlobalShortcuts portal, against the real xdg-desktop-portal on the
-// private session bus this test runs in (dbus-run-session), with the fake desktop backend
-// of fake_shortcuts_backend.py selected by XDG_CURRENT_DESKTOP=fake.
+// private session bus of a headless compositor session (run-in-session.sh), with the fake
+// desktop backend of fake_shortcuts_backend.py selected by XDG_CURRENT_DESKTOP=fake: first
+// the portal client on its own, then the real program, whose chords come from the portal.
+#include "WaylandTestSession.h"
+#include "core/UserDefaults.h"
 #include "hotkeys/EventTapController.h"
 #include "platform/portal/GlobalShortcutsPortal.h"
 #include "platform/portal/PortalEventTap.h"
@@ -102,8 +105,9 @@ class GlobalShortcutsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() {
-        QVERIFY2(qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"),
-                 "run under dbus-run-session");
+        if (WaylandTestSession::compositor().isEmpty()) {
+            QFAIL("run this through tests/wayland/run-in-session.sh");
+        }
         QVERIFY(bus().isConnected());
         m_backend.setProgram(QStringLiteral(SYSTEM_PYTHON));
         m_backend.setArguments({QStringLiteral(FAKE_BACKEND)});
@@ -266,6 +270,95 @@ private Q_SLOTS:
         QVERIFY(!tap.isTrusted());
         QVERIFY(
             !tap.install(HotkeyConfig::defaults(), [](const EventTap::Event&) { return true; }));
+    }
+
+    // The real program in the session: it finds the portal through the bus (which starts
+    // it), binds the 21 shortcuts of the stored configuration, and an activated shortcut
+    // copies into a slot or pastes one.
+    void theProgramsChordsComeFromThePortal() {
+        // Started by the bus on the program's first call, with the session's variables.
+        m_portal.terminate();
+        m_portal.waitForFinished();
+        QVERIFY(waitForName(portalName, false));
+
+        // The stored configuration copies with Control+Shift.
+        HotkeyConfig config = HotkeyConfig::defaults();
+        config.copyModifiers = Modifiers(Modifiers::control | Modifiers::shift);
+        {
+            UserDefaults defaults(qEnvironmentVariable("XDG_CONFIG_HOME") +
+                                  QStringLiteral("/Stashwick/Stashwick.conf"));
+            config.save(defaults);
+        }
+        const qsizetype createdBefore = calls("CreateSession").size();
+        const qsizetype boundBefore = calls("BindShortcuts").size();
+
+        WaylandTestSession session;
+        QVERIFY(session.startInstance());
+        QJsonObject state;
+        const bool bound = WaylandTestSession::waitFor(
+            [&] {
+                state = WaylandTestSession::dump();
+                return state["platform"].toObject()["chords"].toString() ==
+                           u"global-shortcuts-portal" &&
+                       state["accessibilityTrusted"].toBool() &&
+                       calls("BindShortcuts").size() > boundBefore;
+            },
+            deadline);
+        QVERIFY2(bound, session.log().constData());
+        QCOMPARE(state["platform"].toObject()["keystrokes"].toString(), "virtual-keyboard");
+        QVERIFY(state["eventTapActive"].toBool());
+
+        const auto created = calls("CreateSession").mid(createdBefore);
+        QCOMPARE(created.size(), 1);
+        const auto shortcuts = sent(created[0].value("options").toObject().value("shortcuts"));
+        QCOMPARE(shortcuts.size(), 21);
+        QCOMPARE(shortcuts, ShortcutTriggers::shortcuts(config));
+        QCOMPARE(shortcuts[3],
+                 (ShortcutTriggers::Shortcut{"copy-slot-3", "Copy into slot 3", "CTRL+SHIFT+3"}));
+        QCOMPARE(shortcuts[13],
+                 (ShortcutTriggers::Shortcut{"paste-slot-3", "Paste slot 3", "CTRL+LOGO+3"}));
+        QCOMPARE(shortcuts[20],
+                 (ShortcutTriggers::Shortcut{"summon", "Open Stashwick", "CTRL+ALT+LOGO+v"}));
+        const auto binds = calls("BindShortcuts").mid(boundBefore);
+        QCOMPARE(binds.size(), 1);
+        QCOMPARE(sent(binds[0].value("shortcuts")), shortcuts);
+        QCOMPARE(binds[0].value("session").toString(), created[0].value("session").toString());
+
+        // Copy into slot 3: the copy keys reach no application (nothing has the focus), so
+        // the slot takes what another program put on the clipboard.
+        const QString copied = QStringLiteral("copied through the portal");
+        const auto newest = [] {
+            return WaylandTestSession::newestHistory(WaylandTestSession::dump())["preview"]
+                .toString();
+        };
+        QVERIFY(session.setClipboard(copied.toUtf8()));
+        QVERIFY2(WaylandTestSession::waitFor([&] { return newest() == copied; }, deadline),
+                 session.log().constData());
+        control("Activate", {QStringLiteral("copy-slot-3")});
+        const auto slot3 = [] {
+            return WaylandTestSession::slot(WaylandTestSession::dump(), 3)["preview"].toString();
+        };
+        QVERIFY2(WaylandTestSession::waitFor([&] { return slot3() == copied; }, deadline),
+                 session.log().constData());
+
+        // Paste slot 3: the program takes the clipboard for the paste (the other program's
+        // offer ends), presses the paste keys, and then puts the other program's text back.
+        const QString other = QStringLiteral("the other program's text");
+        QVERIFY(session.setClipboard(other.toUtf8()));
+        QVERIFY2(WaylandTestSession::waitFor([&] { return newest() == other; }, deadline),
+                 session.log().constData());
+        const int pastes = WaylandTestSession::dump()["totalPastes"].toInt();
+        control("Activate", {QStringLiteral("paste-slot-3")});
+        QVERIFY2(
+            WaylandTestSession::waitFor(
+                [&] { return WaylandTestSession::dump()["totalPastes"].toInt() == pastes + 1; },
+                deadline),
+            session.log().constData());
+        QVERIFY(
+            WaylandTestSession::waitFor([&] { return session.clipboardOwnerGone(); }, deadline));
+        QVERIFY(WaylandTestSession::waitFor(
+            [&] { return WaylandTestSession::clipboard() == other.toUtf8(); }, deadline));
+        QCOMPARE(slot3(), copied);
     }
 
 private:
