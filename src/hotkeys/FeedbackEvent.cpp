@@ -11,6 +11,11 @@ QString FeedbackEvent::summary() const {
         return QStringLiteral("Pasted slot ") + n;
     case FeedbackOutcome::NothingToCopy:
         return QStringLiteral("Nothing to copy");
+    case FeedbackOutcome::TookClipboard:
+        return QStringLiteral("Clipboard \u2192 slot ") + n +
+               QStringLiteral(" (no Ctrl+C pressed)");
+    case FeedbackOutcome::ReadyToPaste:
+        return QStringLiteral("Slot ") + n + QStringLiteral(" on the clipboard: press Ctrl+V");
     case FeedbackOutcome::EmptySlot:
         break;
     }
@@ -23,7 +28,9 @@ FeedbackEvent FeedbackEvent::make(FeedbackOutcome outcome, std::optional<int> sl
     event.outcome = outcome;
     event.slot = slot;
     const bool withContent =
-        item && (outcome == FeedbackOutcome::Copied || outcome == FeedbackOutcome::Pasted);
+        item &&
+        (outcome == FeedbackOutcome::Copied || outcome == FeedbackOutcome::Pasted ||
+         outcome == FeedbackOutcome::TookClipboard || outcome == FeedbackOutcome::ReadyToPaste);
     if (withContent) {
         event.preview = truncate(item->preview());
         event.kind = item->kind;

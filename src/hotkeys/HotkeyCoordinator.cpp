@@ -24,28 +24,54 @@ void HotkeyCoordinator::handle(const HotkeyDecision& decision) {
     }
 }
 
+void HotkeyCoordinator::afterSettle(std::function<void(HotkeyCoordinator*)> task) {
+    const double delay = m_synth.settleDelay();
+    if (delay <= 0) {
+        task(this);
+        return;
+    }
+    std::weak_ptr<HotkeyCoordinator*> weak = m_self;
+    m_scheduler.schedule(delay, [weak, task = std::move(task)] {
+        const auto self = weak.lock();
+        task(self ? *self : nullptr);
+    });
+}
+
 void HotkeyCoordinator::copy(int slot) {
     if (m_selection && m_synth.targetCopiesBySelection()) {
         // What is selected is already there: nothing to press, nothing to wait for.
-        finishCopy(slot, *m_selection);
+        finishCopy(slot, *m_selection, FeedbackOutcome::Copied);
         return;
     }
+    if (!m_synth.canPress()) {
+        // No copy keystroke: the slot gets what the user copied last.
+        finishCopy(slot, m_clipboard, FeedbackOutcome::TookClipboard);
+        return;
+    }
+    afterSettle([slot](HotkeyCoordinator* self) {
+        if (self) {
+            self->pressCopy(slot);
+        }
+    });
+}
+
+void HotkeyCoordinator::pressCopy(int slot) {
     const qint64 before = m_clipboard.changeCount();
     m_synth.sendCopy();
     std::weak_ptr<HotkeyCoordinator*> weak = m_self;
     waitForClipboardChange(before, copyWaitAttempts, [weak, slot] {
         if (const auto self = weak.lock()) {
-            (*self)->finishCopy(slot, (*self)->m_clipboard);
+            (*self)->finishCopy(slot, (*self)->m_clipboard, FeedbackOutcome::Copied);
         }
     });
 }
 
-void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source) {
+void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source, FeedbackOutcome outcome) {
     // A capture that waits for the next save is in the slot all the same.
     const StoreWrite write = m_service.captureToSlot(slot, source);
     if (write.isSaved() || write.status == StoreWrite::Status::Pending) {
         if (const auto item = m_service.slot(slot)) {
-            onFeedback(FeedbackEvent::make(FeedbackOutcome::Copied, slot, item));
+            onFeedback(FeedbackEvent::make(outcome, slot, item));
             return;
         }
     }
@@ -73,6 +99,12 @@ void HotkeyCoordinator::paste(int slot) {
         onFeedback(FeedbackEvent::make(FeedbackOutcome::EmptySlot, slot));
         return;
     }
+    if (!m_synth.canPress()) {
+        // The user pastes; what they paste must stay there, so nothing is put back.
+        m_service.loadSlotToClipboard(slot, PasteTransform::None);
+        onFeedback(FeedbackEvent::make(FeedbackOutcome::ReadyToPaste, slot, item));
+        return;
+    }
     // The selection is taken along only for an application that pastes from it.
     ClipboardAccess* selection =
         m_selection && m_synth.targetCopiesBySelection() ? m_selection : nullptr;
@@ -82,19 +114,26 @@ void HotkeyCoordinator::paste(int slot) {
     if (selection) {
         selection->write(*item);
     }
-    m_synth.sendPaste();
-    onFeedback(FeedbackEvent::make(FeedbackOutcome::Pasted, slot, item));
     // The restore runs even if the coordinator is gone by then; it needs only the
     // clipboard and the selection, which outlive it.
     ClipboardAccess* clipboard = &m_clipboard;
-    m_scheduler.schedule(m_service.restoreDelay(),
-                         [clipboard, selection, remembered = std::move(remembered),
-                          rememberedSelection = std::move(rememberedSelection)] {
-                             if (remembered) {
-                                 clipboard->write(*remembered);
-                             }
-                             if (selection && rememberedSelection) {
-                                 selection->write(*rememberedSelection);
-                             }
-                         });
+    auto restore = [clipboard, selection, remembered = std::move(remembered),
+                    rememberedSelection = std::move(rememberedSelection)] {
+        if (remembered) {
+            clipboard->write(*remembered);
+        }
+        if (selection && rememberedSelection) {
+            selection->write(*rememberedSelection);
+        }
+    };
+    afterSettle([slot, item, restore = std::move(restore)](HotkeyCoordinator* self) {
+        if (!self) {
+            // Nothing was pressed: the user's content goes back at once.
+            restore();
+            return;
+        }
+        self->m_synth.sendPaste();
+        self->onFeedback(FeedbackEvent::make(FeedbackOutcome::Pasted, slot, item));
+        self->m_scheduler.schedule(self->m_service.restoreDelay(), restore);
+    });
 }

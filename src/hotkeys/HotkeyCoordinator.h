@@ -19,6 +19,11 @@ class ClipboardService;
 // An application that copies by selecting (see KeystrokeSynthesizing) gets no copy keystroke:
 // its selection (`selection`, the PRIMARY selection) is captured at once. Pasting into it puts
 // the slot on the clipboard and on the selection, and restores both.
+//
+// While the synthesizer cannot press keys, copy captures what is on the clipboard at once and
+// paste only loads the slot onto the clipboard, for the user to paste, and restores nothing.
+// With a settle delay, the keys are pressed that long after the chord; the copy's wait for the
+// clipboard and the paste's restore delay count from the keys.
 class HotkeyCoordinator {
 public:
     static constexpr int copyWaitAttempts = 25;
@@ -39,7 +44,11 @@ public:
     std::function<void(const FeedbackEvent&)> onFeedback = [](const FeedbackEvent&) {};
 
 private:
-    void finishCopy(int slot, ClipboardAccess& source);
+    void finishCopy(int slot, ClipboardAccess& source, FeedbackOutcome outcome);
+    void pressCopy(int slot);
+    // Runs `task` after the synthesizer's settle delay (at once without one) with the
+    // coordinator, or with null once the coordinator is gone.
+    void afterSettle(std::function<void(HotkeyCoordinator*)> task);
 
     ClipboardAccess& m_clipboard;
     ClipboardService& m_service;

@@ -11,4 +11,11 @@ public:
     // selection is the PRIMARY selection), as xterm and rxvt do. Then copy sends nothing and
     // reads that selection, and sendPaste() sends the keystroke that pastes it.
     virtual bool targetCopiesBySelection() { return false; }
+    // Whether keys can be pressed now. Where the desktop must first allow it (a permission
+    // asked for, refused, or a service that is missing), the chords work without keystrokes:
+    // copy takes what is on the clipboard and paste only puts the slot there.
+    virtual bool canPress() const { return true; }
+    // Seconds to wait after a chord before pressing the keys, for a desktop that runs the
+    // chord's command while the user still holds its modifiers and would add them to ours.
+    virtual double settleDelay() const { return 0; }
 };

@@ -44,6 +44,10 @@ QString HUDModel::title(FeedbackOutcome outcome) {
         return QStringLiteral("Pasted from slot");
     case FeedbackOutcome::NothingToCopy:
         return QStringLiteral("Nothing to copy");
+    case FeedbackOutcome::TookClipboard:
+        return QStringLiteral("Clipboard to slot (no Ctrl+C)");
+    case FeedbackOutcome::ReadyToPaste:
+        return QStringLiteral("On the clipboard: press Ctrl+V");
     case FeedbackOutcome::EmptySlot:
         break;
     }
@@ -56,6 +60,10 @@ QString HUDModel::symbol(FeedbackOutcome outcome) {
         return QStringLiteral("doc.on.clipboard.fill");
     case FeedbackOutcome::Pasted:
         return QStringLiteral("arrow.down.doc.fill");
+    case FeedbackOutcome::TookClipboard:
+        return QStringLiteral("doc.on.clipboard");
+    case FeedbackOutcome::ReadyToPaste:
+        return QStringLiteral("keyboard");
     case FeedbackOutcome::NothingToCopy:
     case FeedbackOutcome::EmptySlot:
         break;

@@ -23,7 +23,7 @@ public:
     void setVisible(bool v);
 
     // The title per outcome: "Copied to slot", "Pasted from slot", "Nothing to copy", "Slot is
-    // empty".
+    // empty", "Clipboard to slot (no Ctrl+C)", "On the clipboard: press Ctrl+V".
     static QString title(FeedbackOutcome outcome);
     static QString symbol(FeedbackOutcome outcome);
 

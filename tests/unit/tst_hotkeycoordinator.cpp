@@ -10,6 +10,24 @@
 #include <QTest>
 
 namespace {
+// The recording synthesizer behind a desktop that may not let keys be pressed yet and wants
+// a settle time before them.
+class GatedSynthesizer final : public KeystrokeSynthesizing {
+public:
+    explicit GatedSynthesizer(FakeKeystrokeSynthesizer& keys) : m_keys(keys) {}
+    void sendCopy() override { m_keys.sendCopy(); }
+    void sendPaste() override { m_keys.sendPaste(); }
+    bool targetCopiesBySelection() override { return m_keys.targetCopiesBySelection(); }
+    bool canPress() const override { return allowed; }
+    double settleDelay() const override { return settle; }
+
+    bool allowed = true;
+    double settle = 0;
+
+private:
+    FakeKeystrokeSynthesizer& m_keys;
+};
+
 struct Fixture {
     ManualClock clock;
     ManualScheduler scheduler{clock};
@@ -20,8 +38,9 @@ struct Fixture {
     StatsService stats{*container, clock};
     ClipboardService service{clipboard, slots, stats};
     FakeKeystrokeSynthesizer synth;
+    GatedSynthesizer gated{synth};
     std::unique_ptr<HotkeyCoordinator> coordinator =
-        std::make_unique<HotkeyCoordinator>(clipboard, service, synth, scheduler, &selection);
+        std::make_unique<HotkeyCoordinator>(clipboard, service, gated, scheduler, &selection);
     QList<FeedbackEvent> feedback;
     Fixture() {
         coordinator->onFeedback = [this](const FeedbackEvent& e) { feedback << e; };
@@ -171,6 +190,110 @@ private Q_SLOTS:
         f.coordinator.reset();
         f.scheduler.advance(1.0);
         QCOMPARE(f.clipboard.item->text, std::optional<QString>("one"));
+    }
+
+    // Until the desktop lets keys be pressed, copy takes the clipboard as it is, at once.
+    void copyWithoutKeysTakesTheClipboardAtOnce() {
+        Fixture f;
+        f.gated.allowed = false;
+        f.gated.settle = 0.3;
+        f.clipboard.write(ClipboardItem::makeText("copied by the user"));
+        f.coordinator->copy(3);
+        QVERIFY(f.synth.sent.isEmpty());
+        QCOMPARE(f.scheduler.pendingCount(), std::size_t{0});
+        QCOMPARE(f.slots.item(3)->text, std::optional<QString>("copied by the user"));
+        QCOMPARE(f.feedback.size(), 1);
+        QCOMPARE(f.feedback[0].outcome, FeedbackOutcome::TookClipboard);
+        QCOMPARE(f.feedback[0].preview, QStringLiteral("copied by the user"));
+        QCOMPARE(f.feedback[0].summary(), QStringLiteral("Clipboard → slot 3 (no Ctrl+C pressed)"));
+
+        f.clipboard.concealed = true;
+        f.coordinator->copy(4);
+        QCOMPARE(f.feedback[1].outcome, FeedbackOutcome::NothingToCopy);
+        QVERIFY(!f.slots.item(4));
+    }
+
+    // ... and paste leaves the slot on the clipboard for the user to paste: nothing pressed,
+    // nothing put back.
+    void pasteWithoutKeysLeavesTheSlotOnTheClipboard() {
+        Fixture f;
+        f.gated.allowed = false;
+        f.gated.settle = 0.3;
+        f.clipboard.write(ClipboardItem::makeText("before"));
+        f.slots.setItem(ClipboardItem::makeText("slot six"), 6);
+        f.coordinator->paste(6);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("slot six"));
+        QCOMPARE(f.feedback.size(), 1);
+        QCOMPARE(f.feedback[0].outcome, FeedbackOutcome::ReadyToPaste);
+        QCOMPARE(f.feedback[0].summary(), QStringLiteral("Slot 6 on the clipboard: press Ctrl+V"));
+        f.scheduler.advance(5.0);
+        QVERIFY(f.synth.sent.isEmpty());
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("slot six"));
+    }
+
+    // The copy keys go out after the settle delay, and the wait for the clipboard counts from
+    // them: a change 0.24 s after the keys is still awaited.
+    void copyPressesAfterTheSettleDelayAndWaitsFromTheKeys() {
+        Fixture f;
+        f.gated.settle = 0.3;
+        f.clipboard.write(ClipboardItem::makeText("old"));
+        f.coordinator->copy(2);
+        f.scheduler.advance(0.299);
+        QVERIFY(f.synth.sent.isEmpty());
+        // A change before the keys is not their answer.
+        f.clipboard.write(ClipboardItem::makeText("meanwhile"));
+        f.scheduler.advance(0.001);
+        QCOMPARE(f.synth.sent, QStringList({"copy"}));
+        f.scheduler.advance(0.23);
+        QVERIFY(f.feedback.isEmpty());
+        f.clipboard.write(ClipboardItem::makeText("selected"));
+        f.scheduler.advance(0.01);
+        QCOMPARE(f.feedback.size(), 1);
+        QCOMPARE(f.feedback[0].outcome, FeedbackOutcome::Copied);
+        QCOMPARE(f.slots.item(2)->text, std::optional<QString>("selected"));
+        QCOMPARE(f.scheduler.pendingCount(), std::size_t{0});
+    }
+
+    // The paste loads the slot at the chord, presses after the settle delay, and restores the
+    // restore delay after the keys.
+    void pastePressesAfterTheSettleDelayAndRestoresAfterTheKeys() {
+        Fixture f;
+        f.gated.settle = 0.3;
+        f.clipboard.write(ClipboardItem::makeText("A"));
+        f.slots.setItem(ClipboardItem::makeText("B"), 3);
+        std::optional<QString> duringPaste;
+        f.synth.onPaste = [&] { duringPaste = f.clipboard.item->text; };
+        f.coordinator->paste(3);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("B"));
+        f.scheduler.advance(0.299);
+        QVERIFY(f.synth.sent.isEmpty());
+        QVERIFY(f.feedback.isEmpty());
+        f.scheduler.advance(0.001);
+        QCOMPARE(f.synth.sent, QStringList({"paste"}));
+        QCOMPARE(duringPaste, std::optional<QString>("B"));
+        QCOMPARE(f.feedback.size(), 1);
+        QCOMPARE(f.feedback[0].outcome, FeedbackOutcome::Pasted);
+        f.scheduler.advance(0.249);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("B"));
+        f.scheduler.advance(0.001);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("A"));
+    }
+
+    // A coordinator gone during the settle delay presses nothing; the user's clipboard comes
+    // back at once.
+    void aCoordinatorGoneBeforeTheKeysPressesNothing() {
+        Fixture f;
+        f.gated.settle = 0.3;
+        f.clipboard.write(ClipboardItem::makeText("A"));
+        f.slots.setItem(ClipboardItem::makeText("B"), 3);
+        f.coordinator->paste(3);
+        f.coordinator->copy(4);
+        f.coordinator.reset();
+        f.scheduler.advance(0.3);
+        QVERIFY(f.synth.sent.isEmpty());
+        QVERIFY(f.feedback.isEmpty());
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("A"));
+        QVERIFY(!f.slots.item(4));
     }
 
     void summonOnlyCallsBack() {
