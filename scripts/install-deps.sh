@@ -17,6 +17,7 @@ packages=(
   libwayland-dev libxkbcommon-dev wayland-protocols plasma-wayland-protocols
   sway kwin-wayland xwayland wl-clipboard foot zenity xdg-desktop-portal xdg-desktop-portal-dev
   python3-dbus python3-gi
+  mutter xdg-desktop-portal-gnome xdg-desktop-portal-gtk dbus-bin
 )
 
 missing=()
