@@ -87,11 +87,14 @@ void PlatformServices::chooseWayland() {
     }
     if (m_dataControl) {
         m_report.clipboard = backends.clipboardName();
-        m_clipboard = std::make_unique<DataControlPasteboard>(*m_dataControl);
+        // What our own windows copy (on XWayland) is read from their QClipboard.
+        m_clipboard = std::make_unique<DataControlPasteboard>(
+            *m_dataControl, DataControlDevice::Selection::Clipboard, QGuiApplication::clipboard());
         // Without a primary selection here, the terminals' selection comes through XWayland.
         if (m_dataControl->hasPrimary()) {
             m_selection = std::make_unique<DataControlPasteboard>(
-                *m_dataControl, DataControlDevice::Selection::Primary);
+                *m_dataControl, DataControlDevice::Selection::Primary,
+                QGuiApplication::clipboard());
         } else {
             m_selection =
                 std::make_unique<QtPasteboard>(QGuiApplication::clipboard(), QClipboard::Selection);
