@@ -617,6 +617,185 @@ private Q_SLOTS:
         card->recheckButton()->click();
         QCOMPARE(card->availability()->text(), QStringLiteral("Shortcuts unavailable"));
         QVERIFY(card->explanation()->text().contains(report.offReason));
+
+        // GNOME: the chords come from GNOME's custom keyboard shortcuts, which the card adds
+        // and removes; the answers come later, from gsettings.
+        struct FakeGnome : GnomeShortcuts {
+            Status now;
+            QStringList calls;
+            HotkeyConfig written;
+            Done pending;
+            Status status() const override { return now; }
+            QList<Entry> entries(const HotkeyConfig& c) const override {
+                QList<Entry> out;
+                for (int n = 0; n <= 9; ++n) {
+                    out.append({QString(), QStringLiteral("Stashwick: copy into slot %1").arg(n),
+                                QString(),
+                                c.copyModifiers.contains(Modifiers::shift)
+                                    ? QStringLiteral("<Control><Shift>%1").arg(n)
+                                    : QStringLiteral("<Control><Alt>%1").arg(n)});
+                }
+                return out;
+            }
+            void start(State state, const QString& call, Done done) {
+                now.state = state;
+                calls << call;
+                pending = std::move(done);
+            }
+            void check(Done done) override { start(State::Checking, "check", std::move(done)); }
+            void add(const HotkeyConfig& c, Done done) override {
+                written = c;
+                start(State::Adding, "add", std::move(done));
+            }
+            void update(const HotkeyConfig& c, Done done) override {
+                written = c;
+                start(State::Updating, "update", std::move(done));
+            }
+            void remove(Done done) override { start(State::Removing, "remove", std::move(done)); }
+            void answer(State state, int present, const QString& failure = {}) {
+                now.failedRequest = state == State::Failed ? now.state : State::Unknown;
+                now.state = state;
+                now.present = present;
+                now.failure = failure;
+                Done done = std::move(pending);
+                pending = nullptr;
+                done();
+            }
+        };
+        // GNOME's Settings program, as a script that notes what it was asked to open.
+        QTemporaryDir bin;
+        const QString opened = bin.filePath("opened");
+        {
+            QFile settings(bin.filePath("gnome-control-center"));
+            QVERIFY(settings.open(QIODevice::WriteOnly));
+            settings.write("#!/bin/sh\necho \"$@\" > '" + opened.toLocal8Bit() + "'\n");
+            settings.close();
+            settings.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        struct Env {
+            QByteArray desktop = qgetenv("XDG_CURRENT_DESKTOP"), path = qgetenv("PATH");
+            ~Env() {
+                qputenv("XDG_CURRENT_DESKTOP", desktop);
+                qputenv("PATH", path);
+            }
+        } restore;
+        qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+        qputenv("PATH", bin.path().toLocal8Bit() + ':' + restore.path);
+        report = SessionReport();
+        report.session = QStringLiteral("wayland");
+        report.keystrokes = QStringLiteral("none"); // GNOME has not let it press keys yet
+        report.chords = SessionReport::Chords::GnomeShortcuts;
+        const HotkeyConfig defaults;
+        HotkeyConfig shifted;
+        shifted.copyModifiers = Modifiers::of({Modifiers::control, Modifiers::shift});
+        for (const QString& mode : {QStringLiteral("light"), QStringLiteral("dark")}) {
+            f.defaults.setString(QStringLiteral("appearanceMode"), mode);
+            FakeGnome gnome;
+            // Inside the window, whose palette follows the appearance.
+            ShortcutsAvailabilityCard card(f.theme,
+                                           {f.context.session,
+                                            f.context.shortcutsAvailable,
+                                            {},
+                                            QStringLiteral("/usr/bin/stashwick"),
+                                            &gnome},
+                                           &window);
+            const auto shot = [&](const QString& name) {
+                card.resize(760, card.heightForWidth(760));
+                render(card, "settings-gnome-" + name + "-" + mode);
+            };
+            card.show();
+            card.raise();
+            window.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            card.refresh(defaults);
+            QCOMPARE(gnome.calls, QStringList{"check"}); // what GNOME has, read afresh
+            QCOMPARE(card.availability()->text(),
+                     QStringLiteral("Reading GNOME's keyboard shortcuts\u2026"));
+            QVERIFY(!card.gnomeAddButton()->isVisible() && !card.gnomeRemoveButton()->isVisible());
+
+            gnome.answer(GnomeShortcuts::State::Absent, 0);
+            QCOMPARE(card.availability()->text(),
+                     QStringLiteral("Not in GNOME's keyboard shortcuts yet"));
+            QVERIFY(card.explanation()->text().contains("Settings \u203a Keyboard"));
+            QVERIFY(card.explanation()->text().contains("Until GNOME lets Stashwick press keys"));
+            QCOMPARE(card.lines()->toPlainText().split(u'\n').value(3),
+                     QStringLiteral("<Control><Alt>3  Stashwick: copy into slot 3"));
+            QVERIFY(card.gnomeAddButton()->isVisible() && !card.gnomeRemoveButton()->isVisible());
+            QCOMPARE(card.gnomeAddButton()->accessibleName(),
+                     QStringLiteral("Add to GNOME keyboard shortcuts"));
+            shot("not-added");
+
+            // From the keyboard.
+            card.gnomeAddButton()->setFocus();
+            QTest::keyClick(card.gnomeAddButton(), Qt::Key_Space);
+            QCOMPARE(gnome.calls.last(), QStringLiteral("add"));
+            QCOMPARE(gnome.written, defaults);
+            QCOMPARE(card.availability()->text(),
+                     QStringLiteral("Adding to GNOME keyboard shortcuts\u2026"));
+            QTest::keyClick(card.gnomeAddButton(), Qt::Key_Space); // asked once
+            QCOMPARE(gnome.calls.count("add"), 1);
+            gnome.answer(GnomeShortcuts::State::Added, GnomeShortcuts::entryCount);
+            QCOMPARE(card.availability()->text(),
+                     QStringLiteral("Shortcuts from GNOME's keyboard shortcuts"));
+            QVERIFY(!card.gnomeAddButton()->isVisible() && card.gnomeRemoveButton()->isVisible());
+            QVERIFY(card.gnomeRemoveButton()->hasFocus()); // the keyboard stays on the card
+            QCOMPARE(card.gnomeRemoveButton()->accessibleName(),
+                     QStringLiteral("Remove GNOME keyboard shortcuts"));
+            shot("added");
+
+            // A chord recorded in Settings goes to GNOME; showing the card again does not.
+            card.refresh(shifted);
+            QCOMPARE(gnome.calls.last(), QStringLiteral("update"));
+            QCOMPARE(gnome.written, shifted);
+            gnome.answer(GnomeShortcuts::State::Added, GnomeShortcuts::entryCount);
+            QCOMPARE(card.lines()->toPlainText().split(u'\n').value(3),
+                     QStringLiteral("<Control><Shift>3  Stashwick: copy into slot 3"));
+            const qsizetype asked = gnome.calls.size();
+            card.refresh(shifted);
+            QCOMPARE(gnome.calls.size(), asked);
+
+            QTest::keyClick(card.gnomeRemoveButton(), Qt::Key_Return);
+            QCOMPARE(gnome.calls.last(), QStringLiteral("remove"));
+            gnome.answer(GnomeShortcuts::State::Failed, GnomeShortcuts::entryCount,
+                         QStringLiteral("gsettings did not answer within 10 seconds"));
+            QCOMPARE(card.availability()->text(),
+                     QStringLiteral("Could not remove GNOME keyboard shortcuts"));
+            QVERIFY(card.explanation()->text().contains("gsettings did not answer within 10"));
+            QVERIFY(card.gnomeAddButton()->isVisible() && card.gnomeRemoveButton()->isVisible());
+            shot("failed");
+
+            // Only some left (the user removed the others in GNOME's Settings).
+            card.recheckButton()->click();
+            QCOMPARE(gnome.calls.last(), QStringLiteral("check"));
+            gnome.answer(GnomeShortcuts::State::Partial, 12);
+            QCOMPARE(card.availability()->text(),
+                     QStringLiteral("Only 12 of the 21 shortcuts are in GNOME's keyboard "
+                                    "shortcuts"));
+            QVERIFY(card.gnomeAddButton()->isVisible() && card.gnomeRemoveButton()->isVisible());
+            shot("partial");
+
+            // "Open Keyboard Settings" opens GNOME's keyboard panel.
+            QFile::remove(opened);
+            card.keyboardSettingsButton()->click();
+            QVERIFY(QTest::qWaitFor([&] { return QFile(opened).size() > 0; }, 10000));
+            QFile said(opened);
+            QVERIFY(said.open(QIODevice::ReadOnly));
+            QCOMPARE(said.readAll(), QByteArray("keyboard\n"));
+        }
+        // Without GNOME's Settings program the card says so.
+        qputenv("PATH", restore.path);
+        report.chords = SessionReport::Chords::Off;
+        ShortcutsAvailabilityCard plain(f.theme, {f.context.session,
+                                                  f.context.shortcutsAvailable,
+                                                  {},
+                                                  QStringLiteral("/usr/bin/stashwick"),
+                                                  nullptr});
+        plain.refresh(defaults);
+        QVERIFY(!plain.gnomeAddButton()->isVisible() && !plain.gnomeRemoveButton()->isVisible());
+        plain.keyboardSettingsButton()->click();
+        QVERIFY(plain.keyboardSettingsReason());
+        QCOMPARE(plain.keyboardSettingsReason()->text(),
+                 QStringLiteral("Could not start gnome-control-center keyboard: is it installed?"));
     }
 
     void aRecordingEndsWhenItsTabIsLeftOrTheWindowLosesFocus() {

@@ -2,9 +2,11 @@
 
 #include "app/SessionReport.h"
 #include "hotkeys/HotkeyConfig.h"
+#include "platform/gnome/GnomeShortcuts.h"
 #include "ui/Card.h"
 
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QPlainTextEdit;
@@ -14,7 +16,9 @@ class Theme;
 
 // Whether the chords work in this session and where they come from: the X11 session, the
 // desktop's shortcut settings (with the keys it assigned), the compositor's key bindings (with
-// the lines to add and a "Copy" button), or off with the reason. "Re-check" asks again.
+// the lines to add and a "Copy" button), GNOME's custom keyboard shortcuts (with buttons that
+// add and remove Stashwick's, and whether they are there), or off with the reason. "Re-check"
+// asks again.
 class ShortcutsAvailabilityCard : public Card {
     Q_OBJECT
 public:
@@ -24,6 +28,8 @@ public:
         std::function<void()> recheck;
         // The stashwick command the bindings run.
         QString command;
+        // GNOME's custom keyboard shortcuts, where the session's chords come from them.
+        GnomeShortcuts* gnome = nullptr;
     };
 
     ShortcutsAvailabilityCard(const Theme& theme, Source source, QWidget* parent = nullptr);
@@ -39,11 +45,22 @@ public:
     StyledButton* keyboardSettingsButton() const { return m_keyboard; }
     QLabel* keyboardSettingsReason() const { return m_keyboardReason; }
     StyledButton* recheckButton() const { return m_recheck; }
+    // "Add to GNOME keyboard shortcuts" and "Remove GNOME keyboard shortcuts", shown where the
+    // chords come from GNOME's custom keyboard shortcuts.
+    StyledButton* gnomeAddButton() const { return m_gnomeAdd; }
+    StyledButton* gnomeRemoveButton() const { return m_gnomeRemove; }
 
 private:
+    bool gnomeChords() const;
+    // Refreshes the card once GNOME's answer is in (unless the card is gone by then).
+    GnomeShortcuts::Done showWhenDone();
+    void showKeyboardReason(const QString& reason);
+
     const Theme& m_theme;
     Source m_source;
     HotkeyConfig m_config;
+    // The configuration last shown, to tell a recorded chord from a repaint.
+    std::optional<HotkeyConfig> m_shownConfig;
     QLabel* m_symbol;
     QLabel* m_availability;
     QLabel* m_explanation;
@@ -52,4 +69,6 @@ private:
     StyledButton* m_keyboard;
     QLabel* m_keyboardReason = nullptr;
     StyledButton* m_recheck;
+    StyledButton* m_gnomeAdd;
+    StyledButton* m_gnomeRemove;
 };
