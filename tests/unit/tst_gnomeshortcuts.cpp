@@ -197,6 +197,13 @@ private Q_SLOTS:
         config.copyModifiers = Modifiers::of({Modifiers::control, Modifiers::shift});
         config.pasteModifiers =
             Modifiers::of({Modifiers::control, Modifiers::option, Modifiers::shift});
+        // Recorded one after another, while the first is being written: the last one holds.
+        HotkeyConfig first = config;
+        first.copyModifiers = Modifiers::of({Modifiers::control, Modifiers::command});
+        HotkeyConfig second = first;
+        second.pasteModifiers = Modifiers::of({Modifiers::option});
+        gnome.update(first, nullptr);
+        gnome.update(second, nullptr);
         QVERIFY(finished([&](auto done) { gnome.update(config, done); }));
         QCOMPARE(gnome.status().state, GnomeShortcuts::State::Partial);
         QCOMPARE(entryKey(folder + "stashwick-copy-3/", "binding"),

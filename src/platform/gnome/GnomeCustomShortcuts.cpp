@@ -41,8 +41,10 @@ void GnomeCustomShortcuts::add(const HotkeyConfig& config, Done done) {
 }
 
 void GnomeCustomShortcuts::update(const HotkeyConfig& config, Done done) {
-    // Chords recorded one after another: only the last one waiting needs writing.
-    if (!m_queue.isEmpty() && m_queue.last().kind == State::Updating) {
+    // Chords recorded one after another: only the last one waiting needs writing (the running
+    // request has its steps already).
+    const qsizetype waiting = m_queue.size() - (m_busy ? 1 : 0);
+    if (waiting > 0 && m_queue.last().kind == State::Updating) {
         m_queue.last().config = config;
         if (done) {
             m_queue.last().done.append(std::move(done));
