@@ -262,7 +262,19 @@ private Q_SLOTS:
         QCOMPARE(noSchema.status().failure,
                  QStringLiteral("No such schema \"org.gnome.settings-daemon.plugins.media-keys\""));
 
-        // One that never answers is killed at the deadline, and the next request runs.
+        // Without the settings service gsettings drops the writes and says nothing.
+        const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m_dir.filePath("no-bus").toLocal8Bit());
+        GnomeCustomShortcuts unheard(command, m_scheduler);
+        const bool answered = finished([&](auto done) { unheard.add(HotkeyConfig(), done); });
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+        QVERIFY(answered);
+        QCOMPARE(unheard.status().state, GnomeShortcuts::State::Failed);
+        QVERIFY2(unheard.status().failure.contains("did not keep"),
+                 qPrintable(unheard.status().failure));
+        QCOMPARE(userList(), QStringList({userPath, folder + "custom1/"}));
+
+        // One that never answers is killed at the deadline.
         const QString pidFile = m_dir.filePath("silent.pid");
         GnomeCustomShortcuts silent(
             command, m_scheduler,

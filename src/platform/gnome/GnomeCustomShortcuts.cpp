@@ -169,8 +169,19 @@ void GnomeCustomShortcuts::runSteps() {
     });
 }
 
-void GnomeCustomShortcuts::finishRequest(const QString& failure) {
+void GnomeCustomShortcuts::finishRequest(QString failure) {
     Request request = m_queue.takeFirst();
+    // gsettings reports success when it cannot reach the settings service (its writes are
+    // then dropped without a word): the list read back tells.
+    const bool kept = request.kind == State::Adding     ? m_present == entryCount
+                      : request.kind == State::Removing ? m_present == 0
+                                                        : true;
+    if (failure.isEmpty() && !kept) {
+        failure = QStringLiteral("GNOME's settings did not keep the change (the list holds %1 "
+                                 "of Stashwick's %2); is the settings service (dconf) running?")
+                      .arg(m_present)
+                      .arg(entryCount);
+    }
     Status done;
     done.present = m_present;
     if (!failure.isEmpty()) {

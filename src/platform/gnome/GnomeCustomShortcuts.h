@@ -45,7 +45,7 @@ private:
     void enqueue(State kind, const HotkeyConfig& config, Done done);
     void startNext();
     void runSteps();
-    void finishRequest(const QString& failure);
+    void finishRequest(QString failure);
     void setStatus(const Status& status);
 
     // Steps.
