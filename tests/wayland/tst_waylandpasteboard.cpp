@@ -223,23 +223,23 @@ private Q_SLOTS:
         QProcess quitter;
         quitter.start(QStringLiteral("sh"),
                       {"-c", "timeout 60 wl-paste -t image/png | head -c 100000 >/dev/null"});
+        bool fastDuringSlow = false;
+        connect(&fast, &QProcess::finished, this,
+                [&] { fastDuringSlow = slow.state() != QProcess::NotRunning; });
         int ticks = 0;
-        int mostTransfers = 0;
         QTimer ticker;
-        connect(&ticker, &QTimer::timeout, this, [&] {
-            ++ticks;
-            mostTransfers = std::max(mostTransfers, m_device->runningTransfers());
-        });
+        connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
         ticker.start(20);
         QVERIFY(finishes(slow, 60000));
         ticker.stop();
         QVERIFY(finishes(fast, 60000));
         QVERIFY(finishes(quitter, 60000));
         // The slow reader takes about two seconds (hundreds of pieces, each after 5 ms): a
-        // blocking write would have held the loop for all of it and let the timer fire once.
-        qInfo() << ticks << "ticks during the slow paste," << mostTransfers << "transfers at once";
+        // blocking write would have held the loop for all of it and let the timer fire once,
+        // and pastes served one after the other would have kept the fast reader waiting.
+        qInfo() << ticks << "ticks during the slow paste";
         QVERIFY2(ticks > 20, qPrintable(QString::number(ticks)));
-        QVERIFY2(mostTransfers >= 2, qPrintable(QString::number(mostTransfers)));
+        QVERIFY(fastDuringSlow);
         QVERIFY(readFile(slowFile) == big);
         QVERIFY(readFile(fastFile) == big);
         // Every transfer ended, the one whose reader quit included.

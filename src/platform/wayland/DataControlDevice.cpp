@@ -77,12 +77,16 @@ DataControlDevice::DataControlDevice(WaylandConnection& connection,
                 Qt::QueuedConnection);
         }
     });
+    // Events of our sources that the main thread read are run before its loop sleeps, and
+    // when it wakes (a loop run without sleeping, as in processEvents, only says that).
     if (auto* dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread())) {
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+        const auto settle = [this] {
             if (m_server) {
                 m_server->settle();
             }
-        });
+        };
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, settle);
+        connect(dispatcher, &QAbstractEventDispatcher::awake, this, settle);
     }
     connect(&connection, &WaylandConnection::lost, this,
             [this] { stop(QStringLiteral("the Wayland connection closed")); });

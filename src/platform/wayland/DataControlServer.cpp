@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <system_error>
@@ -73,6 +74,7 @@ DataControlServer::~DataControlServer() {
         m_thread.join();
     }
     m_transfers.clear();
+    m_asked.clear();
     m_sources.clear();
     wl_proxy_wrapper_destroy(m_manager);
     wl_event_queue_destroy(m_queue);
@@ -93,7 +95,8 @@ DataControlServer::publish(QList<Pasteboard::Flavour> offered,
     }
     // Runs under m_mutex, on whichever thread dispatches the queue.
     auto serve = [this](DataControlFd fd, const QByteArray& bytes) {
-        m_transfers.push_back(std::make_unique<DataControlTransfer>(std::move(fd), bytes));
+        m_asked.push_back(std::make_unique<DataControlTransfer>(std::move(fd), bytes));
+        ++m_running;
     };
     auto source = std::make_unique<DataControlSource>(proxy, std::move(offered), serve);
     select(source->proxy());
@@ -120,8 +123,7 @@ void DataControlServer::settle() {
 }
 
 int DataControlServer::runningTransfers() const {
-    const std::lock_guard lock(m_mutex);
-    return static_cast<int>(m_transfers.size());
+    return m_running;
 }
 
 int DataControlServer::dispatchLocked() {
@@ -130,9 +132,10 @@ int DataControlServer::dispatchLocked() {
     return dispatched;
 }
 
-void DataControlServer::writeLocked() {
+void DataControlServer::writeTransfers() {
     const auto now = DataControlTransfer::Clock::now();
-    std::erase_if(m_transfers, [now](const auto& t) { return t->writeSome(now); });
+    m_running -= static_cast<int>(
+        std::erase_if(m_transfers, [now](const auto& t) { return t->writeSome(now); }));
 }
 
 void DataControlServer::run() {
@@ -147,14 +150,16 @@ void DataControlServer::run() {
             if (m_stopping || dispatchLocked() < 0) {
                 break;
             }
-            writeLocked();
-            const auto now = DataControlTransfer::Clock::now();
-            for (const auto& t : m_transfers) {
-                fds.push_back(pollfd{t->fd(), POLLOUT, 0});
-                const auto left = ceil<milliseconds>(t->deadline() - now).count();
-                const int ms = static_cast<int>(std::clamp<decltype(left)>(left, 0, 60000));
-                timeout = timeout < 0 ? ms : std::min(timeout, ms);
-            }
+            std::move(m_asked.begin(), m_asked.end(), std::back_inserter(m_transfers));
+            m_asked.clear();
+        }
+        writeTransfers();
+        const auto now = DataControlTransfer::Clock::now();
+        for (const auto& t : m_transfers) {
+            fds.push_back(pollfd{t->fd(), POLLOUT, 0});
+            const auto left = ceil<milliseconds>(t->deadline() - now).count();
+            const int ms = static_cast<int>(std::clamp<decltype(left)>(left, 0, 60000));
+            timeout = timeout < 0 ? ms : std::min(timeout, ms);
         }
         // Our own requests (a cancelled source let go) leave even while the main thread waits.
         wl_display_flush(m_display);

@@ -4,6 +4,7 @@
 #include "clipboard/Pasteboard.h"
 
 #include <QList>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -26,10 +27,11 @@ struct zwlr_data_control_source_v1;
 // connection when it has something to read (the main thread reads it too, for the default
 // queue: each prepares and then reads at once, so neither waits on the other for long) and
 // dispatches that queue; each paste is written from the bytes the source was given, through
-// a non-blocking pipe with a no-progress limit (DataControlTransfer). All the thread's state
-// is guarded by one mutex, so the main thread may dispatch the queue too (`settle`): after it
-// read events of ours, and to learn at once of cancellations already read. It must go before
-// the manager and the connection.
+// a non-blocking pipe with a no-progress limit (DataControlTransfer). The sources and the
+// queue's dispatch are guarded by one mutex, so the main thread may dispatch the queue too
+// (`settle`): after it read events of ours, and to learn at once of cancellations already
+// read. The pastes being written belong to the thread alone. It must go before the manager
+// and the connection.
 class DataControlServer {
 public:
     using SourceId = quint64;
@@ -69,10 +71,11 @@ private:
     bool readEvents();
     void wake();
     // With m_mutex held: dispatch our queue and drop cancelled sources (the number of events
-    // run; -1 once the connection is gone); write every running paste and drop those that
-    // are over.
+    // run; -1 once the connection is gone).
     int dispatchLocked();
-    void writeLocked();
+    // On the thread, without the mutex: write every running paste and drop those that are
+    // over.
+    void writeTransfers();
 
     wl_display* m_display;
     wl_event_queue* m_queue;
@@ -85,6 +88,11 @@ private:
     bool m_stopping = false;
     SourceId m_lastId = 0;
     std::map<SourceId, std::unique_ptr<DataControlSource>> m_sources;
+    // Pastes asked for and not yet taken over by the thread.
+    std::vector<std::unique_ptr<DataControlTransfer>> m_asked;
+
+    // The thread's own: the pastes it writes.
     std::vector<std::unique_ptr<DataControlTransfer>> m_transfers;
+    std::atomic_int m_running = 0;
     std::thread m_thread;
 };
