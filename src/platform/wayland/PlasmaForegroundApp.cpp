@@ -24,15 +24,17 @@ std::unique_ptr<PlasmaForegroundApp> PlasmaForegroundApp::create(WaylandConnecti
     if (!manager) {
         return nullptr;
     }
-    std::unique_ptr<PlasmaForegroundApp> app(new PlasmaForegroundApp(manager));
+    std::unique_ptr<PlasmaForegroundApp> app(
+        new PlasmaForegroundApp(connection.display(), manager));
     // The windows open now, then their states.
     connection.roundtrip();
     connection.roundtrip();
     return app;
 }
 
-PlasmaForegroundApp::PlasmaForegroundApp(org_kde_plasma_window_management* manager)
-    : m_manager(manager) {
+PlasmaForegroundApp::PlasmaForegroundApp(wl_display* display,
+                                         org_kde_plasma_window_management* manager)
+    : m_display(display), m_manager(manager) {
     wl_proxy_add_dispatcher(reinterpret_cast<wl_proxy*>(m_manager), &onManagerEvent, nullptr, this);
 }
 
@@ -74,6 +76,8 @@ void PlasmaForegroundApp::addWindow(quint32 id, const char* uuid) {
                    : org_kde_plasma_window_management_get_window(m_manager, id);
     wl_proxy_add_dispatcher(reinterpret_cast<wl_proxy*>(w.proxy), &onWindowEvent, nullptr, this);
     m_windows.append(w);
+    // Asked from inside a dispatch: sent now, not only when the event loop next waits.
+    wl_display_flush(m_display);
 }
 
 int PlasmaForegroundApp::onManagerEvent(const void*, void* target, uint32_t,

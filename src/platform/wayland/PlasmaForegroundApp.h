@@ -8,6 +8,7 @@
 
 class WaylandConnection;
 struct org_kde_plasma_window_management;
+struct wl_display;
 struct org_kde_plasma_window;
 struct wl_message;
 union wl_argument;
@@ -33,7 +34,7 @@ private:
         quint64 activatedAt = 0; // order of activation, for two windows both "active"
     };
 
-    explicit PlasmaForegroundApp(org_kde_plasma_window_management* manager);
+    PlasmaForegroundApp(wl_display* display, org_kde_plasma_window_management* manager);
     void addWindow(quint32 id, const char* uuid);
     Window* find(org_kde_plasma_window* proxy);
 
@@ -43,6 +44,7 @@ private:
     static int onWindowEvent(const void* implementation, void* target, uint32_t opcode,
                              const wl_message* message, wl_argument* args);
 
+    wl_display* m_display = nullptr;
     org_kde_plasma_window_management* m_manager = nullptr;
     QList<Window> m_windows;
     quint64 m_activations = 0;

@@ -1,0 +1,273 @@
+// KWin 5.27 headless (run-in-session.sh kwin): KWin's fake input copies from and pastes into a
+// GTK entry on Wayland while the user still holds the chord's modifiers; copies made by native
+// Wayland applications reach the real program's history through data-control; and the
+// program's own copy-to-slot and paste-slot work there.
+// KWin offers no virtual keyboard: the user's keys come from a fake-input client of the
+// test's own, on its own connection, which shares the seat's modifiers as a real keyboard does.
+#include "WaylandTestSession.h"
+#include "platform/wayland/FakeInputSynthesizer.h"
+#include "platform/wayland/PlasmaForegroundApp.h"
+
+#include <cstring>
+#include <fake-input-client-protocol.h>
+#include <linux/input-event-codes.h>
+#include <unistd.h>
+#include <wayland-client.h>
+#include <wlr-data-control-unstable-v1-client-protocol.h>
+
+class KwinTest : public QObject {
+    Q_OBJECT
+
+    WaylandTestSession m_session;
+    // The user's keyboard.
+    std::unique_ptr<WaylandConnection> m_userConnection;
+    org_kde_kwin_fake_input* m_user = nullptr;
+    // A clipboard owner of the test's own, on the user's connection, that counts the pastes it
+    // serves: a paste keystroke is known to have been taken once the entry asks for the data.
+    zwlr_data_control_manager_v1* m_dataControl = nullptr;
+    zwlr_data_control_device_v1* m_device = nullptr;
+    zwlr_data_control_source_v1* m_source = nullptr;
+    QByteArray m_offered;
+    int m_served = 0;
+    // The program's keystrokes and the focused window, on a connection like the program's.
+    std::unique_ptr<WaylandConnection> m_connection;
+    std::unique_ptr<FakeInputSynthesizer> m_synth;
+    std::unique_ptr<PlasmaForegroundApp> m_focus;
+
+    bool userKeys(std::initializer_list<std::pair<quint32, bool>> keys) {
+        for (const auto& [key, down] : keys) {
+            org_kde_kwin_fake_input_keyboard_key(m_user, key, down ? 1 : 0);
+        }
+        return m_userConnection->roundtrip();
+    }
+    bool selectAll() {
+        return userKeys(
+            {{KEY_LEFTCTRL, true}, {KEY_A, true}, {KEY_A, false}, {KEY_LEFTCTRL, false}});
+    }
+    bool holdControlAlt(bool down) {
+        return down ? userKeys({{KEY_LEFTCTRL, true}, {KEY_LEFTALT, true}})
+                    : userKeys({{KEY_LEFTALT, false}, {KEY_LEFTCTRL, false}});
+    }
+
+    static void onSend(void* data, zwlr_data_control_source_v1*, const char*, int32_t fd) {
+        auto* self = static_cast<KwinTest*>(data);
+        const ssize_t written = ::write(fd, self->m_offered.constData(), self->m_offered.size());
+        ::close(fd);
+        if (written == self->m_offered.size()) {
+            ++self->m_served;
+        }
+    }
+    static void onCancelled(void* data, zwlr_data_control_source_v1* source) {
+        auto* self = static_cast<KwinTest*>(data);
+        zwlr_data_control_source_v1_destroy(source);
+        if (self->m_source == source) {
+            self->m_source = nullptr;
+        }
+    }
+    // The device's offers are not read here: each is let go when it becomes a selection.
+    static int onDeviceEvent(const void*, void*, uint32_t, const wl_message* message,
+                             wl_argument* args) {
+        if ((std::strcmp(message->name, "selection") == 0 ||
+             std::strcmp(message->name, "primary_selection") == 0) &&
+            args[0].o) {
+            zwlr_data_control_offer_v1_destroy(
+                reinterpret_cast<zwlr_data_control_offer_v1*>(args[0].o));
+        }
+        return 0;
+    }
+    // Takes the clipboard with `text` (as text/plain and its UTF-8 names).
+    bool offerClipboard(const QByteArray& text) {
+        static const zwlr_data_control_source_v1_listener listener = {&onSend, &onCancelled};
+        m_offered = text;
+        m_served = 0;
+        m_source = zwlr_data_control_manager_v1_create_data_source(m_dataControl);
+        zwlr_data_control_source_v1_add_listener(m_source, &listener, this);
+        for (const char* type : {"text/plain;charset=utf-8", "UTF8_STRING", "text/plain"}) {
+            zwlr_data_control_source_v1_offer(m_source, type);
+        }
+        zwlr_data_control_device_v1_set_selection(m_device, m_source);
+        // Not checked with wl-paste, which would wait for this thread to serve it: nothing
+        // here reads the clipboard while this source has it.
+        return m_userConnection->roundtrip();
+    }
+
+    bool waitForFocus(const QString& appId) {
+        // The first GTK program of a fresh session builds its caches first.
+        if (WaylandTestSession::waitFor([&] { return m_focus->appId() == appId; }, 30000)) {
+            return true;
+        }
+        qWarning("the focused window is \"%s\", not \"%s\"", qPrintable(m_focus->appId()),
+                 qPrintable(appId));
+        return false;
+    }
+    // zenity's entry dialog on Wayland, in front, its text all selected.
+    std::unique_ptr<QProcess> startEntry(const QString& text) {
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("GDK_BACKEND", "wayland");
+        p->setProcessEnvironment(e);
+        p->start(QStringLiteral("zenity"), {"--entry", "--text=type here", "--entry-text=" + text});
+        if (!waitForFocus(QStringLiteral("zenity")) || !selectAll()) {
+            return nullptr;
+        }
+        return p;
+    }
+    // Accepts the dialog with Return; what zenity prints is the entry's final text.
+    QByteArray acceptEntry(QProcess& p) {
+        if (!userKeys({{KEY_ENTER, true}, {KEY_ENTER, false}}) || !p.waitForFinished(5000)) {
+            return "(the dialog did not close)";
+        }
+        return p.readAllStandardOutput();
+    }
+    // The entry's whole text, read by copying it: select all and copy until the clipboard
+    // holds `expected` (a paste lands a little after its keystroke).
+    bool entryReads(const QByteArray& expected) {
+        return WaylandTestSession::waitFor(
+            [&] {
+                if (!selectAll()) {
+                    return false;
+                }
+                m_synth->sendCopy();
+                return m_connection->roundtrip() &&
+                       WaylandTestSession::waitFor(
+                           [&] { return WaylandTestSession::clipboard() == expected; }, 1000);
+            },
+            10000);
+    }
+    static QString slotPreview(int n) {
+        return WaylandTestSession::slot(WaylandTestSession::state(), n)[QStringLiteral("preview")]
+            .toString();
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        if (WaylandTestSession::compositor() != u"kwin") {
+            QFAIL("run this through tests/wayland/run-in-session.sh kwin");
+        }
+        QString error;
+        m_userConnection = WaylandConnection::open(&error);
+        QVERIFY2(m_userConnection, qPrintable(error));
+        m_user = static_cast<org_kde_kwin_fake_input*>(
+            m_userConnection->bind(&org_kde_kwin_fake_input_interface, 4, 4));
+        QVERIFY2(m_user, "KWin offers no fake input for keys");
+        org_kde_kwin_fake_input_authenticate(m_user, "tst_kwin", "the user's keys");
+        m_dataControl = static_cast<zwlr_data_control_manager_v1*>(
+            m_userConnection->bind(&zwlr_data_control_manager_v1_interface, 1, 1));
+        QVERIFY2(m_dataControl, "KWin offers no data-control");
+        m_device =
+            zwlr_data_control_manager_v1_get_data_device(m_dataControl, m_userConnection->seat());
+        wl_proxy_add_dispatcher(reinterpret_cast<wl_proxy*>(m_device), &onDeviceEvent, nullptr,
+                                this);
+        QVERIFY(m_userConnection->roundtrip());
+
+        m_connection = WaylandConnection::open(&error);
+        QVERIFY2(m_connection, qPrintable(error));
+        m_synth = FakeInputSynthesizer::create(*m_connection, &error);
+        QVERIFY2(m_synth, qPrintable(error));
+        m_focus = PlasmaForegroundApp::create(*m_connection);
+        QVERIFY2(m_focus, "KWin offers no window list");
+    }
+
+    // A test that failed half-way lets go of what the user held.
+    void cleanup() { QVERIFY(holdControlAlt(false)); }
+
+    void cleanupTestCase() {
+        m_session.stopInstance();
+        if (m_source) {
+            zwlr_data_control_source_v1_destroy(m_source);
+        }
+        if (m_device) {
+            zwlr_data_control_device_v1_destroy(m_device);
+        }
+        if (m_dataControl) {
+            zwlr_data_control_manager_v1_destroy(m_dataControl);
+        }
+        if (m_user) {
+            org_kde_kwin_fake_input_destroy(m_user);
+        }
+    }
+
+    // Copy and paste in a GTK entry while the user holds Control+Alt, as after a chord: held,
+    // they would turn the keystrokes into Control+Alt+C / V, which copy and paste nothing.
+    void fakeInputCopiesAndPastesWhileTheUserHoldsModifiers() {
+        QVERIFY(m_session.setClipboard("before the copy"));
+        auto entry = startEntry(QStringLiteral("from the entry"));
+        QVERIFY(entry);
+        QVERIFY(holdControlAlt(true));
+        m_synth->sendCopy();
+        QVERIFY(m_connection->roundtrip()); // KWin has the keystroke before the user lets go
+        QTRY_COMPARE_WITH_TIMEOUT(WaylandTestSession::clipboard(), QByteArray("from the entry"),
+                                  5000);
+        QVERIFY(holdControlAlt(false));
+
+        QVERIFY(offerClipboard("PASTED"));
+        QVERIFY(selectAll());
+        QVERIFY(holdControlAlt(true));
+        const int served = m_served;
+        m_synth->sendPaste();
+        QVERIFY(m_connection->roundtrip());
+        QVERIFY(holdControlAlt(false));
+        QVERIFY(WaylandTestSession::waitFor([&] { return m_served > served; }));
+        // The entry's copy, not our clipboard, must say PASTED.
+        QVERIFY(m_session.setClipboard("after the paste"));
+        QVERIFY(entryReads("PASTED"));
+        // Nothing else reached the entry, and no modifier stayed down for the Return.
+        QCOMPARE(acceptEntry(*entry), QByteArray("PASTED\n"));
+    }
+
+    // KWin hands a native copy to X11 clients only while an X11 window has the focus; the
+    // program's history sees it through data-control.
+    void nativeCopiesReachTheHistory() {
+        QVERIFY(m_session.startInstance());
+        QJsonObject platform;
+        const bool settled = WaylandTestSession::waitFor(
+            [&] {
+                platform = WaylandTestSession::dump()[QStringLiteral("platform")].toObject();
+                return !platform[QStringLiteral("clipboard")].toString().isEmpty();
+            },
+            20000);
+        QVERIFY2(settled, m_session.log().constData());
+        QCOMPARE(platform[QStringLiteral("session")].toString(), QStringLiteral("wayland"));
+        QCOMPARE(platform[QStringLiteral("clipboard")].toString(),
+                 QStringLiteral("wlr-data-control"));
+        QVERIFY(m_session.setClipboard("copied in a Wayland app on KWin"));
+        QVERIFY(WaylandTestSession::waitFor([] {
+            const QJsonObject h = WaylandTestSession::newestHistory(WaylandTestSession::dump());
+            return h[QStringLiteral("preview")].toString() == u"copied in a Wayland app on KWin";
+        }));
+    }
+
+    // The same through the program's own commands, once it presses keys with fake input.
+    void programCopiesAndPastesThroughFakeInput() {
+        const QString keystrokes = WaylandTestSession::dump()[QStringLiteral("platform")]
+                                       .toObject()[QStringLiteral("keystrokes")]
+                                       .toString();
+        if (keystrokes != u"kde-fake-input") {
+            QSKIP(qPrintable(QStringLiteral("the program presses keys with \"%1\", not KWin's "
+                                            "fake input")
+                                 .arg(keystrokes)));
+        }
+        auto entry = startEntry(QStringLiteral("copied by the program"));
+        QVERIFY(entry);
+        QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://copy-to-slot/3")));
+        QVERIFY2(WaylandTestSession::waitFor(
+                     [] { return slotPreview(3) == u"copied by the program"; }, 10000),
+                 (slotPreview(3) + QLatin1Char('\n') + QString::fromUtf8(m_session.log()))
+                     .toUtf8()
+                     .constData());
+        QCOMPARE(acceptEntry(*entry), QByteArray("copied by the program\n"));
+
+        QVERIFY(m_session.setClipboard("the user's clipboard"));
+        entry = startEntry(QStringLiteral("abc"));
+        QVERIFY(entry);
+        QVERIFY(userKeys({{KEY_END, true}, {KEY_END, false}}));
+        QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://paste-slot/3")));
+        QVERIFY(WaylandTestSession::waitFor([&] { return m_session.clipboardOwnerGone(); }));
+        QTRY_COMPARE_WITH_TIMEOUT(WaylandTestSession::clipboard(),
+                                  QByteArray("the user's clipboard"), 5000);
+        QCOMPARE(acceptEntry(*entry), QByteArray("abccopied by the program\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(KwinTest)
+#include "tst_kwin.moc"
