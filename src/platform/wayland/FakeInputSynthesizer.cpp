@@ -23,7 +23,8 @@ constexpr quint32 modifierKeys[] = {KEY_LEFTCTRL, KEY_RIGHTCTRL, KEY_LEFTSHIFT, 
 FakeInputSynthesizer::FakeInputSynthesizer(WaylandConnection& connection,
                                            org_kde_kwin_fake_input* fakeInput,
                                            std::unique_ptr<ForegroundApp> foreground)
-    : m_connection(connection), m_fakeInput(fakeInput), m_foreground(std::move(foreground)) {}
+    : ForegroundKeystrokes(std::move(foreground)), m_connection(connection),
+      m_fakeInput(fakeInput) {}
 
 std::unique_ptr<FakeInputSynthesizer> FakeInputSynthesizer::create(WaylandConnection& connection,
                                                                    QString* error) {
@@ -82,35 +83,7 @@ FakeInputSynthesizer::keyEvents(const KeystrokeChoice::Keystroke& keystroke) {
     return events;
 }
 
-QString FakeInputSynthesizer::focusedApp() const {
-    return m_foreground ? m_foreground->appId() : QString();
-}
-
-bool FakeInputSynthesizer::targetCopiesBySelection() {
-    return KeystrokeChoice::copiesBySelection(focusedApp());
-}
-
-void FakeInputSynthesizer::sendCopy() {
-    const QString app = focusedApp();
-    const auto keystroke = KeystrokeChoice::copy(app);
-    if (!keystroke) {
-        qCDebug(Log::hotkeys).noquote() << "no copy keystroke in" << app;
-        return;
-    }
-    qCDebug(Log::hotkeys).noquote() << "copy:" << KeystrokeChoice::describe(*keystroke) << "in"
-                                    << (app.isEmpty() ? QStringLiteral("an unknown window") : app);
-    send(*keystroke);
-}
-
-void FakeInputSynthesizer::sendPaste() {
-    const QString app = focusedApp();
-    const auto keystroke = KeystrokeChoice::paste(app);
-    qCDebug(Log::hotkeys).noquote() << "paste:" << KeystrokeChoice::describe(keystroke) << "in"
-                                    << (app.isEmpty() ? QStringLiteral("an unknown window") : app);
-    send(keystroke);
-}
-
-void FakeInputSynthesizer::send(const KeystrokeChoice::Keystroke& keystroke) {
+void FakeInputSynthesizer::press(const KeystrokeChoice::Keystroke& keystroke) {
     for (const KeyEvent& e : keyEvents(keystroke)) {
         org_kde_kwin_fake_input_keyboard_key(m_fakeInput, e.key,
                                              e.down ? WL_KEYBOARD_KEY_STATE_PRESSED

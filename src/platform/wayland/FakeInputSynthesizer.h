@@ -1,8 +1,6 @@
 #pragma once
 
-#include "ForegroundApp.h"
-#include "KeystrokeChoice.h"
-#include "hotkeys/KeystrokeSynthesizing.h"
+#include "ForegroundKeystrokes.h"
 
 #include <QList>
 #include <memory>
@@ -23,7 +21,7 @@ struct org_kde_kwin_fake_input;
 // fake input stays down until fake input releases it, whatever the user's own keyboard does,
 // and KWin does not tell when the user lets go. So a second digit tapped while the modifiers
 // are still held types the digit; the user presses the chord anew.
-class FakeInputSynthesizer final : public KeystrokeSynthesizing {
+class FakeInputSynthesizer final : public ForegroundKeystrokes {
 public:
     struct KeyEvent {
         quint32 key = 0; // evdev code
@@ -43,19 +41,14 @@ public:
     FakeInputSynthesizer(const FakeInputSynthesizer&) = delete;
     FakeInputSynthesizer& operator=(const FakeInputSynthesizer&) = delete;
 
-    void sendCopy() override;
-    void sendPaste() override;
-    bool targetCopiesBySelection() override;
-
     // The key events that type `keystroke` alone: every modifier key up, the keystroke's
     // modifiers down, the key down and up, its modifiers up again.
     static QList<KeyEvent> keyEvents(const KeystrokeChoice::Keystroke& keystroke);
 
-private:
-    void send(const KeystrokeChoice::Keystroke& keystroke);
-    QString focusedApp() const;
+protected:
+    void press(const KeystrokeChoice::Keystroke& keystroke) override;
 
+private:
     WaylandConnection& m_connection;
     org_kde_kwin_fake_input* m_fakeInput = nullptr;
-    std::unique_ptr<ForegroundApp> m_foreground;
 };

@@ -7,6 +7,7 @@ target_sources(stashwick_wayland_protocols PRIVATE
 )
 target_sources(stashwick_platform_wayland PRIVATE
     FakeInputSynthesizer.cpp
+    ForegroundKeystrokes.cpp
     KeystrokeChoice.cpp
     PlasmaForegroundApp.cpp
     ToplevelForegroundApp.cpp

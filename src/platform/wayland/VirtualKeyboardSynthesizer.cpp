@@ -6,7 +6,7 @@
 
 VirtualKeyboardSynthesizer::VirtualKeyboardSynthesizer(
     std::unique_ptr<WaylandVirtualKeyboard> keyboard, std::unique_ptr<ForegroundApp> foreground)
-    : m_keyboard(std::move(keyboard)), m_foreground(std::move(foreground)) {}
+    : ForegroundKeystrokes(std::move(foreground)), m_keyboard(std::move(keyboard)) {}
 
 std::unique_ptr<VirtualKeyboardSynthesizer>
 VirtualKeyboardSynthesizer::create(WaylandConnection& connection, QString* error) {
@@ -22,32 +22,7 @@ VirtualKeyboardSynthesizer::create(WaylandConnection& connection, QString* error
     return std::make_unique<VirtualKeyboardSynthesizer>(std::move(keyboard), std::move(foreground));
 }
 
-QString VirtualKeyboardSynthesizer::focusedApp() const {
-    return m_foreground ? m_foreground->appId() : QString();
-}
-
-bool VirtualKeyboardSynthesizer::targetCopiesBySelection() {
-    return KeystrokeChoice::copiesBySelection(focusedApp());
-}
-
-void VirtualKeyboardSynthesizer::sendCopy() {
-    const QString app = focusedApp();
-    const auto keystroke = KeystrokeChoice::copy(app);
-    if (!keystroke) {
-        qCDebug(Log::hotkeys).noquote() << "no copy keystroke in" << app;
-        return;
-    }
-    qCDebug(Log::hotkeys).noquote() << "copy:" << KeystrokeChoice::describe(*keystroke) << "in"
-                                    << (app.isEmpty() ? QStringLiteral("an unknown window") : app);
-    m_keyboard->tap(keystroke->modifiers,
-                    m_keyboard->keyFor(keystroke->keysym).value_or(keystroke->key));
-}
-
-void VirtualKeyboardSynthesizer::sendPaste() {
-    const QString app = focusedApp();
-    const auto keystroke = KeystrokeChoice::paste(app);
-    qCDebug(Log::hotkeys).noquote() << "paste:" << KeystrokeChoice::describe(keystroke) << "in"
-                                    << (app.isEmpty() ? QStringLiteral("an unknown window") : app);
+void VirtualKeyboardSynthesizer::press(const KeystrokeChoice::Keystroke& keystroke) {
     m_keyboard->tap(keystroke.modifiers,
                     m_keyboard->keyFor(keystroke.keysym).value_or(keystroke.key));
 }

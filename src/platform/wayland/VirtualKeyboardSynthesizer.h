@@ -1,8 +1,7 @@
 #pragma once
 
-#include "ForegroundApp.h"
+#include "ForegroundKeystrokes.h"
 #include "WaylandVirtualKeyboard.h"
-#include "hotkeys/KeystrokeSynthesizing.h"
 
 #include <memory>
 
@@ -15,7 +14,7 @@ class WaylandConnection;
 // release, and no modifiers again, sent together: the compositor gives the focused application
 // the modifier state of the keyboard that spoke last, so the keys the user still holds on
 // their own keyboard do not reach it with ours.
-class VirtualKeyboardSynthesizer final : public KeystrokeSynthesizing {
+class VirtualKeyboardSynthesizer final : public ForegroundKeystrokes {
 public:
     // `foreground` may be null: every window then gets Control+C / Control+V.
     VirtualKeyboardSynthesizer(std::unique_ptr<WaylandVirtualKeyboard> keyboard,
@@ -25,13 +24,9 @@ public:
     static std::unique_ptr<VirtualKeyboardSynthesizer> create(WaylandConnection& connection,
                                                               QString* error = nullptr);
 
-    void sendCopy() override;
-    void sendPaste() override;
-    bool targetCopiesBySelection() override;
+protected:
+    void press(const KeystrokeChoice::Keystroke& keystroke) override;
 
 private:
-    QString focusedApp() const;
-
     std::unique_ptr<WaylandVirtualKeyboard> m_keyboard;
-    std::unique_ptr<ForegroundApp> m_foreground;
 };

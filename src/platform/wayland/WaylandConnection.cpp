@@ -142,7 +142,9 @@ void WaylandConnection::readEvents() {
         markLost();
         return;
     }
-    dispatchPending();
+    // Requests made while handling the events leave now, not only once the loop sleeps (a
+    // loop kept busy would hold them back).
+    flush();
 }
 
 void WaylandConnection::markLost() {
