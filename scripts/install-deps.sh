@@ -16,6 +16,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   libwayland-dev libxkbcommon-dev wayland-protocols plasma-wayland-protocols
   sway kwin-wayland xwayland wl-clipboard foot zenity xdg-desktop-portal xdg-desktop-portal-dev
+  libglib2.0-bin dconf-gsettings-backend dconf-service gnome-settings-daemon-common
   python3-dbus python3-gi
   mutter xdg-desktop-portal-gnome xdg-desktop-portal-gtk dbus-bin
 )

@@ -82,7 +82,8 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
 
     SystemClock clock;
     QtScheduler scheduler;
-    PlatformServices platform(scheduler);
+    // This process is the installed command (it loaded the program module).
+    PlatformServices platform(scheduler, QCoreApplication::applicationFilePath());
     UserDefaults defaults;
     std::unique_ptr<AppState> state = AppState::create(platform.clipboard(), clock);
     // The PRIMARY selection: what xterm-style terminals copy by selecting.
@@ -153,6 +154,7 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
             };
             context.shortcutsAvailable = [&platform] { return platform.isTrusted(); };
             context.session = [&platform] { return platform.report(); };
+            context.gnomeShortcuts = platform.gnomeShortcuts();
             context.recheckShortcuts = [&delegate, &platform] {
                 platform.recheck();
                 delegate.recheckShortcuts();

@@ -2,6 +2,7 @@
 
 #include "WaylandChordTap.h"
 #include "core/Log.h"
+#include "platform/gnome/GnomeCustomShortcuts.h"
 #include "platform/portal/GlobalShortcutsPortal.h"
 #include "platform/portal/PortalEventTap.h"
 #include "platform/qt/QtPasteboard.h"
@@ -18,6 +19,7 @@
 #include "platform/x11/X11WindowActivation.h"
 
 #include <QDBusConnection>
+#include <QFile>
 #include <QGuiApplication>
 
 namespace {
@@ -39,7 +41,8 @@ public:
 
 } // namespace
 
-PlatformServices::PlatformServices(Scheduler& scheduler) {
+PlatformServices::PlatformServices(Scheduler& scheduler, QString command)
+    : m_command(std::move(command)) {
     const auto x11 = X11Connection::current();
     m_x11 = x11;
     if (x11) {
@@ -47,7 +50,7 @@ PlatformServices::PlatformServices(Scheduler& scheduler) {
     }
     if (X11Session::isWaylandSession()) {
         m_report.session = QStringLiteral("wayland");
-        chooseWayland();
+        chooseWayland(scheduler);
     } else if (x11 && X11Connection::hasXTest(*x11)) {
         m_tap = std::make_unique<X11EventTap>(*x11);
         m_synth = std::make_unique<X11KeystrokeSynthesizer>(*x11, scheduler);
@@ -72,7 +75,7 @@ PlatformServices::PlatformServices(Scheduler& scheduler) {
     }
 }
 
-void PlatformServices::chooseWayland() {
+void PlatformServices::chooseWayland(Scheduler& scheduler) {
     QString error;
     m_wayland = WaylandConnection::open(&error);
     if (!m_wayland) {
@@ -119,13 +122,63 @@ void PlatformServices::chooseWayland() {
                                    ? QStringLiteral("sway")
                                    : QStringLiteral("hyprland");
 
-    m_portal = std::make_unique<GlobalShortcutsPortal>(QDBusConnection::sessionBus());
-    m_portalTap = std::make_unique<PortalEventTap>(*m_portal);
-    auto tap = std::make_unique<WaylandChordTap>(*m_portal, *m_portalTap, m_synth != nullptr);
+    const auto keystrokes = [this] { return m_synth && m_synth->canPress(); };
+    WaylandChordTap::Fallback fallback;
+    const bool gnome = isGnome();
+    if (gnome) {
+        // GNOME's own custom keyboard shortcuts run the command, once the user added them.
+        m_gnome = std::make_unique<GnomeCustomShortcuts>(m_command, scheduler);
+        m_gnome->check({});
+        GnomeShortcuts* shortcuts = m_gnome.get();
+        fallback.chords = SessionReport::Chords::GnomeShortcuts;
+        fallback.ready = [shortcuts] {
+            return shortcuts->status().state == GnomeShortcuts::State::Added;
+        };
+    }
+    // On GNOME the portal's GlobalShortcuts is trusted only from GNOME's own backend: the
+    // portal may hand the interface to another desktop's backend, which cannot work here.
+    if (!gnome || gnomePortalOffersGlobalShortcuts()) {
+        m_portal = std::make_unique<GlobalShortcutsPortal>(QDBusConnection::sessionBus());
+        m_portalTap = std::make_unique<PortalEventTap>(*m_portal);
+    }
+    auto tap = std::make_unique<WaylandChordTap>(m_portal.get(), m_portalTap.get(),
+                                                 std::move(fallback), keystrokes);
     WaylandChordTap* chords = tap.get();
     m_chordsReport = [chords](SessionReport& r) { chords->describe(r); };
-    m_recheck = [this] { m_portal->probe(); };
+    m_recheck = [this] {
+        if (m_portal) {
+            m_portal->probe();
+        }
+        if (m_gnome) {
+            m_gnome->check({});
+        }
+    };
     m_tap = std::move(tap);
+}
+
+bool PlatformServices::isGnome() {
+    const QStringList desktops =
+        qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts);
+    return desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive);
+}
+
+bool PlatformServices::gnomePortalOffersGlobalShortcuts() {
+    QStringList folders;
+    if (const QString dir = qEnvironmentVariable("XDG_DESKTOP_PORTAL_DIR"); !dir.isEmpty()) {
+        folders << dir;
+    }
+    folders << QStringLiteral("/usr/share/xdg-desktop-portal/portals");
+    for (const QString& folder : folders) {
+        QFile file(folder + QStringLiteral("/gnome.portal"));
+        if (file.open(QIODevice::ReadOnly)) {
+            return file.readAll().contains("org.freedesktop.impl.portal.GlobalShortcuts");
+        }
+    }
+    return false;
+}
+
+GnomeShortcuts* PlatformServices::gnomeShortcuts() const {
+    return m_gnome.get();
 }
 
 void PlatformServices::recheck() {

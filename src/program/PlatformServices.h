@@ -12,6 +12,8 @@
 
 class DataControlDevice;
 class GlobalShortcutsPortal;
+class GnomeCustomShortcuts;
+class GnomeShortcuts;
 class PortalEventTap;
 class Scheduler;
 class WaylandConnection;
@@ -27,7 +29,8 @@ class WaylandConnection;
 // Constructed once Qt's application object exists.
 class PlatformServices {
 public:
-    explicit PlatformServices(Scheduler& scheduler);
+    // `command`: the stashwick command's absolute path, which key bindings run.
+    PlatformServices(Scheduler& scheduler, QString command);
     ~PlatformServices();
 
     Pasteboard& clipboard() { return *m_clipboard; }
@@ -40,14 +43,19 @@ public:
     SessionReport report() const;
     // Asks the session again what it offers for the chords (the desktop's shortcut service).
     void recheck();
+    // GNOME's custom keyboard shortcuts, where they give the chords; null elsewhere.
+    GnomeShortcuts* gnomeShortcuts() const;
     // Whether windows can be see-through (a compositor runs).
     bool translucentWindows() const { return m_translucent; }
     // Makes the window the active one where the window manager allows it (X11); else nothing.
     void activateWindow(unsigned long windowId, unsigned long userTime);
 
 private:
-    void chooseWayland();
+    void chooseWayland(Scheduler& scheduler);
+    static bool isGnome();
+    static bool gnomePortalOffersGlobalShortcuts();
 
+    QString m_command;
     SessionReport m_report;
     std::function<void(SessionReport&)> m_chordsReport;
     std::function<void()> m_recheck;
@@ -56,6 +64,7 @@ private:
     std::unique_ptr<DataControlDevice> m_dataControl;
     std::unique_ptr<GlobalShortcutsPortal> m_portal;
     std::unique_ptr<PortalEventTap> m_portalTap;
+    std::unique_ptr<GnomeCustomShortcuts> m_gnome;
     std::unique_ptr<Pasteboard> m_clipboard;
     std::unique_ptr<Pasteboard> m_selection;
     std::unique_ptr<KeystrokeSynthesizing> m_synth;

@@ -3,16 +3,20 @@
 #include "platform/portal/GlobalShortcutsPortal.h"
 #include "platform/portal/PortalEventTap.h"
 
-WaylandChordTap::WaylandChordTap(GlobalShortcutsPortal& portal, PortalEventTap& portalTap,
-                                 bool keystrokes)
-    : m_portal(portal), m_portalTap(portalTap), m_keystrokes(keystrokes) {}
+WaylandChordTap::WaylandChordTap(GlobalShortcutsPortal* portal, PortalEventTap* portalTap,
+                                 Fallback fallback, std::function<bool()> keystrokes)
+    : m_portal(portal), m_portalTap(portalTap), m_fallback(std::move(fallback)),
+      m_keystrokes(std::move(keystrokes)) {}
 
 SessionReport::Chords WaylandChordTap::source() const {
     if (m_installed != SessionReport::Chords::Off) {
         return m_installed;
     }
+    if (!m_portal) {
+        return m_fallback.chords;
+    }
     using S = GlobalShortcutsPortal::State;
-    switch (m_portal.state()) {
+    switch (m_portal->state()) {
     case S::Probing:
         return SessionReport::Chords::Waiting;
     case S::Offered:
@@ -23,30 +27,27 @@ SessionReport::Chords WaylandChordTap::source() const {
     case S::Refused:
         break;
     }
-    return SessionReport::Chords::CompositorBindings;
+    return m_fallback.chords;
 }
 
 bool WaylandChordTap::isTrusted() {
-    if (!m_keystrokes) {
+    if (!m_keystrokes()) {
         return false;
     }
-    switch (source()) {
-    case SessionReport::Chords::DesktopShortcuts:
-        return m_portalTap.isTrusted();
-    case SessionReport::Chords::CompositorBindings:
-        return true;
-    default:
-        return false;
+    const SessionReport::Chords from = source();
+    if (from == SessionReport::Chords::DesktopShortcuts) {
+        return m_portalTap->isTrusted();
     }
+    return from == m_fallback.chords && m_fallback.ready();
 }
 
 bool WaylandChordTap::install(const HotkeyConfig& config, Handler handler) {
     const SessionReport::Chords from = source();
     if (from == SessionReport::Chords::DesktopShortcuts) {
-        if (!m_portalTap.install(config, std::move(handler))) {
+        if (!m_portalTap->install(config, std::move(handler))) {
             return false;
         }
-    } else if (from != SessionReport::Chords::CompositorBindings) {
+    } else if (from != m_fallback.chords || !m_fallback.ready()) {
         return false;
     }
     m_installed = from;
@@ -55,23 +56,19 @@ bool WaylandChordTap::install(const HotkeyConfig& config, Handler handler) {
 
 void WaylandChordTap::updateConfig(const HotkeyConfig& config) {
     if (m_installed == SessionReport::Chords::DesktopShortcuts) {
-        m_portalTap.updateConfig(config);
+        m_portalTap->updateConfig(config);
     }
 }
 
 void WaylandChordTap::describe(SessionReport& report) const {
-    if (!m_keystrokes) {
-        report.chords = SessionReport::Chords::Off;
-        return;
-    }
     report.chords = source();
     if (report.chords == SessionReport::Chords::Waiting) {
         report.offReason = QStringLiteral("the desktop's shortcut service has not answered yet");
     }
     if (report.chords == SessionReport::Chords::DesktopShortcuts) {
-        report.assignedTriggers = m_portal.describedTriggers();
-        if (m_portal.state() == GlobalShortcutsPortal::State::Refused) {
-            report.offReason = m_portal.reason();
+        report.assignedTriggers = m_portal->describedTriggers();
+        if (m_portal->state() == GlobalShortcutsPortal::State::Refused) {
+            report.offReason = m_portal->reason();
         }
     }
 }

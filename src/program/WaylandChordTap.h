@@ -6,13 +6,24 @@
 class GlobalShortcutsPortal;
 class PortalEventTap;
 
+#include <functional>
+
 // The chords of a Wayland session: the desktop's GlobalShortcuts portal where it offers one;
-// otherwise the compositor's own key bindings, which run the stashwick command (nothing to
-// listen to here). While the portal has not answered, nothing is installed and the periodic
-// start asks again. Either way the chords work only where keys can be pressed.
+// otherwise key bindings that run the stashwick command (nothing to listen to here): the
+// compositor's own, or GNOME's custom keyboard shortcuts, which work once they are added.
+// While the portal has not answered, nothing is installed and the periodic start asks again.
+// Either way the chords work only where keys can be pressed.
 class WaylandChordTap final : public EventTap {
 public:
-    WaylandChordTap(GlobalShortcutsPortal& portal, PortalEventTap& portalTap, bool keystrokes);
+    struct Fallback {
+        SessionReport::Chords chords = SessionReport::Chords::CompositorBindings;
+        // Whether the bindings are in place (the compositor's: always assumed).
+        std::function<bool()> ready = [] { return true; };
+    };
+
+    // Without a portal (null) the fallback gives the chords from the start.
+    WaylandChordTap(GlobalShortcutsPortal* portal, PortalEventTap* portalTap, Fallback fallback,
+                    std::function<bool()> keystrokes);
 
     bool isTrusted() override;
     bool install(const HotkeyConfig& config, Handler handler) override;
@@ -26,9 +37,10 @@ public:
 private:
     SessionReport::Chords source() const;
 
-    GlobalShortcutsPortal& m_portal;
-    PortalEventTap& m_portalTap;
-    bool m_keystrokes;
+    GlobalShortcutsPortal* m_portal;
+    PortalEventTap* m_portalTap;
+    Fallback m_fallback;
+    std::function<bool()> m_keystrokes;
     // What was installed, once it was: the portal's shortcuts or the compositor's bindings.
     SessionReport::Chords m_installed = SessionReport::Chords::Off;
 };

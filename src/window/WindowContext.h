@@ -10,6 +10,7 @@
 
 class AppState;
 class AsyncThumbnails;
+class GnomeShortcuts;
 class Theme;
 class UserDefaults;
 
@@ -31,6 +32,8 @@ struct WindowContext {
     std::function<std::optional<quint16>(quint32)> keyCodeOf = [](quint32) {
         return std::optional<quint16>();
     };
+    // GNOME's custom keyboard shortcuts, where they give the chords; null elsewhere.
+    GnomeShortcuts* gnomeShortcuts = nullptr;
     // The installed command that starts the program at login.
     QString launchCommand = QString();
 };

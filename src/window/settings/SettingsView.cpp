@@ -63,7 +63,8 @@ SettingsView::SettingsView(WindowContext context, QWidget* parent)
     // Whether the shortcuts can work here, and where they come from.
     m_access = new ShortcutsAvailabilityCard(theme,
                                              {m_context.session, m_context.shortcutsAvailable,
-                                              m_context.recheckShortcuts, m_context.launchCommand},
+                                              m_context.recheckShortcuts, m_context.launchCommand,
+                                              m_context.gnomeShortcuts},
                                              content);
     column->addWidget(m_access);
     m_access->refresh(m_config);
