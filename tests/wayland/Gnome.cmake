@@ -1,0 +1,23 @@
+# The real program in a headless GNOME session (mutter) with GNOME's real desktop portal:
+# native copies reach the history through XWayland, and the copy and paste commands press their
+# keys through the RemoteDesktop portal once the user allowed it in the portal's dialog.
+add_executable(tst_gnome ${CMAKE_CURRENT_LIST_DIR}/tst_gnome.cpp)
+target_link_libraries(tst_gnome PRIVATE stashwick_platform_wayland Qt6::DBus Qt6::Gui Qt6::Test)
+target_compile_definitions(tst_gnome PRIVATE STASHWICK_BIN="$<TARGET_FILE:stashwick>")
+add_dependencies(tst_gnome stashwick stashwick-app)
+add_test(NAME tst_gnome
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/run-in-session.sh mutter $<TARGET_FILE:tst_gnome>)
+set_tests_properties(tst_gnome PROPERTIES LABELS wayland TIMEOUT 300
+    ENVIRONMENT "QT_LOGGING_RULES=io.stashwick.*=true")
+
+# The RemoteDesktop portal client against a portal of the test's own on a private session bus:
+# the restore token of version 2, refusals, and key events sent one at a time (label "unit").
+# The bus activates nothing, so that a missing portal stays missing.
+add_executable(tst_remotedesktopportal ${CMAKE_CURRENT_LIST_DIR}/tst_remotedesktopportal.cpp)
+target_link_libraries(tst_remotedesktopportal PRIVATE stashwick_platform_portal stashwick_core
+                      Qt6::DBus Qt6::Test)
+add_test(NAME tst_remotedesktopportal
+         COMMAND dbus-run-session --config-file=${CMAKE_CURRENT_LIST_DIR}/private-bus.conf --
+                 $<TARGET_FILE:tst_remotedesktopportal>)
+set_tests_properties(tst_remotedesktopportal PROPERTIES LABELS unit TIMEOUT 60
+    ENVIRONMENT "QT_LOGGING_RULES=io.stashwick.*=true")
