@@ -1,0 +1,203 @@
+#pragma once
+
+// What applications show, read as a screen reader reads it: the accessibility tree (AT-SPI) on
+// the session's accessibility bus, through QtDBus. GTK applications publish theirs whatever
+// their display, so this reads a GTK entry on Wayland and the desktop portal's dialog.
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusReply>
+#include <QDBusVariant>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <optional>
+
+// One accessible object: the bus name of its application and its path.
+struct AccessibleRef {
+    QString service;
+    QDBusObjectPath path;
+};
+Q_DECLARE_METATYPE(AccessibleRef)
+
+inline QDBusArgument& operator<<(QDBusArgument& arg, const AccessibleRef& ref) {
+    arg.beginStructure();
+    arg << ref.service << ref.path;
+    arg.endStructure();
+    return arg;
+}
+inline const QDBusArgument& operator>>(const QDBusArgument& arg, AccessibleRef& ref) {
+    arg.beginStructure();
+    arg >> ref.service >> ref.path;
+    arg.endStructure();
+    return arg;
+}
+
+class AccessibleText {
+public:
+    // AT-SPI states (AtspiStateType) this test looks at.
+    enum State : uint { Active = 1, Focused = 12, Sensitive = 24 };
+
+    bool open(QString* error) {
+        qDBusRegisterMetaType<AccessibleRef>();
+        qDBusRegisterMetaType<QList<AccessibleRef>>();
+        const QDBusReply<QString> address =
+            QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
+                QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress")));
+        if (!address.isValid()) {
+            *error = QStringLiteral("no accessibility bus: ") + address.error().message();
+            return false;
+        }
+        m_bus = QDBusConnection::connectToBus(address.value(), QStringLiteral("atspi"));
+        if (!m_bus.isConnected()) {
+            *error = QStringLiteral("the accessibility bus does not answer: ") +
+                     m_bus.lastError().message();
+            return false;
+        }
+        return true;
+    }
+
+    // The text of the focused text field of the application `name` running as process `pid`;
+    // absent until it has one.
+    std::optional<QString> focusedText(const QString& name, qint64 pid) {
+        if (m_textPid != pid || !has(m_text, Focused)) {
+            m_textPid = 0;
+            const auto app = application(name, pid);
+            const auto field = app ? find(*app,
+                                          [this](const AccessibleRef& r) {
+                                              return roleName(r) == u"text" && has(r, Focused);
+                                          })
+                                   : std::nullopt;
+            if (!field) {
+                return std::nullopt;
+            }
+            m_text = *field;
+            m_textPid = pid;
+        }
+        QDBusMessage get = QDBusMessage::createMethodCall(m_text.service, m_text.path.path(),
+                                                          QStringLiteral("org.a11y.atspi.Text"),
+                                                          QStringLiteral("GetText"));
+        get << 0 << -1;
+        const QDBusReply<QString> text = m_bus.call(get);
+        return text.isValid() ? std::optional<QString>(text.value()) : std::nullopt;
+    }
+
+    // GNOME's remote-desktop dialog is up and active, its "Allow remote interaction" row
+    // focused.
+    bool portalDialogShown() {
+        return portalItem(u"Remote desktop", Active) &&
+               portalItem(u"Allow remote interaction", Focused);
+    }
+    // Its Share button can be pressed: "Allow remote interaction" is on.
+    bool shareEnabled() {
+        const auto app = application(QStringLiteral("xdg-desktop-portal-gnome"), 0);
+        return app && find(*app, [this](const AccessibleRef& r) {
+                          return roleName(r) == u"button" && name(r).endsWith(u"Share") &&
+                                 has(r, Sensitive);
+                      }).has_value();
+    }
+
+private:
+    // An object of the portal's dialogs called `itemName` in `state`. (Role names differ
+    // between GTK versions: a GTK 4 dialog is a "window", its check box a "switch".)
+    std::optional<AccessibleRef> portalItem(QStringView itemName, State state) {
+        const auto app = application(QStringLiteral("xdg-desktop-portal-gnome"), 0);
+        if (!app) {
+            return std::nullopt;
+        }
+        return find(*app, [this, itemName, state](const AccessibleRef& r) {
+            return name(r) == itemName && has(r, state);
+        });
+    }
+
+    // The application called `name` (from process `pid` unless 0).
+    std::optional<AccessibleRef> application(const QString& appName, qint64 pid) {
+        const AccessibleRef root{QStringLiteral("org.a11y.atspi.Registry"),
+                                 QDBusObjectPath("/org/a11y/atspi/accessible/root")};
+        for (const AccessibleRef& app : children(root)) {
+            if (name(app) == appName &&
+                (pid == 0 || m_bus.interface()->servicePid(app.service).value() == pid)) {
+                return app;
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::optional<AccessibleRef> find(const AccessibleRef& from,
+                                      const std::function<bool(const AccessibleRef&)>& match,
+                                      int depth = 0) {
+        if (match(from)) {
+            return from;
+        }
+        if (depth < 30) {
+            for (const AccessibleRef& child : children(from)) {
+                if (const auto found = find(child, match, depth + 1)) {
+                    return found;
+                }
+            }
+        }
+        return std::nullopt;
+    }
+
+    QDBusMessage accessibleCall(const AccessibleRef& ref, const QString& method) {
+        return QDBusMessage::createMethodCall(ref.service, ref.path.path(),
+                                              QStringLiteral("org.a11y.atspi.Accessible"), method);
+    }
+    QList<AccessibleRef> children(const AccessibleRef& ref) {
+        const QDBusReply<QList<AccessibleRef>> list =
+            m_bus.call(accessibleCall(ref, QStringLiteral("GetChildren")));
+        if (list.isValid()) {
+            return list.value();
+        }
+        // GTK 4 answers only child by child.
+        QList<AccessibleRef> out;
+        const int count = property(ref, QStringLiteral("ChildCount")).toInt();
+        for (int i = 0; i < count; ++i) {
+            QDBusMessage at = accessibleCall(ref, QStringLiteral("GetChildAtIndex"));
+            at << i;
+            const QDBusReply<AccessibleRef> child = m_bus.call(at);
+            if (child.isValid()) {
+                out.append(child.value());
+            }
+        }
+        return out;
+    }
+    QString roleName(const AccessibleRef& ref) {
+        const QDBusReply<QString> role =
+            m_bus.call(accessibleCall(ref, QStringLiteral("GetRoleName")));
+        return role.isValid() ? role.value() : QString();
+    }
+    QVariant property(const AccessibleRef& ref, const QString& name) {
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            ref.service, ref.path.path(), QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("Get"));
+        get << QStringLiteral("org.a11y.atspi.Accessible") << name;
+        const QDBusReply<QDBusVariant> value = m_bus.call(get);
+        return value.isValid() ? value.value().variant() : QVariant();
+    }
+    QString name(const AccessibleRef& ref) {
+        return property(ref, QStringLiteral("Name")).toString();
+    }
+    bool has(const AccessibleRef& ref, State state) {
+        if (ref.service.isEmpty()) {
+            return false;
+        }
+        const QDBusReply<QList<uint>> bits =
+            m_bus.call(accessibleCall(ref, QStringLiteral("GetState")));
+        if (!bits.isValid()) {
+            return false;
+        }
+        const QList<uint> words = bits.value();
+        const uint word = state / 32;
+        return word < uint(words.size()) && (words[word] >> (state % 32)) & 1u;
+    }
+
+    QDBusConnection m_bus{QString()};
+    AccessibleRef m_text;
+    qint64 m_textPid = 0;
+};
