@@ -5,6 +5,7 @@
 #include "platform/gnome/GnomeCustomShortcuts.h"
 #include "platform/portal/GlobalShortcutsPortal.h"
 #include "platform/portal/PortalEventTap.h"
+#include "platform/portal/RemoteDesktopKeystrokes.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/wayland/DataControlDevice.h"
 #include "platform/wayland/DataControlPasteboard.h"
@@ -37,6 +38,7 @@ class NoKeystrokes final : public KeystrokeSynthesizing {
 public:
     void sendCopy() override {}
     void sendPaste() override {}
+    bool canPress() const override { return false; }
 };
 
 } // namespace
@@ -67,8 +69,13 @@ PlatformServices::PlatformServices(Scheduler& scheduler, QString command)
         m_selection =
             std::make_unique<QtPasteboard>(QGuiApplication::clipboard(), QClipboard::Selection);
     }
-    if (!m_synth) {
-        m_synth = std::make_unique<NoKeystrokes>();
+    if (m_remoteDesktop) {
+        m_keys = m_remoteDesktop.get();
+    } else {
+        if (!m_synth) {
+            m_synth = std::make_unique<NoKeystrokes>();
+        }
+        m_keys = m_synth.get();
     }
     if (!m_tap) {
         m_tap = std::make_unique<UnavailableEventTap>();
@@ -103,13 +110,23 @@ void PlatformServices::chooseWayland(Scheduler& scheduler) {
                 std::make_unique<QtPasteboard>(QGuiApplication::clipboard(), QClipboard::Selection);
         }
     }
+    const bool gnome = isGnome();
     if (backends.keystrokes == WaylandBackends::Keystrokes::VirtualKeyboard) {
         m_synth = VirtualKeyboardSynthesizer::create(*m_wayland, &error);
     } else if (backends.keystrokes == WaylandBackends::Keystrokes::KdeFakeInput) {
         m_synth = FakeInputSynthesizer::create(*m_wayland, &error);
+    } else if (gnome) {
+        // GNOME: keys through the RemoteDesktop portal, once the user allows them in its
+        // dialog; asked only once the user has turned GNOME's chords on (below).
+        m_remoteDesktop =
+            std::make_unique<RemoteDesktopKeystrokes>(QDBusConnection::sessionBus(), m_defaults);
+        m_report.keystrokes = QStringLiteral("remote-desktop-portal");
     }
     if (m_synth) {
         m_report.keystrokes = backends.keystrokesName();
+    } else if (m_remoteDesktop) {
+        m_report.offReason = QStringLiteral("GNOME has not allowed Stashwick to press keys yet "
+                                            "(its remote-interaction dialog)");
     } else {
         m_report.offReason =
             !error.isEmpty()
@@ -122,12 +139,19 @@ void PlatformServices::chooseWayland(Scheduler& scheduler) {
                                    ? QStringLiteral("sway")
                                    : QStringLiteral("hyprland");
 
-    const auto keystrokes = [this] { return m_synth && m_synth->canPress(); };
+    const auto keystrokes = [this] { return m_keys && m_keys->canPress(); };
     WaylandChordTap::Fallback fallback;
-    const bool gnome = isGnome();
     if (gnome) {
-        // GNOME's own custom keyboard shortcuts run the command, once the user added them.
+        // GNOME's own custom keyboard shortcuts run the command, once the user added them; the
+        // keys are asked for then (GNOME 43 asks again at every start).
         m_gnome = std::make_unique<GnomeCustomShortcuts>(m_command, scheduler);
+        QObject::connect(m_gnome.get(), &GnomeCustomShortcuts::changed, m_gnome.get(), [this] {
+            if (m_remoteDesktop &&
+                m_remoteDesktop->state() == RemoteDesktopKeystrokes::State::NotStarted &&
+                m_gnome->status().state == GnomeShortcuts::State::Added) {
+                m_remoteDesktop->start();
+            }
+        });
         m_gnome->check({});
         GnomeShortcuts* shortcuts = m_gnome.get();
         fallback.chords = SessionReport::Chords::GnomeShortcuts;

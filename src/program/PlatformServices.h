@@ -2,6 +2,7 @@
 
 #include "app/SessionReport.h"
 #include "clipboard/Pasteboard.h"
+#include "core/UserDefaults.h"
 #include "hotkeys/EventTap.h"
 #include "hotkeys/KeystrokeSynthesizing.h"
 #include "platform/x11/X11Connection.h"
@@ -15,6 +16,7 @@ class GlobalShortcutsPortal;
 class GnomeCustomShortcuts;
 class GnomeShortcuts;
 class PortalEventTap;
+class RemoteDesktopKeystrokes;
 class Scheduler;
 class WaylandConnection;
 
@@ -37,7 +39,7 @@ public:
     // The PRIMARY selection: what xterm-style terminals copy by selecting.
     Pasteboard& selection() { return *m_selection; }
     EventTap& eventTap() { return *m_tap; }
-    KeystrokeSynthesizing& synthesizer() { return *m_synth; }
+    KeystrokeSynthesizing& synthesizer() { return *m_keys; }
     // Chords and keystrokes both work.
     bool isTrusted() { return m_tap->isTrusted(); }
     SessionReport report() const;
@@ -56,6 +58,8 @@ private:
     static bool gnomePortalOffersGlobalShortcuts();
 
     QString m_command;
+    // The preferences, for the remote-desktop permission's restore token.
+    UserDefaults m_defaults;
     SessionReport m_report;
     std::function<void(SessionReport&)> m_chordsReport;
     std::function<void()> m_recheck;
@@ -65,10 +69,13 @@ private:
     std::unique_ptr<GlobalShortcutsPortal> m_portal;
     std::unique_ptr<PortalEventTap> m_portalTap;
     std::unique_ptr<GnomeCustomShortcuts> m_gnome;
+    std::unique_ptr<RemoteDesktopKeystrokes> m_remoteDesktop;
     std::unique_ptr<Pasteboard> m_clipboard;
     std::unique_ptr<Pasteboard> m_selection;
     std::unique_ptr<KeystrokeSynthesizing> m_synth;
     std::unique_ptr<EventTap> m_tap;
+    // Who presses the keys: m_synth, or the remote-desktop portal on GNOME.
+    KeystrokeSynthesizing* m_keys = nullptr;
     bool m_translucent = false;
     std::optional<X11Connection> m_x11;
 };

@@ -121,10 +121,29 @@ private Q_SLOTS:
         QVERIFY2(m_keys.open(&error), qPrintable(error));
         QVERIFY2(m_accessible.open(&error), qPrintable(error));
         QVERIFY2(m_portalCalls.start(&error), qPrintable(error));
+        // The user has turned GNOME's chords on (Stashwick's 21 custom shortcuts are in GNOME's
+        // list): only then does the program ask for the keys.
+        QStringList paths;
+        for (const char* kind : {"copy", "paste"}) {
+            for (int n = 0; n <= 9; ++n) {
+                paths << QStringLiteral("'/org/gnome/settings-daemon/plugins/media-keys/"
+                                        "custom-keybindings/stashwick-%1-%2/'")
+                             .arg(QLatin1String(kind))
+                             .arg(n);
+            }
+        }
+        paths << QStringLiteral("'/org/gnome/settings-daemon/plugins/media-keys/"
+                                "custom-keybindings/stashwick-summon/'");
+        QCOMPARE(QProcess::execute(QStringLiteral("gsettings"),
+                                   {QStringLiteral("set"),
+                                    QStringLiteral("org.gnome.settings-daemon.plugins.media-keys"),
+                                    QStringLiteral("custom-keybindings"),
+                                    QLatin1Char('[') + paths.join(u',') + QLatin1Char(']')}),
+                 0);
         QVERIFY(m_session.startInstance());
 
         // No data-control under mutter: the clipboard is the X11 one; keys go through the
-        // portal, which the program asks at once.
+        // portal, which the program asks at once since the chords are on.
         const QJsonObject platform =
             WaylandTestSession::dump()[QStringLiteral("platform")].toObject();
         QCOMPARE(platform[QStringLiteral("session")].toString(), QStringLiteral("wayland"));
