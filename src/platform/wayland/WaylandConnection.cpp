@@ -42,8 +42,8 @@ std::unique_ptr<WaylandConnection> WaylandConnection::open(QString* error) {
 }
 
 WaylandConnection::WaylandConnection(wl_display* display) : m_display(display) {
-    m_notifier = std::make_unique<QSocketNotifier>(wl_display_get_fd(display),
-                                                   QSocketNotifier::Read);
+    m_notifier =
+        std::make_unique<QSocketNotifier>(wl_display_get_fd(display), QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, this,
                      &WaylandConnection::readEvents);
     // Requests made between dispatches (a key press, a new selection) leave before the loop
@@ -87,8 +87,8 @@ WaylandConnection::global(const QByteArray& interface) const {
     return std::nullopt;
 }
 
-void* WaylandConnection::bind(const wl_interface* interface, quint32 minVersion,
-                              quint32 maxVersion, quint32* version) const {
+void* WaylandConnection::bind(const wl_interface* interface, quint32 minVersion, quint32 maxVersion,
+                              quint32* version) const {
     const auto g = global(QByteArray(interface->name));
     if (!g || g->version < minVersion) {
         return nullptr;
@@ -154,8 +154,8 @@ void WaylandConnection::markLost() {
     m_lost = true;
     m_notifier->setEnabled(false);
     const int code = wl_display_get_error(m_display);
-    qCWarning(Log::app).noquote()
-        << QStringLiteral("the Wayland connection closed (%1)")
-               .arg(QString::fromLocal8Bit(std::strerror(code ? code : EPIPE)));
+    qCWarning(Log::app).noquote() << QStringLiteral("the Wayland connection closed (%1)")
+                                         .arg(QString::fromLocal8Bit(
+                                             std::strerror(code ? code : EPIPE)));
     Q_EMIT lost();
 }
