@@ -31,7 +31,10 @@ struct SessionReport {
     // The triggers the desktop assigned: (description, trigger), in the shortcuts' order.
     QList<std::pair<QString, QString>> assignedTriggers;
 
-    bool keystrokesWork() const { return keystrokes != u"none"; }
+    // Whether the keystroke service lets us press keys now (a desktop may first ask the user).
+    bool keysAllowed = true;
+
+    bool keystrokesWork() const { return keystrokes != u"none" && keysAllowed; }
     bool chordsWork() const {
         return chords == Chords::X11Grabs || chords == Chords::DesktopShortcuts ||
                chords == Chords::CompositorBindings;

@@ -215,6 +215,7 @@ PlatformServices::~PlatformServices() = default;
 
 SessionReport PlatformServices::report() const {
     SessionReport r = m_report;
+    r.keysAllowed = m_keys && m_keys->canPress();
     if (m_chordsReport) {
         m_chordsReport(r);
     }

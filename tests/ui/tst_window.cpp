@@ -683,7 +683,9 @@ private Q_SLOTS:
         qputenv("PATH", bin.path().toLocal8Bit() + ':' + restore.path);
         report = SessionReport();
         report.session = QStringLiteral("wayland");
-        report.keystrokes = QStringLiteral("none"); // GNOME has not let it press keys yet
+        // The remote-desktop portal is there, but GNOME has not let it press keys yet.
+        report.keystrokes = QStringLiteral("remote-desktop-portal");
+        report.keysAllowed = false;
         report.chords = SessionReport::Chords::GnomeShortcuts;
         const HotkeyConfig defaults;
         HotkeyConfig shifted;
