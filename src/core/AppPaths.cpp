@@ -1,26 +1,42 @@
 #include "AppPaths.h"
 
+#include "PrivateFiles.h"
+
 #include <QDir>
 #include <QStandardPaths>
 
+namespace {
+
+QString inDataDir(const QString& name) {
+    const QString dir = AppPaths::dataDir();
+    return dir.isEmpty() ? QString() : QDir(dir).filePath(name);
+}
+
+} // namespace
+
 QString AppPaths::dataDir() {
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    // Without XDG_DATA_HOME and HOME, Qt would name a folder below "/": no place of the user's.
+    if (!QDir::isAbsolutePath(qEnvironmentVariable("XDG_DATA_HOME")) &&
+        !QDir::isAbsolutePath(qEnvironmentVariable("HOME"))) {
+        return QString();
+    }
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (base.isEmpty()) {
-        base = QDir::tempPath();
+        return QString();
     }
     const QString dir = QDir(base).filePath(QStringLiteral("Stashwick"));
-    QDir().mkpath(dir);
+    PrivateFiles::ensureFolder(dir);
     return dir;
 }
 
 QString AppPaths::storeFile() {
-    return QDir(dataDir()).filePath(QStringLiteral("Store.sqlite"));
+    return inDataDir(QStringLiteral("Store.sqlite"));
 }
 
 QString AppPaths::stateFile() {
-    return QDir(dataDir()).filePath(QStringLiteral("state.json"));
+    return inDataDir(QStringLiteral("state.json"));
 }
 
 QString AppPaths::automationMarker() {
-    return QDir(dataDir()).filePath(QStringLiteral(".automation"));
+    return inDataDir(QStringLiteral(".automation"));
 }

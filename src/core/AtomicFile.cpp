@@ -30,8 +30,9 @@ public:
         }
     }
 
-    // Creates it beside `target`, under a name no other writer uses, with the permissions
-    // the target has (or those a new file gets).
+    // Creates it beside `target`, under a name no other writer uses, private to this user:
+    // 0600 for a new file, the owner's permissions of an existing one (never group or others',
+    // whatever the umask or an earlier version left).
     bool create(const QByteArray& target, QString* error) {
         struct stat st {};
         const bool exists = ::stat(target.constData(), &st) == 0;
@@ -39,10 +40,11 @@ public:
         static std::atomic<unsigned> counter = 0;
         for (int attempt = 0; attempt < 100; ++attempt) {
             const QByteArray name = prefix + QByteArray::number(++counter);
-            m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
             if (m_fd >= 0) {
                 m_path = name;
-                if (exists && ::fchmod(m_fd, st.st_mode & 07777) != 0) {
+                const mode_t mode = exists ? (st.st_mode & 0700) : 0600;
+                if (::fchmod(m_fd, mode) != 0) {
                     *error = systemError(QStringLiteral("cannot set permissions"), errno);
                     return false;
                 }

@@ -1,10 +1,28 @@
 #include "UserDefaults.h"
 
+#include "PrivateFiles.h"
+
+#include <QFileInfo>
+
 UserDefaults::UserDefaults()
     : m_settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Stashwick"),
-                 QStringLiteral("Stashwick")) {}
+                 QStringLiteral("Stashwick")) {
+    // The folder is Stashwick's own ($XDG_CONFIG_HOME/Stashwick).
+    const QString file = m_settings.fileName();
+    if (PrivateFiles::ensureFolder(QFileInfo(file).absolutePath())) {
+        keepPrivate();
+    }
+}
 
-UserDefaults::UserDefaults(const QString& iniFile) : m_settings(iniFile, QSettings::IniFormat) {}
+UserDefaults::UserDefaults(const QString& iniFile) : m_settings(iniFile, QSettings::IniFormat) {
+    keepPrivate();
+}
+
+void UserDefaults::keepPrivate() {
+    // QSettings writes through a new file that takes the old one's permissions: a file that
+    // exists as 0600 from the start stays 0600 through every write.
+    PrivateFiles::ensureFile(m_settings.fileName());
+}
 
 std::optional<QString> UserDefaults::string(const QString& key) const {
     const QVariant v = m_settings.value(key);

@@ -31,5 +31,7 @@ Q_SIGNALS:
     void changed(const QString& key);
 
 private:
+    void keepPrivate();
+
     mutable QSettings m_settings;
 };

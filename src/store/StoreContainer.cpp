@@ -4,6 +4,7 @@
 #include "StoreSchema.h"
 #include "core/AppPaths.h"
 #include "core/Log.h"
+#include "core/PrivateFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,6 +15,9 @@ namespace {
 
 bool configure(SqliteDatabase& db, bool inMemory, QString* error) {
     db.exec(QStringLiteral("PRAGMA busy_timeout = 250"));
+    // What is deleted (an entry pushed out of the history, a cleared slot, a snippet) is
+    // overwritten with zeros, not left readable in the file's free pages.
+    db.exec(QStringLiteral("PRAGMA secure_delete = ON"));
     // Sorts and temporary indexes never need the disk.
     db.exec(QStringLiteral("PRAGMA temp_store = MEMORY"));
     if (!inMemory) {
@@ -105,9 +109,21 @@ std::unique_ptr<StoreContainer> StoreContainer::make(bool inMemory, std::optiona
             new StoreContainer(std::shared_ptr<SqliteDatabase>(std::move(db)), true, QString()));
     }
 
-    const QString file = resolvedStorePath(path.value_or(AppPaths::storeFile()), &err);
+    const QString named = path.value_or(AppPaths::storeFile());
+    if (named.isEmpty()) {
+        err =
+            QStringLiteral("no folder for Stashwick's data: neither XDG_DATA_HOME nor HOME is set");
+        return nullptr;
+    }
+    const QString file = resolvedStorePath(named, &err);
     if (file.isEmpty()) {
         return nullptr;
+    }
+    // The store and its journals are the user's alone, also when an earlier version or a loose
+    // umask left them open; the write-ahead log and its index take the store file's mode.
+    for (const QString& suffix :
+         {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")}) {
+        PrivateFiles::tightenFile(file + suffix);
     }
     const QFileInfo info(file);
     std::unique_ptr<SqliteDatabase> db;
@@ -121,6 +137,10 @@ std::unique_ptr<StoreContainer> StoreContainer::make(bool inMemory, std::optiona
         db = SqliteDatabase::open(file, SqliteDatabase::Mode::ReadWrite, &err, &code);
     } else {
         db = SqliteDatabase::open(file, SqliteDatabase::Mode::ReadWriteCreate, &err, &code);
+        // Made with the umask's mode; closed to others before anything is written to it.
+        if (db) {
+            PrivateFiles::tightenFile(file, true);
+        }
     }
     if (!db) {
         passing = SqliteDatabase::mayPass(code);

@@ -3,8 +3,10 @@
 #include "../x11/StashwickSession.h"
 #include "SmallDisk.h"
 
+#include <QDirIterator>
 #include <QProcess>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -28,6 +30,33 @@ int backgroundPrograms() {
 
 qint64 snippetCount(const StashwickSession& session) {
     return session.dump()["snippetCount"].toInteger(-1);
+}
+
+// The permission bits of `path`.
+int modeOf(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+// Whether the user `uid` (no groups) can read `path`, tried for real with setpriv.
+bool readableBy(int uid, const QString& path) {
+    QProcess cat;
+    cat.start(QStringLiteral("setpriv"),
+              {QStringLiteral("--reuid=%1").arg(uid), QStringLiteral("--regid=%1").arg(uid),
+               QStringLiteral("--clear-groups"), QStringLiteral("cat"), path});
+    cat.waitForFinished(10000);
+    return cat.exitStatus() == QProcess::NormalExit && cat.exitCode() == 0;
+}
+
+// Everything below `root`, folders first.
+QStringList everythingBelow(const QString& root) {
+    QStringList out;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        out << it.next();
+    }
+    return out;
 }
 
 } // namespace
@@ -131,6 +160,93 @@ private Q_SLOTS:
         }
         // No second program was started on the other runtime folder.
         QCOMPARE(backgroundPrograms(), programsBefore);
+    }
+
+    // Debian's defaults: umask 022 and a home folder others may enter. What the program writes
+    // is its user's alone all the same, and another user cannot read any of it.
+    void everythingTheProgramWritesIsPrivate() {
+        StashwickSession session;
+        const QString home = session.homePath(QString());
+        QVERIFY(QFile::setPermissions(home, QFile::permissions(home) | QFileDevice::ReadOther |
+                                                QFileDevice::ExeOther | QFileDevice::ReadGroup |
+                                                QFileDevice::ExeGroup));
+        const mode_t previous = ::umask(022);
+        const bool started = session.startInstance();
+        ::umask(previous);
+        QVERIFY(started);
+        QVERIFY(session.setClipboard("hunter2 is my password"));
+        QCOMPARE(session.stashwick({"stashwick://capture-to-slot/1"}).exitCode, 0);
+        QCOMPARE(session.stashwick({"stashwick://add-snippet/Pin/1234"}).exitCode, 0);
+        QVERIFY(QTest::qWaitFor([&] { return session.dump()["historyCount"].toInteger() >= 1; },
+                                10000));
+        const QStringList written =
+            everythingBelow(session.homePath("data")) + everythingBelow(session.homePath("config"));
+        QStringList names;
+        for (const QString& path : written) {
+            const QFileInfo info(path);
+            names << info.fileName();
+            if (info.isDir()) {
+                // Our own folders; the XDG base folders above them are the desktop's.
+                if (info.fileName() == "Stashwick") {
+                    QCOMPARE(modeOf(path), 0700);
+                }
+                continue;
+            }
+            QVERIFY2(modeOf(path) == 0600, qPrintable(path));
+        }
+        for (const char* name : {"Store.sqlite", "Store.sqlite-wal", "Store.sqlite-shm",
+                                 "Store.sqlite.lock", "state.json"}) {
+            QVERIFY2(names.contains(name), qPrintable(name));
+        }
+        if (::getuid() != 0) {
+            return; // another user's view needs root to become one
+        }
+        for (const QString& path : written) {
+            if (QFileInfo(path).isFile()) {
+                QVERIFY2(!readableBy(65534, path), qPrintable(path));
+            }
+        }
+        // The check itself works: a file that is open to others is read.
+        const QString open = home + "/open.txt";
+        QFile f(open);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("anyone");
+        f.close();
+        QVERIFY(QFile::setPermissions(open, QFile::permissions(open) | QFileDevice::ReadOther));
+        QVERIFY(readableBy(65534, open));
+    }
+
+    // Without XDG_RUNTIME_DIR the program does not use a name in /tmp that another user
+    // could have made first.
+    void aRuntimeFolderMadeByAnotherUserDoesNotStopTheProgram() {
+        if (::getuid() != 0) {
+            QSKIP("needs root to make a folder as another user");
+        }
+        const QString squatted = QStringLiteral("/tmp/stashwick-%1").arg(::getuid());
+        const bool existed = QFileInfo::exists(squatted);
+        if (!existed) {
+            QVERIFY(QDir().mkpath(squatted));
+            QVERIFY(::chown(QFile::encodeName(squatted).constData(), 65534, 65534) == 0);
+        }
+        StashwickSession session;
+        session.extraEnv.insert("HOME", session.homePath("home"));
+        session.extraEnv.insert("XDG_CACHE_HOME", session.homePath("home/.cache"));
+        session.extraEnv.insert("XDG_RUNTIME_DIR", QString());
+        QVERIFY(QDir().mkpath(session.homePath("home")));
+        QVERIFY(session.startInstance());
+        QCOMPARE(session.stashwick({"stashwick://dump"}).exitCode, 0);
+        if (QFileInfo::exists(QStringLiteral("/run/user/%1").arg(::getuid()))) {
+            return; // the session manager's folder is used where there is one
+        }
+        const QStringList runtime = QDir(session.homePath("home/.cache/stashwick"))
+                                        .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(runtime.size(), 1);
+        QVERIFY(runtime.first().startsWith("runtime-"));
+        QCOMPARE(modeOf(session.homePath("home/.cache/stashwick")), 0700);
+        QCOMPARE(modeOf(session.homePath("home/.cache/stashwick/" + runtime.first())), 0700);
+        if (!existed) {
+            QDir(squatted).removeRecursively();
+        }
     }
 };
 

@@ -1,7 +1,9 @@
 #include "LogCapture.h"
 #include "TestEnv.h"
 #include "core/AppPaths.h"
+#include "core/AtomicFile.h"
 #include "core/ManualClock.h"
+#include "core/UserDefaults.h"
 #include "store/SlotStore.h"
 #include "store/StoreContainer.h"
 
@@ -10,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -44,6 +47,37 @@ void expectRefusedAndUntouched(const QString& path, const QString& why) {
         QStringLiteral("primary store failed: %1; falling back to in-memory").arg(error)));
     QCOMPARE(fileDigest(path), before);
     QCOMPARE(QFileInfo(path).size(), size);
+}
+
+// The permission bits of `path`, as in `ls -l`.
+int modeOf(const QString& path) {
+    const QFileDevice::Permissions p = QFile::permissions(path);
+    int mode = 0;
+    const std::pair<QFileDevice::Permission, int> bits[] = {
+        {QFileDevice::ReadOwner, 0400}, {QFileDevice::WriteOwner, 0200},
+        {QFileDevice::ExeOwner, 0100},  {QFileDevice::ReadGroup, 040},
+        {QFileDevice::WriteGroup, 020}, {QFileDevice::ExeGroup, 010},
+        {QFileDevice::ReadOther, 04},   {QFileDevice::WriteOther, 02},
+        {QFileDevice::ExeOther, 01}};
+    for (const auto& [bit, value] : bits) {
+        mode |= p.testFlag(bit) ? value : 0;
+    }
+    return mode;
+}
+
+// Sets the process umask for the life of the object.
+class Umask {
+public:
+    explicit Umask(mode_t mask) : m_previous(::umask(mask)) {}
+    ~Umask() { ::umask(m_previous); }
+
+private:
+    mode_t m_previous;
+};
+
+bool fileHolds(const QString& path, const QByteArray& needle) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.readAll().contains(needle);
 }
 
 } // namespace
@@ -401,6 +435,87 @@ private Q_SLOTS:
         QVERIFY(
             log.mentions("io.stashwick.app", "which does not exist; falling back to in-memory"));
         QVERIFY(!QFileInfo::exists(target));
+    }
+
+    void everyFileIsPrivateWhateverTheUmask() {
+        TestEnv env;
+        const Umask loose(022);
+        ManualClock clock;
+        {
+            auto container = StoreContainer::make(false, std::nullopt, nullptr);
+            QVERIFY(container);
+            SlotStore slots(*container, clock);
+            slots.setItem(ClipboardItem::makeText("a password"), 1);
+            QVERIFY(AtomicFile::write(AppPaths::stateFile(), "{}"));
+            UserDefaults defaults;
+            defaults.setString("appearanceMode", "dark");
+            const QString data = AppPaths::dataDir();
+            QCOMPARE(modeOf(data), 0700);
+            for (const char* name :
+                 {"Store.sqlite", "Store.sqlite-wal", "Store.sqlite-shm", "state.json"}) {
+                QVERIFY2(QFileInfo::exists(data + "/" + name), qPrintable(name));
+                QCOMPARE(modeOf(data + "/" + name), 0600);
+            }
+            QCOMPARE(modeOf(env.path("config/Stashwick")), 0700);
+            QCOMPARE(modeOf(env.path("config/Stashwick/Stashwick.conf")), 0600);
+        }
+        // What an earlier version left open to others is closed at the next start, each with
+        // a line in the log; what is already private is left alone and not logged.
+        const QString data = AppPaths::dataDir();
+        QFile::setPermissions(data, QFile::permissions(data) | QFileDevice::ReadOther |
+                                        QFileDevice::ExeOther);
+        for (const char* name : {"Store.sqlite", "state.json"}) {
+            QFile::setPermissions(data + "/" + name,
+                                  QFile::permissions(data + "/" + name) | QFileDevice::ReadOther);
+        }
+        LogCapture log;
+        QCOMPARE(modeOf(AppPaths::dataDir()), 0700);
+        auto container = StoreContainer::make(false, std::nullopt, nullptr);
+        QVERIFY(container);
+        QCOMPARE(modeOf(data + "/Store.sqlite"), 0600);
+        QVERIFY(log.mentions("io.stashwick.app", data + "/Store.sqlite private"));
+        QVERIFY(log.mentions("io.stashwick.app", data + " private"));
+        QVERIFY(AtomicFile::write(AppPaths::stateFile(), "{\"again\": true}"));
+        QCOMPARE(modeOf(data + "/state.json"), 0600);
+        QCOMPARE(log.count(), 2);
+    }
+
+    void withoutADataLocationNothingIsWrittenAnywhere() {
+        const QByteArray home = qgetenv("HOME");
+        const QByteArray xdg = qgetenv("XDG_DATA_HOME");
+        qunsetenv("HOME");
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(AppPaths::storeFile(), QString());
+        LogCapture log;
+        auto container = StoreContainer::openPrimaryOrFallback(AppPaths::storeFile());
+        qputenv("HOME", home);
+        qputenv("XDG_DATA_HOME", xdg);
+        QVERIFY(container);
+        QVERIFY(container->isInMemory());
+        QVERIFY(container->notSavingReason().contains("neither XDG_DATA_HOME nor HOME"));
+        QVERIFY(!QFileInfo::exists(QDir::tempPath() + "/Stashwick/Store.sqlite"));
+    }
+
+    void deletedContentIsNotLeftInTheFile() {
+        TestEnv env;
+        ManualClock clock;
+        auto container = StoreContainer::make(false, std::nullopt, nullptr);
+        QVERIFY(container);
+        SlotStore slots(*container, clock, 3);
+        const QByteArray cleared = "cleared-slot-secret-" + QByteArray(2000, 'c');
+        const QByteArray pushedOut = "pushed-out-history-secret-" + QByteArray(2000, 'h');
+        slots.setItem(ClipboardItem::makeText(QString::fromLatin1(cleared)), 2);
+        slots.addHistory(ClipboardItem::makeText(QString::fromLatin1(pushedOut)));
+        for (int i = 0; i < 3; ++i) {
+            slots.addHistory(ClipboardItem::makeText(QStringLiteral("later %1").arg(i)));
+        }
+        QVERIFY(slots.clear(2).status == StoreWrite::Status::Saved);
+        // Everything in the log is now in the file itself.
+        QVERIFY(container->db().exec("PRAGMA wal_checkpoint(TRUNCATE)"));
+        const QString file = AppPaths::storeFile();
+        QVERIFY(!fileHolds(file, "cleared-slot-secret-"));
+        QVERIFY(!fileHolds(file, "pushed-out-history-secret-"));
+        QVERIFY(fileHolds(file, "later 2"));
     }
 };
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -44,12 +45,16 @@ std::string StoreLock::defaultStoreFile() {
     } else if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
         base = std::string(home) + "/.local/share";
     } else {
-        base = "/tmp";
+        // No data location: no store file, so no lock (never a shared folder).
+        return std::string();
     }
     return base + "/Stashwick/Store.sqlite";
 }
 
 std::string StoreLock::lockPathFor(const std::string& storeFile) {
+    if (storeFile.empty()) {
+        return std::string();
+    }
     std::string real = resolved(storeFile);
     if (real.empty()) {
         const auto slash = storeFile.rfind('/');
@@ -65,11 +70,17 @@ std::string StoreLock::lockPathFor(const std::string& storeFile) {
 bool StoreLock::acquire(const std::string& lockPath, const std::string& socketPath,
                         bool* heldElsewhere, std::string* error) {
     *heldElsewhere = false;
+    if (lockPath.empty()) {
+        *error = "no store file to lock";
+        return false;
+    }
     const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         *error = "cannot open " + lockPath + ": " + std::strerror(errno);
         return false;
     }
+    // One left open to others by an earlier version is closed to them.
+    [[maybe_unused]] const int closed = ::fchmod(fd, 0600);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         *heldElsewhere = errno == EWOULDBLOCK;
         *error = errno == EWOULDBLOCK ? "another Stashwick uses this store (" + lockPath + ")"
@@ -90,6 +101,9 @@ bool StoreLock::acquire(const std::string& lockPath, const std::string& socketPa
 }
 
 std::optional<std::string> StoreLock::holderSocket(const std::string& lockPath) {
+    if (lockPath.empty()) {
+        return std::nullopt;
+    }
     const int fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
         return std::nullopt;

@@ -16,10 +16,11 @@ public:
     StoreLock& operator=(StoreLock&& other) noexcept;
     ~StoreLock();
 
-    // The store file of this user's data folder ($XDG_DATA_HOME/Stashwick/Store.sqlite).
+    // The store file of this user's data folder ($XDG_DATA_HOME/Stashwick/Store.sqlite), or
+    // empty when there is no data location.
     static std::string defaultStoreFile();
-    // The lock's file: beside the store with every link resolved, so two paths to one store
-    // share one lock.
+    // The lock's file (0600): beside the store with every link resolved, so two paths to one
+    // store share one lock. Empty for an empty store path.
     static std::string lockPathFor(const std::string& storeFile);
 
     // Takes the lock and records `socketPath` in it; false (with `error`) when another
