@@ -1,25 +1,39 @@
 #include "BoundedTextPreview.h"
 
+#include "DisplayLine.h"
+
 #include <algorithm>
 
 BoundedTextPreview::BoundedTextPreview(qsizetype maxChars)
     : m_maxChars(std::max<qsizetype>(maxChars, 0)) {}
 
+namespace {
+
+// Blanks, and the characters a preview does not show: neither starts nor lengthens it.
+bool isBlank(QChar c) {
+    return c.isSpace() || DisplayLine::isDropped(c);
+}
+
+} // namespace
+
 bool BoundedTextPreview::add(QStringView piece) {
     qsizetype i = 0;
     if (!m_started) {
-        while (i < piece.size() && piece[i].isSpace()) {
+        while (i < piece.size() && isBlank(piece[i])) {
             ++i;
         }
         m_started = i < piece.size();
     }
-    const qsizetype take = std::min(piece.size() - i, m_maxChars - m_kept.size());
-    m_kept.append(piece.sliced(i, take));
-    i += take;
+    // Taken cleaned, so that characters that are not shown do not count against the limit.
+    while (i < piece.size() && m_kept.size() < m_maxChars) {
+        const qsizetype take = std::min(piece.size() - i, m_maxChars - m_kept.size());
+        m_kept.append(DisplayLine::clean(piece.sliced(i, take).toString()));
+        i += take;
+    }
     // Once the kept characters are complete, any character but a blank after them means
     // the trimmed text is longer, so it is cut; blanks alone would be trimmed away.
     for (; i < piece.size(); ++i) {
-        if (!piece[i].isSpace()) {
+        if (!isBlank(piece[i])) {
             m_cut = true;
             return false;
         }
@@ -43,5 +57,5 @@ QString BoundedTextPreview::result() const {
         }
         out = m_kept.left(end);
     }
-    return out.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return out;
 }

@@ -4,10 +4,10 @@
 #include <QStringView>
 
 // The preview of a text, cut after `maxChars` characters with "…" (U+2026), worked out from
-// the text's pieces in order: blanks at both ends are dropped and line feeds become spaces,
-// as in the full preview. It keeps at most `maxChars` characters and stops wanting pieces as
-// soon as the result is settled, so a text of any size costs no more than its start (and any
-// run of blanks before it or after the kept characters).
+// the text's pieces in order: blanks at both ends are dropped and the rest is cleaned for
+// display on one line (DisplayLine), as in the full preview. It keeps at most `maxChars` characters
+// and stops wanting pieces as soon as the result is settled, so a text of any size costs no more
+// than its start (and any run of blanks before it or after the kept characters).
 class BoundedTextPreview {
 public:
     explicit BoundedTextPreview(qsizetype maxChars);

@@ -1,6 +1,7 @@
 #include "ClipboardItem.h"
 
 #include "BoundedTextPreview.h"
+#include "DisplayLine.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -8,7 +9,7 @@
 namespace {
 
 QString oneLine(QString s) {
-    return s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return DisplayLine::clean(std::move(s));
 }
 
 } // namespace
@@ -17,8 +18,8 @@ QString ClipboardItem::preview() const {
     switch (kind) {
     case ClipboardKind::Text:
     case ClipboardKind::RichText:
-        // Trimmed in place: a text that needs no trimming and has no line feeds is not copied.
-        return text ? oneLine(text->trimmed()) : QString();
+        // Cleaned, then trimmed in place: a text that needs neither is not copied.
+        return text ? oneLine(*text).trimmed() : QString();
     case ClipboardKind::Image:
         return QStringLiteral("Image");
     case ClipboardKind::Files: {
@@ -27,7 +28,7 @@ QString ClipboardItem::preview() const {
         for (const QString& path : files) {
             names.append(QFileInfo(path).fileName());
         }
-        return names.join(QStringLiteral(", "));
+        return oneLine(names.join(QStringLiteral(", ")));
     }
     case ClipboardKind::Empty:
         break;
@@ -52,14 +53,14 @@ ClipboardItem ClipboardItem::makeText(const QString& text, Instant createdAt) {
 QString ClipboardItem::cutPreview(QStringView preview, qsizetype maxChars) {
     maxChars = std::max<qsizetype>(maxChars, 0);
     if (preview.size() <= maxChars) {
-        return preview.toString();
+        return oneLine(preview.toString());
     }
     // A character outside the basic plane is kept whole or left out whole.
     qsizetype keep = maxChars;
     if (keep > 0 && preview[keep - 1].isHighSurrogate()) {
         --keep;
     }
-    return preview.left(keep).toString() + QChar(0x2026);
+    return oneLine(preview.left(keep).toString()) + QChar(0x2026);
 }
 
 QString ClipboardItem::boundedPreview(qsizetype maxChars) const {

@@ -1,5 +1,6 @@
 #include "StatusItemController.h"
 
+#include "clipboard/DisplayLine.h"
 #include "core/Log.h"
 #include "ui/Icons.h"
 
@@ -71,7 +72,9 @@ void StatusItemController::showNotSaving() {
         }
         return;
     }
-    const QString full = QStringLiteral("Not saving: %1").arg(m_notSavingReason);
+    // The reason may name a file: shown as one line of text, whatever the name holds.
+    const QString full =
+        QStringLiteral("Not saving: %1").arg(DisplayLine::clean(m_notSavingReason));
     const QFontMetrics metrics(m_menu->font());
     m_notSaving->setText(menuTitle(metrics.elidedText(
         full.simplified(), Qt::ElideRight, metrics.averageCharWidth() * notSavingColumns)));

@@ -1,5 +1,6 @@
 #include "clipboard/ClipboardItem.h"
 #include "clipboard/ContentHash.h"
+#include "clipboard/DisplayLine.h"
 
 #include <QCryptographicHash>
 #include <QTest>
@@ -43,6 +44,50 @@ private Q_SLOTS:
         QCOMPARE(ClipboardItem().preview(), QString());
     }
 
+    // Copied text is shown as the text it is, on one line: nothing in it breaks the line,
+    // hides as markup a label would act on, or reorders what is shown after it.
+    void previewsShowTextAsText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("line breaks") << "a\r\nb\rc\u2028d\u2029e\u0085f"
+                                     << "a  b c d e f";
+        QTest::newRow("tabs and feeds") << "a\tb\vc\fd"
+                                        << "a b c d";
+        QTest::newRow("controls") << QStringLiteral("a\x01"
+                                                    "b\x1b"
+                                                    "[31mc\x7f") +
+                                         QChar(0) + "d"
+                                  << "a\u2401b\u241b[31mc\u2421\u2400d";
+        QTest::newRow("C1 controls") << "a\u0080b\u009bc"
+                                     << "a\ufffdb\ufffdc";
+        QTest::newRow("override") << "invoice\u202egpj.exe"
+                                  << "invoicegpj.exe";
+        QTest::newRow("embeddings") << "\u202aa\u202bb\u202cc\u202dd"
+                                    << "abcd";
+        QTest::newRow("isolates") << "\u2066a\u2067b\u2068c\u2069d"
+                                  << "abcd";
+        QTest::newRow("markup stays text") << "<b>bold</b> &amp;"
+                                           << "<b>bold</b> &amp;";
+        QTest::newRow("right-to-left letters stay") << "\u05e9\u05dc\u05d5\u05dd abc"
+                                                    << "\u05e9\u05dc\u05d5\u05dd abc";
+        QTest::newRow("trimmed after cleaning") << "\u202e  x \r\n"
+                                                << "x";
+    }
+    void previewsShowTextAsText() {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QCOMPARE(textItem(text).preview(), shown);
+        QCOMPARE(textItem(text).boundedPreview(1000), shown);
+        // Kept previews (the statistics') are cleaned as they are shown.
+        QCOMPARE(ClipboardItem::cutPreview(text.trimmed(), 1000),
+                 DisplayLine::clean(text.trimmed()));
+        ClipboardItem files;
+        files.kind = ClipboardKind::Files;
+        files.files = {"/tmp/" + text};
+        QVERIFY(!files.preview().contains(QChar(0x202e)));
+        QVERIFY(!files.preview().contains(u'\n'));
+    }
+
     void boundedPreviewIsTheStartOfThePreview() {
         const QChar more(0x2026);
         ClipboardItem files;
@@ -52,7 +97,10 @@ private Q_SLOTS:
         image.kind = ClipboardKind::Image;
         for (const ClipboardItem& item :
              {textItem(" \n abc\ndef \t\n"), textItem("\u00a0 x\ny \u3000"), textItem("  "),
-              textItem(std::nullopt), files, image, ClipboardItem()}) {
+              textItem(std::nullopt), files, image, ClipboardItem(),
+              textItem("\u202e \u2066 ab\u202ec\r\nd\x01"
+                       "e \u2069 "),
+              textItem("\u202d\u202a\u2067 \t")}) {
             const QString full = item.preview();
             for (qsizetype limit : {0, 1, 3, 4, 5, 7, 8, 20}) {
                 const QString expected = full.size() <= limit ? full : full.left(limit) + more;
