@@ -62,6 +62,75 @@ private Q_SLOTS:
         }
     }
 
+    // The desktop's own launcher (GLib's, through `gio launch`) runs the program named in the
+    // entry, whatever the installed path holds, and the entry is the user's alone.
+    void awkwardPathsAreEscapedForTheLauncher_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("spaces") << "my apps";
+        QTest::newRow("percent") << "100% sure %u %f";
+        QTest::newRow("quotes") << "say \"hi\" it's";
+        QTest::newRow("shell characters") << "$HOME `id` $(id)";
+        QTest::newRow("backslashes") << "back\\slash\\\\two \\n";
+    }
+    void awkwardPathsAreEscapedForTheLauncher() {
+        QFETCH(QString, folder);
+        const QString gio = QStandardPaths::findExecutable("gio");
+        if (gio.isEmpty()) {
+            QSKIP("needs gio (libglib2.0-bin)");
+        }
+        TestEnv env;
+        const QString dir = env.path("bin/" + folder);
+        QVERIFY(QDir().mkpath(dir));
+        const QString marker = env.path("ran");
+        const QString program = dir + "/stashwick";
+        {
+            QFile script(program);
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write("#!/bin/sh\nprintf '%s\\n' \"$0\" > '" + marker.toUtf8() + "'\n");
+        }
+        QVERIFY(QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ExeOwner));
+        QString error;
+        QVERIFY2(AutostartEntry::setEnabled(true, program, &error), qPrintable(error));
+        QCOMPARE(QFile::permissions(AutostartEntry::path()) &
+                     (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
+                 QFileDevice::Permissions());
+        // GLib's reading of the line: the key file's escapes, the shell quoting, then %%.
+        QProcess parse;
+        parse.start("/usr/bin/python3",
+                    {"-c",
+                     "import sys\n"
+                     "from gi.repository import GLib\n"
+                     "k = GLib.KeyFile()\n"
+                     "k.load_from_file(sys.argv[1], GLib.KeyFileFlags.NONE)\n"
+                     "ok, argv = GLib.shell_parse_argv(k.get_string('Desktop Entry', 'Exec'))\n"
+                     "print('\\n'.join(a.replace('%%', '%') for a in argv))\n",
+                     AutostartEntry::path()});
+        QVERIFY(parse.waitForFinished(10000));
+        QVERIFY2(parse.exitCode() == 0, parse.readAllStandardError().constData());
+        QCOMPARE(QString::fromUtf8(parse.readAllStandardOutput()).chopped(1), program);
+        if (program.contains(u'%')) {
+            return; // GLib looks for the program before it expands %%, so it cannot launch it
+        }
+        QProcess launch;
+        launch.start(gio, {"launch", AutostartEntry::path()});
+        QVERIFY(launch.waitForFinished(10000));
+        QVERIFY2(launch.exitCode() == 0, launch.readAllStandardError().constData());
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo(marker).size() > 0; }, 10000));
+        QFile ran(marker);
+        QVERIFY(ran.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(ran.readAll()).trimmed(), program);
+    }
+
+    void aPathNoEntryCanHoldIsRefused() {
+        TestEnv env;
+        LogCapture log;
+        QString error;
+        QVERIFY(!AutostartEntry::setEnabled(true, "/opt/a\nb/stashwick", &error));
+        QVERIFY(error.contains("control character"));
+        QVERIFY(!QFile::exists(AutostartEntry::path()));
+    }
+
     void aFolderThatCannotBeWrittenLogsAndChangesNothing() {
         TestEnv env;
         QFile blocker(env.path("config/autostart"));

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -14,17 +15,34 @@ QString configHome() {
     return QDir::isAbsolutePath(xdg) ? xdg : QDir::homePath() + QStringLiteral("/.config");
 }
 
-// Exec quoting of freedesktop.org desktop entries: the path in double quotes, with ", `, $
-// and \ escaped.
+// The Exec value for `command`, as desktop entries require: the path as one quoted argument,
+// with ", `, $ and \ escaped inside the quotes; then the escapes of every string value (\ as
+// \\, so a backslash in the path becomes four), and % doubled, as field codes start with it.
 QByteArray quoted(const QString& command) {
-    QString out;
+    QString argument;
     for (QChar c : command) {
         if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') {
-            out += u'\\';
+            argument += u'\\';
         }
-        out += c;
+        argument += c;
     }
-    return "\"" + out.toUtf8() + "\"";
+    QString value;
+    for (QChar c : argument) {
+        if (c == u'\\') {
+            value += QStringLiteral("\\\\");
+        } else if (c == u'%') {
+            value += QStringLiteral("%%");
+        } else {
+            value += c;
+        }
+    }
+    return "\"" + value.toUtf8() + "\"";
+}
+
+// A path that no desktop entry line can hold as it is.
+bool hasControlCharacter(const QString& command) {
+    return std::any_of(command.cbegin(), command.cend(),
+                       [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
 }
 
 bool fail(const QString& why, QString* error) {
@@ -90,6 +108,9 @@ bool AutostartEntry::setEnabled(bool enabled, const QString& command, QString* e
     }
     if (!QFileInfo(command).isAbsolute()) {
         return fail(QStringLiteral("the command %1 is not an absolute path").arg(command), error);
+    }
+    if (hasControlCharacter(command)) {
+        return fail(QStringLiteral("the command's path holds a control character"), error);
     }
     if (!QDir().mkpath(QFileInfo(file).absolutePath())) {
         return fail(QStringLiteral("cannot create %1").arg(QFileInfo(file).absolutePath()), error);
