@@ -82,6 +82,8 @@ inside() {
 
     mkdir -p "$root/var/cache/apt/archives" "$root/var/cache/stashwick-ccache"
     at "$root/var/cache/apt/archives" --bind "$STASHWICK_RID_CACHE/apt-archives"
+    # apt downloads as its own user, which this system names.
+    chroot "$root" chown _apt:root /var/cache/apt/archives/partial 2>/dev/null || true
     at "$root/var/cache/stashwick-ccache" --bind "$STASHWICK_RID_CACHE/ccache"
     if [[ -n "${STASHWICK_RID_OUT:-}" ]]; then
         mkdir -p "$root/out"
@@ -96,7 +98,7 @@ inside() {
             (cd "$STASHWICK_RID_SRC" && tar --null --no-recursion --ignore-failed-read -T - -cf - 2>/dev/null) |
             tar -xf - -C "$root/src/stashwick"
     else
-        tar -C "$STASHWICK_RID_SRC" --exclude='./build*' --exclude=./.git -cf - . |
+        tar -C "$STASHWICK_RID_SRC" --exclude=./build --exclude='./build-*' --exclude=./.git -cf - . |
             tar -xf - -C "$root/src/stashwick"
     fi
 
@@ -114,171 +116,180 @@ inside() {
     return "$status"
 }
 
-if [[ "${1:-}" == --inside ]]; then
-    shift
-    inside "$@"
-    exit $?
-fi
-
-usage() {
-    echo "usage: $0 [--bare] [--out DIR] bookworm|trixie|sid COMMAND [ARGS...]" >&2
-    exit 2
-}
-bare=0
-out=""
-while (($#)); do
-    case "$1" in
-    --bare)
-        bare=1
+# Everything is read before anything runs (the last line), so that editing this file while it
+# runs does not change what a running copy does.
+main() {
+    if [[ "${1:-}" == --inside ]]; then
         shift
+        inside "$@"
+        return
+    fi
+
+    usage() {
+        echo "usage: $0 [--bare] [--out DIR] bookworm|trixie|sid COMMAND [ARGS...]" >&2
+        exit 2
+    }
+    bare=0
+    out=""
+    while (($#)); do
+        case "$1" in
+        --bare)
+            bare=1
+            shift
+            ;;
+        --out)
+            [[ $# -ge 2 ]] || usage
+            out=$2
+            shift 2
+            ;;
+        *) break ;;
+        esac
+    done
+    (($# >= 2)) || usage
+    release=$1
+    shift
+    case "$release" in
+    bookworm | trixie | sid) ;;
+    unstable) release=sid ;;
+    *)
+        say "unknown release $release (bookworm, trixie or sid)"
+        exit 2
         ;;
-    --out)
-        [[ $# -ge 2 ]] || usage
-        out=$2
-        shift 2
-        ;;
-    *) break ;;
     esac
-done
-(($# >= 2)) || usage
-release=$1
-shift
-case "$release" in
-bookworm | trixie | sid) ;;
-unstable) release=sid ;;
-*)
-    say "unknown release $release (bookworm, trixie or sid)"
-    exit 2
-    ;;
-esac
 
-((EUID == 0)) || {
-    say "needs root (debootstrap, chroot and mounts)"
-    exit 1
-}
-command -v debootstrap >/dev/null || {
-    say "needs debootstrap: apt-get install debootstrap"
-    exit 1
-}
-command -v unshare >/dev/null || {
-    say "needs unshare (util-linux)"
-    exit 1
-}
-grep -qw overlay /proc/filesystems || modprobe overlay 2>/dev/null || grep -qw overlay /proc/filesystems || {
-    say "needs overlayfs"
-    exit 1
-}
-
-here=$(cd "$(dirname "$0")" && pwd)
-src=$(cd "$here/../.." && pwd)
-mirror=${STASHWICK_DISTRO_MIRROR:-http://deb.debian.org/debian}
-cache_top=${STASHWICK_DISTRO_CACHE:-/var/cache/stashwick-distro}
-cache=$cache_top/$release
-mkdir -p "$cache_top" "$cache"
-chmod 700 "$cache_top" "$cache"
-mkdir -p "$cache/apt-archives/partial" "$cache/ccache" "$cache/runs"
-chmod 700 "$cache/apt-archives" "$cache/ccache" "$cache/runs"
-[[ -z "$out" ]] || {
-    mkdir -p "$out"
-    out=$(cd "$out" && pwd)
-}
-
-# apt of sid: the archive's Release file may be past its Valid-Until date.
-apt_options=()
-[[ $release == sid ]] && apt_options=(-o Acquire::Check-Valid-Until=false)
-
-run_dir=""
-# shellcheck disable=SC2317 # called from the trap
-cleanup() {
-    # The namespace has ended (and with it its mounts and processes); only the layer is left.
-    if [[ -n "$run_dir" ]]; then
-        rm -rf "$run_dir"
-    fi
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM HUP
-
-# run_layered LOWER UPPER COMMAND...: runs COMMAND on the layers LOWER (overlayfs lowerdir,
-# top first) with UPPER as the writable layer, or a new one thrown away afterwards when UPPER
-# is empty.
-run_layered() {
-    local lower=$1 upper=$2
-    shift 2
-    local work
-    work=$(mktemp -d "$cache/runs/run.XXXXXX")
-    run_dir=$work
-    mkdir -p "$work/work" "$work/root"
-    if [[ -z "$upper" ]]; then
-        upper=$work/upper
-    fi
-    mkdir -p "$upper"
-    local status=0
-    STASHWICK_RID_ROOT=$work/root STASHWICK_RID_UPPER=$upper STASHWICK_RID_WORK=$work/work \
-        STASHWICK_RID_LOWER=$lower \
-        STASHWICK_RID_CACHE=$cache STASHWICK_RID_SRC=$src STASHWICK_RID_OUT=$out \
-        STASHWICK_RID_JOBS=${STASHWICK_DISTRO_JOBS:-2} \
-        unshare --mount --pid --fork --kill-child --propagation private -- \
-        "$here/run-in-debian.sh" --inside "$@" || status=$?
-    rm -rf "$work"
-    run_dir=""
-    return "$status"
-}
-
-# Only one run at a time makes a release's base or layer.
-exec 9>"$cache/lock"
-flock 9
-
-if [[ ! -e "$cache/base/.stashwick-base" ]]; then
-    rm -rf "$cache/base" "$cache/base.partial" "$cache"/deps-*
-    say "debootstrap $release from $mirror into $cache/base"
-    start=$SECONDS
-    if ! debootstrap --variant=minbase "$release" "$cache/base.partial" "$mirror" \
-        >"$cache/debootstrap.log" 2>&1; then
-        tail -n 20 "$cache/debootstrap.log" >&2
-        say "debootstrap failed (the whole log: $cache/debootstrap.log)"
+    ((EUID == 0)) || {
+        say "needs root (debootstrap, chroot and mounts)"
         exit 1
-    fi
-    if ((${#apt_options[@]})); then
-        echo 'Acquire::Check-Valid-Until "false";' \
-            >"$cache/base.partial/etc/apt/apt.conf.d/99stashwick-valid-until"
-    fi
-    touch "$cache/base.partial/.stashwick-base"
-    mv "$cache/base.partial" "$cache/base"
-    say "debootstrap took $((SECONDS - start)) s"
-fi
+    }
+    command -v debootstrap >/dev/null || {
+        say "needs debootstrap: apt-get install debootstrap"
+        exit 1
+    }
+    command -v unshare >/dev/null || {
+        say "needs unshare (util-linux)"
+        exit 1
+    }
+    grep -qw overlay /proc/filesystems || modprobe overlay 2>/dev/null || grep -qw overlay /proc/filesystems || {
+        say "needs overlayfs"
+        exit 1
+    }
 
-lower=$cache/base
-if ((bare == 0)); then
-    key=$( (cat "$src/scripts/install-deps.sh" && echo ccache) | sha256sum | cut -c1-16)
-    layer=$cache/deps-$key
-    if [[ ! -e "$layer/.stashwick-deps" ]]; then
-        rm -rf "$layer" "$layer.partial"
-        say "installing the build dependencies into a layer ($layer)"
+    here=$(cd "$(dirname "$0")" && pwd)
+    src=$(cd "$here/../.." && pwd)
+    mirror=${STASHWICK_DISTRO_MIRROR:-http://deb.debian.org/debian}
+    cache_top=${STASHWICK_DISTRO_CACHE:-/var/cache/stashwick-distro}
+    cache=$cache_top/$release
+    mkdir -p "$cache_top" "$cache"
+    chmod 700 "$cache_top" "$cache"
+    mkdir -p "$cache/apt-archives/partial" "$cache/ccache" "$cache/runs"
+    chmod 700 "$cache/ccache" "$cache/runs"
+    [[ -z "$out" ]] || {
+        mkdir -p "$out"
+        out=$(cd "$out" && pwd)
+    }
+
+    # apt of sid: the archive's Release file may be past its Valid-Until date.
+    apt_options=()
+    [[ $release == sid ]] && apt_options=(-o Acquire::Check-Valid-Until=false)
+
+    run_dir=""
+    # shellcheck disable=SC2317 # called from the trap
+    cleanup() {
+        # The namespace has ended (and with it its mounts and processes); only the layer is left.
+        if [[ -n "$run_dir" ]]; then
+            rm -rf "$run_dir"
+        fi
+    }
+    trap cleanup EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM HUP
+
+    # run_layered LOWER UPPER COMMAND...: runs COMMAND on the layers LOWER (overlayfs lowerdir,
+    # top first) with UPPER as the writable layer, or a new one thrown away afterwards when UPPER
+    # is empty.
+    run_layered() {
+        local lower=$1 upper=$2
+        shift 2
+        local work
+        work=$(mktemp -d "$cache/runs/run.XXXXXX")
+        run_dir=$work
+        mkdir -p "$work/work" "$work/root"
+        if [[ -z "$upper" ]]; then
+            upper=$work/upper
+        fi
+        mkdir -p "$upper"
+        local status=0
+        STASHWICK_RID_ROOT=$work/root STASHWICK_RID_UPPER=$upper STASHWICK_RID_WORK=$work/work \
+            STASHWICK_RID_LOWER=$lower \
+            STASHWICK_RID_CACHE=$cache STASHWICK_RID_SRC=$src STASHWICK_RID_OUT=$out \
+            STASHWICK_RID_JOBS=${STASHWICK_DISTRO_JOBS:-2} \
+            unshare --mount --pid --fork --kill-child --propagation private -- \
+            "$here/run-in-debian.sh" --inside "$@" || status=$?
+        rm -rf "$work"
+        run_dir=""
+        return "$status"
+    }
+
+    # Only one run at a time makes a release's base or layer.
+    exec 9>"$cache/lock"
+    flock 9
+
+    if [[ ! -e "$cache/base/.stashwick-base" ]]; then
+        rm -rf "$cache/base" "$cache/base.partial" "$cache"/deps-*
+        say "debootstrap $release from $mirror into $cache/base"
         start=$SECONDS
-        if ! run_layered "$cache/base" "$layer.partial" bash -ec "
-            apt-get ${apt_options[*]} update -qq
-            ./scripts/install-deps.sh
-            apt-get ${apt_options[*]} install -y -qq --no-install-recommends ccache >/dev/null
-            rm -rf /src"; then
-            rm -rf "$layer.partial"
-            say "installing the build dependencies failed"
+        if ! debootstrap --variant=minbase "$release" "$cache/base.partial" "$mirror" \
+            >"$cache/debootstrap.log" 2>&1; then
+            tail -n 20 "$cache/debootstrap.log" >&2
+            say "debootstrap failed (the whole log: $cache/debootstrap.log)"
             exit 1
         fi
-        touch "$layer.partial/.stashwick-deps"
-        for old in "$cache"/deps-*; do
-            [[ "$old" == "$layer.partial" ]] || rm -rf "$old"
-        done
-        mv "$layer.partial" "$layer"
-        say "the build dependencies took $((SECONDS - start)) s"
+        if ((${#apt_options[@]})); then
+            echo 'Acquire::Check-Valid-Until "false";' \
+                >"$cache/base.partial/etc/apt/apt.conf.d/99stashwick-valid-until"
+        fi
+        touch "$cache/base.partial/.stashwick-base"
+        mv "$cache/base.partial" "$cache/base"
+        say "debootstrap took $((SECONDS - start)) s"
     fi
-    lower=$layer:$cache/base
-fi
-# Further runs share the base and the layer, which nobody writes to any more.
-flock -u 9
 
-start=$SECONDS
-status=0
-run_layered "$lower" "" "$@" || status=$?
-say "$* took $((SECONDS - start)) s on $release (exit status $status)"
-exit "$status"
+    lower=$cache/base
+    if ((bare == 0)); then
+        key=$( (cat "$src/scripts/install-deps.sh" && echo ccache) | sha256sum | cut -c1-16)
+        layer=$cache/deps-$key
+        if [[ ! -e "$layer/.stashwick-deps" ]]; then
+            rm -rf "$layer" "$layer.partial"
+            say "installing the build dependencies into a layer ($layer)"
+            start=$SECONDS
+            # dpkg's fsync after every file makes unpacking on overlayfs crawl; this system is
+            # made again when it breaks.
+            if ! run_layered "$cache/base" "$layer.partial" bash -ec "
+                echo force-unsafe-io >/etc/dpkg/dpkg.cfg.d/stashwick-unsafe-io
+                apt-get ${apt_options[*]} update -qq
+                ./scripts/install-deps.sh
+                apt-get ${apt_options[*]} install -y -qq --no-install-recommends ccache >/dev/null
+                rm -rf /src"; then
+                rm -rf "$layer.partial"
+                say "installing the build dependencies failed"
+                exit 1
+            fi
+            touch "$layer.partial/.stashwick-deps"
+            for old in "$cache"/deps-*; do
+                [[ "$old" == "$layer.partial" ]] || rm -rf "$old"
+            done
+            mv "$layer.partial" "$layer"
+            say "the build dependencies took $((SECONDS - start)) s"
+        fi
+        lower=$layer:$cache/base
+    fi
+    # Further runs share the base and the layer, which nobody writes to any more.
+    flock -u 9
+
+    start=$SECONDS
+    status=0
+    run_layered "$lower" "" "$@" || status=$?
+    say "$* took $((SECONDS - start)) s on $release (exit status $status)"
+    exit "$status"
+}
+
+main "$@"; exit $?
