@@ -111,7 +111,10 @@ inside() {
         CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache \
         CMAKE_BUILD_PARALLEL_LEVEL="$STASHWICK_RID_JOBS" \
         ${FUZZ_SECONDS:+FUZZ_SECONDS="$FUZZ_SECONDS"} \
-        /bin/bash -c 'cd /src/stashwick && exec "$@"' run-in-debian "$@" || status=$?
+        /bin/bash -c 'cd /src/stashwick && exec "$@"' run-in-debian "$@" <&0 &
+    # Waiting in the shell itself lets a signal's trap run at once; when this first process of
+    # the namespace ends, the kernel ends every other one.
+    wait $! || status=$?
     unmount_all
     return "$status"
 }
@@ -200,9 +203,24 @@ main() {
             rm -rf "$run_dir"
         fi
     }
+    ns_pid=""
+    # shellcheck disable=SC2317 # called from the traps
+    stop_namespace() {
+        # Killing unshare kills the namespace's first process (--kill-child), and with it
+        # every process and mount of the namespace.
+        [[ -n "$ns_pid" ]] || return 0
+        kill -KILL "$ns_pid" 2>/dev/null || true
+        wait "$ns_pid" 2>/dev/null || true
+        local _
+        for _ in $(seq 100); do
+            grep -qsF "$run_dir/root" /proc/[0-9]*/mountinfo || break
+            sleep 0.1
+        done
+        ns_pid=""
+    }
     trap cleanup EXIT
-    trap 'exit 130' INT
-    trap 'exit 143' TERM HUP
+    trap 'stop_namespace; exit 130' INT
+    trap 'stop_namespace; exit 143' TERM HUP
 
     # run_layered LOWER UPPER COMMAND...: runs COMMAND on the layers LOWER (overlayfs lowerdir,
     # top first) with UPPER as the writable layer, or a new one thrown away afterwards when UPPER
@@ -224,7 +242,10 @@ main() {
             STASHWICK_RID_CACHE=$cache STASHWICK_RID_SRC=$src STASHWICK_RID_OUT=$out \
             STASHWICK_RID_JOBS=${STASHWICK_DISTRO_JOBS:-2} \
             unshare --mount --pid --fork --kill-child --propagation private -- \
-            "$here/run-in-debian.sh" --inside "$@" || status=$?
+            "$here/run-in-debian.sh" --inside "$@" <&0 &
+        ns_pid=$!
+        wait "$ns_pid" || status=$?
+        ns_pid=""
         rm -rf "$work"
         run_dir=""
         return "$status"
