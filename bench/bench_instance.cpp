@@ -134,7 +134,9 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 200; ++i) {
         const QString path = home.filePath("clip.txt");
         QFile f(path);
-        f.open(QIODevice::WriteOnly);
+        if (!f.open(QIODevice::WriteOnly)) {
+            qFatal("cannot write %s", qPrintable(path));
+        }
         f.write(QStringLiteral("captured text number %1").arg(i).toUtf8());
         f.close();
         run({"xclip", "-selection", "clipboard", "-i", path.toStdString()});

@@ -65,7 +65,9 @@ int main(int argc, char** argv) {
     auto offer = [&](const QString& type, const QByteArray& bytes) {
         const QString path = dir.filePath("offer");
         QFile f(path);
-        f.open(QIODevice::WriteOnly);
+        if (!f.open(QIODevice::WriteOnly)) {
+            qFatal("cannot write %s", qPrintable(path));
+        }
         f.write(bytes);
         f.close();
         auto* p = new QProcess(&app);

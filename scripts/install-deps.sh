@@ -1,8 +1,37 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing Stashwick need, but only the
 # ones that are missing: a machine that has them all does nothing (no apt-get update).
-# Works as root, or as a user with sudo.
+# Works as root, or as a user with sudo. Knows Debian 12 (bookworm), 13 (trixie) and unstable
+# (sid); elsewhere it tries the same names and says which ones the system's package lists do
+# not have.
 set -euo pipefail
+
+say() { echo "install-deps: $*" >&2; }
+
+# The release, from os-release: Debian 12 and 13 carry VERSION_ID, testing and unstable do not.
+os_id="" version_id="" codename="" pretty=""
+if [[ -r /etc/os-release ]]; then
+  # shellcheck disable=SC1091 # the system's own file
+  IFS='|' read -r os_id version_id codename pretty < <(
+    . /etc/os-release
+    printf '%s|%s|%s|%s\n' "${ID:-}" "${VERSION_ID:-}" "${VERSION_CODENAME:-}" "${PRETTY_NAME:-}"
+  )
+fi
+# The clang runtime (the sanitizers and libFuzzer) of the release's own clang.
+known=1
+case "$os_id:$version_id" in
+debian:12) clang_rt=libclang-rt-14-dev ;;
+debian:13) clang_rt=libclang-rt-19-dev ;;
+debian:)
+  # Testing and unstable move from one clang to the next: the package that follows the
+  # default clang.
+  clang_rt=libclang-rt-dev
+  ;;
+*)
+  clang_rt=libclang-rt-dev
+  known=0
+  ;;
+esac
 
 packages=(
   g++ cmake ninja-build pkg-config
@@ -13,7 +42,7 @@ packages=(
   dpkg-dev file lintian appstream
   xterm lxterminal
   at-spi2-core python3-pyatspi dbus
-  clang libclang-rt-14-dev clang-format
+  clang "$clang_rt" clang-format
   libwayland-dev libxkbcommon-dev wayland-protocols plasma-wayland-protocols
   sway kwin-wayland xwayland wl-clipboard foot zenity xdg-desktop-portal xdg-desktop-portal-dev
   libglib2.0-bin dconf-gsettings-backend dconf-service gnome-settings-daemon-common
@@ -31,16 +60,29 @@ if ((${#missing[@]} == 0)); then
   exit 0
 fi
 
-echo "install-deps: installing ${missing[*]}" >&2
+((known)) || say "${pretty:-this system} (${os_id:-no ID}${codename:+, $codename}) is not a system this script knows (Debian 12, 13, unstable); trying the package names of Debian"
+say "installing ${missing[*]}"
 if [[ $(id -u) -eq 0 ]]; then
   sudo=()
 elif command -v sudo >/dev/null 2>&1; then
   sudo=(sudo)
 else
-  echo "install-deps: missing packages (${missing[*]}) and neither root nor sudo" >&2
+  say "missing packages (${missing[*]}) and neither root nor sudo"
   exit 1
 fi
 
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
+
+# Names the package lists do not have would stop apt-get with one obscure line: name them all.
+unknown=()
+for p in "${missing[@]}"; do
+  candidate=$(apt-cache policy "$p" 2>/dev/null | sed -n 's/^ *Candidate: //p')
+  [[ -n "$candidate" && "$candidate" != "(none)" ]] || unknown+=("$p")
+done
+if ((${#unknown[@]})); then
+  say "${pretty:-this system} has no installable package named: ${unknown[*]}"
+  say "(apt-cache policy NAME shows none; apt-cache search finds what this system calls them)"
+  exit 1
+fi
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

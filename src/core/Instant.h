@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QtCompat.h"
+
 #include <QDateTime>
 #include <compare>
 
@@ -24,7 +26,7 @@ public:
     constexpr double secondsSinceReference() const { return m_seconds; }
     constexpr double unixSeconds() const { return m_seconds + unixOffset; }
     QDateTime toDateTime() const {
-        return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(unixSeconds() * 1000.0), Qt::UTC);
+        return QtCompat::utcFromMSecsSinceEpoch(static_cast<qint64>(unixSeconds() * 1000.0));
     }
 
     constexpr Instant operator+(double seconds) const { return Instant(m_seconds + seconds); }

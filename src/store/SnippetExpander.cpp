@@ -42,7 +42,13 @@ QString SnippetExpander::mediumDate(Instant when, const QLocale& locale) {
 }
 
 QString SnippetExpander::shortTime(Instant when, const QLocale& locale) {
-    return locale.toString(when.toDateTime().toLocalTime().time(), QLocale::ShortFormat);
+    // Newer locale data (Qt 6.8 on) puts a narrow no-break space before "AM" and "PM", some
+    // locales a no-break space. A snippet is plain text typed into any application: a plain
+    // space reads the same everywhere, in terminals and old fonts too, whatever Qt's version.
+    QString time = locale.toString(when.toDateTime().toLocalTime().time(), QLocale::ShortFormat);
+    time.replace(QChar(0x202F), QLatin1Char(' '));
+    time.replace(QChar(0x00A0), QLatin1Char(' '));
+    return time;
 }
 
 QString SnippetExpander::use(const QString& body, const SlotStore& slots,

@@ -40,7 +40,9 @@ public:
     // Fills every byte that is left.
     void fill() {
         QFile filler(fillerPath());
-        filler.open(QIODevice::Append);
+        if (!filler.open(QIODevice::Append)) {
+            qFatal("cannot open %s", qPrintable(filler.fileName()));
+        }
         const QByteArray chunk(64 * 1024, 'f');
         while (filler.write(chunk) == chunk.size() && filler.flush()) {
         }

@@ -75,9 +75,9 @@ private Q_SLOTS:
         QCOMPARE(session.stashwick({"stashwick://add-snippet/Before"}).exitCode, 0);
         const QByteArray stateBefore = [&] {
             QFile f(dataDir(disk) + "/state.json");
-            f.open(QIODevice::ReadOnly);
-            return f.readAll();
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
         }();
+        QVERIFY(!stateBefore.isEmpty());
         disk.fill();
 
         // Not saved: the command says so, and state.json is whole (the new one, when the

@@ -15,7 +15,9 @@ namespace {
 
 qint64 residentBytes() {
     QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
+    if (!status.open(QIODevice::ReadOnly)) {
+        qFatal("cannot read /proc/self/status");
+    }
     for (const QByteArray& line : status.readAll().split('\n')) {
         if (line.startsWith("VmRSS:")) {
             return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;

@@ -80,8 +80,9 @@ private Q_SLOTS:
         Fixture f([](TestEnv& env) {
             // XDG_DATA_HOME is a regular file: no data folder, so no store file either.
             QFile file(env.path("data"));
-            file.open(QIODevice::WriteOnly);
-            file.write("not a folder");
+            if (!file.open(QIODevice::WriteOnly) || file.write("not a folder") <= 0) {
+                qFatal("cannot write %s", qPrintable(file.fileName()));
+            }
             file.close();
             return StoreContainer::openPrimaryOrFallback(AppPaths::storeFile());
         });

@@ -19,7 +19,9 @@ struct DelegateFixture : AppFixture {
     DelegateFixture() { tap.trusted = false; }
     QJsonObject dump() {
         QFile f(stateFile);
-        f.open(QIODevice::ReadOnly);
+        if (!f.open(QIODevice::ReadOnly)) {
+            return {};
+        }
         return QJsonDocument::fromJson(f.readAll()).object();
     }
 };

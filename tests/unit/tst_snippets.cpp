@@ -40,6 +40,18 @@ private Q_SLOTS:
         QCOMPARE(expand("{date} at {time}"), QStringLiteral("Dec 5, 2026 at 9:41 PM"));
     }
 
+    void timesHavePlainSpaces() {
+        // Whatever space the locale data puts before the day period, the snippet gets a plain
+        // one.
+        for (const QLocale& l : {us, QLocale(QLocale::English, QLocale::Australia),
+                                 QLocale(QLocale::English, QLocale::India)}) {
+            const QString time = SnippetExpander::shortTime(localMoment(), l);
+            QVERIFY2(!time.contains(QChar(0x202F)) && !time.contains(QChar(0x00A0)),
+                     qPrintable(time));
+            QVERIFY2(time.contains(QLatin1Char(' ')), qPrintable(time));
+        }
+    }
+
     void dateAndTimeFollowTheLocale() {
         const QLocale c = QLocale::c();
         const QString date = SnippetExpander::mediumDate(localMoment(), c);

@@ -8,6 +8,6 @@ target_compile_definitions(tst_waylandpasteboard PRIVATE
     DATACONTROL_PEER="$<TARGET_FILE:datacontrol_peer>")
 add_dependencies(tst_waylandpasteboard datacontrol_peer)
 add_test(NAME tst_waylandpasteboard
-         COMMAND ${CMAKE_CURRENT_LIST_DIR}/run-in-session.sh sway
+         COMMAND ${WAYLAND_SESSION} sway
                  $<TARGET_FILE:tst_waylandpasteboard>)
 set_tests_properties(tst_waylandpasteboard PROPERTIES LABELS wayland TIMEOUT 180)

@@ -6,7 +6,7 @@ target_link_libraries(tst_gnome PRIVATE stashwick_platform_wayland Qt6::DBus Qt6
 target_compile_definitions(tst_gnome PRIVATE STASHWICK_BIN="$<TARGET_FILE:stashwick>")
 add_dependencies(tst_gnome stashwick stashwick-app)
 add_test(NAME tst_gnome
-         COMMAND ${CMAKE_CURRENT_LIST_DIR}/run-in-session.sh mutter $<TARGET_FILE:tst_gnome>)
+         COMMAND ${WAYLAND_SESSION} mutter $<TARGET_FILE:tst_gnome>)
 set_tests_properties(tst_gnome PROPERTIES LABELS wayland TIMEOUT 300
     ENVIRONMENT "QT_LOGGING_RULES=io.stashwick.*=true")
 

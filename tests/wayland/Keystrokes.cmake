@@ -14,5 +14,5 @@ target_link_libraries(tst_kwin PRIVATE stashwick_platform_wayland Qt6::Gui Qt6::
 target_compile_definitions(tst_kwin PRIVATE STASHWICK_BIN="$<TARGET_FILE:stashwick>")
 add_dependencies(tst_kwin stashwick stashwick-app)
 add_test(NAME tst_kwin
-         COMMAND ${CMAKE_CURRENT_LIST_DIR}/run-in-session.sh kwin $<TARGET_FILE:tst_kwin>)
+         COMMAND ${WAYLAND_SESSION} kwin $<TARGET_FILE:tst_kwin>)
 set_tests_properties(tst_kwin PROPERTIES LABELS wayland TIMEOUT 300)

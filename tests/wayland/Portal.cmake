@@ -26,7 +26,7 @@ target_compile_definitions(tst_globalshortcuts PRIVATE
     STASHWICK_BIN="$<TARGET_FILE:stashwick>")
 add_dependencies(tst_globalshortcuts stashwick stashwick-app)
 add_test(NAME tst_globalshortcuts
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/run-in-session.sh
+         COMMAND ${WAYLAND_SESSION}
                  --env XDG_CURRENT_DESKTOP=fake
                  --env XDG_DESKTOP_PORTAL_DIR=${CMAKE_CURRENT_SOURCE_DIR}/portal
                  sway $<TARGET_FILE:tst_globalshortcuts>)

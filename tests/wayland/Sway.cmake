@@ -5,5 +5,5 @@ target_link_libraries(tst_sway PRIVATE stashwick_platform_wayland Qt6::Gui Qt6::
 target_compile_definitions(tst_sway PRIVATE STASHWICK_BIN="$<TARGET_FILE:stashwick>")
 add_dependencies(tst_sway stashwick stashwick-app)
 add_test(NAME tst_sway
-         COMMAND ${CMAKE_CURRENT_LIST_DIR}/run-in-session.sh sway $<TARGET_FILE:tst_sway>)
+         COMMAND ${WAYLAND_SESSION} sway $<TARGET_FILE:tst_sway>)
 set_tests_properties(tst_sway PROPERTIES LABELS wayland TIMEOUT 300)

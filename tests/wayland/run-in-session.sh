@@ -3,7 +3,8 @@
 # Runs a command inside a private, headless Wayland session with XWayland and a private session
 # bus, then tears the whole session down and returns the command's status.
 #
-# Usage: run-in-session.sh [--env NAME=VALUE]... [--writable DIR]... <sway|kwin|mutter> command [args...]
+# Usage: run-in-session.sh [--env NAME=VALUE]... [--writable DIR]... [--reach DIR]...
+#                          <sway|kwin|mutter> command [args...]
 #
 # As root (sway refuses to run as root) the compositor, the bus and the command run as the
 # unprivileged user "swtest" (created when missing; STASHWICK_SESSION_USER picks another one);
@@ -15,16 +16,23 @@
 # (sway, kwin or mutter: the tests' sign that they run in such a session), and the --env
 # variables. Every --writable DIR is created and handed to that user (for artifacts written by
 # the command).
-# The binaries and build folder must be readable by that user.
+# Every --reach DIR (the build and source folders) is what the command reads at its own path. As
+# root, where that user cannot get there (a checkout in a private home, 0700), the session runs
+# in a private mount namespace in which the first folder on the way that the user cannot search
+# is covered by an empty tmpfs holding only the way down to each such DIR, and DIR itself is
+# mounted there read-only: the user sees the build and nothing else of the home, and the home
+# stays as private as it was. DIR itself must be readable by others (the usual umask gives that).
 set -uo pipefail
 
 usage() {
-    echo "usage: $0 [--env NAME=VALUE]... [--writable DIR]... <sway|kwin|mutter> command [args...]" >&2
+    echo "usage: $0 [--env NAME=VALUE]... [--writable DIR]... [--reach DIR]... <sway|kwin|mutter> command [args...]" >&2
     exit 2
 }
 
+all_args=("$@")
 extra_env=()
 writable=()
+reach=()
 while (($#)); do
     case "$1" in
     --env)
@@ -35,6 +43,11 @@ while (($#)); do
     --writable)
         [[ $# -ge 2 ]] || usage
         writable+=("$2")
+        shift 2
+        ;;
+    --reach)
+        [[ $# -ge 2 ]] || usage
+        reach+=("$2")
         shift 2
         ;;
     *) break ;;
@@ -64,6 +77,25 @@ fi
 run_uid=$(id -u "$run_user")
 run_gid=$(id -g "$run_user")
 
+# The --reach folders the session's user cannot get to, outermost first (one inside another
+# comes with it).
+hidden=()
+if ((EUID == 0)); then
+    as_run_user() { setpriv --reuid="$run_uid" --regid="$run_gid" --init-groups -- "$@"; }
+    while IFS= read -r d; do
+        [[ -n "$d" ]] || continue
+        for h in "${hidden[@]}"; do
+            [[ "$d" == "$h"/* ]] && continue 2
+        done
+        as_run_user test -r "$d" -a -x "$d" || hidden+=("$d")
+    done < <(for d in "${reach[@]}"; do realpath -e "$d"; done | awk '{ print length, $0 }' |
+        sort -n | cut -d' ' -f2-)
+fi
+if ((${#hidden[@]})) && [[ -z "${STASHWICK_SESSION_MOUNTS:-}" ]]; then
+    # Mounts of our own, gone with the last process of the session.
+    exec env STASHWICK_SESSION_MOUNTS=1 unshare --mount --propagation private -- "$0" "${all_args[@]}"
+fi
+
 base=$(mktemp -d "${TMPDIR:-/tmp}/stashwick-session.XXXXXX") || exit 1
 trap 'rm -rf "$base"' EXIT
 runtime=$base/runtime
@@ -81,6 +113,55 @@ else
         mkdir -p "$d"
     done
 fi
+
+# Each hidden folder: mounted at a staging point before the first folder on its way that the
+# user cannot search is covered, then moved onto its own path on the cover (a move leaves the
+# staging point empty, so removing the session's folder cannot reach into the checkout).
+blockers=()
+for d in "${hidden[@]}"; do
+    blocker=""
+    p=""
+    IFS=/ read -ra parts <<<"${d#/}"
+    for part in "${parts[@]}"; do
+        p=$p/$part
+        if ! as_run_user test -x "$p"; then
+            blocker=$p
+            break
+        fi
+    done
+    if [[ -z "$blocker" || "$blocker" == "$d" ]]; then
+        say "$run_user cannot read $d itself: it must be readable and searchable by others (chmod o+rX)"
+        exit 1
+    fi
+    blockers+=("$blocker")
+done
+for i in "${!hidden[@]}"; do
+    mkdir "$base/stage-$i"
+    if ! { mount --bind "${hidden[i]}" "$base/stage-$i" &&
+        mount -o remount,bind,ro "$base/stage-$i"; }; then
+        say "cannot mount ${hidden[i]} for $run_user"
+        exit 1
+    fi
+done
+covered=()
+for blocker in "${blockers[@]}"; do
+    for c in "${covered[@]}"; do
+        [[ "$blocker" == "$c" || "$blocker" == "$c"/* ]] && continue 2
+    done
+    if ! mount -t tmpfs -o mode=0755,size=1m,nosuid,nodev stashwick-reach "$blocker"; then
+        say "cannot cover $blocker"
+        exit 1
+    fi
+    covered+=("$blocker")
+done
+for i in "${!hidden[@]}"; do
+    if ! { (umask 022 && mkdir -p "${hidden[i]}") && mount --move "$base/stage-$i" "${hidden[i]}"; }; then
+        say "cannot mount ${hidden[i]} at its own path for $run_user"
+        exit 1
+    fi
+    rmdir "$base/stage-$i"
+    [[ -n "${SESSION_DEBUG:-}" ]] && say "${hidden[i]} reached through a cover on ${blockers[i]}"
+done
 
 case "$compositor" in
 sway) desktop=sway ;;

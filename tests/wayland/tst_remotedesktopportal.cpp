@@ -242,6 +242,30 @@ private Q_SLOTS:
         QVERIFY(!noPortal.reason().isEmpty());
     }
 
+    // The portal leaves the bus: the keys go with it, and a start once it is back asks the
+    // new one for a session of its own.
+    void aPortalThatGoesAwayTakesTheKeysWithIt() {
+        UserDefaults defaults(m_dir.filePath("gone.ini"));
+        RemoteDesktopKeystrokes keys(client(), defaults);
+        keys.start();
+        QVERIFY(settles(keys));
+        QCOMPARE(keys.state(), RemoteDesktopKeystrokes::State::Allowed);
+        QCOMPARE(m_portal->sessionsCreated, 1);
+
+        QVERIFY(m_portalBus->unregisterService(portalService));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return keys.state() == RemoteDesktopKeystrokes::State::PortalMissing; }));
+        QCOMPARE(keys.reason(), QStringLiteral("the desktop portal has gone away"));
+        QVERIFY(!keys.canPress());
+
+        QVERIFY(m_portalBus->registerService(portalService));
+        keys.start();
+        QVERIFY(QTest::qWaitFor(
+            [&] { return keys.state() == RemoteDesktopKeystrokes::State::Allowed; }));
+        QCOMPARE(m_portal->sessionsCreated, 2);
+        QVERIFY(keys.canPress());
+    }
+
     // Control+C as four key events, the next sent only once the portal answered the last.
     void keysGoOutOneAtATime() {
         UserDefaults defaults(m_dir.filePath("keys.ini"));

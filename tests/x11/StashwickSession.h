@@ -63,7 +63,9 @@ public:
 
     QJsonObject state() const {
         QFile f(stateFile());
-        f.open(QIODevice::ReadOnly);
+        if (!f.open(QIODevice::ReadOnly)) {
+            return {};
+        }
         return QJsonDocument::fromJson(f.readAll()).object();
     }
     // A fresh dump, then the state.

@@ -32,8 +32,9 @@ class X11ClipboardTest : public QObject {
     QString file(const QString& name, const QByteArray& bytes) {
         const QString path = m_dir.filePath(name);
         QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
+            qFatal("cannot write %s", qPrintable(path));
+        }
         return path;
     }
 

@@ -81,7 +81,8 @@ QString GVariantText::quoted(const QString& text) {
             out += u'\\';
             out += c;
         } else if (c.unicode() < 0x20 || c.unicode() == 0x7f) {
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            out += QStringLiteral("\\u%1").arg(static_cast<uint>(c.unicode()), 4, 16,
+                                               QLatin1Char('0'));
         } else {
             out += c;
         }

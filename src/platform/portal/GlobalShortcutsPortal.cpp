@@ -112,8 +112,8 @@ GlobalShortcutsPortal::GlobalShortcutsPortal(QDBusConnection bus, QObject* paren
     m_watcher = new QDBusServiceWatcher(portalService, m_bus,
                                         QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
-            [this](const QString&, const QString&, const QString& newOwner) {
-                portalOwnerChanged(newOwner);
+            [this](const QString&, const QString& oldOwner, const QString& newOwner) {
+                portalOwnerChanged(oldOwner, newOwner);
             });
 }
 
@@ -194,7 +194,7 @@ void GlobalShortcutsPortal::probe() {
                     return;
                 }
                 m_version = reply.value().variant().toUInt();
-                subscribeToPortal(reply.reply().service());
+                subscribeToPortal();
                 setState(State::Offered);
                 if (m_wantedSet) {
                     startSession();
@@ -251,8 +251,10 @@ QString GlobalShortcutsPortal::nextToken(const QString& kind) {
 }
 
 QDBusMessage GlobalShortcutsPortal::portalCall(const QString& method) const {
-    // Sent to the owner that answered the probe, so that every step talks to one portal.
-    return QDBusMessage::createMethodCall(m_owner, portalPath, shortcutsInterface, method);
+    // To the well-known name: a reply does not reliably carry the portal's unique name (Qt 6.8
+    // leaves it empty). A portal that took the name over in between is noticed by the watcher,
+    // which drops the answers of the old one.
+    return QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, method);
 }
 
 PortalRequest* GlobalShortcutsPortal::newRequest(QString* token) {
@@ -260,7 +262,7 @@ PortalRequest* GlobalShortcutsPortal::newRequest(QString* token) {
     if (m_pending) {
         m_pending->deleteLater();
     }
-    auto* request = new PortalRequest(m_bus, m_owner, *token, this);
+    auto* request = new PortalRequest(m_bus, portalService, *token, this);
     connect(request, &PortalRequest::responded, request, &QObject::deleteLater);
     connect(request, &PortalRequest::failed, request, &QObject::deleteLater);
     m_pending = request;
@@ -299,8 +301,8 @@ void GlobalShortcutsPortal::startSession() {
                 takeShortcuts(results.value(QStringLiteral("shortcuts")));
                 const QString handle = pathOf(results.value(QStringLiteral("session_handle")));
                 m_session = handle.isEmpty() ? predictedSession : handle;
-                m_bus.connect(m_owner, m_session, sessionInterface, QStringLiteral("Closed"), this,
-                              SLOT(onSessionClosed(QDBusMessage)));
+                m_bus.connect(portalService, m_session, sessionInterface, QStringLiteral("Closed"),
+                              this, SLOT(onSessionClosed(QDBusMessage)));
                 bindShortcuts();
             });
     connect(request, &PortalRequest::failed, this, [this, generation](const QString& why) {
@@ -410,44 +412,47 @@ void GlobalShortcutsPortal::closeSession() {
     if (m_session.isEmpty()) {
         return;
     }
-    m_bus.disconnect(m_owner, m_session, sessionInterface, QStringLiteral("Closed"), this,
+    m_bus.disconnect(portalService, m_session, sessionInterface, QStringLiteral("Closed"), this,
                      SLOT(onSessionClosed(QDBusMessage)));
     // No answer is awaited: the portal drops the session whether or not we listen.
-    m_bus.send(QDBusMessage::createMethodCall(m_owner, m_session, sessionInterface,
+    m_bus.send(QDBusMessage::createMethodCall(portalService, m_session, sessionInterface,
                                               QStringLiteral("Close")));
     m_session.clear();
 }
 
-void GlobalShortcutsPortal::subscribeToPortal(const QString& owner) {
+void GlobalShortcutsPortal::subscribeToPortal() {
     unsubscribeFromPortal();
-    m_owner = owner;
-    m_bus.connect(m_owner, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
+    // QtDBus follows the name to its current owner and accepts these signals only from it.
+    m_bus.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
                   SLOT(onActivated(QDBusMessage)));
-    m_bus.connect(m_owner, portalPath, shortcutsInterface, QStringLiteral("ShortcutsChanged"), this,
-                  SLOT(onShortcutsChanged(QDBusMessage)));
+    m_bus.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("ShortcutsChanged"),
+                  this, SLOT(onShortcutsChanged(QDBusMessage)));
+    m_subscribed = true;
 }
 
 void GlobalShortcutsPortal::unsubscribeFromPortal() {
-    if (m_owner.isEmpty()) {
+    if (!m_subscribed) {
         return;
     }
-    m_bus.disconnect(m_owner, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
-                     SLOT(onActivated(QDBusMessage)));
-    m_bus.disconnect(m_owner, portalPath, shortcutsInterface, QStringLiteral("ShortcutsChanged"),
-                     this, SLOT(onShortcutsChanged(QDBusMessage)));
+    m_bus.disconnect(portalService, portalPath, shortcutsInterface, QStringLiteral("Activated"),
+                     this, SLOT(onActivated(QDBusMessage)));
+    m_bus.disconnect(portalService, portalPath, shortcutsInterface,
+                     QStringLiteral("ShortcutsChanged"), this,
+                     SLOT(onShortcutsChanged(QDBusMessage)));
+    m_subscribed = false;
 }
 
-void GlobalShortcutsPortal::portalOwnerChanged(const QString& newOwner) {
-    if (newOwner == m_owner || (m_state == State::Probing && m_owner.isEmpty())) {
-        // Our own probe started the portal, or nothing changed: the probe in flight answers.
+void GlobalShortcutsPortal::portalOwnerChanged(const QString& oldOwner, const QString& newOwner) {
+    if (oldOwner.isEmpty() && (m_subscribed || m_state == State::Probing)) {
+        // The name had no owner: our own probe started the portal, and the probe in flight
+        // answers, or has answered, for it.
         return;
     }
     // The session went with the old portal; a new one knows nothing of it.
-    m_bus.disconnect(m_owner, m_session, sessionInterface, QStringLiteral("Closed"), this,
+    m_bus.disconnect(portalService, m_session, sessionInterface, QStringLiteral("Closed"), this,
                      SLOT(onSessionClosed(QDBusMessage)));
     m_session.clear();
     unsubscribeFromPortal();
-    m_owner.clear();
     ++m_generation;
     if (!m_assigned.isEmpty()) {
         m_assigned.clear();
@@ -484,7 +489,7 @@ void GlobalShortcutsPortal::onSessionClosed(const QDBusMessage& message) {
     if (message.path() != m_session) {
         return;
     }
-    m_bus.disconnect(m_owner, m_session, sessionInterface, QStringLiteral("Closed"), this,
+    m_bus.disconnect(portalService, m_session, sessionInterface, QStringLiteral("Closed"), this,
                      SLOT(onSessionClosed(QDBusMessage)));
     m_session.clear();
     ++m_generation;

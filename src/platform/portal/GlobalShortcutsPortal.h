@@ -75,9 +75,9 @@ private:
     void bindShortcuts();
     void listShortcuts();
     void closeSession();
-    void subscribeToPortal(const QString& owner);
+    void subscribeToPortal();
     void unsubscribeFromPortal();
-    void portalOwnerChanged(const QString& newOwner);
+    void portalOwnerChanged(const QString& oldOwner, const QString& newOwner);
     PortalRequest* newRequest(QString* token);
     QDBusMessage portalCall(const QString& method) const;
     // Reads a list of (id, properties) into m_assigned; true when it named any shortcut.
@@ -89,8 +89,8 @@ private:
     State m_state = State::Probing;
     QString m_reason;
     uint m_version = 0;
-    // The portal's unique bus name, which every signal we accept comes from.
-    QString m_owner;
+    // Listening to the signals of the portal that answered the probe.
+    bool m_subscribed = false;
     QList<ShortcutTriggers::Shortcut> m_wanted;
     bool m_wantedSet = false;
     // The list the current session was made with.

@@ -75,8 +75,8 @@ RemoteDesktopKeystrokes::RemoteDesktopKeystrokes(QDBusConnection bus, UserDefaul
     m_watcher = new QDBusServiceWatcher(portalService, m_bus,
                                         QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
-            [this](const QString&, const QString&, const QString& newOwner) {
-                portalOwnerChanged(newOwner);
+            [this](const QString&, const QString& oldOwner, const QString& newOwner) {
+                portalOwnerChanged(oldOwner, newOwner);
             });
 }
 
@@ -162,7 +162,7 @@ void RemoteDesktopKeystrokes::start() {
                              QStringLiteral("the desktop's remote control offers no keyboard"));
                     return;
                 }
-                m_owner = reply.reply().service();
+                m_talking = true;
                 qCInfo(Log::hotkeys).noquote()
                     << QStringLiteral("keystrokes: asking the desktop for remote interaction "
                                       "(RemoteDesktop portal version %1)")
@@ -185,7 +185,9 @@ QString RemoteDesktopKeystrokes::nextToken(const QString& kind) {
 }
 
 QDBusMessage RemoteDesktopKeystrokes::portalCall(const QString& method) const {
-    return QDBusMessage::createMethodCall(m_owner, portalPath, remoteInterface, method);
+    // To the well-known name: a reply does not reliably carry the portal's unique name (Qt 6.8
+    // leaves it empty). A portal that took the name over in between is noticed by the watcher.
+    return QDBusMessage::createMethodCall(portalService, portalPath, remoteInterface, method);
 }
 
 PortalRequest* RemoteDesktopKeystrokes::newRequest(QString* token) {
@@ -193,7 +195,7 @@ PortalRequest* RemoteDesktopKeystrokes::newRequest(QString* token) {
     if (m_pending) {
         m_pending->deleteLater();
     }
-    auto* request = new PortalRequest(m_bus, m_owner, *token, this);
+    auto* request = new PortalRequest(m_bus, portalService, *token, this);
     connect(request, &PortalRequest::responded, request, &QObject::deleteLater);
     connect(request, &PortalRequest::failed, request, &QObject::deleteLater);
     const quint64 generation = m_generation;
@@ -222,8 +224,8 @@ void RemoteDesktopKeystrokes::createSession() {
                     return;
                 }
                 m_session = handle;
-                m_bus.connect(m_owner, m_session, sessionInterface, QStringLiteral("Closed"), this,
-                              SLOT(onSessionClosed(QDBusMessage)));
+                m_bus.connect(portalService, m_session, sessionInterface, QStringLiteral("Closed"),
+                              this, SLOT(onSessionClosed(QDBusMessage)));
                 selectDevices();
             });
     QDBusMessage call = portalCall(QStringLiteral("CreateSession"));
@@ -300,10 +302,10 @@ void RemoteDesktopKeystrokes::closeSession() {
     if (m_session.isEmpty()) {
         return;
     }
-    m_bus.disconnect(m_owner, m_session, sessionInterface, QStringLiteral("Closed"), this,
+    m_bus.disconnect(portalService, m_session, sessionInterface, QStringLiteral("Closed"), this,
                      SLOT(onSessionClosed(QDBusMessage)));
     // No answer is awaited: the portal drops the session whether or not we listen.
-    m_bus.send(QDBusMessage::createMethodCall(m_owner, m_session, sessionInterface,
+    m_bus.send(QDBusMessage::createMethodCall(portalService, m_session, sessionInterface,
                                               QStringLiteral("Close")));
     m_session.clear();
     m_keys.clear();
@@ -313,7 +315,7 @@ void RemoteDesktopKeystrokes::onSessionClosed(const QDBusMessage& message) {
     if (message.path() != m_session) {
         return;
     }
-    m_bus.disconnect(m_owner, m_session, sessionInterface, QStringLiteral("Closed"), this,
+    m_bus.disconnect(portalService, m_session, sessionInterface, QStringLiteral("Closed"), this,
                      SLOT(onSessionClosed(QDBusMessage)));
     m_session.clear();
     m_keys.clear();
@@ -321,17 +323,18 @@ void RemoteDesktopKeystrokes::onSessionClosed(const QDBusMessage& message) {
     setState(State::Refused, QStringLiteral("the desktop ended remote interaction"));
 }
 
-void RemoteDesktopKeystrokes::portalOwnerChanged(const QString& newOwner) {
-    // The portal started by our own first call, or one we never talked to: nothing is lost.
-    if (m_owner.isEmpty() || newOwner == m_owner) {
+void RemoteDesktopKeystrokes::portalOwnerChanged(const QString& oldOwner, const QString& newOwner) {
+    // One we never talked to, or the name had no owner and our own first call started the
+    // portal: nothing is lost.
+    if (!m_talking || oldOwner.isEmpty()) {
         return;
     }
     // The session went with the old portal.
-    m_bus.disconnect(m_owner, m_session, sessionInterface, QStringLiteral("Closed"), this,
+    m_bus.disconnect(portalService, m_session, sessionInterface, QStringLiteral("Closed"), this,
                      SLOT(onSessionClosed(QDBusMessage)));
     m_session.clear();
     m_keys.clear();
-    m_owner.clear();
+    m_talking = false;
     ++m_generation;
     if (newOwner.isEmpty()) {
         setState(State::PortalMissing, QStringLiteral("the desktop portal has gone away"));

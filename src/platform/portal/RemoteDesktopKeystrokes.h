@@ -80,7 +80,7 @@ private:
     void selectDevices();
     void startSession();
     void closeSession();
-    void portalOwnerChanged(const QString& newOwner);
+    void portalOwnerChanged(const QString& oldOwner, const QString& newOwner);
     // A request for the next step, its answers dropped once a newer start or stop came.
     PortalRequest* newRequest(QString* token);
     QDBusMessage portalCall(const QString& method) const;
@@ -94,8 +94,9 @@ private:
     State m_state = State::NotStarted;
     QString m_reason;
     uint m_version = 0;
-    // The portal's unique bus name: every call goes there and every answer must come from it.
-    QString m_owner;
+    // The portal now on the bus has answered us: a new owner of its name knows nothing of our
+    // session.
+    bool m_talking = false;
     QString m_session;
     QPointer<PortalRequest> m_pending;
     // Raised by every start and stop, so that late answers to an older session are dropped.
