@@ -23,8 +23,8 @@
 #include "ui/AppearanceMode.h"
 #include "ui/AsyncThumbnails.h"
 #include "ui/Theme.h"
+#include "ui/ThemedPalette.h"
 #include "window/MainWindow.h"
-#include "window/ThemedPalette.h"
 
 #include <QApplication>
 #include <QLockFile>
