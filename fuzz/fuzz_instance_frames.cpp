@@ -18,6 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::abort();
             }
             (void)InstanceFrame::parseReply(*frame);
+            if (const auto request = InstanceFrame::parseRequest(*frame);
+                request && request->url.size() > frame->size()) {
+                std::abort();
+            }
         }
         if (reader.buffered() > InstanceFrame::maxPayload + 4 + 64) {
             std::abort();

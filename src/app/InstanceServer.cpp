@@ -40,6 +40,16 @@ void InstanceServer::accept() {
     }
 }
 
+InstanceServer::Reply InstanceServer::answer(const std::string& payload) {
+    const auto request = InstanceFrame::parseRequest(payload);
+    if (!request) {
+        qCWarning(Log::automation) << "refused a request of an unknown kind";
+        return {InstanceFrame::Verdict::Refused, QStringLiteral("unknown kind of request")};
+    }
+    return m_handler(request->source,
+                     QByteArray(request->url.data(), static_cast<qsizetype>(request->url.size())));
+}
+
 void InstanceServer::serve(QLocalSocket* socket) {
     auto reader = std::make_shared<InstanceFrame::Reader>();
     auto* idle = new QTimer(socket);
@@ -54,7 +64,7 @@ void InstanceServer::serve(QLocalSocket* socket) {
         while (auto frame = reader->next()) {
             Reply reply{InstanceFrame::Verdict::Done, QString()};
             if (!frame->empty()) {
-                reply = m_handler(QByteArray(frame->data(), static_cast<qsizetype>(frame->size())));
+                reply = answer(*frame);
             }
             const std::string out =
                 InstanceFrame::reply(reply.verdict, reply.reason.toUtf8().toStdString());

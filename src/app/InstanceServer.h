@@ -11,7 +11,8 @@ class QLocalServer;
 class QLocalSocket;
 
 // The running instance's socket: accepts connections from this user only, reads framed
-// requests (one URL each, bounded in size) and answers each with whether it was handled.
+// requests (one URL each, bounded in size, from the command or from a link) and answers each
+// with whether it was handled. A request of a kind it does not know is refused unread.
 // Every connection is served as soon as it has a whole request, however many others are
 // open; there is no client limit that idle connections could use up. A garbled or
 // oversized client is dropped at once, a stalled one after idleTimeoutMs, without effect.
@@ -22,7 +23,7 @@ public:
         InstanceFrame::Verdict verdict = InstanceFrame::Verdict::Refused;
         QString reason;
     };
-    using Handler = std::function<Reply(const QByteArray& request)>;
+    using Handler = std::function<Reply(InstanceFrame::Source source, const QByteArray& url)>;
 
     static constexpr int idleTimeoutMs = 10000;
 
@@ -35,6 +36,7 @@ public:
 private:
     void accept();
     void serve(QLocalSocket* socket);
+    Reply answer(const std::string& payload);
 
     QString m_path;
     Handler m_handler;

@@ -1,9 +1,11 @@
 // The running program: the entry point of the stashwick-app module, which the stashwick
 // command loads when this process is to become the one instance of the user's session.
+#include "DialogLinkPrompt.h"
 #include "PlatformServices.h"
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
 #include "app/InstanceServer.h"
+#include "app/LinkGate.h"
 #include "clipboard/Thumbnailer.h"
 #include "core/AppPaths.h"
 #include "core/Log.h"
@@ -23,8 +25,8 @@
 #include "ui/AppearanceMode.h"
 #include "ui/AsyncThumbnails.h"
 #include "ui/Theme.h"
+#include "ui/ThemedPalette.h"
 #include "window/MainWindow.h"
-#include "window/ThemedPalette.h"
 
 #include <QApplication>
 #include <QLockFile>
@@ -174,9 +176,20 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
         window->present();
     };
 
+    // Links opened in other programs: what does more than show something is asked about
+    // first, in the link dialog; the answer goes back to the window that was in front.
+    DialogLinkPrompt linkPrompt(
+        theme, [&platform](QWidget* dialog) { platform.activateWindow(dialog->winId(), 0); });
+    LinkGate links(delegate.automation(), linkPrompt, scheduler,
+                   LinkGate::FrontWindow{
+                       [&platform] { return platform.activeWindow(); },
+                       [&platform](unsigned long window) { platform.activateWindow(window, 0); }});
+
     InstanceServer server(QString::fromStdString(RuntimeDir::socketPath(dir)),
-                          [&delegate](const QByteArray& url) {
-                              const auto result = delegate.openUrls({url}).first();
+                          [&delegate, &links](InstanceFrame::Source source, const QByteArray& url) {
+                              const auto result = source == InstanceFrame::Source::Link
+                                                      ? links.open(url)
+                                                      : delegate.openUrls({url}).first();
                               return InstanceServer::Reply{result.verdict, result.reason};
                           });
     QString error;

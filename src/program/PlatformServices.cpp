@@ -227,3 +227,7 @@ void PlatformServices::activateWindow(unsigned long windowId, unsigned long user
         X11WindowActivation::activate(*m_x11, windowId, userTime);
     }
 }
+
+unsigned long PlatformServices::activeWindow() const {
+    return m_x11 ? X11WindowActivation::active(*m_x11) : 0;
+}

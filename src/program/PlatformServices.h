@@ -51,6 +51,8 @@ public:
     bool translucentWindows() const { return m_translucent; }
     // Makes the window the active one where the window manager allows it (X11); else nothing.
     void activateWindow(unsigned long windowId, unsigned long userTime);
+    // The active window as the window manager reports it (X11); 0 when that cannot be told.
+    unsigned long activeWindow() const;
 
 private:
     void chooseWayland(Scheduler& scheduler);

@@ -1,9 +1,9 @@
 #include "MainWindow.h"
 
 #include "RootView.h"
-#include "ThemedPalette.h"
 #include "app/AppState.h"
 #include "core/UserDefaults.h"
+#include "ui/ThemedPalette.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -55,5 +55,5 @@ desktop-file-validate "$scratch/tree/usr/share/applications/stashwick.desktop"
 appstreamcli validate --no-net --pedantic "$scratch/tree/usr/share/metainfo/io.stashwick.Stashwick.metainfo.xml"
 
 echo "== the unpacked package through xdg-open"
-"$root/tests/x11/xvfb-run.sh" "$root/tests/x11/xdg_open_test.sh" --installed "$scratch/tree/usr"
+"$root/tests/x11/xvfb-run.sh" --wm "$root/tests/x11/xdg_open_test.sh" --installed "$scratch/tree/usr"
 echo "package checks passed"

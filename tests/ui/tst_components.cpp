@@ -6,6 +6,7 @@
 #include "core/UserDefaults.h"
 #include "shell/HUDModel.h"
 #include "shell/HUDView.h"
+#include "shell/LinkDialog.h"
 #include "shell/StatusItemController.h"
 #include "ui/CapsuleSegmented.h"
 #include "ui/Card.h"
@@ -18,8 +19,11 @@
 #include "ui/ThemedSwitch.h"
 #include "ui/WindowBackground.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QSignalSpy>
@@ -204,6 +208,121 @@ private Q_SLOTS:
         without.setPreview("Image");
         QVERIFY(view.capsuleRect().width() !=
                 HUDView(without, m_theme, m_thumbnails, false).capsuleRect().width());
+    }
+
+    void linkDialogSaysWhatTheLinkWouldDo() {
+        const QString sentence =
+            QStringLiteral("A link asks Stashwick to paste slot 3 into the window in front");
+        LinkDialog dialog(m_theme, sentence, QStringLiteral("stashwick://paste-slot/3"), 2);
+        QCOMPARE(dialog.findChild<QLabel*>("sentence")->text(), sentence + u'.');
+        QCOMPARE(dialog.findChild<QLabel*>("waiting")->text(), "2 more links are waiting.");
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+            QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+        }
+        QVERIFY(dialog.windowTitle().contains("Stashwick"));
+        LinkDialog alone(m_theme, sentence, "stashwick://paste-slot/3", 0);
+        QVERIFY(alone.findChild<QLabel*>("waiting")->isHidden());
+        alone.setOthersWaiting(1);
+        QCOMPARE(alone.findChild<QLabel*>("waiting")->text(), "1 more link is waiting.");
+        QVERIFY(!alone.findChild<QLabel*>("waiting")->isHidden());
+
+        // What a screen reader says.
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&dialog);
+        QCOMPARE(a->role(), QAccessible::Dialog);
+        QCOMPARE(a->text(QAccessible::Name), "A link from another program");
+        QCOMPARE(a->text(QAccessible::Description), sentence);
+        QAccessibleInterface* deny = QAccessible::queryAccessibleInterface(dialog.denyButton());
+        QAccessibleInterface* allow = QAccessible::queryAccessibleInterface(dialog.allowButton());
+        QCOMPARE(deny->role(), QAccessible::Button);
+        QCOMPARE(deny->text(QAccessible::Name), "Deny");
+        QCOMPARE(deny->text(QAccessible::Description), "Do nothing with this link");
+        QCOMPARE(allow->role(), QAccessible::Button);
+        QCOMPARE(allow->text(QAccessible::Name), "Allow");
+        QCOMPARE(allow->text(QAccessible::Description), sentence);
+        QVERIFY(!QAccessible::queryAccessibleInterface(dialog.findChild<QLabel*>("url"))
+                     ->text(QAccessible::Name)
+                     .isEmpty());
+
+        // Markup in what a link says stays text, and a long link stays inside the dialog.
+        const QString markup = QStringLiteral(
+            "A link asks Stashwick to add a snippet titled \u201c<b>big</b>\u201d with the text "
+            "\u201c<img src=x>\u201d");
+        LinkDialog shown(m_theme, markup, "stashwick://add-snippet/" + QString(200, u'x'), 0);
+        shown.adjustSize();
+        QCOMPARE(shown.findChild<QLabel*>("sentence")->text(), markup + u'.');
+        QCOMPARE(shown.width(), LinkDialog::dialogWidth);
+        QVERIFY(shown.findChild<QLabel*>("url")->geometry().right() < LinkDialog::dialogWidth);
+    }
+
+    void linkDialogDeniesUnlessAllowIsChosen_data() {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("Escape") << QList<int>{Qt::Key_Escape} << int(LinkDialog::Denied);
+        QTest::newRow("Return") << QList<int>{Qt::Key_Return} << int(LinkDialog::Denied);
+        QTest::newRow("Enter") << QList<int>{Qt::Key_Enter} << int(LinkDialog::Denied);
+        QTest::newRow("Space") << QList<int>{Qt::Key_Space} << int(LinkDialog::Denied);
+        QTest::newRow("Tab Space")
+            << QList<int>{Qt::Key_Tab, Qt::Key_Space} << int(LinkDialog::Allowed);
+        QTest::newRow("Tab Return")
+            << QList<int>{Qt::Key_Tab, Qt::Key_Return} << int(LinkDialog::Allowed);
+        QTest::newRow("Tab Escape")
+            << QList<int>{Qt::Key_Tab, Qt::Key_Escape} << int(LinkDialog::Denied);
+        QTest::newRow("Tab Tab Return")
+            << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return} << int(LinkDialog::Denied);
+    }
+
+    void linkDialogDeniesUnlessAllowIsChosen() {
+        QFETCH(QList<int>, keys);
+        QFETCH(int, outcome);
+        LinkDialog dialog(m_theme, "A link asks Stashwick to delete snippet 1",
+                          "stashwick://delete-snippet/1", 0);
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(QApplication::focusWidget(), dialog.denyButton());
+        for (int key : keys) {
+            QTest::keyClick(dialog.windowHandle(), Qt::Key(key));
+        }
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished[0][0].toInt(), outcome);
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void linkDialogClosedIsNoAnswer() {
+        LinkDialog dialog(m_theme, "A link asks Stashwick to delete snippet 1",
+                          "stashwick://delete-snippet/1", 0);
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QVERIFY(dialog.close());
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished[0][0].toInt(), int(LinkDialog::Closed));
+    }
+
+    void linkDialogInLightAndDark_data() {
+        QTest::addColumn<QString>("appearance");
+        QTest::newRow("light") << QStringLiteral("light");
+        QTest::newRow("dark") << QStringLiteral("dark");
+    }
+
+    void linkDialogInLightAndDark() {
+        QFETCH(QString, appearance);
+        m_defaults.setString(QStringLiteral("appearanceMode"), appearance);
+        LinkDialog dialog(m_theme, "A link asks Stashwick to paste slot 3 into the window in front",
+                          "stashwick://paste-slot/3", 2);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        const QImage img = render(dialog, "link-dialog-" + appearance);
+        QCOMPARE(img.width(), LinkDialog::dialogWidth);
+        // The theme's window colour behind everything, and Deny, the default, in the action
+        // colour.
+        QCOMPARE(m_theme.isDark(), appearance == u"dark");
+        QVERIFY(near(img.pixelColor(4, 4), m_theme.window()));
+        const QRect deny = dialog.denyButton()->geometry();
+        const QColor fill = img.pixelColor(deny.left() + 8, deny.center().y());
+        QVERIFY(near(fill, m_theme.actionTop(), 30) || near(fill, m_theme.accent(), 30));
+        m_defaults.setString(QStringLiteral("appearanceMode"), QStringLiteral("system"));
     }
 
     void trayMenuTitles() {

@@ -2,6 +2,8 @@
 #include "FullDisk.h"
 #include "LogCapture.h"
 #include "app/AutomationBridge.h"
+#include "app/LinkGate.h"
+#include "app/LinkPolicy.h"
 #include "core/AppPaths.h"
 
 #include <QDir>
@@ -24,6 +26,69 @@ QJsonObject readState(const QString& path) {
     }
     return QJsonDocument::fromJson(f.readAll()).object();
 }
+
+// Every action of the bridge; the first six only show something.
+const QStringList allActions{
+    "summon",         "show-tab",        "next-tab",       "prev-tab",       "dump",
+    "reload-hotkeys", "capture-to-slot", "copy-to-slot",   "load-slot",      "paste-slot",
+    "clear-slot",     "pin-slot",        "clear-unpinned", "transform-slot", "move-slot",
+    "load-stat",      "history-to-slot", "add-snippet",    "copy-snippet",   "delete-snippet"};
+const QStringList showingActions{"summon",   "show-tab", "next-tab",
+                                 "prev-tab", "dump",     "reload-hotkeys"};
+
+// Stands in for the link dialog: keeps the question shown and answers when told.
+class FakePrompt final : public LinkPrompt {
+public:
+    QList<LinkQuestion> asked;
+    std::function<void(Answer)> pending;
+    int withdrawn = 0;
+    int othersWaiting = -1; // as the question shown says now
+
+    void ask(const LinkQuestion& question, std::function<void(Answer)> answered) override {
+        QVERIFY2(!pending, "a second question while one is shown");
+        asked.append(question);
+        othersWaiting = question.othersWaiting;
+        pending = std::move(answered);
+    }
+    void setOthersWaiting(int count) override { othersWaiting = count; }
+    void withdraw() override {
+        ++withdrawn;
+        pending = nullptr;
+    }
+    bool showing() const { return static_cast<bool>(pending); }
+    void answer(Answer a) {
+        auto answered = std::move(pending);
+        pending = nullptr;
+        answered(a);
+    }
+};
+
+// The window manager as the gate sees it: which window is active, which it was asked for.
+struct FakeFront {
+    unsigned long active = 0;
+    QList<unsigned long> activated;
+    LinkGate::FrontWindow seam() {
+        return {[this] { return active; }, [this](unsigned long w) { activated.append(w); }};
+    }
+};
+
+// A gate over a fresh program state with one snippet and a text in slot 2.
+struct GateFixture {
+    AppFixture f;
+    AutomationBridge bridge{f.state, f.defaults, f.stateFile};
+    FakePrompt prompt;
+    FakeFront front;
+    LinkGate gate{bridge, prompt, f.scheduler, front.seam()};
+    QList<int> pasted;
+
+    GateFixture() {
+        f.state.snippets().add("Sig", "Best regards");
+        f.copyText("slot two");
+        bridge.handle("stashwick://capture-to-slot/2");
+        bridge.onPaste = [this](int n) { pasted.append(n); };
+    }
+    V open(const char* url) { return gate.open(url).verdict; }
+};
 } // namespace
 
 class AutomationBridgeTest : public QObject {
@@ -395,6 +460,319 @@ private Q_SLOTS:
         const auto r = bridge.handleWithReason("stashwick://dump");
         QCOMPARE(r.verdict, V::Done);
         QVERIFY2(r.reason.startsWith("not saved: "), qPrintable(r.reason));
+    }
+
+    void theLinkPolicyCoversEveryAction() {
+        AppFixture f;
+        AutomationBridge bridge(f.state, f.defaults, f.stateFile);
+        QCOMPARE(LinkPolicy::actions(), allActions);
+        for (const QString& action : allActions) {
+            const QByteArray url = "stashwick://" + action.toUtf8() + "/1/2";
+            // Every row is an action the bridge knows.
+            QVERIFY2(bridge.handleWithReason(url).verdict != V::Refused, url.constData());
+            const auto parsed = AutomationUrl::parse(url);
+            const bool shows = showingActions.contains(action);
+            QCOMPARE(LinkPolicy::handling(*parsed),
+                     shows ? LinkPolicy::Handling::AtOnce : LinkPolicy::Handling::Ask);
+            QCOMPARE(LinkPolicy::describe(*parsed).startsWith("A link asks Stashwick to "), !shows);
+            QCOMPARE(LinkPolicy::pressesKeys(*parsed),
+                     action == u"paste-slot" || action == u"copy-to-slot");
+        }
+        QCOMPARE(LinkPolicy::handling(*AutomationUrl::parse("stashwick://frobnicate/1")),
+                 LinkPolicy::Handling::Refuse);
+        QCOMPARE(LinkPolicy::handling(*AutomationUrl::parse("stashwick://Paste-Slot/1")),
+                 LinkPolicy::Handling::Refuse);
+
+        const auto said = [](const char* url) {
+            return LinkPolicy::describe(*AutomationUrl::parse(url));
+        };
+        QCOMPARE(said("stashwick://paste-slot/3"),
+                 "A link asks Stashwick to paste slot 3 into the window in front");
+        // The numbers the bridge would use, not the first components.
+        QCOMPARE(said("stashwick://history-to-slot/x/2/0"),
+                 "A link asks Stashwick to put clipboard history entry 2 (1 is the newest) into "
+                 "slot 0");
+        QCOMPARE(said("stashwick://transform-slot/uppercased/4"),
+                 "A link asks Stashwick to put slot 4 on the clipboard in upper case");
+        QCOMPARE(said("stashwick://clear-slot"),
+                 "A link asks Stashwick to empty slot (no number), even if it is pinned");
+        QCOMPARE(said("stashwick://delete-snippet/1"), "A link asks Stashwick to delete snippet 1");
+        QCOMPARE(said("stashwick://clear-unpinned"),
+                 "A link asks Stashwick to empty every slot that is not pinned");
+        // Text from the link is shown as text: no markup, no direction overrides, no line
+        // breaks, and "%2" in a title is not filled in again.
+        QCOMPARE(said("stashwick://add-snippet/%3Cb%3EHi%25%32%3C%2Fb%3E%E2%80%AE/one%0Atwo"),
+                 "A link asks Stashwick to add a snippet titled \u201c<b>Hi%2</b>\u201d with the "
+                 "text \u201cone\u21b5two\u201d");
+        const QString body = QString(500, u'a');
+        const QString shown = said(("stashwick://add-snippet/T/" + body).toUtf8().constData());
+        QVERIFY(shown.endsWith(QString(80, u'a') + u'\u2026' + u'\u201d'));
+        QVERIFY(shown.size() < 200);
+        // A character outside the basic plane counts once and is never cut in half.
+        QCOMPARE(LinkPolicy::shown(QString(3, u'x') + QStringLiteral("\U0001F600\U0001F600"), 4),
+                 QStringLiteral("xxx\U0001F600\u2026"));
+        QCOMPARE(LinkPolicy::shown(QStringLiteral("ab\u200b\u2066"), 2), QStringLiteral("ab"));
+    }
+
+    void linkRequestsAreTheirOwnKind() {
+        using F = InstanceFrame;
+        const std::string url = "stashwick://clear-unpinned";
+        // The command's request is the URL as it always was.
+        QCOMPARE(F::request(F::Source::Command, url), url);
+        QCOMPARE(F::parseRequest(url)->source, F::Source::Command);
+        const std::string link = F::request(F::Source::Link, url);
+        QCOMPARE(F::parseRequest(link)->source, F::Source::Link);
+        QCOMPARE(F::parseRequest(link)->url, url);
+        QVERIFY(!F::parseRequest(std::string("\x01Zstashwick://dump")));
+        QVERIFY(!F::parseRequest(std::string("\x01")));
+        QCOMPARE(F::parseReply(F::reply(F::Verdict::Waiting, "w").substr(4))->first,
+                 F::Verdict::Waiting);
+
+        // A program that reads every request as a URL refuses a link and does nothing.
+        AppFixture f;
+        AutomationBridge bridge(f.state, f.defaults, f.stateFile);
+        f.copyText("kept");
+        bridge.handle("stashwick://capture-to-slot/1");
+        const auto r = bridge.handleWithReason(QByteArray::fromStdString(link));
+        QCOMPARE(r.verdict, V::Refused);
+        QVERIFY(f.state.slots().item(1));
+    }
+
+    void linksThatOnlyShowRunAtOnce() {
+        GateFixture g;
+        int summoned = 0;
+        g.bridge.onSummon = [&] { ++summoned; };
+        QCOMPARE(g.open("stashwick://show-tab/stats"), V::Done);
+        QCOMPARE(g.f.state.mainTab(), MainTab::Stats);
+        QCOMPARE(g.open("stashwick://next-tab"), V::Done);
+        QCOMPARE(g.open("stashwick://summon"), V::Done);
+        QCOMPARE(g.open("stashwick://dump"), V::Done);
+        QCOMPARE(summoned, 3);
+        QCOMPARE(g.gate.open("stashwick://show-tab/nope").reason, "no tab named nope");
+        // Unknown and malformed links are refused without a question.
+        {
+            LogCapture log;
+            const auto unknown = g.gate.open("stashwick://frobnicate/1");
+            QCOMPARE(unknown.verdict, V::Refused);
+            QCOMPARE(unknown.reason, "unknown action: frobnicate");
+            QCOMPARE(log.count(), 1);
+            QVERIFY(log.contains("io.stashwick.automation",
+                                 "refused a link (unknown action: frobnicate): "
+                                 "stashwick://frobnicate/1"));
+            // A flood of them is one burst too.
+            for (int i = 0; i < 100; ++i) {
+                QCOMPARE(g.open(("stashwick://x" + QByteArray::number(i)).constData()), V::Refused);
+            }
+            QCOMPARE(log.count(), 1);
+            g.f.scheduler.advance(LinkGate::burstQuiet);
+            QVERIFY(log.contains("io.stashwick.automation",
+                                 "refused 100 more links from other programs"));
+        }
+        QCOMPARE(g.open("stashwick://paste-slot/%zz"), V::Refused);
+        QCOMPARE(g.open("http://paste-slot/2"), V::Refused);
+        QVERIFY(g.prompt.asked.isEmpty());
+        QCOMPARE(g.gate.heldCount(), 0);
+    }
+
+    void anAllowedLinkRunsExactlyAsTheCommand() {
+        for (const char* url :
+             {"stashwick://delete-snippet/1", "stashwick://clear-unpinned",
+              "stashwick://history-to-slot/1/5", "stashwick://add-snippet/Hi/there",
+              "stashwick://transform-slot/2/uppercased", "stashwick://move-slot/2/9"}) {
+            GateFixture byLink;
+            GateFixture byCommand;
+            const QJsonObject before = byLink.bridge.stateObject();
+            const auto reply = byLink.gate.open(url);
+            QCOMPARE(reply.verdict, V::Waiting);
+            QCOMPARE(reply.reason, "waiting for you to allow it in Stashwick");
+            QVERIFY2(byLink.prompt.showing(), url);
+            QCOMPARE(byLink.prompt.asked.first().url, QString::fromUtf8(url));
+            QCOMPARE(byLink.bridge.stateObject(), before); // nothing yet
+            byLink.prompt.answer(LinkPrompt::Answer::Allow);
+            QVERIFY2(byCommand.bridge.handleWithReason(url).verdict == V::Done, url);
+            QVERIFY2(byLink.bridge.stateObject() != before, url);
+            QCOMPARE(byLink.bridge.stateObject(), byCommand.bridge.stateObject());
+            QCOMPARE(byLink.f.state.clipboard().read()->text,
+                     byCommand.f.state.clipboard().read()->text);
+            QCOMPARE(readState(byLink.f.stateFile), readState(byCommand.f.stateFile));
+            QCOMPARE(byLink.gate.heldCount(), 0);
+        }
+    }
+
+    void anAllowedPasteWaitsForTheWindowThatWasInFront() {
+        GateFixture g;
+        g.front.active = 7; // the browser
+        QCOMPARE(g.open("stashwick://paste-slot/2"), V::Waiting);
+        QCOMPARE(g.prompt.asked.first().sentence,
+                 "A link asks Stashwick to paste slot 2 into the window in front");
+        g.front.active = 99; // the dialog
+        g.prompt.answer(LinkPrompt::Answer::Allow);
+        QCOMPARE(g.front.activated, QList<unsigned long>({7}));
+        QVERIFY(g.pasted.isEmpty()); // not into the dialog's place
+        g.f.scheduler.advance(0.5);
+        QVERIFY(g.pasted.isEmpty());
+        g.front.active = 7;
+        g.f.scheduler.advance(LinkGate::focusPollInterval);
+        QCOMPARE(g.pasted, QList<int>({2}));
+
+        // A window that does not come back gets no keys, and the next link is asked.
+        g.f.scheduler.advance(LinkGate::keysSettle);
+        QCOMPARE(g.open("stashwick://paste-slot/3"), V::Waiting);
+        QCOMPARE(g.open("stashwick://clear-slot/2"), V::Waiting);
+        g.front.active = 99;
+        LogCapture log;
+        g.prompt.answer(LinkPrompt::Answer::Allow);
+        g.f.scheduler.advance(LinkGate::focusTimeout + 0.1);
+        QCOMPARE(g.pasted, QList<int>({2}));
+        QVERIFY(log.mentions("io.stashwick.automation", "did not come back"));
+        QVERIFY(g.prompt.showing());
+        QCOMPARE(g.prompt.asked.last().url, "stashwick://clear-slot/2");
+
+        // Where the window in front cannot be told, the keys wait for the dialog to be gone.
+        GateFixture blind;
+        QCOMPARE(blind.open("stashwick://paste-slot/2"), V::Waiting);
+        blind.prompt.answer(LinkPrompt::Answer::Allow);
+        QVERIFY(blind.pasted.isEmpty());
+        blind.f.scheduler.advance(LinkGate::blindFocusDelay + 0.05);
+        QCOMPARE(blind.pasted, QList<int>({2}));
+        QVERIFY(blind.front.activated.isEmpty());
+    }
+
+    void denyCloseAndNoAnswerDoNothingAndLogOneLine_data() {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("deny") << 0 << "link denied: stashwick://delete-snippet/1";
+        QTest::newRow("close") << 1
+                               << "link not carried out, its question was closed: "
+                                  "stashwick://delete-snippet/1";
+        QTest::newRow("no answer") << 2
+                                   << "link not carried out, no answer within 60 seconds: "
+                                      "stashwick://delete-snippet/1";
+    }
+
+    void denyCloseAndNoAnswerDoNothingAndLogOneLine() {
+        QFETCH(int, how);
+        QFETCH(QString, logged);
+        GateFixture g;
+        g.front.active = 7;
+        const QJsonObject before = g.bridge.stateObject();
+        QCOMPARE(g.open("stashwick://delete-snippet/1"), V::Waiting);
+        g.front.active = 99;
+        std::function<void(LinkPrompt::Answer)> late = g.prompt.pending;
+        LogCapture log;
+        if (how == 0) {
+            g.prompt.answer(LinkPrompt::Answer::Deny);
+        } else if (how == 1) {
+            g.prompt.answer(LinkPrompt::Answer::Closed);
+        } else {
+            g.f.scheduler.advance(LinkGate::answerTimeout - 0.1);
+            QVERIFY(g.prompt.showing());
+            QCOMPARE(log.count(), 0);
+            g.f.scheduler.advance(0.2);
+            QVERIFY(!g.prompt.showing());
+            QCOMPARE(g.prompt.withdrawn, 1);
+        }
+        QCOMPARE(log.count(), 1);
+        QVERIFY(log.contains("io.stashwick.automation", logged));
+        // The user is given back the window they were in.
+        QCOMPARE(g.front.activated, QList<unsigned long>({7}));
+        // An answer that comes too late changes nothing either.
+        late(LinkPrompt::Answer::Allow);
+        g.f.scheduler.advance(LinkGate::answerTimeout * 2);
+        QCOMPARE(g.bridge.stateObject(), before);
+        QCOMPARE(g.f.state.snippets().count(), 1);
+        QCOMPARE(g.gate.heldCount(), 0);
+        QCOMPARE(log.count(), 1);
+        QCOMPARE(g.f.scheduler.pendingCount(), std::size_t{0}); // nothing left to run
+    }
+
+    void linksAreAskedOneAtATime() {
+        GateFixture g;
+        QCOMPARE(g.open("stashwick://delete-snippet/1"), V::Waiting);
+        QCOMPARE(g.open("stashwick://clear-slot/2"), V::Waiting);
+        QCOMPARE(g.open("stashwick://add-snippet/Third"), V::Waiting);
+        // The same link again is folded into the one that waits.
+        const auto again = g.gate.open("stashwick://clear-slot/2");
+        QCOMPARE(again.verdict, V::Waiting);
+        QCOMPARE(again.reason, "already waiting for you to allow it in Stashwick");
+        QCOMPARE(g.open("stashwick://delete-snippet/1"), V::Waiting);
+        QCOMPARE(g.gate.heldCount(), 3);
+        QCOMPARE(g.prompt.asked.size(), 1);
+        QCOMPARE(g.prompt.asked[0].othersWaiting, 0);
+        QCOMPARE(g.prompt.othersWaiting, 2); // the question shown says how many follow
+
+        g.prompt.answer(LinkPrompt::Answer::Deny);
+        QCOMPARE(g.prompt.asked.size(), 2);
+        QCOMPARE(g.prompt.asked[1].url, "stashwick://clear-slot/2");
+        QCOMPARE(g.prompt.asked[1].othersWaiting, 1);
+        QCOMPARE(g.prompt.othersWaiting, 1);
+        // Each question gets its own minute.
+        g.f.scheduler.advance(LinkGate::answerTimeout - 1);
+        g.prompt.answer(LinkPrompt::Answer::Allow);
+        QVERIFY(!g.f.state.slots().item(2));
+        QCOMPARE(g.prompt.asked.size(), 3);
+        g.f.scheduler.advance(LinkGate::answerTimeout - 1);
+        QVERIFY(g.prompt.showing());
+        g.prompt.answer(LinkPrompt::Answer::Allow);
+        QCOMPARE(g.f.state.snippets().count(), 2); // the first was denied, the third added
+        QVERIFY(!g.prompt.showing());
+        QCOMPARE(g.gate.heldCount(), 0);
+        QCOMPARE(g.f.scheduler.pendingCount(), std::size_t{0});
+    }
+
+    void aFloodIsBoundedAndLoggedOnce() {
+        GateFixture g;
+        LogCapture log;
+        int waiting = 0;
+        int refused = 0;
+        for (int i = 0; i < 200; ++i) {
+            const QByteArray url = "stashwick://load-slot/" + QByteArray::number(i);
+            const auto r = g.gate.open(url);
+            waiting += r.verdict == V::Waiting;
+            refused += r.verdict == V::Refused;
+            if (r.verdict == V::Refused) {
+                QCOMPARE(r.reason, "refused: 16 links already wait for an answer in Stashwick");
+            }
+        }
+        QCOMPARE(waiting, LinkGate::maxHeld);
+        QCOMPARE(refused, 200 - LinkGate::maxHeld);
+        QCOMPARE(g.prompt.asked.size(), 1);
+        QCOMPARE(g.prompt.othersWaiting, LinkGate::maxHeld - 1);
+        QCOMPARE(log.count(), 1); // the first refusal
+        QVERIFY(log.mentions("io.stashwick.automation",
+                             "refused a link (refused: 16 links already wait for an answer in "
+                             "Stashwick): stashwick://load-slot/16"));
+        // Links that only show something still run, and the same link again still folds.
+        QCOMPARE(g.open("stashwick://dump"), V::Done);
+        QCOMPARE(g.open("stashwick://load-slot/3"), V::Waiting);
+        // More refusals a few seconds apart keep the burst going: they are counted, and a
+        // line a minute says how many.
+        for (int i = 0; i < 14; ++i) {
+            g.f.scheduler.advance(4);
+            QCOMPARE(g.open(("stashwick://load-slot/" + QByteArray::number(300 + i)).constData()),
+                     V::Refused);
+        }
+        QCOMPARE(log.count(), 1);
+        g.f.scheduler.advance(LinkGate::burstSummaryInterval - 14 * 4);
+        QVERIFY(
+            log.contains("io.stashwick.automation", "refused 197 more links from other programs"));
+        // The first question had its minute too.
+        QVERIFY(log.mentions("io.stashwick.automation", "no answer within 60 seconds"));
+        QCOMPARE(log.count(), 3);
+        g.f.scheduler.advance(LinkGate::burstQuiet);
+        QCOMPARE(log.count(), 3); // the burst ended with nothing left to say
+
+        // Once one is answered, there is room again; a new burst starts with a line.
+        g.prompt.answer(LinkPrompt::Answer::Deny);
+        QCOMPARE(g.gate.heldCount(), LinkGate::maxHeld - 2);
+        QCOMPARE(g.open("stashwick://load-slot/500"), V::Waiting);
+        QCOMPARE(g.open("stashwick://load-slot/501"), V::Waiting);
+        QCOMPARE(g.open("stashwick://load-slot/502"), V::Refused);
+        QCOMPARE(g.open("stashwick://load-slot/503"), V::Refused);
+        QCOMPARE(g.gate.heldCount(), LinkGate::maxHeld);
+        QCOMPARE(log.count(), 5); // the denied link and the new burst's first refusal
+        g.f.scheduler.advance(LinkGate::burstQuiet);
+        QVERIFY(log.contains("io.stashwick.automation", "refused 1 more link from other programs"));
     }
 
     void refusalsLeaveTheStateFileAlone() {

@@ -1,6 +1,8 @@
 // The stashwick command. Without arguments it runs the program (or reports that it already
 // runs); with stashwick:// URLs it hands each to the running program, starting one in the
-// background first when none runs, and exits with whether every URL was handled.
+// background first when none runs, and exits with whether every URL was handled. After
+// --open-url the URLs are links that another program opened (the desktop entry's form): the
+// program asks the user before it carries out anything but showing itself.
 //
 // This executable links no Qt: the program itself lives in the stashwick-app module, loaded
 // only when this process is to become the running instance. That keeps the URL path to a
@@ -35,11 +37,20 @@ constexpr int exitAlreadyRunning = 3;
 
 const char* const usage =
     "Usage: stashwick [URL...]\n"
+    "       stashwick --open-url [URL...]\n"
     "\n"
     "Stashwick keeps ten numbered clipboard slots, a clipboard history, snippets and usage\n"
     "statistics. Without arguments this starts the program (nothing more if it already runs).\n"
     "With stashwick:// URLs it hands each, in order, to the running program, starting it in\n"
-    "the background when needed.\n"
+    "the background when needed, and the program carries it out: the form for scripts and\n"
+    "key bindings.\n"
+    "\n"
+    "With --open-url the URLs are links opened in another program (the desktop entry hands\n"
+    "links over this way; a web page can make a browser open one). Links that only show\n"
+    "something run at once: summon, show-tab, next-tab, prev-tab, dump, reload-hotkeys.\n"
+    "For any other, Stashwick first shows a small dialog that says what the link would do,\n"
+    "and carries it out only when you allow it; Deny, closing the dialog or no answer\n"
+    "within 60 seconds does nothing. The command does not wait for your answer.\n"
     "\n"
     "Examples:\n"
     "  stashwick 'stashwick://capture-to-slot/3'\n"
@@ -53,15 +64,20 @@ const char* const usage =
     "\n"
     "Exit status:\n"
     "  0  every URL did what it names\n"
-    "  1  a URL was refused (not a stashwick: URL, malformed, too long, unknown action)\n"
+    "  1  a URL was refused (not a stashwick: URL, malformed, too long, unknown action),\n"
+    "     or a link was refused because 16 links already wait for your answer\n"
     "  2  the program could not be reached or started, or an unknown option was given\n"
     "  3  a URL was understood but had nothing to act on (an empty slot or clipboard,\n"
     "     a number out of range), or its change is not saved (\"not saved yet\": it\n"
-    "     waits for the next save that succeeds); state.json is written all the same\n"
+    "     waits for the next save that succeeds); state.json is written all the same;\n"
+    "     or a link waits for you to allow it in Stashwick\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help\n"
     "  -v, --version  show the version\n"
+    "  --open-url [URL...]\n"
+    "                 hand the URLs over as links opened in another program (see above);\n"
+    "                 every argument after it is a URL; without one, start the program\n"
     "  --print-bindings sway|hyprland\n"
     "                 print the compositor key bindings that give the chords through\n"
     "                 this command, for the configured chords\n";
@@ -187,10 +203,15 @@ std::string refusal(const std::string& url) {
     return {};
 }
 
-int sendUrls(InstanceClient& client, const std::vector<std::string>& urls) {
+struct Url {
+    InstanceFrame::Source source;
+    std::string text;
+};
+
+int sendUrls(InstanceClient& client, const std::vector<Url>& urls) {
     int status = 0;
-    for (const std::string& url : urls) {
-        const auto reply = client.request(url, 30000);
+    for (const auto& [source, url] : urls) {
+        const auto reply = client.request(InstanceFrame::request(source, url), 30000);
         const auto parsed = reply ? InstanceFrame::parseReply(*reply) : std::nullopt;
         if (!parsed) {
             std::fprintf(stderr, "stashwick: no answer from the running program for %s\n",
@@ -204,7 +225,13 @@ int sendUrls(InstanceClient& client, const std::vector<std::string>& urls) {
             }
             continue;
         }
-        std::fprintf(stderr, "stashwick: %s: %s\n", shown(url).c_str(), parsed->second.c_str());
+        std::string reason = parsed->second;
+        if (source == InstanceFrame::Source::Link &&
+            parsed->first == InstanceFrame::Verdict::Refused && reason == refusal(std::string())) {
+            // A program from before links were asked about reads the request as no URL.
+            reason = "the running Stashwick is older and takes no links; restart it";
+        }
+        std::fprintf(stderr, "stashwick: %s: %s\n", shown(url).c_str(), reason.c_str());
         if (parsed->first == InstanceFrame::Verdict::Refused) {
             status = exitRefused;
         } else if (status == 0) {
@@ -217,10 +244,20 @@ int sendUrls(InstanceClient& client, const std::vector<std::string>& urls) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> urls;
+    std::vector<Url> urls;
     bool instanceMode = false;
+    // After --open-url every argument is a link, whatever it looks like.
+    bool links = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (links) {
+            urls.push_back({InstanceFrame::Source::Link, arg});
+            continue;
+        }
+        if (arg == "--open-url") {
+            links = true;
+            continue;
+        }
         if (arg == "-h" || arg == "--help") {
             std::fputs(usage, stdout);
             return 0;
@@ -244,7 +281,7 @@ int main(int argc, char** argv) {
                          arg.c_str());
             return exitUsage;
         } else {
-            urls.push_back(arg);
+            urls.push_back({InstanceFrame::Source::Command, arg});
         }
     }
 
@@ -275,7 +312,7 @@ int main(int argc, char** argv) {
         return rc;
     }
 
-    for (const std::string& url : urls) {
+    for (const auto& [source, url] : urls) {
         if (const std::string why = refusal(url); !why.empty()) {
             std::fprintf(stderr, "stashwick: %s: %s\n", shown(url).c_str(), why.c_str());
             return exitRefused;

@@ -20,9 +20,28 @@ std::string InstanceFrame::reply(Verdict verdict, std::string_view reason) {
     return encode(payload);
 }
 
+std::string InstanceFrame::request(Source source, std::string_view url) {
+    if (source == Source::Command) {
+        return std::string(url);
+    }
+    std::string payload{kindMarker, linkKind};
+    payload.append(url);
+    return payload;
+}
+
+std::optional<InstanceFrame::Request> InstanceFrame::parseRequest(std::string_view payload) {
+    if (payload.empty() || payload[0] != kindMarker) {
+        return Request{Source::Command, std::string(payload)};
+    }
+    if (payload.size() >= 2 && payload[1] == linkKind) {
+        return Request{Source::Link, std::string(payload.substr(2))};
+    }
+    return std::nullopt;
+}
+
 std::optional<std::pair<InstanceFrame::Verdict, std::string>>
 InstanceFrame::parseReply(std::string_view payload) {
-    if (payload.empty() || payload[0] < '0' || payload[0] > '2') {
+    if (payload.empty() || payload[0] < '0' || payload[0] > '3') {
         return std::nullopt;
     }
     return std::make_pair(static_cast<Verdict>(payload[0]), std::string(payload.substr(1)));

@@ -1,5 +1,6 @@
 #include "TerminalDetector.h"
 
+#include "X11WindowActivation.h"
 #include "XResource.h"
 
 #include <X11/Xatom.h>
@@ -20,22 +21,8 @@ QString classOf(Display* d, Window w) {
 }
 
 Window activeWindow(const X11Connection& x) {
-    const Atom atom = XInternAtom(x.display, "_NET_ACTIVE_WINDOW", True);
-    if (atom != None) {
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* raw = nullptr;
-        if (XGetWindowProperty(x.display, x.root, atom, 0, 1, False, XA_WINDOW, &type, &format,
-                               &count, &after, &raw) == Success) {
-            XData<unsigned char> data(raw);
-            if (type == XA_WINDOW && format == 32 && count == 1) {
-                const Window w = *reinterpret_cast<Window*>(data.get());
-                if (w != None) {
-                    return w;
-                }
-            }
-        }
+    if (const Window w = X11WindowActivation::active(x); w != None) {
+        return w;
     }
     Window focus = None;
     int revert = 0;

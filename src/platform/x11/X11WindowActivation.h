@@ -7,6 +7,9 @@
 // stealing still bring a window the user summoned by chord or command to the front.
 class X11WindowActivation {
 public:
+    // The window the window manager reports as active (_NET_ACTIVE_WINDOW); 0 when none
+    // is, or no window manager says.
+    static unsigned long active(const X11Connection& x);
     // `userTime` 0: the current time.
     static void activate(const X11Connection& x, unsigned long window, unsigned long userTime);
 };

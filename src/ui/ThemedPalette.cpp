@@ -1,6 +1,6 @@
 #include "ThemedPalette.h"
 
-#include "ui/Theme.h"
+#include "Theme.h"
 
 #include <QApplication>
 #include <QWidget>
