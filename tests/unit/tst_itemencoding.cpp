@@ -213,8 +213,9 @@ private Q_SLOTS:
         QCOMPARE(item->kind, ClipboardKind::Files);
         QCOMPARE(item->files, QStringList({"/tmp/a", "/tmp/a", "/tmp/b"}));
         QCOMPARE(item->text, std::optional<QString>("a\nb"));
-        QCOMPARE(item->createdAt.toDateTime(),
-                 QDateTime(QDate(2026, 12, 6), QTime(21, 13, 0, 250), Qt::UTC));
+        QCOMPARE(
+            item->createdAt.toDateTime(),
+            QDateTime::fromString(QStringLiteral("2026-12-06T21:13:00.250Z"), Qt::ISODateWithMs));
     }
 
     void refusesBadKindsTypesAndKeys() {

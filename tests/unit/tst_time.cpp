@@ -63,7 +63,9 @@ private Q_SLOTS:
     }
 
     void instantRoundTripsThroughDateTime() {
-        const QDateTime dt = QDateTime(QDate(2026, 12, 6), QTime(21, 13, 0, 250), Qt::UTC);
+        const QDateTime dt =
+            QDateTime::fromString(QStringLiteral("2026-12-06T21:13:00.250Z"), Qt::ISODateWithMs);
+        QVERIFY(dt.isValid());
         const Instant i = Instant::fromDateTime(dt);
         QCOMPARE(i.toDateTime(), dt);
         QCOMPARE(Instant::fromUnixSeconds(978307200.0).secondsSinceReference(), 0.0);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <poll.h>
 #include <xcb/xcb.h>
 
@@ -112,10 +113,14 @@ bool X11SelectionReader::isQtWindow(quint32 window) const {
 }
 
 QStringList X11SelectionReader::atomNames(const QByteArray& atoms) {
-    const auto count = static_cast<std::size_t>(atoms.size()) / sizeof(xcb_atom_t);
+    // Through a plain buffer: GCC 16 takes a copy straight out of the QByteArray for a read past
+    // the one-byte array an empty QByteArray points to, whatever its size says.
+    const std::vector<char> bytes(atoms.begin(), atoms.end());
+    const std::size_t count = bytes.size() / sizeof(xcb_atom_t);
     std::vector<xcb_atom_t> list(count);
-    std::copy_n(atoms.constData(), count * sizeof(xcb_atom_t),
-                reinterpret_cast<char*>(list.data()));
+    if (count > 0) {
+        std::memcpy(list.data(), bytes.data(), count * sizeof(xcb_atom_t));
+    }
     // Every unknown name is asked for before any answer is awaited: one round trip.
     std::vector<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> pending;
     for (const xcb_atom_t a : list) {
