@@ -7,7 +7,7 @@
 namespace {
 class RecordingHistory final : public HistorySink {
 public:
-    void addHistory(const ClipboardItem& item) override {
+    void addHistory(ClipboardItem item) override {
         // Drop immediate repeats like the slot store does.
         if (!added.isEmpty() && added.last().sameContent(item)) {
             return;
