@@ -26,7 +26,8 @@ bool PasteboardCodec::isConcealed(Pasteboard& pb) {
 std::optional<QByteArray> PasteboardCodec::imagePNGData(Pasteboard& pb) {
     const QStringList types = pb.types().value_or(QStringList());
     if (types.contains(Pasteboard::pngType)) {
-        if (auto png = pb.data(Pasteboard::pngType); png && !png->isEmpty()) {
+        if (auto png = pb.data(Pasteboard::pngType);
+            png && ImageConversion::fits(*png, "png")) {
             return png;
         }
     }

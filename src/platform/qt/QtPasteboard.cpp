@@ -134,21 +134,10 @@ std::optional<QByteArray> QtPasteboard::firstImageTiff() {
         return x11->firstImageTiff();
     }
     const auto t = types();
-    const QMimeData* md = mime();
-    if (!t || !md) {
+    if (!t) {
         return std::nullopt;
     }
-    const bool offersImage = std::any_of(t->begin(), t->end(), [](const QString& f) {
-        return f.startsWith(QStringLiteral("image/"));
-    });
-    if (!offersImage) {
-        return std::nullopt;
-    }
-    const QImage image = timed([md] { return qvariant_cast<QImage>(md->imageData()); });
-    if (image.isNull()) {
-        return std::nullopt;
-    }
-    return ImageConversion::toTiff(image);
+    return ImageConversion::firstImageTiff(*t, [this](const QString& type) { return data(type); });
 }
 
 void QtPasteboard::clearContents() {

@@ -5,7 +5,6 @@
 #include "core/Log.h"
 
 #include <QClipboard>
-#include <QImage>
 #include <QMimeData>
 #include <algorithm>
 
@@ -223,25 +222,12 @@ std::optional<QString> DataControlPasteboard::string(const QString& type) {
 }
 
 std::optional<QByteArray> DataControlPasteboard::firstImageTiff() {
-    if (const QMimeData* content = windowsContent(); content && content->hasImage()) {
-        const auto image = qvariant_cast<QImage>(content->imageData());
-        return image.isNull() ? std::nullopt : ImageConversion::toTiff(image);
-    }
     const auto offered = types();
     if (!offered) {
         return std::nullopt;
     }
-    for (const QString& t : *offered) {
-        if (!t.startsWith(QLatin1String("image/"))) {
-            continue;
-        }
-        if (const auto bytes = data(t)) {
-            if (const auto image = ImageConversion::decode(*bytes)) {
-                return ImageConversion::toTiff(*image);
-            }
-        }
-    }
-    return std::nullopt;
+    return ImageConversion::firstImageTiff(*offered,
+                                           [this](const QString& t) { return data(t); });
 }
 
 void DataControlPasteboard::clearContents() {

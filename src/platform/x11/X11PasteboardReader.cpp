@@ -127,15 +127,6 @@ std::optional<QByteArray> X11PasteboardReader::firstImageTiff() {
     if (!knowTargets()) {
         return std::nullopt;
     }
-    for (const QString& t : *m_targets) {
-        if (!t.startsWith(QLatin1String("image/"))) {
-            continue;
-        }
-        if (const auto bytes = fetch(t)) {
-            if (const auto image = ImageConversion::decode(*bytes)) {
-                return ImageConversion::toTiff(*image);
-            }
-        }
-    }
-    return std::nullopt;
+    return ImageConversion::firstImageTiff(*m_targets,
+                                           [this](const QString& t) { return fetch(t); });
 }
