@@ -1,4 +1,5 @@
 #include "TestImages.h"
+#include "clipboard/ContentLimit.h"
 #include "clipboard/FakeClipboard.h"
 #include "clipboard/ImageConversion.h"
 #include "clipboard/MemoryPasteboard.h"
@@ -15,7 +16,7 @@ const Instant now(800000000.5);
 std::optional<ClipboardItem> readOf(const QList<Pasteboard::Flavour>& flavours) {
     MemoryPasteboard pb;
     pb.setContent(flavours);
-    return PasteboardCodec::read(pb, now);
+    return PasteboardCodec::read(pb, now).item();
 }
 
 void appendBigEndian(QByteArray& out, quint32 v) {
@@ -206,6 +207,42 @@ private Q_SLOTS:
         QVERIFY(readOf({{"image/jpeg", TestImages::encode(picture, "jpeg")}})->imagePNG);
     }
 
+    // A flavour over the content limit refuses the whole content, with its size: no other
+    // flavour stands in for it, and nothing of it is read again until the content changes.
+    void contentOverTheLimitIsRefusedWhole() {
+        MemoryPasteboard pb(1000);
+        pb.setContent({{"text/html", QByteArray(1001, 'h')}, {"text/plain", "short"}});
+        const ClipboardRead read = PasteboardCodec::read(pb, now);
+        QVERIFY(!read);
+        QCOMPARE(read.tooLarge(), std::optional<Oversize>(Oversize{1001, false}));
+        QCOMPARE(pb.oversize(), read.tooLarge());
+        QVERIFY(!pb.string("text/plain"));
+        QCOMPARE(PasteboardCodec::read(pb, now).tooLarge(), read.tooLarge());
+
+        pb.setContent({{"image/png", QByteArray(2000, 'p')}, {"text/plain", "alt"}});
+        QCOMPARE(PasteboardCodec::read(pb, now).tooLarge(),
+                 std::optional<Oversize>(Oversize{2000, false}));
+
+        pb.setContent({{"text/plain", QByteArray(1000, 'x')}});
+        const ClipboardRead atTheLimit = PasteboardCodec::read(pb, now);
+        QVERIFY(atTheLimit && !atTheLimit.tooLarge() && !pb.oversize());
+        QCOMPARE(atTheLimit->text->size(), 1000);
+    }
+
+    void sizesAreToldAsPeopleReadThem() {
+        QCOMPARE(ContentLimit::describe(1), QStringLiteral("1 byte"));
+        QCOMPARE(ContentLimit::describe(999), QStringLiteral("999 bytes"));
+        QCOMPARE(ContentLimit::describe(1500), QStringLiteral("1.5 kB"));
+        QCOMPARE(ContentLimit::describe(999999), QStringLiteral("1 MB"));
+        QCOMPARE(ContentLimit::describe(300 * 1000 * 1000), QStringLiteral("300 MB"));
+        QCOMPARE(ContentLimit::describe(ContentLimit::maxBytes), QStringLiteral("268 MB"));
+        QCOMPARE(ContentLimit::describe(qint64(4) * 1024 * 1024 * 1024),
+                 QStringLiteral("4.3 GB"));
+        QCOMPARE((Oversize{300 * 1000 * 1000, false}).describe(), QStringLiteral("300 MB"));
+        QCOMPARE((Oversize{ContentLimit::maxBytes + 1, true}).describe(),
+                 QStringLiteral("more than 268 MB"));
+    }
+
     void textIsDecodedAsOffered() {
         // HTML in UTF-16 with a byte-order mark, as browsers offer it.
         QByteArray utf16le("\xFF\xFE", 2);
@@ -302,6 +339,9 @@ private Q_SLOTS:
         QCOMPARE(fake.changeCount(), 1);
         QCOMPARE(fake.read()->text, std::optional<QString>("x"));
         QVERIFY(fake.isConcealed());
+        fake.tooLarge = Oversize{5, true};
+        QVERIFY(!fake.read());
+        QCOMPARE(fake.read().tooLarge(), fake.tooLarge);
     }
 };
 

@@ -10,7 +10,7 @@
 #include <wayland-client.h>
 
 DataControlPipeReader::Reply DataControlPipeReader::readAll(DataControlFd fd, wl_display* display,
-                                                            int stallMs) {
+                                                            int stallMs, qint64 maxBytes) {
     Reply reply;
     if (!fd.isValid()) {
         return reply;
@@ -44,6 +44,13 @@ DataControlPipeReader::Reply DataControlPipeReader::readAll(DataControlFd fd, wl
         }
         const ssize_t got = ::read(fd.get(), chunk.data(), chunk.size());
         if (got > 0) {
+            if (reply.bytes.size() + got > maxBytes) {
+                // The pipe closes with `fd` as this returns.
+                reply.status = Status::TooLarge;
+                reply.size = reply.bytes.size() + got;
+                reply.bytes = QByteArray();
+                return reply;
+            }
             reply.bytes.append(chunk.data(), got);
             deadline.setRemainingTime(stallMs);
         } else if (got == 0) {

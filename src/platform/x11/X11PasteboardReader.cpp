@@ -14,8 +14,9 @@ const QStringList textTargets{
 } // namespace
 
 X11PasteboardReader::X11PasteboardReader(std::unique_ptr<X11SelectionReader> reader,
-                                         QString selection)
-    : m_reader(std::move(reader)), m_selection(std::move(selection)) {}
+                                         QString selection, qint64 contentLimit)
+    : m_reader(std::move(reader)), m_selection(std::move(selection)),
+      m_contentLimit(contentLimit) {}
 
 std::unique_ptr<X11PasteboardReader> X11PasteboardReader::forQtDisplay(const QString& selection) {
     auto reader = X11SelectionReader::forQtDisplay(stallMs);
@@ -37,6 +38,7 @@ bool X11PasteboardReader::ownedElsewhere() {
 void X11PasteboardReader::contentChanged() {
     m_targets.reset();
     m_stalled = false;
+    m_oversize.reset();
 }
 
 QStringList X11PasteboardReader::mimeTypes(const QStringList& targets) {
@@ -79,12 +81,15 @@ bool X11PasteboardReader::knowTargets() {
 }
 
 std::optional<QByteArray> X11PasteboardReader::fetch(const QString& target) {
-    if (m_stalled) {
+    if (m_stalled || m_oversize) {
         return std::nullopt;
     }
-    auto reply = m_reader->read(m_selection, target);
+    auto reply = m_reader->read(m_selection, target, m_contentLimit);
     if (reply.status == X11SelectionReader::Status::Stalled) {
         m_stalled = true;
+    }
+    if (reply.status == X11SelectionReader::Status::TooLarge) {
+        m_oversize = Oversize{reply.size, reply.sizeIsLowerBound};
     }
     if (reply.status != X11SelectionReader::Status::Ok || reply.bytes.isEmpty()) {
         return std::nullopt;
