@@ -46,8 +46,8 @@ void ClipboardMonitor::poll() {
     ClipboardRead read = m_clipboard.read();
     if (const auto& size = read.tooLarge()) {
         qCWarning(Log::app).noquote()
-            << QStringLiteral("clipboard content of %1 not added to the history: over the %2 "
-                              "a content may hold")
+            << QStringLiteral("clipboard content of %1 not added to the history: too large "
+                              "(at most %2)")
                    .arg(size->describe(), ContentLimit::describe(ContentLimit::maxBytes));
         return;
     }

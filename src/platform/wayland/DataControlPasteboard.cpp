@@ -154,7 +154,14 @@ std::optional<QByteArray> DataControlPasteboard::fetch(const QString& offeredTyp
         return std::nullopt;
     }
     auto reply = DataControlPipeReader::readAll(m_device.receive(m_selection, offeredType),
-                                                m_device.display(), stallMs, m_contentLimit);
+                                                m_device.display(), stallMs, m_contentLimit,
+                                                ContentLimit::unsizedHoldBytes);
+    if (reply.status == DataControlPipeReader::Status::Measured) {
+        // Known to fit now: asked for once more and kept whole (grown since, it is refused).
+        reply = DataControlPipeReader::readAll(m_device.receive(m_selection, offeredType),
+                                               m_device.display(), stallMs, m_contentLimit,
+                                               m_contentLimit);
+    }
     if (reply.status == DataControlPipeReader::Status::TooLarge) {
         m_oversize = Oversize{reply.size, true};
     }
@@ -240,8 +247,7 @@ std::optional<QByteArray> DataControlPasteboard::firstImageTiff() {
     if (!offered) {
         return std::nullopt;
     }
-    return ImageConversion::firstImageTiff(*offered,
-                                           [this](const QString& t) { return data(t); });
+    return ImageConversion::firstImageTiff(*offered, [this](const QString& t) { return data(t); });
 }
 
 void DataControlPasteboard::clearContents() {

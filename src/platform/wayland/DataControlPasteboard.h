@@ -30,7 +30,8 @@ class QMimeData;
 //
 // A read takes at most `contentLimit` bytes of a type: past that the pipe is closed, none of it
 // is kept, and the content is oversize (oversize()): every further read of it answers absent
-// at once until the selection changes.
+// at once until the selection changes. Past ContentLimit::unsizedHoldBytes a transfer is
+// counted rather than kept, and asked for once more when it ended within the limit.
 class DataControlPasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:

@@ -15,8 +15,8 @@ const QStringList textTargets{
 
 X11PasteboardReader::X11PasteboardReader(std::unique_ptr<X11SelectionReader> reader,
                                          QString selection, qint64 contentLimit)
-    : m_reader(std::move(reader)), m_selection(std::move(selection)),
-      m_contentLimit(contentLimit) {}
+    : m_reader(std::move(reader)), m_selection(std::move(selection)), m_contentLimit(contentLimit) {
+}
 
 std::unique_ptr<X11PasteboardReader> X11PasteboardReader::forQtDisplay(const QString& selection) {
     auto reader = X11SelectionReader::forQtDisplay(stallMs);
@@ -84,7 +84,8 @@ std::optional<QByteArray> X11PasteboardReader::fetch(const QString& target) {
     if (m_stalled || m_oversize) {
         return std::nullopt;
     }
-    auto reply = m_reader->read(m_selection, target, m_contentLimit);
+    auto reply =
+        m_reader->read(m_selection, target, m_contentLimit, ContentLimit::unsizedHoldBytes);
     if (reply.status == X11SelectionReader::Status::Stalled) {
         m_stalled = true;
     }

@@ -203,9 +203,8 @@ QByteArray X11SelectionReader::takeProperty(quint32 property, quint32* type, qin
     out.append(value, length);
     const XcbReply<xcb_get_property_reply_t> rest(
         xcb_get_property_reply(c,
-                               xcb_get_property(c, 1, m_window, property,
-                                                XCB_GET_PROPERTY_TYPE_ANY, firstWords,
-                                                wholeProperty),
+                               xcb_get_property(c, 1, m_window, property, XCB_GET_PROPERTY_TYPE_ANY,
+                                                firstWords, wholeProperty),
                                nullptr));
     if (rest && rest->type != XCB_ATOM_NONE) {
         out.append(static_cast<const char*>(xcb_get_property_value(rest.get())),
@@ -228,8 +227,22 @@ qint64 X11SelectionReader::dropProperty(quint32 property, quint32* type) {
     return reply->bytes_after;
 }
 
-X11SelectionReader::Reply X11SelectionReader::read(const QString& selection,
-                                                   const QString& target, qint64 maxBytes) {
+X11SelectionReader::Reply X11SelectionReader::read(const QString& selection, const QString& target,
+                                                   qint64 maxBytes, qint64 holdBytes) {
+    Reply reply = readOnce(selection, target, maxBytes, std::min(holdBytes, maxBytes));
+    if (reply.status == Status::Measured) {
+        // Known to fit now: asked for again and kept whole (grown since, it is refused then).
+        reply = readOnce(selection, target, maxBytes, maxBytes);
+        if (reply.status == Status::Measured) {
+            reply.status = Status::Refused;
+        }
+    }
+    return reply;
+}
+
+X11SelectionReader::Reply X11SelectionReader::readOnce(const QString& selection,
+                                                       const QString& target, qint64 maxBytes,
+                                                       qint64 holdBytes) {
     xcb_connection_t* c = m_connection.get();
     Reply reply;
     const xcb_atom_t selectionAtom = atom(selection);
@@ -305,19 +318,21 @@ X11SelectionReader::Reply X11SelectionReader::read(const QString& selection,
             std::copy_n(bytes.constData(), 4, reinterpret_cast<char*>(&n));
             announced = n;
         }
-        return readIncrementally(property, announced, maxBytes, reply);
+        return readIncrementally(property, announced, maxBytes, holdBytes, reply);
     }
     reply.status = Status::Ok;
     reply.bytes = std::move(bytes);
     return reply;
 }
 
-X11SelectionReader::Reply X11SelectionReader::readIncrementally(quint32 property,
-                                                                qint64 announced, qint64 maxBytes,
+X11SelectionReader::Reply X11SelectionReader::readIncrementally(quint32 property, qint64 announced,
+                                                                qint64 maxBytes, qint64 holdBytes,
                                                                 Reply reply) {
     if (announced > maxBytes) {
-        return drain(property, 0, announced, reply);
+        return drain(property, 0, announced, maxBytes, reply);
     }
+    // An announced size within the bound is kept in full; without one, only up to holdBytes.
+    const qint64 keep = announced > 0 ? maxBytes : holdBytes;
     QByteArray bytes;
     // The announced size is only a hint, but within the bound.
     bytes.reserve(static_cast<qsizetype>(announced));
@@ -340,14 +355,14 @@ X11SelectionReader::Reply X11SelectionReader::readIncrementally(quint32 property
         // the previous one was taken, so a late notification finds it gone and is skipped.
         xcb_atom_t type = XCB_ATOM_NONE;
         qint64 oversize = 0;
-        QByteArray chunk = takeProperty(property, &type, maxBytes - bytes.size(), &oversize);
+        QByteArray chunk = takeProperty(property, &type, keep - bytes.size(), &oversize);
         if (type == XCB_ATOM_NONE) {
             continue;
         }
         if (oversize > 0) {
             const qint64 seen = bytes.size() + oversize;
             bytes = QByteArray(); // nothing of it is kept
-            return drain(property, seen, announced, reply);
+            return drain(property, seen, announced, maxBytes, reply);
         }
         if (chunk.isEmpty()) {
             reply.status = Status::Ok;
@@ -359,16 +374,17 @@ X11SelectionReader::Reply X11SelectionReader::readIncrementally(quint32 property
     }
 }
 
-X11SelectionReader::Reply X11SelectionReader::drain(quint32 property, qint64 seen,
-                                                    qint64 announced, Reply reply) {
-    reply.status = Status::TooLarge;
+X11SelectionReader::Reply X11SelectionReader::drain(quint32 property, qint64 seen, qint64 announced,
+                                                    qint64 maxBytes, Reply reply) {
     const qint64 giveUpAt = nowMs() + drainMs;
     qint64 deadline = std::min(nowMs() + m_stallMs, giveUpAt);
     for (;;) {
         const XcbReply<xcb_generic_event_t> event(nextEvent(deadline));
         if (!event) {
             // Abandoned: the owner is left to notice that nobody takes its chunks any more.
-            reply.size = std::max(seen, announced);
+            const qint64 size = std::max(seen, announced);
+            reply.status = size > maxBytes ? Status::TooLarge : Status::Stalled;
+            reply.size = size;
             reply.sizeIsLowerBound = true;
             return reply;
         }
@@ -386,6 +402,7 @@ X11SelectionReader::Reply X11SelectionReader::drain(quint32 property, qint64 see
             continue;
         }
         if (chunk == 0) {
+            reply.status = seen > maxBytes ? Status::TooLarge : Status::Measured;
             reply.size = seen;
             return reply;
         }

@@ -21,10 +21,13 @@
 // property is measured before it is fetched, an incremental transfer is refused as soon as its
 // announced size or what arrived passes the bound. Such a transfer is then drained, each chunk
 // deleted unread, so that the owner (xclip serves one transfer at a time) is free again and
-// the whole size is known; a drain that outlasts `drainMs` is abandoned.
+// the whole size is known; a drain that outlasts `drainMs` is abandoned. A transfer that
+// announces no size is kept up to `holdBytes` only (ContentLimit::unsizedHoldBytes): past
+// that it is counted to its end, unread, and asked for again once it is known to fit.
 class X11SelectionReader {
 public:
-    enum class Status { Ok, NoOwner, Refused, Stalled, TooLarge };
+    // Measured: it fits, but was counted rather than kept (never the answer of read()).
+    enum class Status { Ok, NoOwner, Refused, Stalled, TooLarge, Measured };
     struct Reply {
         Status status = Status::NoOwner;
         QByteArray bytes;
@@ -43,8 +46,9 @@ public:
     X11SelectionReader(const X11SelectionReader&) = delete;
     X11SelectionReader& operator=(const X11SelectionReader&) = delete;
 
-    // `target` converted by the owner of `selection`, at most `maxBytes` of it.
-    Reply read(const QString& selection, const QString& target, qint64 maxBytes);
+    // `target` converted by the owner of `selection`, at most `maxBytes` of it; a transfer of
+    // unknown size is kept up to `holdBytes` on a first pass.
+    Reply read(const QString& selection, const QString& target, qint64 maxBytes, qint64 holdBytes);
     // The selection's owner window now (0: none).
     quint32 owner(const QString& selection);
     // True when `window` belongs to Qt's own connection (this program owns the selection).
@@ -69,9 +73,14 @@ private:
                             qint64* size = nullptr);
     // The size of the property and its type (0 when it does not exist), then deletes it unread.
     qint64 dropProperty(quint32 property, quint32* type);
-    Reply readIncrementally(quint32 property, qint64 announced, qint64 maxBytes, Reply reply);
+    // One request and its transfer, keeping at most `holdBytes` of a transfer of unknown size.
+    Reply readOnce(const QString& selection, const QString& target, qint64 maxBytes,
+                   qint64 holdBytes);
+    Reply readIncrementally(quint32 property, qint64 announced, qint64 maxBytes, qint64 holdBytes,
+                            Reply reply);
     // Deletes the rest of a transfer chunk by chunk; `seen` bytes of it have arrived so far.
-    Reply drain(quint32 property, qint64 seen, qint64 announced, Reply reply);
+    // TooLarge over `maxBytes`, Measured within it.
+    Reply drain(quint32 property, qint64 seen, qint64 announced, qint64 maxBytes, Reply reply);
     void discardPendingEvents();
 
     struct Disconnect {
