@@ -60,8 +60,8 @@ bool ImageConversion::acceptableSize(QSize size) {
            size.height() <= maxSide && qint64(size.width()) * size.height() <= maxPixels;
 }
 
-bool ImageConversion::prepareReader(QImageReader& reader, QIODevice* device,
-                                    QByteArrayView bytes, const char* format) {
+bool ImageConversion::prepareReader(QImageReader& reader, QIODevice* device, QByteArrayView bytes,
+                                    const char* format) {
     const char* known = formatOf(bytes);
     if (!known || (format && std::strcmp(format, known) != 0)) {
         return false;

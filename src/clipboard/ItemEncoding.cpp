@@ -278,8 +278,8 @@ std::optional<bool> matchItem(BinaryPlistReader& reader, const ClipboardItem& it
                 same = samePng();
             } else if (same && ref->length != (rtf ? item.rtf->size() : item.imagePNG->size())) {
                 same = false;
-            } else if (same && !note(sameData(reader, *ref,
-                                              rtf ? *item.rtf : item.imagePNG->bytes()))) {
+            } else if (same &&
+                       !note(sameData(reader, *ref, rtf ? *item.rtf : item.imagePNG->bytes()))) {
                 return std::nullopt;
             }
         } else if (*key == u"files") {

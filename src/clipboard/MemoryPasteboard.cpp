@@ -2,7 +2,6 @@
 
 #include "ImageConversion.h"
 
-
 std::optional<QStringList> MemoryPasteboard::types() {
     reads << QStringLiteral("types");
     if (!m_hasContent) {

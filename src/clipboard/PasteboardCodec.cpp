@@ -26,8 +26,7 @@ bool PasteboardCodec::isConcealed(Pasteboard& pb) {
 std::optional<QByteArray> PasteboardCodec::imagePNGData(Pasteboard& pb) {
     const QStringList types = pb.types().value_or(QStringList());
     if (types.contains(Pasteboard::pngType)) {
-        if (auto png = pb.data(Pasteboard::pngType);
-            png && ImageConversion::fits(*png, "png")) {
+        if (auto png = pb.data(Pasteboard::pngType); png && ImageConversion::fits(*png, "png")) {
             return png;
         }
     }

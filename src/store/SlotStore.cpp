@@ -228,8 +228,7 @@ bool SlotStore::repeatsNewestHistory(const ClipboardItem& item) const {
     const auto same = StoredItem::sameContent(
         m_container.db(), historyTable, pk, optionalInt(s, 1), s.int64(2), item,
         StoredItem::pngLoader(m_container.weakDb(),
-                              QStringLiteral("SELECT png FROM history_record WHERE pk = ?"),
-                              {pk}));
+                              QStringLiteral("SELECT png FROM history_record WHERE pk = ?"), {pk}));
     if (same) {
         return *same;
     }

@@ -236,8 +236,7 @@ private Q_SLOTS:
         QCOMPARE(ContentLimit::describe(999999), QStringLiteral("1 MB"));
         QCOMPARE(ContentLimit::describe(300 * 1000 * 1000), QStringLiteral("300 MB"));
         QCOMPARE(ContentLimit::describe(ContentLimit::maxBytes), QStringLiteral("268 MB"));
-        QCOMPARE(ContentLimit::describe(qint64(4) * 1024 * 1024 * 1024),
-                 QStringLiteral("4.3 GB"));
+        QCOMPARE(ContentLimit::describe(qint64(4) * 1024 * 1024 * 1024), QStringLiteral("4.3 GB"));
         QCOMPARE((Oversize{300 * 1000 * 1000, false}).describe(), QStringLiteral("300 MB"));
         QCOMPARE((Oversize{ContentLimit::maxBytes + 1, true}).describe(),
                  QStringLiteral("more than 268 MB"));

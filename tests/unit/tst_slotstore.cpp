@@ -173,10 +173,10 @@ private Q_SLOTS:
             ClipboardItem second;
             qint64 entries;
         } cases[] = {
-            {wide, wide, 1},           {wide, wideChanged, 2},   {text("abc"), text("abd"), 2},
-            {rich, rich, 1},           {rich, otherHtml, 2},     {rich, otherRtf, 2},
-            {rich, noRtf, 2},          {files, files, 1},        {files, otherFiles, 2},
-            {picture, picture, 1},     {picture, otherPicture, 2}, {picture, captioned, 2},
+            {wide, wide, 1},       {wide, wideChanged, 2},     {text("abc"), text("abd"), 2},
+            {rich, rich, 1},       {rich, otherHtml, 2},       {rich, otherRtf, 2},
+            {rich, noRtf, 2},      {files, files, 1},          {files, otherFiles, 2},
+            {picture, picture, 1}, {picture, otherPicture, 2}, {picture, captioned, 2},
             {text("r"), rich, 2},
         };
         int i = 0;
