@@ -1,6 +1,7 @@
 #include "AutomationBridge.h"
 
 #include "AppState.h"
+#include "clipboard/ContentLimit.h"
 #include "core/AtomicFile.h"
 #include "core/Log.h"
 #include "core/UserDefaults.h"
@@ -103,7 +104,14 @@ std::optional<AutomationBridge::Result> AutomationBridge::run(const AutomationUr
         if (!slotError.isEmpty()) {
             return nothing(slotError);
         }
-        return written(m_state.service().captureClipboardToSlot(n),
+        const ClipboardService::Capture capture = m_state.service().captureClipboardToSlot(n);
+        if (capture.tooLarge) {
+            return nothing(QStringLiteral("nothing captured: the clipboard content is too large "
+                                          "(%1; at most %2)")
+                               .arg(capture.tooLarge->describe(),
+                                    ContentLimit::describe(ContentLimit::maxBytes)));
+        }
+        return written(capture.write,
                        QStringLiteral("nothing captured: the clipboard is empty or concealed"));
     }
     if (action == u"load-slot" || action == u"transform-slot") {

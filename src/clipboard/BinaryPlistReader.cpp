@@ -400,6 +400,24 @@ bool BinaryPlistReader::scanString(quint64 ref, const StringSink& sink) {
     return true;
 }
 
+bool BinaryPlistReader::scanData(const DataRef& ref, const DataSink& sink) {
+    if (ref.inHole) {
+        return false;
+    }
+    for (qint64 done = 0; done < ref.length;) {
+        const qint64 n = std::min(sourceReadLimit, ref.length - done);
+        const char* p = at(ref.offset + done, n);
+        if (!p) {
+            return false;
+        }
+        done += n;
+        if (!sink(QByteArrayView(p, n))) {
+            return true;
+        }
+    }
+    return true;
+}
+
 std::optional<BinaryPlistReader::ArrayHead> BinaryPlistReader::arrayHead(quint64 ref,
                                                                          qint64 maxMembers) {
     const auto h = header(ref);

@@ -43,6 +43,8 @@ public:
     };
     // Receives a string's characters a piece at a time; returns false to stop reading.
     using StringSink = std::function<bool(QStringView piece)>;
+    // Receives a data object's bytes a piece at a time; returns false to stop reading.
+    using DataSink = std::function<bool(QByteArrayView piece)>;
 
     static constexpr qint64 sourceReadLimit = 64 * 1024;
     static constexpr qint64 sourceBudget = 4 * 1024 * 1024;
@@ -71,6 +73,8 @@ public:
     // string up to where reading stopped. Nothing is kept, so any length reads in bounded
     // memory.
     bool scanString(quint64 ref, const StringSink& sink);
+    // Hands a data object's content (not in the hole) to `sink` in pieces, as scanString does.
+    bool scanData(const DataRef& ref, const DataSink& sink);
     // An array's member count and its first `maxMembers` references; the rest of the
     // references are checked to lie in the list but not read.
     std::optional<ArrayHead> arrayHead(quint64 ref, qint64 maxMembers);

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "ClipboardItem.h"
-
-#include <optional>
+#include "ClipboardRead.h"
 
 // The narrow interface through which the program reaches the clipboard.
 class ClipboardAccess {
@@ -11,8 +9,8 @@ public:
     // Increases whenever the content is replaced, by this program or any other.
     virtual qint64 changeCount() const = 0;
     // The current content; absent when there is none, it cannot be represented, or it is
-    // concealed.
-    virtual std::optional<ClipboardItem> read() = 0;
+    // concealed; refused, with its size, when one of its formats is over ContentLimit.
+    virtual ClipboardRead read() = 0;
     virtual void write(const ClipboardItem& item) = 0;
     virtual bool isConcealed() = 0;
 };

@@ -1,5 +1,8 @@
 #include "ClipboardMonitor.h"
 
+#include "ContentLimit.h"
+#include "core/Log.h"
+
 ClipboardMonitor::ClipboardMonitor(ClipboardAccess& clipboard, HistorySink& history,
                                    Scheduler& scheduler)
     : m_clipboard(clipboard), m_history(history), m_scheduler(scheduler),
@@ -40,9 +43,16 @@ void ClipboardMonitor::poll() {
     if (m_clipboard.isConcealed()) {
         return;
     }
-    const auto item = m_clipboard.read();
-    if (!item || item->kind == ClipboardKind::Empty) {
+    ClipboardRead read = m_clipboard.read();
+    if (const auto& size = read.tooLarge()) {
+        qCWarning(Log::app).noquote()
+            << QStringLiteral("clipboard content of %1 not added to the history: too large "
+                              "(at most %2)")
+                   .arg(size->describe(), ContentLimit::describe(ContentLimit::maxBytes));
         return;
     }
-    m_history.addHistory(*item);
+    if (!read || read->kind == ClipboardKind::Empty) {
+        return;
+    }
+    m_history.addHistory(*std::move(read).item());
 }

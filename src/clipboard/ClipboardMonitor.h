@@ -7,7 +7,8 @@
 #include <memory>
 
 // Builds the clipboard history: polls the clipboard's change counter and, when it moved,
-// reads the new content and adds it to the history. Never writes slots or the clipboard.
+// reads the new content and adds it to the history. Content refused for its size is skipped
+// with a log line naming its size. Never writes slots or the clipboard.
 class ClipboardMonitor {
 public:
     ClipboardMonitor(ClipboardAccess& clipboard, HistorySink& history, Scheduler& scheduler);

@@ -6,5 +6,6 @@
 class HistorySink {
 public:
     virtual ~HistorySink() = default;
-    virtual void addHistory(const ClipboardItem& item) = 0;
+    // Taken whole: the sink may let go of a large text once it has encoded it.
+    virtual void addHistory(ClipboardItem item) = 0;
 };

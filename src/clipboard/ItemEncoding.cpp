@@ -171,6 +171,143 @@ std::optional<ItemSummary> summarizeItem(BinaryPlistReader& reader, bool pngCut,
     return out;
 }
 
+// Whether the string at `ref` is `expected`, read a piece at a time.
+std::optional<bool> sameString(BinaryPlistReader& reader, quint64 ref, const QString& expected) {
+    const auto length = reader.stringLength(ref);
+    if (!length) {
+        return std::nullopt;
+    }
+    if (*length != expected.size()) {
+        return false;
+    }
+    qsizetype at = 0;
+    bool same = true;
+    const bool read = reader.scanString(ref, [&](QStringView piece) {
+        same = at + piece.size() <= expected.size() &&
+               QStringView(expected).sliced(at, piece.size()) == piece;
+        at += piece.size();
+        return same;
+    });
+    if (!read) {
+        return std::nullopt;
+    }
+    return same && at == expected.size();
+}
+
+// Whether the data at `ref` is `expected`, read a piece at a time.
+std::optional<bool> sameData(BinaryPlistReader& reader, const BinaryPlistReader::DataRef& ref,
+                             const QByteArray& expected) {
+    if (ref.length != expected.size()) {
+        return false;
+    }
+    qsizetype at = 0;
+    bool same = true;
+    const bool read = reader.scanData(ref, [&](QByteArrayView piece) {
+        same = QByteArrayView(expected).sliced(at, piece.size()) == piece;
+        at += piece.size();
+        return same;
+    });
+    if (!read) {
+        return std::nullopt;
+    }
+    return same;
+}
+
+// The comparison of ItemEncoding::sameContent, over the keys decodeItem reads and checks.
+std::optional<bool> matchItem(BinaryPlistReader& reader, const ClipboardItem& item,
+                              const std::function<bool()>& samePng) {
+    if (!reader.open()) {
+        return std::nullopt;
+    }
+    const auto entries = reader.dict(reader.topObject());
+    if (!entries) {
+        return std::nullopt;
+    }
+    bool same = true;
+    bool haveKind = false;
+    bool haveFiles = false;
+    bool haveDate = false;
+    bool haveText = false;
+    bool haveHtml = false;
+    bool haveRtf = false;
+    bool havePng = false;
+    UniqueKeys keys;
+    // Each flavour is compared only while everything before it matched.
+    const auto note = [&same](std::optional<bool> match) {
+        if (!match) {
+            return false;
+        }
+        same = same && *match;
+        return true;
+    };
+    for (const auto& [keyRef, valueRef] : *entries) {
+        const auto key = keys.next(reader, keyRef);
+        if (!key) {
+            return std::nullopt;
+        }
+        if (*key == u"kind") {
+            const auto kind = readKind(reader, valueRef);
+            if (!kind) {
+                return std::nullopt;
+            }
+            same = same && *kind == item.kind;
+            haveKind = true;
+        } else if (*key == u"text" || *key == u"html") {
+            const bool text = *key == u"text";
+            const std::optional<QString>& expected = text ? item.text : item.html;
+            (text ? haveText : haveHtml) = true;
+            if (!expected) {
+                same = false;
+            } else if (same && !note(sameString(reader, valueRef, *expected))) {
+                return std::nullopt;
+            }
+        } else if (*key == u"sourceBundleID") {
+            if (!reader.stringLength(valueRef)) {
+                return std::nullopt;
+            }
+        } else if (*key == u"rtf" || *key == u"imagePNG") {
+            const auto ref = reader.data(valueRef);
+            const bool rtf = *key == u"rtf";
+            if (!ref || (ref->inHole && (rtf || !samePng))) {
+                return std::nullopt;
+            }
+            (rtf ? haveRtf : havePng) = true;
+            if (rtf ? !item.rtf : !item.imagePNG) {
+                same = false;
+            } else if (same && ref->inHole) {
+                same = samePng();
+            } else if (same && ref->length != (rtf ? item.rtf->size() : item.imagePNG->size())) {
+                same = false;
+            } else if (same &&
+                       !note(sameData(reader, *ref, rtf ? *item.rtf : item.imagePNG->bytes()))) {
+                return std::nullopt;
+            }
+        } else if (*key == u"files") {
+            const auto members = reader.array(valueRef);
+            if (!members) {
+                return std::nullopt;
+            }
+            haveFiles = true;
+            same = same && static_cast<qsizetype>(members->size()) == item.files.size();
+            for (std::size_t i = 0; same && i < members->size(); ++i) {
+                if (!note(sameString(reader, (*members)[i], item.files[qsizetype(i)]))) {
+                    return std::nullopt;
+                }
+            }
+        } else if (*key == u"createdAt") {
+            if (!reader.date(valueRef)) {
+                return std::nullopt;
+            }
+            haveDate = true;
+        }
+    }
+    if (!haveKind || !haveFiles || !haveDate) {
+        return std::nullopt;
+    }
+    return same && haveText == item.text.has_value() && haveHtml == item.html.has_value() &&
+           haveRtf == item.rtf.has_value() && havePng == item.imagePNG.has_value();
+}
+
 std::optional<ClipboardItem> decodeItem(BinaryPlistReader& reader,
                                         const std::function<QByteArray()>& loadPng) {
     if (!reader.open()) {
@@ -358,6 +495,18 @@ std::optional<ItemSummary> ItemEncoding::summarize(const ByteSource& source,
         return std::nullopt;
     }
     return ItemSummary{item->kind, item->boundedPreview(maxChars), ItemSummary::sizesOf(*item)};
+}
+
+std::optional<bool> ItemEncoding::sameContent(const ByteSource& source,
+                                              std::optional<qint64> pngOffset, qint64 pngLength,
+                                              const ClipboardItem& item,
+                                              const std::function<bool()>& samePng) {
+    std::optional<BinaryPlistReader::Hole> hole;
+    if (pngOffset) {
+        hole = BinaryPlistReader::Hole{*pngOffset, pngLength};
+    }
+    BinaryPlistReader reader(source, hole);
+    return matchItem(reader, item, samePng);
 }
 
 std::optional<ItemSummary> ItemEncoding::summarize(QByteArrayView bytes, qsizetype maxChars) {

@@ -50,4 +50,14 @@ public:
                                                 std::optional<qint64> pngOffset, qint64 pngLength,
                                                 qsizetype maxChars);
     static std::optional<ItemSummary> summarize(QByteArrayView bytes, qsizetype maxChars);
+
+    // Whether the stored encoding in `source` (PNG content cut out at `pngOffset` when given)
+    // holds the same content as `item` (ClipboardItem::sameContent), found without decoding
+    // it: texts are compared as they are read, data a piece at a time, so a huge item costs
+    // bounded memory. The cut-out image is compared by `samePng`. Absent when the encoding
+    // does not read (or its file list is too large to read this way).
+    static std::optional<bool> sameContent(const ByteSource& source,
+                                           std::optional<qint64> pngOffset, qint64 pngLength,
+                                           const ClipboardItem& item,
+                                           const std::function<bool()>& samePng);
 };

@@ -2,8 +2,6 @@
 
 #include "ImageConversion.h"
 
-#include <QUrl>
-
 std::optional<QStringList> MemoryPasteboard::types() {
     reads << QStringLiteral("types");
     if (!m_hasContent) {
@@ -16,14 +14,26 @@ std::optional<QStringList> MemoryPasteboard::types() {
     return out;
 }
 
-std::optional<QByteArray> MemoryPasteboard::data(const QString& type) {
-    reads << type;
+std::optional<QByteArray> MemoryPasteboard::find(const QString& type) {
+    if (m_oversize) {
+        return std::nullopt;
+    }
     for (const Flavour& f : m_flavours) {
-        if (f.first == type) {
-            return f.second;
+        if (f.first != type) {
+            continue;
         }
+        if (f.second.size() > m_contentLimit) {
+            m_oversize = Oversize{f.second.size(), false};
+            return std::nullopt;
+        }
+        return f.second;
     }
     return std::nullopt;
+}
+
+std::optional<QByteArray> MemoryPasteboard::data(const QString& type) {
+    reads << type;
+    return find(type);
 }
 
 std::optional<QString> MemoryPasteboard::string(const QString& type) {
@@ -33,24 +43,24 @@ std::optional<QString> MemoryPasteboard::string(const QString& type) {
 
 std::optional<QByteArray> MemoryPasteboard::firstImageTiff() {
     reads << QStringLiteral("images");
+    QStringList offered;
     for (const Flavour& f : m_flavours) {
-        if (f.first.startsWith(QStringLiteral("image/"))) {
-            if (const auto image = ImageConversion::decode(f.second)) {
-                return ImageConversion::toTiff(*image);
-            }
-        }
+        offered << f.first;
     }
-    return std::nullopt;
+    return ImageConversion::firstImageTiff(offered,
+                                           [this](const QString& type) { return find(type); });
 }
 
 void MemoryPasteboard::clearContents() {
     m_flavours.clear();
+    m_oversize.reset();
     m_hasContent = false;
     ++m_changeCount;
 }
 
 void MemoryPasteboard::writeItem(const QList<Flavour>& flavours) {
     m_flavours = flavours;
+    m_oversize.reset();
     m_hasContent = true;
     ++m_changeCount;
 }

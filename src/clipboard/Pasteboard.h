@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Oversize.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -35,8 +37,12 @@ public:
     QStringList fileUrlPaths();
     virtual std::optional<QByteArray> data(const QString& type) = 0;
     virtual std::optional<QString> string(const QString& type) = 0;
-    // The first image the content can be made into, as TIFF bytes.
+    // The first image the content can be made into, as TIFF bytes (ImageConversion).
     virtual std::optional<QByteArray> firstImageTiff() = 0;
+    // Set once a read of the current content met a flavour over the content limit
+    // (ContentLimit): that read answered absent without taking the data in, and every read of
+    // the same content after it answers absent at once. Forgotten when the content changes.
+    virtual std::optional<Oversize> oversize() const = 0;
 
     virtual void clearContents() = 0;
     // The files as a URI list and as a GTK file-manager copy, so that any file manager pastes

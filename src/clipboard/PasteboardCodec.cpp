@@ -26,7 +26,7 @@ bool PasteboardCodec::isConcealed(Pasteboard& pb) {
 std::optional<QByteArray> PasteboardCodec::imagePNGData(Pasteboard& pb) {
     const QStringList types = pb.types().value_or(QStringList());
     if (types.contains(Pasteboard::pngType)) {
-        if (auto png = pb.data(Pasteboard::pngType); png && !png->isEmpty()) {
+        if (auto png = pb.data(Pasteboard::pngType); png && ImageConversion::fits(*png, "png")) {
             return png;
         }
     }
@@ -45,8 +45,12 @@ std::optional<QByteArray> PasteboardCodec::imagePNGData(Pasteboard& pb) {
     return std::nullopt;
 }
 
-std::optional<ClipboardItem> PasteboardCodec::read(Pasteboard& pb, Instant now) {
+ClipboardRead PasteboardCodec::read(Pasteboard& pb, Instant now) {
     const auto types = pb.types();
+    const auto refused = [&pb] { return ClipboardRead::refused(*pb.oversize()); };
+    if (pb.oversize()) {
+        return refused();
+    }
     if (!types || types->isEmpty()) {
         return std::nullopt;
     }
@@ -57,7 +61,11 @@ std::optional<ClipboardItem> PasteboardCodec::read(Pasteboard& pb, Instant now) 
     item.kind = ClipboardKind::Empty;
     item.createdAt = now;
 
+    // Each step stops at a flavour over the limit: nothing of such content is kept.
     const QStringList paths = pb.fileUrlPaths();
+    if (pb.oversize()) {
+        return refused();
+    }
     if (!paths.isEmpty()) {
         item.files = paths;
         QStringList names;
@@ -69,6 +77,9 @@ std::optional<ClipboardItem> PasteboardCodec::read(Pasteboard& pb, Instant now) 
     } else if (auto png = imagePNGData(pb)) {
         item.imagePNG = Blob(std::move(*png));
         item.kind = ClipboardKind::Image;
+    }
+    if (pb.oversize()) {
+        return refused();
     }
 
     for (const QString& t : rtfTypes) {
@@ -84,6 +95,9 @@ std::optional<ClipboardItem> PasteboardCodec::read(Pasteboard& pb, Instant now) 
         if (auto text = pb.string(Pasteboard::stringType)) {
             item.text = std::move(*text);
         }
+    }
+    if (pb.oversize()) {
+        return refused();
     }
 
     if (item.kind == ClipboardKind::Empty) {

@@ -1,13 +1,15 @@
 #pragma once
 
 #include "ClipboardItem.h"
+#include "ClipboardRead.h"
 #include "Pasteboard.h"
 
 #include <optional>
 
 // Reads a pasteboard into a ClipboardItem (files over images over text; rich text is text
 // that came with RTF or HTML) and writes an item back as flavours. Content marked as
-// concealed, transient or auto-generated is never read.
+// concealed, transient or auto-generated is never read; content with a flavour over the
+// content limit is refused whole, with its size.
 class PasteboardCodec {
 public:
     static inline const QString concealedType = QStringLiteral("org.nspasteboard.ConcealedType");
@@ -17,10 +19,11 @@ public:
     // Set by Linux password managers (KeePassXC, KDE's Klipper convention) to "secret".
     static inline const QString kdePasswordHintType = QStringLiteral("x-kde-passwordManagerHint");
 
-    static std::optional<ClipboardItem> read(Pasteboard& pb, Instant now);
+    static ClipboardRead read(Pasteboard& pb, Instant now);
     static void write(const ClipboardItem& item, Pasteboard& pb);
     static bool isConcealed(Pasteboard& pb);
 
-    // PNG bytes as offered, else TIFF or any other image converted to PNG.
+    // PNG bytes as offered (when they are a PNG of an acceptable size: ImageConversion), else
+    // TIFF or any other image converted to PNG.
     static std::optional<QByteArray> imagePNGData(Pasteboard& pb);
 };

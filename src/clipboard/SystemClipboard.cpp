@@ -6,7 +6,7 @@ qint64 SystemClipboard::changeCount() const {
     return m_pb.changeCount();
 }
 
-std::optional<ClipboardItem> SystemClipboard::read() {
+ClipboardRead SystemClipboard::read() {
     return PasteboardCodec::read(m_pb, m_clock.now());
 }
 

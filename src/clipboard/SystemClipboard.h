@@ -11,7 +11,7 @@ public:
         : m_pb(pasteboard), m_clock(clock) {}
 
     qint64 changeCount() const override;
-    std::optional<ClipboardItem> read() override;
+    ClipboardRead read() override;
     void write(const ClipboardItem& item) override;
     bool isConcealed() override;
 

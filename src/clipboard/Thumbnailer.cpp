@@ -1,5 +1,7 @@
 #include "Thumbnailer.h"
 
+#include "ImageConversion.h"
+
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QImageReader>
@@ -15,7 +17,10 @@ std::optional<QImage> Thumbnailer::downsample(const QByteArray& data, int maxPix
     if (data.isEmpty() || !buffer.open(QIODevice::ReadOnly)) {
         return std::nullopt;
     }
-    QImageReader reader(&buffer);
+    QImageReader reader;
+    if (!ImageConversion::prepareReader(reader, &buffer, data)) {
+        return std::nullopt;
+    }
     reader.setAutoTransform(true);
     const QSize full = reader.size();
     // Images with a colour table (1- to 8-bit palettes, bilevel scans) lose it when read at a

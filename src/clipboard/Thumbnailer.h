@@ -18,7 +18,8 @@ public:
     explicit Thumbnailer(qint64 cacheBytes = defaultCacheBytes);
 
     // Decodes `data` into a picture whose longer side is at most `maxPixel` pixels (never
-    // scaled up), with the image's orientation applied. Absent when it does not decode.
+    // scaled up), with the image's orientation applied. Absent when ImageConversion refuses
+    // it (a format the program does not know, too many pixels) or it does not decode.
     static std::optional<QImage> downsample(const QByteArray& data, int maxPixel);
 
     // The cached 512-pixel picture of `data`, decoding it on a miss. A failure is not

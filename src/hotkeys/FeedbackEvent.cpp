@@ -1,5 +1,7 @@
 #include "FeedbackEvent.h"
 
+#include "clipboard/ContentLimit.h"
+
 #include <QTextBoundaryFinder>
 
 QString FeedbackEvent::summary() const {
@@ -16,6 +18,8 @@ QString FeedbackEvent::summary() const {
                QStringLiteral(" (no Ctrl+C pressed)");
     case FeedbackOutcome::ReadyToPaste:
         return QStringLiteral("Slot ") + n + QStringLiteral(" on the clipboard: press Ctrl+V");
+    case FeedbackOutcome::TooLarge:
+        return QStringLiteral("Not copied to slot %1: too large, %2").arg(n, preview);
     case FeedbackOutcome::EmptySlot:
         break;
     }
@@ -32,12 +36,22 @@ FeedbackEvent FeedbackEvent::make(FeedbackOutcome outcome, std::optional<int> sl
         (outcome == FeedbackOutcome::Copied || outcome == FeedbackOutcome::Pasted ||
          outcome == FeedbackOutcome::TookClipboard || outcome == FeedbackOutcome::ReadyToPaste);
     if (withContent) {
-        event.preview = truncate(item->preview());
+        // A grapheme is rarely more than a few characters: the cut keeps plenty for truncate.
+        event.preview = truncate(item->boundedPreview(qsizetype(previewLimit) * 16));
         event.kind = item->kind;
         if (item->imagePNG) {
             event.imagePNG = item->imagePNG->bytes();
         }
     }
+    return event;
+}
+
+FeedbackEvent FeedbackEvent::tooLarge(std::optional<int> slot, const Oversize& size) {
+    FeedbackEvent event;
+    event.outcome = FeedbackOutcome::TooLarge;
+    event.slot = slot;
+    event.preview = QStringLiteral("%1 (at most %2)")
+                        .arg(size.describe(), ContentLimit::describe(ContentLimit::maxBytes));
     return event;
 }
 

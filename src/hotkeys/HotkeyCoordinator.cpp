@@ -1,5 +1,6 @@
 #include "HotkeyCoordinator.h"
 
+#include "core/Log.h"
 #include "store/ClipboardService.h"
 
 HotkeyCoordinator::HotkeyCoordinator(ClipboardAccess& clipboard, ClipboardService& service,
@@ -68,7 +69,12 @@ void HotkeyCoordinator::pressCopy(int slot) {
 
 void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source, FeedbackOutcome outcome) {
     // A capture that waits for the next save is in the slot all the same.
-    const StoreWrite write = m_service.captureToSlot(slot, source);
+    const ClipboardService::Capture capture = m_service.captureToSlot(slot, source);
+    if (capture.tooLarge) {
+        onFeedback(FeedbackEvent::tooLarge(slot, *capture.tooLarge));
+        return;
+    }
+    const StoreWrite& write = capture.write;
     if (write.isSaved() || write.status == StoreWrite::Status::Pending) {
         if (const auto item = m_service.slot(slot)) {
             onFeedback(FeedbackEvent::make(outcome, slot, item));
@@ -93,6 +99,19 @@ void HotkeyCoordinator::waitForClipboardChange(qint64 before, int attempts,
     then();
 }
 
+std::optional<ClipboardItem> HotkeyCoordinator::remember(ClipboardAccess& source,
+                                                         const char* name) {
+    ClipboardRead read = source.read();
+    if (const auto& size = read.tooLarge()) {
+        // Too large to read, so too large to put back: the paste goes ahead all the same.
+        qCWarning(Log::hotkeys).noquote()
+            << QStringLiteral("the %1 holds %2, too large to keep: it is not put back after "
+                              "the paste")
+                   .arg(QLatin1String(name), size->describe());
+    }
+    return std::move(read).item();
+}
+
 void HotkeyCoordinator::paste(int slot) {
     const auto item = m_service.slot(slot);
     if (!item || item->kind == ClipboardKind::Empty) {
@@ -108,8 +127,9 @@ void HotkeyCoordinator::paste(int slot) {
     // The selection is taken along only for an application that pastes from it.
     ClipboardAccess* selection =
         m_selection && m_synth.targetCopiesBySelection() ? m_selection : nullptr;
-    std::optional<ClipboardItem> remembered = m_clipboard.read();
-    std::optional<ClipboardItem> rememberedSelection = selection ? selection->read() : std::nullopt;
+    std::optional<ClipboardItem> remembered = remember(m_clipboard, "clipboard");
+    std::optional<ClipboardItem> rememberedSelection =
+        selection ? remember(*selection, "selection") : std::nullopt;
     m_service.loadSlotToClipboard(slot, PasteTransform::None);
     if (selection) {
         selection->write(*item);

@@ -46,6 +46,8 @@ public:
 private:
     void finishCopy(int slot, ClipboardAccess& source, FeedbackOutcome outcome);
     void pressCopy(int slot);
+    // What `source` holds, to put back after a paste; logs content too large to hold.
+    static std::optional<ClipboardItem> remember(ClipboardAccess& source, const char* name);
     // Runs `task` after the synthesizer's settle delay (at once without one) with the
     // coordinator, or with null once the coordinator is gone.
     void afterSettle(std::function<void(HotkeyCoordinator*)> task);

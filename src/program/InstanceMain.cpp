@@ -6,6 +6,7 @@
 #include "app/AppState.h"
 #include "app/InstanceServer.h"
 #include "app/LinkGate.h"
+#include "clipboard/ImageConversion.h"
 #include "clipboard/Thumbnailer.h"
 #include "core/AppPaths.h"
 #include "core/Log.h"
@@ -41,6 +42,9 @@ constexpr int exitAlreadyRunning = 3;
 extern "C" __attribute__((visibility("default"))) int
 stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
     MemoryTuning::returnLargeBlocksToTheSystem();
+    // Images from other programs are decoded within the program's own bounds, not whatever
+    // the environment sets.
+    ImageConversion::limitDecoders();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         std::fputs("stashwick: no display; running without windows (automation and history "

@@ -48,6 +48,8 @@ QString HUDModel::title(FeedbackOutcome outcome) {
         return QStringLiteral("Clipboard to slot (no Ctrl+C)");
     case FeedbackOutcome::ReadyToPaste:
         return QStringLiteral("On the clipboard: press Ctrl+V");
+    case FeedbackOutcome::TooLarge:
+        return QStringLiteral("Too large to copy");
     case FeedbackOutcome::EmptySlot:
         break;
     }
@@ -66,6 +68,7 @@ QString HUDModel::symbol(FeedbackOutcome outcome) {
         return QStringLiteral("keyboard");
     case FeedbackOutcome::NothingToCopy:
     case FeedbackOutcome::EmptySlot:
+    case FeedbackOutcome::TooLarge:
         break;
     }
     return QStringLiteral("exclamationmark.triangle.fill");

@@ -23,7 +23,8 @@ public:
     void setVisible(bool v);
 
     // The title per outcome: "Copied to slot", "Pasted from slot", "Nothing to copy", "Slot is
-    // empty", "Clipboard to slot (no Ctrl+C)", "On the clipboard: press Ctrl+V".
+    // empty", "Clipboard to slot (no Ctrl+C)", "On the clipboard: press Ctrl+V", "Too large to
+    // copy".
     static QString title(FeedbackOutcome outcome);
     static QString symbol(FeedbackOutcome outcome);
 

@@ -2,28 +2,44 @@
 
 #include "SlotStore.h"
 #include "StatsService.h"
+#include "StoredItem.h"
 
 ClipboardService::ClipboardService(ClipboardAccess& clipboard, SlotStore& slots,
                                    StatsService& stats, QObject* parent)
     : QObject(parent), m_clipboard(clipboard), m_slots(slots), m_stats(stats) {}
 
-StoreWrite ClipboardService::captureToSlot(int slot, ClipboardAccess& source) {
+ClipboardService::Capture ClipboardService::captureToSlot(int slot, ClipboardAccess& source) {
     if (slot < 0 || slot >= SlotStore::slotCount) {
-        return StoreWrite::unchanged();
+        return {};
     }
     if (source.isConcealed()) {
-        return StoreWrite::unchanged();
+        return {};
     }
-    const auto item = source.read();
+    ClipboardRead read = source.read();
+    if (read.tooLarge()) {
+        return {StoreWrite::unchanged(), read.tooLarge()};
+    }
+    std::optional<ClipboardItem> item = std::move(read).item();
     if (!item || item->kind == ClipboardKind::Empty) {
-        return StoreWrite::unchanged();
+        return {};
     }
-    const StoreWrite slotWrite = m_slots.setItem(*item, slot);
+    // One encoding serves the slot, the history and the statistics, and the item itself is
+    // let go before anything is written: a large text is held once in its decoded form and
+    // once encoded, never more, while SQLite writes it.
+    const bool repeat = m_slots.repeatsNewestHistory(*item);
+    const StatsService::CopiedContent copied = StatsService::describeCopy(*item);
+    const auto stored = StoredItem::from(*item);
+    item.reset();
+    if (!stored) {
+        return {StoreWrite::refused(QStringLiteral("the item's image could not be loaded")),
+                std::nullopt};
+    }
+    const StoreWrite slotWrite = m_slots.setStored(*stored, slot);
     if (slotWrite.status == StoreWrite::Status::Refused) {
-        return slotWrite;
+        return {slotWrite, std::nullopt};
     }
-    const StoreWrite history = m_slots.recordHistory(*item);
-    return slotWrite & history & m_stats.recordCopy(*item, slot);
+    const StoreWrite history = repeat ? StoreWrite::unchanged() : m_slots.addStoredHistory(*stored);
+    return {slotWrite & history & m_stats.recordCopy(copied, *stored, slot), std::nullopt};
 }
 
 bool ClipboardService::loadSlotToClipboard(int slot, PasteTransform transform) {

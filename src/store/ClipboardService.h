@@ -17,14 +17,23 @@ class ClipboardService : public QObject {
 public:
     static constexpr double defaultRestoreDelay = 0.25;
 
+    // What a capture did: `write` is unchanged when there was nothing to capture (an empty or
+    // concealed clipboard, a slot out of range, content too large: then `tooLarge` is set);
+    // otherwise what became of the slot, history and statistics writes.
+    struct Capture {
+        StoreWrite write;
+        std::optional<Oversize> tooLarge;
+
+        // True when the capture was made and saved.
+        explicit operator bool() const { return write.isSaved(); }
+    };
+
     ClipboardService(ClipboardAccess& clipboard, SlotStore& slots, StatsService& stats,
                      QObject* parent = nullptr);
 
-    // Unchanged when there was nothing to capture (an empty or concealed clipboard, a slot
-    // out of range); otherwise what became of the slot, history and statistics writes.
-    StoreWrite captureClipboardToSlot(int slot) { return captureToSlot(slot, m_clipboard); }
+    Capture captureClipboardToSlot(int slot) { return captureToSlot(slot, m_clipboard); }
     // The same from another source of content (the PRIMARY selection).
-    StoreWrite captureToSlot(int slot, ClipboardAccess& source);
+    Capture captureToSlot(int slot, ClipboardAccess& source);
     bool loadSlotToClipboard(int slot, PasteTransform transform = PasteTransform::None);
     std::optional<ClipboardItem> slot(int index) const;
 

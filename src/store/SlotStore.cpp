@@ -96,8 +96,12 @@ StoreWrite SlotStore::setItem(const ClipboardItem& item, int index) {
         qCWarning(Log::store) << "not stored: the item's image could not be loaded";
         return StoreWrite::refused(QStringLiteral("the item's image could not be loaded"));
     }
+    return setStored(*stored, index);
+}
+
+StoreWrite SlotStore::setStored(const StoredItem& stored, int index) {
     std::vector<SqlValue> values{qint64{index}, m_clock.now().secondsSinceReference()};
-    for (SqlValue& v : stored->values()) {
+    for (SqlValue& v : stored.values()) {
         values.push_back(std::move(v));
     }
     // One record per slot: the schema refuses a second, so an insert that meets one updates
@@ -180,29 +184,27 @@ StoreWrite SlotStore::clearAllUnpinned() {
     return save(m_container.change(QStringLiteral("DELETE FROM slot_record WHERE pinned = 0"), {}));
 }
 
-void SlotStore::addHistory(const ClipboardItem& item) {
-    recordHistory(item);
+void SlotStore::addHistory(ClipboardItem item) {
+    recordHistory(std::move(item));
 }
 
-StoreWrite SlotStore::recordHistory(const ClipboardItem& item) {
-    // Items of the same content have flavours of the same sizes, so the newest entry is read
-    // whole only when its sizes match; the comparison itself stays exact.
-    const QList<HistorySummary> newestSummary = recentHistorySummaries(1, 0);
-    if (!newestSummary.isEmpty() && newestSummary.first().summary.kind == item.kind &&
-        newestSummary.first().summary.sizes == ItemSummary::sizesOf(item)) {
-        const QList<ClipboardItem> newest = recentHistory(1);
-        if (!newest.isEmpty() && newest.first().sameContent(item)) {
-            return StoreWrite::unchanged();
-        }
+StoreWrite SlotStore::recordHistory(ClipboardItem item) {
+    if (repeatsNewestHistory(item)) {
+        return StoreWrite::unchanged();
     }
     const auto stored = StoredItem::from(item);
     if (!stored) {
         qCWarning(Log::store) << "not recorded: the item's image could not be loaded";
         return StoreWrite::refused(QStringLiteral("the item's image could not be loaded"));
     }
+    item = ClipboardItem(); // a large text is not held beside its encoding while it is written
+    return addStoredHistory(*stored);
+}
+
+StoreWrite SlotStore::addStoredHistory(const StoredItem& stored) {
     std::vector<SqlValue> values{QUuid::createUuid().toString(QUuid::WithoutBraces),
                                  m_clock.now().secondsSinceReference()};
-    for (SqlValue v : stored->values()) {
+    for (SqlValue v : stored.values()) {
         values.push_back(std::move(v));
     }
     const bool inserted =
@@ -211,6 +213,34 @@ StoreWrite SlotStore::recordHistory(const ClipboardItem& item) {
                            std::move(values));
     // Trimming only follows an insertion that was kept.
     return save(inserted && trimHistory());
+}
+
+bool SlotStore::repeatsNewestHistory(const ClipboardItem& item) const {
+    // Compared where it is stored, a piece at a time: a large newest entry is not decoded
+    // beside the item (the two would hold the text twice over).
+    SqliteStatement s = m_container.db().prepare(
+        QStringLiteral("SELECT pk, png_at, length(png) FROM history_record "
+                       "ORDER BY captured_at DESC, pk DESC LIMIT 1"));
+    if (s.step() != SqliteStatement::Step::Row) {
+        return false;
+    }
+    const qint64 pk = s.int64(0);
+    const auto same = StoredItem::sameContent(
+        m_container.db(), historyTable, pk, optionalInt(s, 1), s.int64(2), item,
+        StoredItem::pngLoader(m_container.weakDb(),
+                              QStringLiteral("SELECT png FROM history_record WHERE pk = ?"), {pk}));
+    if (same) {
+        return *same;
+    }
+    // Not readable piece by piece (a very long file list): decoded whole, when its sizes say
+    // it may match.
+    const QList<HistorySummary> newestSummary = recentHistorySummaries(1, 0);
+    if (newestSummary.isEmpty() || newestSummary.first().summary.kind != item.kind ||
+        newestSummary.first().summary.sizes != ItemSummary::sizesOf(item)) {
+        return false;
+    }
+    const QList<ClipboardItem> newest = recentHistory(1);
+    return !newest.isEmpty() && newest.first().sameContent(item);
 }
 
 QList<ClipboardItem> SlotStore::recentHistory(int limit) const {

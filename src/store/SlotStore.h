@@ -14,6 +14,7 @@
 #include <optional>
 
 class StoreContainer;
+struct StoredItem;
 
 // The ten numbered slots (0..9), each with at most one item and a pin flag, and the
 // clipboard history, newest first, capped at `historyLimit` entries. Every change is saved
@@ -52,15 +53,22 @@ public:
     std::array<std::optional<ItemSummary>, slotCount> slotSummaries(qsizetype maxChars) const;
     bool isPinned(int index) const;
     StoreWrite setItem(const ClipboardItem& item, int index);
+    // setItem with the item encoded already (StoredItem::from).
+    StoreWrite setStored(const StoredItem& stored, int index);
     StoreWrite clear(int index);
     StoreWrite togglePinned(int index);
     StoreWrite move(int from, int to);
     StoreWrite clearAllUnpinned();
 
-    // History.
-    void addHistory(const ClipboardItem& item) override;
+    // History. The item is let go once it is encoded, before it is written.
+    void addHistory(ClipboardItem item) override;
     // addHistory, telling what became of it (unchanged when it repeats the newest entry).
-    StoreWrite recordHistory(const ClipboardItem& item);
+    StoreWrite recordHistory(ClipboardItem item);
+    // Whether `item` has the content of the newest history entry (compared where it is
+    // stored, a piece at a time).
+    bool repeatsNewestHistory(const ClipboardItem& item) const;
+    // A new history entry for an item encoded already; repeats are not looked for.
+    StoreWrite addStoredHistory(const StoredItem& stored);
     QList<ClipboardItem> recentHistory(int limit) const;
     QList<HistoryEntry> recentHistoryEntries(int limit) const;
     // recentHistoryEntries as summaries (see slotSummaries): the same entries, skipped alike.

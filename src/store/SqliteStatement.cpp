@@ -4,13 +4,15 @@
 #include <utility>
 
 SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
-    : m_db(std::exchange(other.m_db, nullptr)), m_stmt(std::exchange(other.m_stmt, nullptr)) {}
+    : m_db(std::exchange(other.m_db, nullptr)), m_stmt(std::exchange(other.m_stmt, nullptr)),
+      m_bound(std::move(other.m_bound)) {}
 
 SqliteStatement& SqliteStatement::operator=(SqliteStatement&& other) noexcept {
     if (this != &other) {
         sqlite3_finalize(m_stmt);
         m_db = std::exchange(other.m_db, nullptr);
         m_stmt = std::exchange(other.m_stmt, nullptr);
+        m_bound = std::move(other.m_bound);
     }
     return *this;
 }
@@ -31,14 +33,16 @@ bool SqliteStatement::bind(int index, const SqlValue& value) {
     } else if (const auto* d = std::get_if<double>(&value)) {
         rc = sqlite3_bind_double(m_stmt, index, *d);
     } else if (const auto* s = std::get_if<QString>(&value)) {
-        const QByteArray utf8 = s->toUtf8();
+        const QByteArray& utf8 = m_bound.emplace_back(s->toUtf8());
         rc = sqlite3_bind_text64(m_stmt, index, utf8.constData(),
-                                 static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT,
+                                 static_cast<sqlite3_uint64>(utf8.size()), SQLITE_STATIC,
                                  SQLITE_UTF8);
     } else if (const auto* b = std::get_if<QByteArray>(&value)) {
+        // Shared, not copied: nobody can change these bytes while the statement holds them.
+        const QByteArray& bytes = m_bound.emplace_back(*b);
         // A zero-length blob still binds as a blob, never as NULL.
-        rc = sqlite3_bind_blob64(m_stmt, index, b->isEmpty() ? "" : b->constData(),
-                                 static_cast<sqlite3_uint64>(b->size()), SQLITE_TRANSIENT);
+        rc = sqlite3_bind_blob64(m_stmt, index, bytes.isEmpty() ? "" : bytes.constData(),
+                                 static_cast<sqlite3_uint64>(bytes.size()), SQLITE_STATIC);
     }
     return rc == SQLITE_OK;
 }
@@ -62,6 +66,7 @@ void SqliteStatement::reset() {
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);
     }
+    m_bound.clear();
 }
 
 bool SqliteStatement::isNull(int column) const {

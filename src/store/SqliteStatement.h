@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstddef>
 #include <variant>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -26,7 +27,9 @@ public:
 
     bool isValid() const { return m_stmt != nullptr; }
 
-    // Parameters are numbered from 1.
+    // Parameters are numbered from 1. Texts and blobs are not copied: the statement keeps a
+    // shared reference to the bytes (a text's UTF-8) until it is reset or finalised, and SQLite
+    // reads them in place, so that a large item is not held once more while it is written.
     bool bind(int index, const SqlValue& value);
     Step step();
     void reset();
@@ -40,4 +43,6 @@ public:
 private:
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_stmt = nullptr;
+    // The bytes bound as texts and blobs, alive as long as SQLite may read them.
+    std::vector<QByteArray> m_bound;
 };

@@ -26,18 +26,27 @@ StoreWrite StatsService::record(Kind kind, std::optional<int> slot) {
     return save(insertEvent(kind, slot));
 }
 
+StatsService::CopiedContent StatsService::describeCopy(const ClipboardItem& item) {
+    return {ContentHash::canonical(item), item.kind, item.boundedPreview(previewLimit)};
+}
+
 StoreWrite StatsService::recordCopy(const ClipboardItem& item, std::optional<int> slot) {
-    const bool eventKept = insertEvent(Kind::Copy, slot);
-    const QString hash = ContentHash::canonical(item);
     // An item that cannot fit is not encoded at all (nor its deferred image loaded).
     const StoredItem stored = ItemEncoding::minimumSize(item) <= reloadableLimit
                                   ? StoredItem::from(item).value_or(StoredItem{})
                                   : StoredItem{};
+    return recordCopy(describeCopy(item), stored, slot);
+}
+
+StoreWrite StatsService::recordCopy(const CopiedContent& copy, const StoredItem& stored,
+                                    std::optional<int> slot) {
+    const bool eventKept = insertEvent(Kind::Copy, slot);
+    const QString& hash = copy.hash;
     const bool fits =
         !stored.head.isEmpty() && stored.head.size() + stored.png.size() <= reloadableLimit;
     const double now = m_clock.now().secondsSinceReference();
-    const QString kind = ::rawValue(item.kind);
-    const QString preview = item.boundedPreview(previewLimit);
+    const QString kind = ::rawValue(copy.kind);
+    const QString& preview = copy.preview;
 
     SqliteStatement find = m_container.db().prepare(
         QStringLiteral("SELECT pk FROM content_stat WHERE content_hash = ? ORDER BY pk LIMIT 1"));

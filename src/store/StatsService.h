@@ -10,6 +10,7 @@
 #include <utility>
 
 class StoreContainer;
+struct StoredItem;
 
 // Usage statistics: one event per copy into a slot and per paste from a slot, and one
 // aggregate per distinct content (by content hash) with a reloadable copy of it.
@@ -39,8 +40,20 @@ public:
 
     static QString rawValue(Kind kind);
 
+    // What the statistics take of a copied item: its content hash, kind and preview.
+    struct CopiedContent {
+        QString hash;
+        ClipboardKind kind = ClipboardKind::Empty;
+        QString preview;
+    };
+    static CopiedContent describeCopy(const ClipboardItem& item);
+
     StoreWrite record(Kind kind, std::optional<int> slot);
     StoreWrite recordCopy(const ClipboardItem& item, std::optional<int> slot);
+    // The same for an item described and encoded (StoredItem::from) already, as a capture
+    // that writes one item to several places has it; an empty `stored` keeps no copy.
+    StoreWrite recordCopy(const CopiedContent& copy, const StoredItem& stored,
+                          std::optional<int> slot);
 
     qint64 total(Kind kind) const;
     qint64 count(Kind kind, int slot) const;

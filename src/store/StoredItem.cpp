@@ -91,3 +91,17 @@ std::optional<ItemSummary> StoredItem::summarize(SqliteDatabase& db, const QStri
     }
     return ItemEncoding::summarize(*cell, pngAt, pngLength, maxChars);
 }
+
+std::optional<bool> StoredItem::sameContent(SqliteDatabase& db, const QString& table, qint64 rowid,
+                                            std::optional<qint64> pngAt, qint64 pngLength,
+                                            const ClipboardItem& item,
+                                            const std::function<QByteArray()>& loadPng) {
+    const auto cell = SqliteBlob::open(db, table, QStringLiteral("item_data"), rowid);
+    if (!cell) {
+        return std::nullopt;
+    }
+    return ItemEncoding::sameContent(*cell, pngAt, pngLength, item, [&] {
+        return item.imagePNG && item.imagePNG->size() == pngLength &&
+               item.imagePNG->bytes() == loadPng();
+    });
+}

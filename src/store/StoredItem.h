@@ -51,4 +51,12 @@ struct StoredItem {
     static std::optional<ItemSummary> summarize(SqliteDatabase& db, const QString& table,
                                                 qint64 rowid, std::optional<qint64> pngAt,
                                                 qint64 pngLength, qsizetype maxChars);
+    // Whether row `rowid` of `table` holds the same content as `item`
+    // (ItemEncoding::sameContent), its item_data read piece by piece and its image, if any,
+    // fetched by `loadPng` only when everything else matched. Absent when the row is gone or
+    // does not read that way.
+    static std::optional<bool> sameContent(SqliteDatabase& db, const QString& table, qint64 rowid,
+                                           std::optional<qint64> pngAt, qint64 pngLength,
+                                           const ClipboardItem& item,
+                                           const std::function<QByteArray()>& loadPng);
 };

@@ -9,6 +9,10 @@
 // An application state over an in-memory store and pasteboard, with a manual clock and
 // scheduler and settings in a temporary file.
 struct AppFixture {
+    AppFixture() = default;
+    // A pasteboard that refuses what is over `contentLimit` bytes.
+    explicit AppFixture(qint64 contentLimit) : pasteboard(contentLimit) {}
+
     TestEnv env;
     ManualClock clock;
     ManualScheduler scheduler{clock};

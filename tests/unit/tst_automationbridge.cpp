@@ -133,6 +133,22 @@ private Q_SLOTS:
         }
     }
 
+    // Content over the limit: refused with its size (the command exits 3); the slot and the
+    // history keep theirs.
+    void captureOfContentTooLargeIsRefusedWithItsSize() {
+        AppFixture f(1000);
+        AutomationBridge bridge(f.state, f.defaults, f.stateFile);
+        f.copyText("kept");
+        QCOMPARE(verdict(bridge, "stashwick://capture-to-slot/2"), V::Done);
+        f.copyText(QString(1500, QLatin1Char('x')));
+        const auto refused = bridge.handleWithReason("stashwick://capture-to-slot/2");
+        QCOMPARE(refused.verdict, V::NothingDone);
+        QVERIFY2(refused.reason.contains(QStringLiteral("too large (1.5 kB")),
+                 qPrintable(refused.reason));
+        QCOMPARE(f.state.slots().item(2)->text, std::optional<QString>("kept"));
+        QCOMPARE(f.state.slots().historyCount(), 1);
+    }
+
     void slotActions() {
         AppFixture f;
         AutomationBridge bridge(f.state, f.defaults, f.stateFile);

@@ -1,3 +1,4 @@
+#include "LogCapture.h"
 #include "clipboard/ClipboardMonitor.h"
 #include "clipboard/FakeClipboard.h"
 #include "core/ManualScheduler.h"
@@ -7,7 +8,7 @@
 namespace {
 class RecordingHistory final : public HistorySink {
 public:
-    void addHistory(const ClipboardItem& item) override {
+    void addHistory(ClipboardItem item) override {
         // Drop immediate repeats like the slot store does.
         if (!added.isEmpty() && added.last().sameContent(item)) {
             return;
@@ -75,6 +76,25 @@ private Q_SLOTS:
         fake.concealed = false;
         scheduler.advance(1.2);
         QVERIFY(history.added.isEmpty());
+    }
+
+    void contentTooLargeIsSkippedWithItsSize() {
+        ManualClock clock;
+        ManualScheduler scheduler(clock);
+        FakeClipboard fake;
+        RecordingHistory history;
+        ClipboardMonitor monitor(fake, history, scheduler);
+        monitor.start(0.6);
+        LogCapture log;
+        fake.tooLarge = Oversize{300 * 1000 * 1000, false};
+        fake.write(ClipboardItem::makeText("never read"));
+        scheduler.advance(0.6);
+        QVERIFY(history.added.isEmpty());
+        QVERIFY(log.mentions(QStringLiteral("io.stashwick.app"), QStringLiteral("300 MB")));
+        fake.tooLarge.reset();
+        fake.write(ClipboardItem::makeText("small"));
+        scheduler.advance(0.6);
+        QCOMPARE(history.added.size(), 1);
     }
 
     void startTwiceKeepsOneTimerAndTicksStopWithTheMonitor() {

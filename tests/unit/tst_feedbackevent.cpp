@@ -1,3 +1,4 @@
+#include "clipboard/ContentLimit.h"
 #include "hotkeys/FeedbackEvent.h"
 
 #include <QTest>
@@ -14,6 +15,12 @@ private Q_SLOTS:
                  QStringLiteral("Copied \u2192 slot ?"));
         QCOMPARE(FeedbackEvent::make(FeedbackOutcome::Pasted, 0).summary(),
                  QStringLiteral("Pasted slot 0"));
+        const auto tooLarge =
+            FeedbackEvent::tooLarge(5, Oversize{ContentLimit::maxBytes + 1, true});
+        QCOMPARE(tooLarge.preview, QStringLiteral("more than 268 MB (at most 268 MB)"));
+        QCOMPARE(
+            tooLarge.summary(),
+            QStringLiteral("Not copied to slot 5: too large, more than 268 MB (at most 268 MB)"));
     }
 
     void eventsCarryTheItemOnlyWhenTheyHaveContent() {

@@ -213,6 +213,29 @@ private Q_SLOTS:
         QVERIFY(!f.slots.item(4));
     }
 
+    // Content over the limit: the HUD says so with its size, the slot keeps what it had and
+    // the history gets nothing. Pasting over such content cannot put it back afterwards.
+    void copyOfContentTooLargeIsRefusedWithItsSize() {
+        Fixture f;
+        f.gated.allowed = false;
+        f.slots.setItem(ClipboardItem::makeText("kept"), 3);
+        f.clipboard.write(ClipboardItem::makeText("huge"));
+        f.clipboard.tooLarge = Oversize{300 * 1000 * 1000, false};
+        f.coordinator->copy(3);
+        QCOMPARE(f.feedback.size(), 1);
+        QCOMPARE(f.feedback[0].outcome, FeedbackOutcome::TooLarge);
+        QCOMPARE(f.feedback[0].slot, std::optional<int>(3));
+        QCOMPARE(f.feedback[0].summary(),
+                 QStringLiteral("Not copied to slot 3: too large, 300 MB (at most 268 MB)"));
+        QCOMPARE(f.slots.item(3)->text, std::optional<QString>("kept"));
+        QCOMPARE(f.slots.historyCount(), 0);
+
+        f.gated.allowed = true;
+        f.coordinator->paste(3);
+        f.scheduler.advance(5.0);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("kept"));
+    }
+
     // ... and paste leaves the slot on the clipboard for the user to paste: nothing pressed,
     // nothing put back.
     void pasteWithoutKeysLeavesTheSlotOnTheClipboard() {

@@ -91,6 +91,7 @@ private Q_SLOTS:
         QCOMPARE(HUDModel::symbol(FeedbackOutcome::EmptySlot),
                  QStringLiteral("exclamationmark.triangle.fill"));
         QCOMPARE(HUDModel::title(FeedbackOutcome::Pasted), QStringLiteral("Pasted from slot"));
+        QCOMPARE(HUDModel::title(FeedbackOutcome::TooLarge), QStringLiteral("Too large to copy"));
         // The model notifies only on real changes.
         int changes = 0;
         QObject::connect(&f.hud.model(), &HUDModel::changed, [&] { ++changes; });

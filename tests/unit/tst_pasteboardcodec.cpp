@@ -1,10 +1,14 @@
 #include "TestImages.h"
+#include "clipboard/ContentLimit.h"
 #include "clipboard/FakeClipboard.h"
 #include "clipboard/ImageConversion.h"
 #include "clipboard/MemoryPasteboard.h"
 #include "clipboard/PasteboardCodec.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QTest>
+#include <QtEndian>
 
 namespace {
 const Instant now(800000000.5);
@@ -12,7 +16,40 @@ const Instant now(800000000.5);
 std::optional<ClipboardItem> readOf(const QList<Pasteboard::Flavour>& flavours) {
     MemoryPasteboard pb;
     pb.setContent(flavours);
-    return PasteboardCodec::read(pb, now);
+    return PasteboardCodec::read(pb, now).item();
+}
+
+void appendBigEndian(QByteArray& out, quint32 v) {
+    const quint32 be = qToBigEndian(v);
+    out.append(reinterpret_cast<const char*>(&be), 4);
+}
+
+// A PNG chunk with its CRC-32 (over type and data).
+QByteArray pngChunk(const QByteArray& type, const QByteArray& data) {
+    quint32 crc = 0xFFFFFFFF;
+    for (const char c : type + data) {
+        crc ^= static_cast<quint8>(c);
+        for (int k = 0; k < 8; ++k) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    QByteArray out;
+    appendBigEndian(out, static_cast<quint32>(data.size()));
+    out += type + data;
+    appendBigEndian(out, ~crc);
+    return out;
+}
+
+// A few bytes of PNG whose header says it is `width` x `height` (8-bit RGB), with an empty
+// image data chunk: its pixels are not there.
+QByteArray pngDeclaring(quint32 width, quint32 height) {
+    QByteArray ihdr;
+    appendBigEndian(ihdr, width);
+    appendBigEndian(ihdr, height);
+    ihdr.append("\x08\x02\x00\x00\x00", 5);
+    return QByteArray("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", ihdr) +
+           pngChunk("IDAT", QByteArray("\x78\x9C\x03\x00\x00\x00\x00\x01", 8)) +
+           pngChunk("IEND", {});
 }
 
 QStringList typesOf(const MemoryPasteboard& pb) {
@@ -122,6 +159,89 @@ private Q_SLOTS:
         QVERIFY(!readOf({{"image/jpeg", "not a jpeg"}}));
     }
 
+    // Only the formats the program knows are decoded, each by its own decoder; the size in the
+    // header is checked before anything is decoded.
+    void imagesAreDecodedOnlyWithinBounds() {
+        const QByteArray huge = pngDeclaring(100000, 100000);
+        QBuffer buffer;
+        buffer.setData(huge);
+        buffer.open(QIODevice::ReadOnly);
+        QCOMPARE(QImageReader(&buffer, "png").size(), QSize(100000, 100000)); // a valid header
+        QVERIFY(!ImageConversion::fits(huge, "png"));
+        QVERIFY(!ImageConversion::decode(huge));
+        QVERIFY(!readOf({{"image/png", huge}}));
+        QVERIFY(!readOf({{"image/bmp", huge}}));
+
+        // A side over the bound is refused even where the decoder's own limit lets it pass.
+        QImage line(ImageConversion::maxSide, 1, QImage::Format_Mono);
+        line.fill(1);
+        QVERIFY(ImageConversion::decode(TestImages::encode(line, "png")));
+        QImage longer(ImageConversion::maxSide + 1, 1, QImage::Format_Mono);
+        longer.fill(1);
+        const QByteArray longerPng = TestImages::encode(longer, "png");
+        QVERIFY(!QImage::fromData(longerPng).isNull());
+        QVERIFY(!ImageConversion::decode(longerPng));
+        QVERIFY(!readOf({{"image/png", longerPng}}));
+
+        // Formats Qt reads but the program does not know, under an image name of ours or their
+        // own, and a declared format the bytes are not of.
+        const QImage picture = TestImages::pattern(12, 9);
+        const QByteArray svg = "<svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'>"
+                               "<rect width='9' height='9' fill='red'/></svg>";
+        for (const QByteArray& bytes :
+             {TestImages::encode(picture, "xpm"), TestImages::encode(picture, "ppm"), svg}) {
+            QVERIFY(!QImage::fromData(bytes).isNull());
+            QVERIFY(!ImageConversion::decode(bytes));
+            QVERIFY(!readOf({{"image/png", bytes}}));
+            QVERIFY(!readOf({{"image/x-xpixmap", bytes}, {"image/svg+xml", bytes}}));
+        }
+        const QByteArray png = TestImages::encode(picture, "png");
+        QVERIFY(!ImageConversion::decode(png, "tiff"));
+
+        // The known formats decode as before.
+        for (const char* format : {"png", "jpeg", "bmp", "tiff", "webp"}) {
+            const QByteArray bytes = TestImages::encode(picture, format);
+            QCOMPARE(ImageConversion::formatOf(bytes), format);
+            QCOMPARE(ImageConversion::decode(bytes).value_or(QImage()).size(), picture.size());
+        }
+        QVERIFY(readOf({{"image/jpeg", TestImages::encode(picture, "jpeg")}})->imagePNG);
+    }
+
+    // A flavour over the content limit refuses the whole content, with its size: no other
+    // flavour stands in for it, and nothing of it is read again until the content changes.
+    void contentOverTheLimitIsRefusedWhole() {
+        MemoryPasteboard pb(1000);
+        pb.setContent({{"text/html", QByteArray(1001, 'h')}, {"text/plain", "short"}});
+        const ClipboardRead read = PasteboardCodec::read(pb, now);
+        QVERIFY(!read);
+        QCOMPARE(read.tooLarge(), std::optional<Oversize>(Oversize{1001, false}));
+        QCOMPARE(pb.oversize(), read.tooLarge());
+        QVERIFY(!pb.string("text/plain"));
+        QCOMPARE(PasteboardCodec::read(pb, now).tooLarge(), read.tooLarge());
+
+        pb.setContent({{"image/png", QByteArray(2000, 'p')}, {"text/plain", "alt"}});
+        QCOMPARE(PasteboardCodec::read(pb, now).tooLarge(),
+                 std::optional<Oversize>(Oversize{2000, false}));
+
+        pb.setContent({{"text/plain", QByteArray(1000, 'x')}});
+        const ClipboardRead atTheLimit = PasteboardCodec::read(pb, now);
+        QVERIFY(atTheLimit && !atTheLimit.tooLarge() && !pb.oversize());
+        QCOMPARE(atTheLimit->text->size(), 1000);
+    }
+
+    void sizesAreToldAsPeopleReadThem() {
+        QCOMPARE(ContentLimit::describe(1), QStringLiteral("1 byte"));
+        QCOMPARE(ContentLimit::describe(999), QStringLiteral("999 bytes"));
+        QCOMPARE(ContentLimit::describe(1500), QStringLiteral("1.5 kB"));
+        QCOMPARE(ContentLimit::describe(999999), QStringLiteral("1 MB"));
+        QCOMPARE(ContentLimit::describe(300 * 1000 * 1000), QStringLiteral("300 MB"));
+        QCOMPARE(ContentLimit::describe(ContentLimit::maxBytes), QStringLiteral("268 MB"));
+        QCOMPARE(ContentLimit::describe(qint64(4) * 1024 * 1024 * 1024), QStringLiteral("4.3 GB"));
+        QCOMPARE((Oversize{300 * 1000 * 1000, false}).describe(), QStringLiteral("300 MB"));
+        QCOMPARE((Oversize{ContentLimit::maxBytes + 1, true}).describe(),
+                 QStringLiteral("more than 268 MB"));
+    }
+
     void textIsDecodedAsOffered() {
         // HTML in UTF-16 with a byte-order mark, as browsers offer it.
         QByteArray utf16le("\xFF\xFE", 2);
@@ -218,6 +338,9 @@ private Q_SLOTS:
         QCOMPARE(fake.changeCount(), 1);
         QCOMPARE(fake.read()->text, std::optional<QString>("x"));
         QVERIFY(fake.isConcealed());
+        fake.tooLarge = Oversize{5, true};
+        QVERIFY(!fake.read());
+        QCOMPARE(fake.read().tooLarge(), fake.tooLarge);
     }
 };
 

@@ -143,6 +143,52 @@ private Q_SLOTS:
         QCOMPARE(f.slots.revision(), 3);
     }
 
+    // The newest entry is compared where it is stored, flavour by flavour: only an exact repeat
+    // is dropped, whatever differs (a character, a byte, a file, a flavour left out).
+    void historyRepeatsAreFoundInEveryFlavour() {
+        const ClipboardItem wide = text(QStringLiteral("Grüße \U0001F600 ") + QString(70000, 'w'));
+        ClipboardItem rich = text("r");
+        rich.kind = ClipboardKind::RichText;
+        rich.html = "<b>r</b>";
+        rich.rtf = QByteArray(100000, 'f');
+        ClipboardItem otherHtml = rich;
+        otherHtml.html = "<i>r</i>";
+        ClipboardItem otherRtf = rich;
+        (*otherRtf.rtf)[99999] = 'g';
+        ClipboardItem noRtf = rich;
+        noRtf.rtf.reset();
+        ClipboardItem files;
+        files.kind = ClipboardKind::Files;
+        files.files = {"/tmp/a", "/tmp/b"};
+        ClipboardItem otherFiles = files;
+        otherFiles.files = {"/tmp/a", "/tmp/c"};
+        const ClipboardItem picture = image(QByteArray(5000, 'p'));
+        const ClipboardItem otherPicture = image(QByteArray(4999, 'p') + 'q');
+        ClipboardItem captioned = picture;
+        captioned.text = "caption";
+        ClipboardItem wideChanged = wide;
+        (*wideChanged.text)[2] = QChar(0xE9);
+        const struct {
+            ClipboardItem first;
+            ClipboardItem second;
+            qint64 entries;
+        } cases[] = {
+            {wide, wide, 1},       {wide, wideChanged, 2},     {text("abc"), text("abd"), 2},
+            {rich, rich, 1},       {rich, otherHtml, 2},       {rich, otherRtf, 2},
+            {rich, noRtf, 2},      {files, files, 1},          {files, otherFiles, 2},
+            {picture, picture, 1}, {picture, otherPicture, 2}, {picture, captioned, 2},
+            {text("r"), rich, 2},
+        };
+        int i = 0;
+        for (const auto& c : cases) {
+            Fixture f;
+            f.slots.addHistory(c.first);
+            f.slots.addHistory(c.second);
+            QVERIFY2(f.slots.historyCount() == c.entries, qPrintable(QString::number(i)));
+            ++i;
+        }
+    }
+
     void historyKeepsTheNewest200() {
         Fixture f;
         for (int i = 0; i < 201; ++i) {

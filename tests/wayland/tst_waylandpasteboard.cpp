@@ -285,6 +285,33 @@ private Q_SLOTS:
         QVERIFY(finishes(dribble));
     }
 
+    // A type over the content limit (a small one here): the read stops once the bound is
+    // passed and closes the pipe, nothing of it is kept, and the content is refused with the
+    // size seen until it changes. The owner goes on serving everyone else in full.
+    void contentOverTheLimitIsRefused() {
+        constexpr qint64 limit = 1024 * 1024;
+        DataControlPasteboard bounded(*m_device, DataControlDevice::Selection::Clipboard, nullptr,
+                                      nullptr, limit);
+        const QByteArray big(3 * limit, 'z');
+        const qint64 before = bounded.changeCount();
+        copy({"-t", "text/plain"}, big);
+        QVERIFY(waitFor([&] { return bounded.changeCount() > before; }));
+        const ClipboardRead read = PasteboardCodec::read(bounded, Instant());
+        QVERIFY(!read);
+        QVERIFY(read.tooLarge() && read.tooLarge()->atLeast);
+        QVERIFY(read.tooLarge()->bytes > limit && read.tooLarge()->bytes < big.size());
+        QCOMPARE(bounded.oversize(), read.tooLarge());
+        QVERIFY(!bounded.string(plain));
+        QVERIFY(!bounded.isStalled());
+        QCOMPARE(paste({"-n", "-t", "text/plain"}), big);
+        QCOMPARE(m_clipboard->data(plain), big);
+        QVERIFY(!m_clipboard->oversize());
+
+        bounded.writeItem({{plain, "small again"}});
+        QVERIFY(waitFor([&] { return !bounded.oversize(); }));
+        QCOMPARE(bounded.string(plain), QStringLiteral("small again"));
+    }
+
     // The primary selection has its own pasteboard: what wl-copy --primary owns is seen there
     // only, and what we write there is pasted from it only.
     void primaryIsSeparate() {

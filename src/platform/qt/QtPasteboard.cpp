@@ -1,10 +1,10 @@
 #include "QtPasteboard.h"
 
+#include "clipboard/ContentLimit.h"
 #include "clipboard/ImageConversion.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>
-#include <QImage>
 #include <QMimeData>
 #include <QUrl>
 
@@ -22,8 +22,23 @@ bool isEmptyResult(const QStringList& v) {
 bool isEmptyResult(const QString& v) {
     return v.isEmpty();
 }
-bool isEmptyResult(const QImage& v) {
-    return v.isNull();
+// The length of `s` in UTF-8, without encoding it.
+qint64 utf8Size(QStringView s) {
+    qint64 n = 0;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < 0x80) {
+            n += 1;
+        } else if (c < 0x800) {
+            n += 2;
+        } else if (QChar::isHighSurrogate(c) && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+            n += 4;
+            ++i;
+        } else {
+            n += 3;
+        }
+    }
+    return n;
 }
 } // namespace
 
@@ -44,6 +59,7 @@ QtPasteboard::QtPasteboard(QClipboard* clipboard, QClipboard::Mode mode, QObject
 void QtPasteboard::contentChanged() {
     ++m_changeCount;
     m_stalled = false;
+    m_oversize.reset();
     m_types.reset();
     if (m_x11) {
         m_x11->contentChanged();
@@ -66,6 +82,21 @@ template <typename F> auto QtPasteboard::timed(F&& request) -> decltype(request(
         m_stalled = true;
     }
     return result;
+}
+
+std::optional<Oversize> QtPasteboard::oversize() const {
+    if (m_x11 && m_x11->oversize()) {
+        return m_x11->oversize();
+    }
+    return m_oversize;
+}
+
+bool QtPasteboard::withinLimit(qint64 bytes) {
+    if (bytes <= ContentLimit::maxBytes) {
+        return true;
+    }
+    m_oversize = Oversize{bytes, false};
+    return false;
 }
 
 std::optional<QStringList> QtPasteboard::types() {
@@ -101,11 +132,13 @@ std::optional<QByteArray> QtPasteboard::data(const QString& type) {
     }
     const auto t = types();
     const QMimeData* md = mime();
-    if (!t || !t->contains(type) || !md) {
+    if (!t || !t->contains(type) || !md || m_oversize) {
         return std::nullopt;
     }
+    // QClipboard hands over nothing before it has read everything: content over the limit
+    // is refused only once it is in memory, and dropped at once.
     QByteArray bytes = timed([md, &type] { return md->data(type); });
-    if (bytes.isEmpty()) {
+    if (bytes.isEmpty() || !withinLimit(bytes.size())) {
         return std::nullopt; // nothing came back (or it timed out)
     }
     return bytes;
@@ -117,13 +150,17 @@ std::optional<QString> QtPasteboard::string(const QString& type) {
     }
     const auto t = types();
     const QMimeData* md = mime();
-    if (!t || !t->contains(type) || !md) {
+    if (!t || !t->contains(type) || !md || m_oversize) {
         return std::nullopt;
     }
     if (type == stringType) {
-        // Qt picks the best of UTF8_STRING, text/plain;charset=utf-8, STRING and TEXT.
+        // Qt picks the best of UTF8_STRING, text/plain;charset=utf-8, STRING and TEXT. As for
+        // data(), the size is known only once everything was read.
         QString text = timed([md] { return md->text(); });
-        return text.isEmpty() ? std::nullopt : std::optional<QString>(std::move(text));
+        if (text.isEmpty() || !withinLimit(utf8Size(text))) {
+            return std::nullopt;
+        }
+        return text;
     }
     const auto bytes = data(type);
     return bytes ? std::optional<QString>(decodeText(*bytes)) : std::nullopt;
@@ -134,21 +171,10 @@ std::optional<QByteArray> QtPasteboard::firstImageTiff() {
         return x11->firstImageTiff();
     }
     const auto t = types();
-    const QMimeData* md = mime();
-    if (!t || !md) {
+    if (!t) {
         return std::nullopt;
     }
-    const bool offersImage = std::any_of(t->begin(), t->end(), [](const QString& f) {
-        return f.startsWith(QStringLiteral("image/"));
-    });
-    if (!offersImage) {
-        return std::nullopt;
-    }
-    const QImage image = timed([md] { return qvariant_cast<QImage>(md->imageData()); });
-    if (image.isNull()) {
-        return std::nullopt;
-    }
-    return ImageConversion::toTiff(image);
+    return ImageConversion::firstImageTiff(*t, [this](const QString& type) { return data(type); });
 }
 
 void QtPasteboard::clearContents() {

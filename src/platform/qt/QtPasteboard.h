@@ -22,7 +22,9 @@ class QMimeData;
 //
 // Either way, an owner that stops answering costs one timeout: the first request that times
 // out marks the current content as stalled, every further read of that same content answers
-// "absent" at once, and nothing is retried until the content changes.
+// "absent" at once, and nothing is retried until the content changes. Content with a flavour
+// over the content limit is refused the same way (oversize()); X11PasteboardReader stops
+// reading at the bound, QClipboard has read it all before its size can be known.
 class QtPasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:
@@ -34,6 +36,7 @@ public:
     std::optional<QByteArray> data(const QString& type) override;
     std::optional<QString> string(const QString& type) override;
     std::optional<QByteArray> firstImageTiff() override;
+    std::optional<Oversize> oversize() const override;
 
     void clearContents() override;
     void writeItem(const QList<Flavour>& flavours) override;
@@ -50,11 +53,14 @@ private:
     X11PasteboardReader* foreign();
     // Runs one request against the owner, noting a timeout.
     template <typename F> auto timed(F&& request) -> decltype(request());
+    // False, noting the content as oversize, when what QClipboard read is over the limit.
+    bool withinLimit(qint64 bytes);
 
     QPointer<QClipboard> m_clipboard;
     QClipboard::Mode m_mode;
     qint64 m_changeCount = 0;
     bool m_stalled = false;
+    std::optional<Oversize> m_oversize;
     std::optional<QStringList> m_types;
     std::unique_ptr<X11PasteboardReader> m_x11;
 };

@@ -5,7 +5,6 @@
 #include "core/Log.h"
 
 #include <QClipboard>
-#include <QImage>
 #include <QMimeData>
 #include <algorithm>
 
@@ -34,8 +33,10 @@ qsizetype textRank(const QString& type) {
 
 DataControlPasteboard::DataControlPasteboard(DataControlDevice& device,
                                              DataControlDevice::Selection selection,
-                                             QClipboard* windows, QObject* parent)
-    : QObject(parent), m_device(device), m_selection(selection), m_windows(windows) {
+                                             QClipboard* windows, QObject* parent,
+                                             qint64 contentLimit)
+    : QObject(parent), m_device(device), m_selection(selection), m_contentLimit(contentLimit),
+      m_windows(windows) {
     connect(&m_device, &DataControlDevice::selectionChanged, this,
             &DataControlPasteboard::selectionChanged);
 }
@@ -51,6 +52,7 @@ void DataControlPasteboard::selectionChanged(DataControlDevice::Selection select
     }
     ++m_changeCount;
     m_stalled = false;
+    m_oversize.reset();
     m_cleared = false;
     if (m_own != 0 && !m_device.isSourceLive(m_own)) {
         m_own = 0;
@@ -70,12 +72,20 @@ const QMimeData* DataControlPasteboard::windowsContent() const {
 }
 
 std::optional<QByteArray> DataControlPasteboard::windowsData(const QMimeData& content,
-                                                             const QString& type) const {
+                                                             const QString& type) {
+    if (m_oversize) {
+        return std::nullopt;
+    }
     QByteArray bytes;
     if (type == stringType) {
         bytes = content.text().toUtf8();
     } else if (content.hasFormat(type)) {
         bytes = content.data(type);
+    }
+    // Already in memory (our windows' own copy): only the same bound applies.
+    if (bytes.size() > m_contentLimit) {
+        m_oversize = Oversize{bytes.size(), false};
+        return std::nullopt;
     }
     return bytes.isEmpty() ? std::nullopt : std::optional<QByteArray>(std::move(bytes));
 }
@@ -140,11 +150,21 @@ std::optional<QByteArray> DataControlPasteboard::ownData(const QString& type) co
 }
 
 std::optional<QByteArray> DataControlPasteboard::fetch(const QString& offeredType) {
-    if (m_stalled) {
+    if (m_stalled || m_oversize) {
         return std::nullopt;
     }
     auto reply = DataControlPipeReader::readAll(m_device.receive(m_selection, offeredType),
-                                                m_device.display(), stallMs);
+                                                m_device.display(), stallMs, m_contentLimit,
+                                                ContentLimit::unsizedHoldBytes);
+    if (reply.status == DataControlPipeReader::Status::Measured) {
+        // Known to fit now: asked for once more and kept whole (grown since, it is refused).
+        reply = DataControlPipeReader::readAll(m_device.receive(m_selection, offeredType),
+                                               m_device.display(), stallMs, m_contentLimit,
+                                               m_contentLimit);
+    }
+    if (reply.status == DataControlPipeReader::Status::TooLarge) {
+        m_oversize = Oversize{reply.size, true};
+    }
     if (reply.status == DataControlPipeReader::Status::Stalled) {
         m_stalled = true;
         qCWarning(Log::app).noquote()
@@ -223,25 +243,11 @@ std::optional<QString> DataControlPasteboard::string(const QString& type) {
 }
 
 std::optional<QByteArray> DataControlPasteboard::firstImageTiff() {
-    if (const QMimeData* content = windowsContent(); content && content->hasImage()) {
-        const auto image = qvariant_cast<QImage>(content->imageData());
-        return image.isNull() ? std::nullopt : ImageConversion::toTiff(image);
-    }
     const auto offered = types();
     if (!offered) {
         return std::nullopt;
     }
-    for (const QString& t : *offered) {
-        if (!t.startsWith(QLatin1String("image/"))) {
-            continue;
-        }
-        if (const auto bytes = data(t)) {
-            if (const auto image = ImageConversion::decode(*bytes)) {
-                return ImageConversion::toTiff(*image);
-            }
-        }
-    }
-    return std::nullopt;
+    return ImageConversion::firstImageTiff(*offered, [this](const QString& t) { return data(t); });
 }
 
 void DataControlPasteboard::clearContents() {

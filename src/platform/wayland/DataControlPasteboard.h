@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataControlDevice.h"
+#include "clipboard/ContentLimit.h"
 #include "clipboard/Pasteboard.h"
 
 #include <QObject>
@@ -26,19 +27,26 @@ class QMimeData;
 //
 // Text is offered and found under its usual Wayland and X11 names (text/plain;charset=utf-8,
 // UTF8_STRING, text/plain, TEXT, STRING, COMPOUND_TEXT): they all read as `stringType`.
+//
+// A read takes at most `contentLimit` bytes of a type: past that the pipe is closed, none of it
+// is kept, and the content is oversize (oversize()): every further read of it answers absent
+// at once until the selection changes. Past ContentLimit::unsizedHoldBytes a transfer is
+// counted rather than kept, and asked for once more when it ended within the limit.
 class DataControlPasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:
     DataControlPasteboard(
         DataControlDevice& device,
         DataControlDevice::Selection selection = DataControlDevice::Selection::Clipboard,
-        QClipboard* windows = nullptr, QObject* parent = nullptr);
+        QClipboard* windows = nullptr, QObject* parent = nullptr,
+        qint64 contentLimit = ContentLimit::maxBytes);
 
     qint64 changeCount() const override { return m_changeCount; }
     std::optional<QStringList> types() override;
     std::optional<QByteArray> data(const QString& type) override;
     std::optional<QString> string(const QString& type) override;
     std::optional<QByteArray> firstImageTiff() override;
+    std::optional<Oversize> oversize() const override { return m_oversize; }
 
     void clearContents() override;
     void writeItem(const QList<Flavour>& flavours) override;
@@ -65,14 +73,16 @@ private:
     std::optional<QByteArray> ownData(const QString& type) const;
     // The content our windows copied while they own the selection; null otherwise.
     const QMimeData* windowsContent() const;
-    std::optional<QByteArray> windowsData(const QMimeData& content, const QString& type) const;
+    std::optional<QByteArray> windowsData(const QMimeData& content, const QString& type);
     // The bytes of an offered type from the owner; absent when nothing came.
     std::optional<QByteArray> fetch(const QString& offeredType);
 
     DataControlDevice& m_device;
     DataControlDevice::Selection m_selection;
+    qint64 m_contentLimit;
     qint64 m_changeCount = 0;
     bool m_stalled = false;
+    std::optional<Oversize> m_oversize;
     // Cleared by us and the compositor has not said so yet.
     bool m_cleared = false;
     QPointer<QClipboard> m_windows;

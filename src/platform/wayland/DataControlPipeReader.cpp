@@ -10,7 +10,8 @@
 #include <wayland-client.h>
 
 DataControlPipeReader::Reply DataControlPipeReader::readAll(DataControlFd fd, wl_display* display,
-                                                            int stallMs) {
+                                                            int stallMs, qint64 maxBytes,
+                                                            qint64 holdBytes) {
     Reply reply;
     if (!fd.isValid()) {
         return reply;
@@ -19,6 +20,8 @@ DataControlPipeReader::Reply DataControlPipeReader::readAll(DataControlFd fd, wl
     bool flushed = display == nullptr;
     QDeadlineTimer deadline(stallMs);
     std::array<char, 65536> chunk{};
+    qint64 seen = 0; // what arrived, kept or not
+    const qint64 keep = std::min(holdBytes, maxBytes);
     for (;;) {
         if (!flushed) {
             if (wl_display_flush(display) >= 0) {
@@ -44,10 +47,23 @@ DataControlPipeReader::Reply DataControlPipeReader::readAll(DataControlFd fd, wl
         }
         const ssize_t got = ::read(fd.get(), chunk.data(), chunk.size());
         if (got > 0) {
-            reply.bytes.append(chunk.data(), got);
+            seen += got;
+            if (seen > maxBytes) {
+                // The pipe closes with `fd` as this returns.
+                reply.status = Status::TooLarge;
+                reply.size = seen;
+                reply.bytes = QByteArray();
+                return reply;
+            }
+            if (seen > keep) {
+                reply.bytes = QByteArray(); // counted from now on
+            } else {
+                reply.bytes.append(chunk.data(), got);
+            }
             deadline.setRemainingTime(stallMs);
         } else if (got == 0) {
-            reply.status = Status::Ok;
+            reply.status = seen > keep ? Status::Measured : Status::Ok;
+            reply.size = seen;
             return reply;
         } else if (errno != EAGAIN && errno != EINTR) {
             return reply;

@@ -14,8 +14,9 @@ const QStringList textTargets{
 } // namespace
 
 X11PasteboardReader::X11PasteboardReader(std::unique_ptr<X11SelectionReader> reader,
-                                         QString selection)
-    : m_reader(std::move(reader)), m_selection(std::move(selection)) {}
+                                         QString selection, qint64 contentLimit)
+    : m_reader(std::move(reader)), m_selection(std::move(selection)), m_contentLimit(contentLimit) {
+}
 
 std::unique_ptr<X11PasteboardReader> X11PasteboardReader::forQtDisplay(const QString& selection) {
     auto reader = X11SelectionReader::forQtDisplay(stallMs);
@@ -37,6 +38,7 @@ bool X11PasteboardReader::ownedElsewhere() {
 void X11PasteboardReader::contentChanged() {
     m_targets.reset();
     m_stalled = false;
+    m_oversize.reset();
 }
 
 QStringList X11PasteboardReader::mimeTypes(const QStringList& targets) {
@@ -79,12 +81,16 @@ bool X11PasteboardReader::knowTargets() {
 }
 
 std::optional<QByteArray> X11PasteboardReader::fetch(const QString& target) {
-    if (m_stalled) {
+    if (m_stalled || m_oversize) {
         return std::nullopt;
     }
-    auto reply = m_reader->read(m_selection, target);
+    auto reply =
+        m_reader->read(m_selection, target, m_contentLimit, ContentLimit::unsizedHoldBytes);
     if (reply.status == X11SelectionReader::Status::Stalled) {
         m_stalled = true;
+    }
+    if (reply.status == X11SelectionReader::Status::TooLarge) {
+        m_oversize = Oversize{reply.size, reply.sizeIsLowerBound};
     }
     if (reply.status != X11SelectionReader::Status::Ok || reply.bytes.isEmpty()) {
         return std::nullopt;
@@ -127,15 +133,6 @@ std::optional<QByteArray> X11PasteboardReader::firstImageTiff() {
     if (!knowTargets()) {
         return std::nullopt;
     }
-    for (const QString& t : *m_targets) {
-        if (!t.startsWith(QLatin1String("image/"))) {
-            continue;
-        }
-        if (const auto bytes = fetch(t)) {
-            if (const auto image = ImageConversion::decode(*bytes)) {
-                return ImageConversion::toTiff(*image);
-            }
-        }
-    }
-    return std::nullopt;
+    return ImageConversion::firstImageTiff(*m_targets,
+                                           [this](const QString& t) { return fetch(t); });
 }

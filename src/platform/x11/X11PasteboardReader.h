@@ -1,6 +1,8 @@
 #pragma once
 
 #include "X11SelectionReader.h"
+#include "clipboard/ContentLimit.h"
+#include "clipboard/Oversize.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,9 +17,12 @@
 //
 // An owner that stops answering costs one stall deadline: the content is then taken as
 // stalled and not asked for again until it changes (a change notice, or another owner).
+// Likewise a target over `contentLimit` bytes is read no further than the bound (none of it is
+// kept) and makes the content oversize: nothing of it is asked for again until it changes.
 class X11PasteboardReader {
 public:
-    X11PasteboardReader(std::unique_ptr<X11SelectionReader> reader, QString selection);
+    X11PasteboardReader(std::unique_ptr<X11SelectionReader> reader, QString selection,
+                        qint64 contentLimit = ContentLimit::maxBytes);
     // A reader of `selection` ("CLIPBOARD", "PRIMARY") on the display Qt runs on; null
     // without X11.
     static std::unique_ptr<X11PasteboardReader> forQtDisplay(const QString& selection);
@@ -28,11 +33,12 @@ public:
     // The content was replaced (the same owner may offer new content).
     void contentChanged();
     bool isStalled() const { return m_stalled; }
+    std::optional<Oversize> oversize() const { return m_oversize; }
 
     std::optional<QStringList> types();
     std::optional<QByteArray> data(const QString& type);
     std::optional<QString> string(const QString& type);
-    // The first offered image that decodes, as TIFF bytes.
+    // The first offered image that decodes, as TIFF bytes (ImageConversion).
     std::optional<QByteArray> firstImageTiff();
 
     // The longest an owner may leave a request or a transfer without progress.
@@ -48,7 +54,9 @@ private:
 
     std::unique_ptr<X11SelectionReader> m_reader;
     QString m_selection;
+    qint64 m_contentLimit;
     quint32 m_owner = 0;
     std::optional<QStringList> m_targets;
     bool m_stalled = false;
+    std::optional<Oversize> m_oversize;
 };

@@ -22,10 +22,10 @@ qint64 nowMs() {
 constexpr int requestProperties = 8;
 // Requests of one read, the first included.
 constexpr int maxAsks = 4;
-// A property is read whole in one request (the server caps the length at what it holds).
+// The first request for a property asks for this many 32-bit units (1 MiB); the rest, if any,
+// is asked for whole (the server caps the length at what it holds).
+constexpr uint32_t firstWords = 1 << 18;
 constexpr uint32_t wholeProperty = 0x3FFFFFFF;
-// An INCR size hint is only a hint: never reserve more than this for it.
-constexpr qsizetype maxReserve = qsizetype(256) * 1024 * 1024;
 
 template <typename T> T* eventAs(xcb_generic_event_t* e) {
     return reinterpret_cast<T*>(e);
@@ -173,23 +173,81 @@ void X11SelectionReader::discardPendingEvents() {
     }
 }
 
-QByteArray X11SelectionReader::takeProperty(quint32 property, quint32* type) {
-    const XcbReply<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(m_connection.get(),
-                               xcb_get_property(m_connection.get(), 1, m_window, property,
-                                                XCB_GET_PROPERTY_TYPE_ANY, 0, wholeProperty),
-                               nullptr));
-    if (!reply || reply->type == XCB_ATOM_NONE) {
+QByteArray X11SelectionReader::takeProperty(quint32 property, quint32* type, qint64 maxBytes,
+                                            qint64* size) {
+    xcb_connection_t* c = m_connection.get();
+    // The server deletes a property only once it was read to its end: a property that is all
+    // in the first piece goes in one request, a longer one is measured before the rest is
+    // fetched.
+    const XcbReply<xcb_get_property_reply_t> first(xcb_get_property_reply(
+        c, xcb_get_property(c, 1, m_window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, firstWords),
+        nullptr));
+    if (!first || first->type == XCB_ATOM_NONE) {
         *type = XCB_ATOM_NONE;
         return {};
     }
-    *type = reply->type;
-    const int length = xcb_get_property_value_length(reply.get());
-    return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())), length);
+    *type = first->type;
+    const int length = xcb_get_property_value_length(first.get());
+    const auto* value = static_cast<const char*>(xcb_get_property_value(first.get()));
+    const qint64 total = qint64(length) + first->bytes_after;
+    if (maxBytes >= 0 && total > maxBytes) {
+        if (first->bytes_after > 0) {
+            xcb_delete_property(c, m_window, property);
+            xcb_flush(c);
+        }
+        if (size) {
+            *size = total;
+        }
+        return {};
+    }
+    if (first->bytes_after == 0) {
+        return QByteArray(value, length);
+    }
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(total));
+    out.append(value, length);
+    const XcbReply<xcb_get_property_reply_t> rest(
+        xcb_get_property_reply(c,
+                               xcb_get_property(c, 1, m_window, property, XCB_GET_PROPERTY_TYPE_ANY,
+                                                firstWords, wholeProperty),
+                               nullptr));
+    if (rest && rest->type != XCB_ATOM_NONE) {
+        out.append(static_cast<const char*>(xcb_get_property_value(rest.get())),
+                   xcb_get_property_value_length(rest.get()));
+    }
+    return out;
 }
 
-X11SelectionReader::Reply X11SelectionReader::read(const QString& selection,
-                                                   const QString& target) {
+qint64 X11SelectionReader::dropProperty(quint32 property, quint32* type) {
+    xcb_connection_t* c = m_connection.get();
+    const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, m_window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0), nullptr));
+    if (!reply || reply->type == XCB_ATOM_NONE) {
+        *type = XCB_ATOM_NONE;
+        return 0;
+    }
+    *type = reply->type;
+    xcb_delete_property(c, m_window, property);
+    xcb_flush(c);
+    return reply->bytes_after;
+}
+
+X11SelectionReader::Reply X11SelectionReader::read(const QString& selection, const QString& target,
+                                                   qint64 maxBytes, qint64 holdBytes) {
+    Reply reply = readOnce(selection, target, maxBytes, std::min(holdBytes, maxBytes));
+    if (reply.status == Status::Measured) {
+        // Known to fit now: asked for again and kept whole (grown since, it is refused then).
+        reply = readOnce(selection, target, maxBytes, maxBytes);
+        if (reply.status == Status::Measured) {
+            reply.status = Status::Refused;
+        }
+    }
+    return reply;
+}
+
+X11SelectionReader::Reply X11SelectionReader::readOnce(const QString& selection,
+                                                       const QString& target, qint64 maxBytes,
+                                                       qint64 holdBytes) {
     xcb_connection_t* c = m_connection.get();
     Reply reply;
     const xcb_atom_t selectionAtom = atom(selection);
@@ -245,30 +303,44 @@ X11SelectionReader::Reply X11SelectionReader::read(const QString& selection,
     }
 
     xcb_atom_t type = XCB_ATOM_NONE;
-    QByteArray bytes = takeProperty(property, &type);
+    qint64 oversize = 0;
+    QByteArray bytes = takeProperty(property, &type, maxBytes, &oversize);
     if (type == XCB_ATOM_NONE) {
         reply.status = Status::Refused;
         return reply;
     }
+    if (oversize > 0) {
+        reply.status = Status::TooLarge;
+        reply.size = oversize;
+        return reply;
+    }
     if (type == atom(QStringLiteral("INCR"))) {
-        // Taking the INCR property deleted it: the owner now sends the first chunk.
-        qsizetype hint = 0;
+        // Taking the INCR property deleted it: the owner now sends the first chunk. Its value
+        // is the size the owner announces (at least that much is to come).
+        qint64 announced = 0;
         if (bytes.size() >= 4) {
             quint32 n = 0;
             std::copy_n(bytes.constData(), 4, reinterpret_cast<char*>(&n));
-            hint = std::min<qsizetype>(n, maxReserve);
+            announced = n;
         }
-        return readIncrementally(property, hint, reply);
+        return readIncrementally(property, announced, maxBytes, holdBytes, reply);
     }
     reply.status = Status::Ok;
     reply.bytes = std::move(bytes);
     return reply;
 }
 
-X11SelectionReader::Reply X11SelectionReader::readIncrementally(quint32 property,
-                                                                qsizetype sizeHint, Reply reply) {
+X11SelectionReader::Reply X11SelectionReader::readIncrementally(quint32 property, qint64 announced,
+                                                                qint64 maxBytes, qint64 holdBytes,
+                                                                Reply reply) {
+    if (announced > maxBytes) {
+        return drain(property, 0, announced, maxBytes, reply);
+    }
+    // An announced size within the bound is kept in full; without one, only up to holdBytes.
+    const qint64 keep = announced > 0 ? maxBytes : holdBytes;
     QByteArray bytes;
-    bytes.reserve(sizeHint);
+    // The announced size is only a hint, but within the bound.
+    bytes.reserve(static_cast<qsizetype>(announced));
     qint64 deadline = nowMs() + m_stallMs;
     for (;;) {
         const XcbReply<xcb_generic_event_t> event(nextEvent(deadline));
@@ -287,9 +359,15 @@ X11SelectionReader::Reply X11SelectionReader::readIncrementally(quint32 property
         // Whatever the property holds now is the next chunk: the owner writes one only after
         // the previous one was taken, so a late notification finds it gone and is skipped.
         xcb_atom_t type = XCB_ATOM_NONE;
-        QByteArray chunk = takeProperty(property, &type);
+        qint64 oversize = 0;
+        QByteArray chunk = takeProperty(property, &type, keep - bytes.size(), &oversize);
         if (type == XCB_ATOM_NONE) {
             continue;
+        }
+        if (oversize > 0) {
+            const qint64 seen = bytes.size() + oversize;
+            bytes = QByteArray(); // nothing of it is kept
+            return drain(property, seen, announced, maxBytes, reply);
         }
         if (chunk.isEmpty()) {
             reply.status = Status::Ok;
@@ -298,5 +376,42 @@ X11SelectionReader::Reply X11SelectionReader::readIncrementally(quint32 property
         }
         bytes.append(chunk);
         deadline = nowMs() + m_stallMs; // it is still moving
+    }
+}
+
+X11SelectionReader::Reply X11SelectionReader::drain(quint32 property, qint64 seen, qint64 announced,
+                                                    qint64 maxBytes, Reply reply) {
+    const qint64 giveUpAt = nowMs() + drainMs;
+    qint64 deadline = std::min(nowMs() + m_stallMs, giveUpAt);
+    for (;;) {
+        const XcbReply<xcb_generic_event_t> event(nextEvent(deadline));
+        if (!event) {
+            // Abandoned: the owner is left to notice that nobody takes its chunks any more.
+            const qint64 size = std::max(seen, announced);
+            reply.status = size > maxBytes ? Status::TooLarge : Status::Stalled;
+            reply.size = size;
+            reply.sizeIsLowerBound = true;
+            return reply;
+        }
+        if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY) {
+            continue;
+        }
+        const auto* notify = eventAs<xcb_property_notify_event_t>(event.get());
+        if (notify->window != m_window || notify->atom != property ||
+            notify->state != XCB_PROPERTY_NEW_VALUE) {
+            continue;
+        }
+        xcb_atom_t type = XCB_ATOM_NONE;
+        const qint64 chunk = dropProperty(property, &type);
+        if (type == XCB_ATOM_NONE) {
+            continue;
+        }
+        if (chunk == 0) {
+            reply.status = seen > maxBytes ? Status::TooLarge : Status::Measured;
+            reply.size = seen;
+            return reply;
+        }
+        seen += chunk;
+        deadline = std::min(nowMs() + m_stallMs, giveUpAt);
     }
 }
