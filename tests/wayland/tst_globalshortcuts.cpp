@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVersionNumber>
 
 namespace {
 
@@ -28,6 +29,19 @@ constexpr int deadline = 20000;
 
 QDBusConnection bus() {
     return QDBusConnection::sessionBus();
+}
+
+// Whether this xdg-desktop-portal hands CreateSession's "shortcuts" on to the backend, as 1.16
+// does (KDE 5.27 registers them there); later ones pass on only the options they know, so the
+// shortcuts reach the backend through BindShortcuts alone.
+bool createSessionCarriesShortcuts() {
+    QProcess portal;
+    portal.start(QStringLiteral(XDG_DESKTOP_PORTAL), {QStringLiteral("--version")});
+    portal.waitForFinished(5000);
+    // "xdg-desktop-portal 1.16.0"
+    const QString said = QString::fromUtf8(portal.readAllStandardOutput()).trimmed();
+    const QVersionNumber version = QVersionNumber::fromString(said.section(u' ', -1));
+    return !version.isNull() && version < QVersionNumber(1, 17);
 }
 
 bool waitForName(const QString& name, bool present) {
@@ -144,7 +158,8 @@ private Q_SLOTS:
         QCOMPARE(expected.size(), 21);
         const auto created = calls("CreateSession");
         QCOMPARE(created.size(), 1);
-        QCOMPARE(sent(created[0].value("options").toObject().value("shortcuts")), expected);
+        QCOMPARE(sent(created[0].value("options").toObject().value("shortcuts")),
+                 createSessionCarriesShortcuts() ? expected : decltype(expected){});
         const auto bound = calls("BindShortcuts");
         QCOMPARE(bound.size(), 1);
         QCOMPARE(sent(bound[0].value("shortcuts")), expected);
@@ -200,8 +215,12 @@ private Q_SLOTS:
                                   deadline);
         const auto created = calls("CreateSession");
         QCOMPARE(created.size(), before + 1);
-        QCOMPARE(sent(created.back().value("options").toObject().value("shortcuts")),
+        QCOMPARE(sent(calls("BindShortcuts").back().value("shortcuts")),
                  ShortcutTriggers::shortcuts(next));
+        if (createSessionCarriesShortcuts()) {
+            QCOMPARE(sent(created.back().value("options").toObject().value("shortcuts")),
+                     ShortcutTriggers::shortcuts(next));
+        }
         QCOMPARE(ShortcutTriggers::shortcuts(next)[3].preferredTrigger, "CTRL+SHIFT+3");
         bool closed = false;
         for (const auto& c : calls("Close")) {
@@ -218,7 +237,16 @@ private Q_SLOTS:
     // A desktop that refuses the session leaves chords off, with the reason.
     void refusals() {
         control("Refuse", {QStringLiteral("BindShortcuts"), 2u});
-        {
+        if (!createSessionCarriesShortcuts()) {
+            // Nothing was registered before BindShortcuts: its refusal is the answer.
+            Chords chords(HotkeyConfig::defaults());
+            QVERIFY(chords.start());
+            QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::Refused,
+                                      deadline);
+            QCOMPARE(chords.portal.reason(),
+                     QStringLiteral("the desktop refused the shortcuts (response 2)"));
+            QVERIFY(!chords.tap.isTrusted());
+        } else {
             Chords chords(HotkeyConfig::defaults());
             QVERIFY(chords.start());
             QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::Bound,
@@ -310,8 +338,13 @@ private Q_SLOTS:
 
         const auto created = calls("CreateSession").mid(createdBefore);
         QCOMPARE(created.size(), 1);
-        const auto shortcuts = sent(created[0].value("options").toObject().value("shortcuts"));
+        const auto binds = calls("BindShortcuts").mid(boundBefore);
+        QCOMPARE(binds.size(), 1);
+        const auto shortcuts = sent(binds[0].value("shortcuts"));
         QCOMPARE(shortcuts.size(), 21);
+        if (createSessionCarriesShortcuts()) {
+            QCOMPARE(sent(created[0].value("options").toObject().value("shortcuts")), shortcuts);
+        }
         QCOMPARE(shortcuts, ShortcutTriggers::shortcuts(config));
         QCOMPARE(shortcuts[3],
                  (ShortcutTriggers::Shortcut{"copy-slot-3", "Copy into slot 3", "CTRL+SHIFT+3"}));
@@ -319,9 +352,6 @@ private Q_SLOTS:
                  (ShortcutTriggers::Shortcut{"paste-slot-3", "Paste slot 3", "CTRL+LOGO+3"}));
         QCOMPARE(shortcuts[20],
                  (ShortcutTriggers::Shortcut{"summon", "Open Stashwick", "CTRL+ALT+LOGO+v"}));
-        const auto binds = calls("BindShortcuts").mid(boundBefore);
-        QCOMPARE(binds.size(), 1);
-        QCOMPARE(sent(binds[0].value("shortcuts")), shortcuts);
         QCOMPARE(binds[0].value("session").toString(), created[0].value("session").toString());
 
         // Copy into slot 3: the copy keys reach no application (nothing has the focus), so

@@ -95,7 +95,9 @@ in_state '"snippetCount": 1' || fail "add-snippet through the command did not ru
 no_dialog || fail "the command asked first"
 
 # A link that deletes waits for the dialog; Escape denies it and nothing changes.
-[[ $(status xdg-open 'stashwick://delete-snippet/1') != 0 ]] || fail "a waiting link claimed success"
+# (xdg-open passes the program's status 3 on up to xdg-utils 1.1; from 1.2 it always reports
+# success, so the status is checked through --open-url below.)
+xdg-open 'stashwick://delete-snippet/1' || true
 within 10 dialog_active || fail "no link dialog came up"
 in_state '"snippetCount": 1' || fail "the link ran before it was allowed"
 xdotool key Escape
