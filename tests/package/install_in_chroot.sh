@@ -1,18 +1,28 @@
 #!/usr/bin/env bash
-# Installs a built package on a bare Debian 12 system (a debootstrap chroot: runtime packages
-# only, no build tree) and checks what a user gets: `stashwick 'stashwick://dump'` starts the
+# Installs a built package on a bare Debian system (a debootstrap chroot of the release the
+# package was built for: runtime packages only, no build tree) and checks what a user gets: `stashwick 'stashwick://dump'` starts the
 # program and writes state.json, the desktop entry answers gio and xdg-mime queries for the
 # stashwick: scheme, and `apt-get remove` leaves none of the package's files but the user's data.
 # Prints the time from launch to the first state.json. Needs root, the Debian mirror and Xvfb;
 # not part of CI (it downloads a Debian system).
-# Usage: tests/package/install_in_chroot.sh stashwick_<version>_amd64.deb [CHROOT_DIR]
+# Usage: tests/package/install_in_chroot.sh [--release bookworm|trixie|sid] stashwick_<version>_amd64.deb [CHROOT_DIR]
+#   (default bookworm; a package built on Debian 13 goes with --release trixie)
 set -euo pipefail
+release=bookworm
+if [[ "${1:-}" == --release ]]; then
+    release=$2
+    shift 2
+fi
+case "$release" in
+bookworm | trixie | sid) ;;
+*) echo "install_in_chroot: unknown release $release" >&2; exit 2 ;;
+esac
 deb=$(realpath "$1")
-root=${2:-/var/tmp/stashwick-chroot}
+root=${2:-/var/tmp/stashwick-chroot-$release}
 here=$(cd "$(dirname "$0")" && pwd)
 
 [[ -x "$root/usr/bin/apt-get" ]] ||
-    debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian >/dev/null
+    debootstrap --variant=minbase "$release" "$root" http://deb.debian.org/debian >/dev/null
 
 display_dir=$(mktemp -d)
 mounted=()
@@ -60,7 +70,7 @@ cp "$deb" "$root/tmp/"
 name=$(basename "$deb")
 # The package alone, without its Recommends, so that its Depends are shown to be enough.
 echo "== install (a desktop's usual tools first: xdg-utils, gio, desktop-file-utils)"
-in_root "apt-get update -qq
+in_root "apt-get -o Acquire::Check-Valid-Until=false update -qq
 apt-get install -y -qq --no-install-recommends xdg-utils libglib2.0-bin desktop-file-utils >/dev/null
 apt-get install -y -qq --no-install-recommends ./tmp/$name >/dev/null
 dpkg-query -W -f='\${Package} \${Version}\n' stashwick
