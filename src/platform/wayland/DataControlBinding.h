@@ -11,12 +11,11 @@
 template <typename Glue> class DataControlBinding {
 public:
     static DataControlProtocol table(const QString& name, const wl_interface* manager,
-                                     quint32 maxVersion, quint32 primarySince) {
+                                     quint32 maxVersion) {
         return DataControlProtocol{
             .name = name,
             .manager = manager,
             .maxVersion = maxVersion,
-            .primarySince = primarySince,
             .createDataSource = [](wl_proxy* m) { return proxy(Glue::createDataSource(as<M>(m))); },
             .getDataDevice =
                 [](wl_proxy* m, wl_seat* seat) {

@@ -43,9 +43,8 @@ struct DataControlProtocol {
     // What state.json and the log call it: "ext-data-control", "wlr-data-control".
     QString name;
     const wl_interface* manager;
+    // The newest version we speak (wlr-data-control 2 added the primary selection).
     quint32 maxVersion;
-    // The first version whose device carries the primary selection.
-    quint32 primarySince;
 
     wl_proxy* (*createDataSource)(wl_proxy* manager);
     wl_proxy* (*getDataDevice)(wl_proxy* manager, wl_seat* seat);

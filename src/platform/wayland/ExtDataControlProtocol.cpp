@@ -50,6 +50,6 @@ struct ExtGlue {
 
 const DataControlProtocol& DataControlProtocol::ext() {
     static const DataControlProtocol protocol = DataControlBinding<ExtGlue>::table(
-        QStringLiteral("ext-data-control"), &ext_data_control_manager_v1_interface, 1, 1);
+        QStringLiteral("ext-data-control"), &ext_data_control_manager_v1_interface, 1);
     return protocol;
 }

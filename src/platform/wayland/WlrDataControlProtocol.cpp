@@ -50,6 +50,6 @@ struct WlrGlue {
 const DataControlProtocol& DataControlProtocol::wlr() {
     // Version 2 added the primary selection.
     static const DataControlProtocol protocol = DataControlBinding<WlrGlue>::table(
-        QStringLiteral("wlr-data-control"), &zwlr_data_control_manager_v1_interface, 2, 2);
+        QStringLiteral("wlr-data-control"), &zwlr_data_control_manager_v1_interface, 2);
     return protocol;
 }
