@@ -19,8 +19,9 @@ struct SessionReport {
         Off,
     };
 
-    QString session = QStringLiteral("x11");   // "x11" or "wayland"
-    QString clipboard = QStringLiteral("x11"); // "x11" or "wlr-data-control"
+    QString session = QStringLiteral("x11"); // "x11" or "wayland"
+    // "x11", "ext-data-control" or "wlr-data-control"
+    QString clipboard = QStringLiteral("x11");
     // "xtest", "virtual-keyboard", "kde-fake-input" or "none"
     QString keystrokes = QStringLiteral("none");
     Chords chords = Chords::Off;

@@ -92,8 +92,8 @@ void PlatformServices::chooseWayland(Scheduler& scheduler) {
         return;
     }
     const WaylandBackends backends = WaylandBackends::choose(m_wayland->globals());
-    if (backends.clipboard == WaylandBackends::Clipboard::DataControl) {
-        m_dataControl = DataControlDevice::create(*m_wayland);
+    if (const DataControlProtocol* protocol = DataControlProtocol::of(backends.clipboard)) {
+        m_dataControl = DataControlDevice::create(*m_wayland, *protocol);
     }
     if (m_dataControl) {
         m_report.clipboard = backends.clipboardName();

@@ -42,6 +42,21 @@ public:
     // run: it would use the user's own data folder and clipboard).
     static QString compositor() { return qEnvironmentVariable("STASHWICK_TEST_COMPOSITOR"); }
 
+    // The clipboard protocol the program should bind, as state.json names it: the standard
+    // ext-data-control where the compositor offers it, else wlr-data-control.
+    static QString offeredDataControl() {
+        const auto connection = WaylandConnection::open();
+        if (!connection) {
+            return QStringLiteral("(no Wayland connection)");
+        }
+        if (connection->global("ext_data_control_manager_v1")) {
+            return QStringLiteral("ext-data-control");
+        }
+        return connection->global("zwlr_data_control_manager_v1")
+                   ? QStringLiteral("wlr-data-control")
+                   : QStringLiteral("x11");
+    }
+
     // Polls `done` until it holds or `ms` pass; the event loop runs meanwhile.
     static bool waitFor(const std::function<bool()>& done, int ms = 5000) {
         return QTest::qWaitFor(done, ms);

@@ -5,6 +5,7 @@
 // KWin offers no virtual keyboard: the user's keys come from a fake-input client of the
 // test's own, on its own connection, which shares the seat's modifiers as a real keyboard does.
 #include "WaylandTestSession.h"
+#include "platform/wayland/DataControlProtocol.h"
 #include "platform/wayland/FakeInputSynthesizer.h"
 #include "platform/wayland/PlasmaForegroundApp.h"
 
@@ -13,9 +14,8 @@
 #include <linux/input-event-codes.h>
 #include <unistd.h>
 #include <wayland-client.h>
-#include <wlr-data-control-unstable-v1-client-protocol.h>
 
-class KwinTest : public QObject {
+class KwinTest : public QObject, private DataControlProtocol::SourceEvents {
     Q_OBJECT
 
     WaylandTestSession m_session;
@@ -24,9 +24,11 @@ class KwinTest : public QObject {
     org_kde_kwin_fake_input* m_user = nullptr;
     // A clipboard owner of the test's own, on the user's connection, that counts the pastes it
     // serves: a paste keystroke is known to have been taken once the entry asks for the data.
-    zwlr_data_control_manager_v1* m_dataControl = nullptr;
-    zwlr_data_control_device_v1* m_device = nullptr;
-    zwlr_data_control_source_v1* m_source = nullptr;
+    // Through the data-control protocol KWin offers (the standard one from KWin 6.5).
+    const DataControlProtocol* m_protocol = nullptr;
+    wl_proxy* m_dataControl = nullptr;
+    wl_proxy* m_device = nullptr;
+    wl_proxy* m_source = nullptr;
     QByteArray m_offered;
     int m_served = 0;
     // The program's keystrokes and the focused window, on a connection like the program's.
@@ -49,43 +51,43 @@ class KwinTest : public QObject {
                     : userKeys({{KEY_LEFTALT, false}, {KEY_LEFTCTRL, false}});
     }
 
-    static void onSend(void* data, zwlr_data_control_source_v1*, const char*, int32_t fd) {
-        auto* self = static_cast<KwinTest*>(data);
-        const ssize_t written = ::write(fd, self->m_offered.constData(), self->m_offered.size());
+    void send(const char*, int32_t fd) override {
+        const ssize_t written = ::write(fd, m_offered.constData(), m_offered.size());
         ::close(fd);
-        if (written == self->m_offered.size()) {
-            ++self->m_served;
+        if (written == m_offered.size()) {
+            ++m_served;
         }
     }
-    static void onCancelled(void* data, zwlr_data_control_source_v1* source) {
-        auto* self = static_cast<KwinTest*>(data);
-        zwlr_data_control_source_v1_destroy(source);
-        if (self->m_source == source) {
-            self->m_source = nullptr;
+    // Only one source of ours is alive at a time: a new one cancels the one before.
+    void cancelled() override {
+        if (m_source) {
+            m_protocol->destroySource(m_source);
+            m_source = nullptr;
         }
     }
     // The device's offers are not read here: each is let go when it becomes a selection.
-    static int onDeviceEvent(const void*, void*, uint32_t, const wl_message* message,
+    static int onDeviceEvent(const void*, void* proxy, uint32_t, const wl_message* message,
                              wl_argument* args) {
         if ((std::strcmp(message->name, "selection") == 0 ||
              std::strcmp(message->name, "primary_selection") == 0) &&
             args[0].o) {
-            zwlr_data_control_offer_v1_destroy(
-                reinterpret_cast<zwlr_data_control_offer_v1*>(args[0].o));
+            auto* self =
+                static_cast<KwinTest*>(wl_proxy_get_user_data(static_cast<wl_proxy*>(proxy)));
+            self->m_protocol->destroyOffer(reinterpret_cast<wl_proxy*>(args[0].o));
         }
         return 0;
     }
     // Takes the clipboard with `text` (as text/plain and its UTF-8 names).
     bool offerClipboard(const QByteArray& text) {
-        static const zwlr_data_control_source_v1_listener listener = {&onSend, &onCancelled};
+        cancelled();
         m_offered = text;
         m_served = 0;
-        m_source = zwlr_data_control_manager_v1_create_data_source(m_dataControl);
-        zwlr_data_control_source_v1_add_listener(m_source, &listener, this);
+        m_source = m_protocol->createDataSource(m_dataControl);
+        m_protocol->addSourceListener(m_source, this);
         for (const char* type : {"text/plain;charset=utf-8", "UTF8_STRING", "text/plain"}) {
-            zwlr_data_control_source_v1_offer(m_source, type);
+            m_protocol->offerType(m_source, type);
         }
-        zwlr_data_control_device_v1_set_selection(m_device, m_source);
+        m_protocol->setSelection(m_device, m_source);
         // Not checked with wl-paste, which would wait for this thread to serve it: nothing
         // here reads the clipboard while this source has it.
         return m_userConnection->roundtrip();
@@ -151,13 +153,13 @@ private Q_SLOTS:
             m_userConnection->bind(&org_kde_kwin_fake_input_interface, 4, 4));
         QVERIFY2(m_user, "KWin offers no fake input for keys");
         org_kde_kwin_fake_input_authenticate(m_user, "tst_kwin", "the user's keys");
-        m_dataControl = static_cast<zwlr_data_control_manager_v1*>(
-            m_userConnection->bind(&zwlr_data_control_manager_v1_interface, 1, 1));
-        QVERIFY2(m_dataControl, "KWin offers no data-control");
-        m_device =
-            zwlr_data_control_manager_v1_get_data_device(m_dataControl, m_userConnection->seat());
-        wl_proxy_add_dispatcher(reinterpret_cast<wl_proxy*>(m_device), &onDeviceEvent, nullptr,
-                                this);
+        m_protocol =
+            DataControlProtocol::of(WaylandBackends::choose(m_userConnection->globals()).clipboard);
+        QVERIFY2(m_protocol, "KWin offers no data-control");
+        m_dataControl = static_cast<wl_proxy*>(m_userConnection->bind(m_protocol->manager, 1, 1));
+        QVERIFY(m_dataControl);
+        m_device = m_protocol->getDataDevice(m_dataControl, m_userConnection->seat());
+        wl_proxy_add_dispatcher(m_device, &onDeviceEvent, nullptr, this);
         QVERIFY(m_userConnection->roundtrip());
 
         m_connection = WaylandConnection::open(&error);
@@ -173,14 +175,12 @@ private Q_SLOTS:
 
     void cleanupTestCase() {
         m_session.stopInstance();
-        if (m_source) {
-            zwlr_data_control_source_v1_destroy(m_source);
-        }
+        cancelled();
         if (m_device) {
-            zwlr_data_control_device_v1_destroy(m_device);
+            m_protocol->destroyDevice(m_device);
         }
         if (m_dataControl) {
-            zwlr_data_control_manager_v1_destroy(m_dataControl);
+            m_protocol->destroyManager(m_dataControl);
         }
         if (m_user) {
             org_kde_kwin_fake_input_destroy(m_user);
@@ -228,8 +228,10 @@ private Q_SLOTS:
             20000);
         QVERIFY2(settled, m_session.log().constData());
         QCOMPARE(platform[QStringLiteral("session")].toString(), QStringLiteral("wayland"));
+        // KWin 5.27 offers wlr-data-control, KWin 6.5 on only the standard ext-data-control.
         QCOMPARE(platform[QStringLiteral("clipboard")].toString(),
-                 QStringLiteral("wlr-data-control"));
+                 WaylandTestSession::offeredDataControl());
+        QVERIFY(platform[QStringLiteral("clipboard")].toString() != u"x11");
         QVERIFY(m_session.setClipboard("copied in a Wayland app on KWin"));
         QVERIFY(WaylandTestSession::waitFor([] {
             const QJsonObject h = WaylandTestSession::newestHistory(WaylandTestSession::dump());

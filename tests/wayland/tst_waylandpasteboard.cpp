@@ -5,6 +5,7 @@
 #include "clipboard/PasteboardCodec.h"
 #include "platform/wayland/DataControlDevice.h"
 #include "platform/wayland/DataControlPasteboard.h"
+#include "platform/wayland/DataControlProtocol.h"
 #include "platform/wayland/WaylandConnection.h"
 
 #include <QApplication>
@@ -110,15 +111,19 @@ private Q_SLOTS:
         QVERIFY(m_dir.isValid());
         m_connection = WaylandConnection::open();
         QVERIFY(m_connection);
-        QVERIFY(DataControlDevice::isOffered(*m_connection));
+        const WaylandBackends chosen = WaylandBackends::choose(m_connection->globals());
         m_device = DataControlDevice::create(*m_connection);
         QVERIFY(m_device);
+        // The standard protocol wherever the compositor offers it.
+        QCOMPARE(&m_device->protocol(), m_connection->global("ext_data_control_manager_v1")
+                                            ? &DataControlProtocol::ext()
+                                            : &DataControlProtocol::wlr());
         // As the program makes them: what its own windows copy is read from Qt.
         m_clipboard = std::make_unique<DataControlPasteboard>(
             *m_device, DataControlDevice::Selection::Clipboard, QGuiApplication::clipboard());
         m_primary = std::make_unique<DataControlPasteboard>(
             *m_device, DataControlDevice::Selection::Primary, QGuiApplication::clipboard());
-        QCOMPARE(m_primary->isAvailable(), DataControlDevice::offersPrimary(*m_connection));
+        QCOMPARE(m_primary->isAvailable(), chosen.primarySelection);
     }
 
     void cleanupTestCase() {
@@ -398,6 +403,32 @@ private Q_SLOTS:
             QCOMPARE(pb->changeCount(), before + 2);
             QCOMPARE(pb->string(plain), QStringLiteral("next"));
         }
+    }
+
+    // Where the compositor offers both protocols (sway from 1.11), the older one works beside
+    // the standard one: a device through it sees another program's copy, and what it writes
+    // is pasted by others and read back through the standard one.
+    void theOlderProtocolWorksBesideTheStandardOne() {
+        if (&m_device->protocol() != &DataControlProtocol::ext() ||
+            !m_connection->global("zwlr_data_control_manager_v1")) {
+            QSKIP("this compositor does not offer both data-control protocols");
+        }
+        const auto connection = WaylandConnection::open();
+        QVERIFY(connection);
+        const auto device = DataControlDevice::create(*connection, DataControlProtocol::wlr());
+        QVERIFY(device && device->hasPrimary());
+        DataControlPasteboard older(*device);
+        qint64 before = older.changeCount();
+        copy({"-t", "text/plain"}, "copied by another program");
+        QVERIFY(waitFor([&] { return older.changeCount() > before; }));
+        QCOMPARE(older.string(plain), QStringLiteral("copied by another program"));
+
+        before = m_clipboard->changeCount();
+        older.writeItem({{plain, "written through the older protocol"}});
+        QVERIFY(waitFor([&] { return m_clipboard->changeCount() > before; }));
+        QCOMPARE(paste({"-n", "-t", "text/plain"}),
+                 QByteArray("written through the older protocol"));
+        QCOMPARE(m_clipboard->string(plain), QStringLiteral("written through the older protocol"));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "DataControlDevice.h"
 
+#include "WaylandBackends.h"
 #include "WaylandConnection.h"
 #include "core/Log.h"
 
@@ -14,7 +15,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "wlr-data-control-unstable-v1-client-protocol.h"
 #include <wayland-client.h>
 
 namespace {
@@ -23,60 +23,63 @@ std::size_t indexOf(DataControlDevice::Selection selection) {
 }
 } // namespace
 
-bool DataControlDevice::isOffered(const WaylandConnection& connection) {
-    return connection.global(QByteArray(zwlr_data_control_manager_v1_interface.name)).has_value();
-}
-
-bool DataControlDevice::offersPrimary(const WaylandConnection& connection) {
-    const auto g = connection.global(QByteArray(zwlr_data_control_manager_v1_interface.name));
-    return g && g->version >= 2;
-}
-
 std::unique_ptr<DataControlDevice> DataControlDevice::create(WaylandConnection& connection) {
+    const DataControlProtocol* protocol =
+        DataControlProtocol::of(WaylandBackends::choose(connection.globals()).clipboard);
+    if (!protocol) {
+        qCInfo(Log::app) << "the Wayland compositor offers no data-control clipboard";
+        return nullptr;
+    }
+    return create(connection, *protocol);
+}
+
+std::unique_ptr<DataControlDevice> DataControlDevice::create(WaylandConnection& connection,
+                                                             const DataControlProtocol& protocol) {
     if (!connection.seat()) {
         qCInfo(Log::app) << "the Wayland compositor offers no seat: no clipboard through it";
         return nullptr;
     }
     quint32 version = 0;
-    auto* manager = static_cast<zwlr_data_control_manager_v1*>(
-        connection.bind(&zwlr_data_control_manager_v1_interface, 1, 2, &version));
+    auto* manager =
+        static_cast<wl_proxy*>(connection.bind(protocol.manager, 1, protocol.maxVersion, &version));
     if (!manager) {
-        qCInfo(Log::app) << "the Wayland compositor offers no data-control clipboard";
+        qCInfo(Log::app).noquote()
+            << QStringLiteral("the Wayland compositor offers no %1 clipboard").arg(protocol.name);
         return nullptr;
     }
-    std::unique_ptr<DataControlDevice> device(new DataControlDevice(connection, manager, version));
-    // The current selections are known from the start.
+    std::unique_ptr<DataControlDevice> device(new DataControlDevice(connection, protocol, manager));
+    // The current selections are known from the start; so is whether there is a primary one.
     connection.roundtrip();
-    qCInfo(Log::app).noquote() << QStringLiteral("clipboard through wlr-data-control version %1%2")
+    qCInfo(Log::app).noquote() << QStringLiteral("clipboard through %1 version %2%3")
+                                      .arg(protocol.name)
                                       .arg(version)
-                                      .arg(version >= 2
+                                      .arg(device->hasPrimary()
                                                ? QString()
                                                : QStringLiteral(" (no primary selection)"));
     return device;
 }
 
 DataControlDevice::DataControlDevice(WaylandConnection& connection,
-                                     zwlr_data_control_manager_v1* manager, quint32 version)
-    : m_connection(connection), m_manager(manager), m_version(version) {
-    static const zwlr_data_control_device_v1_listener listener = {&onDataOffer, &onSelection,
-                                                                  &onFinished, &onPrimarySelection};
-    m_device = zwlr_data_control_manager_v1_get_data_device(m_manager, connection.seat());
-    zwlr_data_control_device_v1_add_listener(m_device, &listener, this);
+                                     const DataControlProtocol& protocol, wl_proxy* manager)
+    : m_connection(connection), m_protocol(protocol), m_manager(manager) {
+    m_device = m_protocol.getDataDevice(m_manager, connection.seat());
+    m_protocol.addDeviceListener(m_device, this);
     // The serving thread may read events of the main thread's queue from the socket; the
     // main thread's notifier then has nothing left to see, so it is told to dispatch them.
     auto wakePending = std::make_shared<std::atomic_bool>(false);
     WaylandConnection* c = &connection;
-    m_server = DataControlServer::start(connection.display(), m_manager, [c, wakePending] {
-        if (!wakePending->exchange(true)) {
-            QMetaObject::invokeMethod(
-                c,
-                [c, wakePending] {
-                    wakePending->store(false);
-                    c->flush();
-                },
-                Qt::QueuedConnection);
-        }
-    });
+    m_server =
+        DataControlServer::start(m_protocol, connection.display(), m_manager, [c, wakePending] {
+            if (!wakePending->exchange(true)) {
+                QMetaObject::invokeMethod(
+                    c,
+                    [c, wakePending] {
+                        wakePending->store(false);
+                        c->flush();
+                    },
+                    Qt::QueuedConnection);
+            }
+        });
     // Events of our sources that the main thread read are run before its loop sleeps, and
     // when it wakes (a loop run without sleeping, as in processEvents, only says that).
     if (auto* dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread())) {
@@ -96,49 +99,47 @@ DataControlDevice::~DataControlDevice() {
     m_current = {};
     m_announced.clear();
     if (m_device) {
-        zwlr_data_control_device_v1_destroy(m_device);
+        m_protocol.destroyDevice(m_device);
     }
     // The thread stops and our sources let their proxies go before the manager.
     m_server.reset();
-    zwlr_data_control_manager_v1_destroy(m_manager);
+    m_protocol.destroyManager(m_manager);
+}
+
+DataControlDevice::Offer::Offer(const DataControlProtocol& p, wl_proxy* o) : protocol(p), proxy(o) {
+    protocol.addOfferListener(proxy, this);
 }
 
 DataControlDevice::Offer::~Offer() {
-    zwlr_data_control_offer_v1_destroy(proxy);
+    protocol.destroyOffer(proxy);
+}
+
+void DataControlDevice::Offer::offer(const char* mimeType) {
+    types.append(QString::fromUtf8(mimeType));
 }
 
 wl_display* DataControlDevice::display() const {
     return m_connection.display();
 }
 
-void DataControlDevice::onDataOffer(void* data, zwlr_data_control_device_v1*,
-                                    zwlr_data_control_offer_v1* proxy) {
-    static const zwlr_data_control_offer_v1_listener listener = {&onOfferType};
-    auto offer = std::make_shared<Offer>(proxy);
-    zwlr_data_control_offer_v1_add_listener(proxy, &listener, offer.get());
-    static_cast<DataControlDevice*>(data)->m_announced.push_back(std::move(offer));
+void DataControlDevice::dataOffer(wl_proxy* proxy) {
+    m_announced.push_back(std::make_shared<Offer>(m_protocol, proxy));
 }
 
-void DataControlDevice::onOfferType(void* data, zwlr_data_control_offer_v1*, const char* mimeType) {
-    static_cast<Offer*>(data)->types.append(QString::fromUtf8(mimeType));
+void DataControlDevice::selection(wl_proxy* offer) {
+    offerSelected(Selection::Clipboard, offer);
 }
 
-void DataControlDevice::onSelection(void* data, zwlr_data_control_device_v1*,
-                                    zwlr_data_control_offer_v1* offer) {
-    static_cast<DataControlDevice*>(data)->offerSelected(Selection::Clipboard, offer);
+void DataControlDevice::primarySelection(wl_proxy* offer) {
+    m_primaryAnnounced = true;
+    offerSelected(Selection::Primary, offer);
 }
 
-void DataControlDevice::onPrimarySelection(void* data, zwlr_data_control_device_v1*,
-                                           zwlr_data_control_offer_v1* offer) {
-    static_cast<DataControlDevice*>(data)->offerSelected(Selection::Primary, offer);
+void DataControlDevice::finished() {
+    stop(QStringLiteral("the compositor ended the data-control device"));
 }
 
-void DataControlDevice::onFinished(void* data, zwlr_data_control_device_v1*) {
-    static_cast<DataControlDevice*>(data)->stop(
-        QStringLiteral("the compositor ended the data-control device"));
-}
-
-void DataControlDevice::offerSelected(Selection selection, zwlr_data_control_offer_v1* proxy) {
+void DataControlDevice::offerSelected(Selection selection, wl_proxy* proxy) {
     std::shared_ptr<Offer> offer;
     if (proxy) {
         const auto it = std::find_if(m_announced.begin(), m_announced.end(),
@@ -172,7 +173,7 @@ void DataControlDevice::stop(const QString& reason) {
         << QStringLiteral("%1: the clipboard is no longer read or written").arg(reason);
     m_current = {};
     m_announced.clear();
-    zwlr_data_control_device_v1_destroy(m_device);
+    m_protocol.destroyDevice(m_device);
     m_device = nullptr;
     m_server.reset();
 }
@@ -200,7 +201,7 @@ DataControlFd DataControlDevice::receive(Selection selection, const QString& mim
     const DataControlFd writeEnd(fds[1]);
     // The request carries its own copy of the write end; ours closes here, so the read end
     // sees the end of the data once the owner closes its copy.
-    zwlr_data_control_offer_v1_receive(offer->proxy, mimeType.toUtf8().constData(), writeEnd.get());
+    m_protocol.receive(offer->proxy, mimeType.toUtf8().constData(), writeEnd.get());
     return readEnd;
 }
 
@@ -209,11 +210,11 @@ DataControlDevice::setSelection(Selection selection, const QList<Pasteboard::Fla
     if (!m_device || !m_server || (selection == Selection::Primary && !hasPrimary())) {
         return 0;
     }
-    const SourceId id = m_server->publish(offered, [this, selection](auto* source) {
+    const SourceId id = m_server->publish(offered, [this, selection](wl_proxy* source) {
         if (selection == Selection::Clipboard) {
-            zwlr_data_control_device_v1_set_selection(m_device, source);
+            m_protocol.setSelection(m_device, source);
         } else {
-            zwlr_data_control_device_v1_set_primary_selection(m_device, source);
+            m_protocol.setPrimarySelection(m_device, source);
         }
     });
     wl_display_flush(display());
@@ -233,9 +234,9 @@ void DataControlDevice::clearSelection(Selection selection) {
         return;
     }
     if (selection == Selection::Clipboard) {
-        zwlr_data_control_device_v1_set_selection(m_device, nullptr);
+        m_protocol.setSelection(m_device, nullptr);
     } else {
-        zwlr_data_control_device_v1_set_primary_selection(m_device, nullptr);
+        m_protocol.setPrimarySelection(m_device, nullptr);
     }
     wl_display_flush(display());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataControlFd.h"
+#include "DataControlProtocol.h"
 #include "DataControlServer.h"
 #include "clipboard/Pasteboard.h"
 
@@ -14,11 +15,10 @@
 
 class WaylandConnection;
 struct wl_display;
-struct zwlr_data_control_device_v1;
-struct zwlr_data_control_manager_v1;
-struct zwlr_data_control_offer_v1;
+struct wl_proxy;
 
-// The seat's clipboard and primary selection through wlr-data-control, on the program's own
+// The seat's clipboard and primary selection through data-control (the standard
+// ext-data-control or the older wlr-data-control: a DataControlProtocol), on the program's own
 // Wayland connection: no window and no keyboard focus needed. One device serves both
 // selections; a DataControlPasteboard reads and writes one of them through it.
 //
@@ -27,25 +27,28 @@ struct zwlr_data_control_offer_v1;
 // (DataControlSource) and serves their pastes without blocking the event loop.
 // When the compositor ends the device (`finished`) or the connection is lost, it turns inert:
 // no content, and writes do nothing. It must go before the connection it was made on.
-class DataControlDevice final : public QObject {
+class DataControlDevice final : public QObject, private DataControlProtocol::DeviceEvents {
     Q_OBJECT
 public:
     enum class Selection { Clipboard, Primary };
     Q_ENUM(Selection)
 
-    // Whether the compositor offers data-control at all, and at a version with the primary
-    // selection (2).
-    static bool isOffered(const WaylandConnection& connection);
-    static bool offersPrimary(const WaylandConnection& connection);
-    // The device of the connection's seat; null (and a log line) when data-control or a seat
-    // is not offered.
+    // The device of the connection's seat through `protocol`; null (and a log line) when the
+    // compositor does not offer it or a seat.
+    static std::unique_ptr<DataControlDevice> create(WaylandConnection& connection,
+                                                     const DataControlProtocol& protocol);
+    // Through the protocol WaylandBackends chooses among those offered; null (and a log
+    // line) when none is.
     static std::unique_ptr<DataControlDevice> create(WaylandConnection& connection);
     ~DataControlDevice() override;
     DataControlDevice(const DataControlDevice&) = delete;
     DataControlDevice& operator=(const DataControlDevice&) = delete;
 
+    const DataControlProtocol& protocol() const { return m_protocol; }
     bool isActive() const { return m_device != nullptr; }
-    bool hasPrimary() const { return isActive() && m_version >= 2; }
+    // Whether the bound version carries the primary selection and the compositor keeps one:
+    // it tells the device the current one on binding.
+    bool hasPrimary() const { return isActive() && m_primaryAnnounced; }
     wl_display* display() const;
 
     // The MIME types the selection's current offer announced; absent when it is empty.
@@ -71,33 +74,32 @@ Q_SIGNALS:
     void selectionChanged(DataControlDevice::Selection selection);
 
 private:
-    struct Offer {
-        explicit Offer(zwlr_data_control_offer_v1* p) : proxy(p) {}
-        ~Offer();
+    struct Offer final : DataControlProtocol::OfferEvents {
+        Offer(const DataControlProtocol& protocol, wl_proxy* p);
+        ~Offer() override;
         Offer(const Offer&) = delete;
         Offer& operator=(const Offer&) = delete;
-        zwlr_data_control_offer_v1* proxy;
+        void offer(const char* mimeType) override;
+        const DataControlProtocol& protocol;
+        wl_proxy* proxy;
         QStringList types;
     };
 
-    DataControlDevice(WaylandConnection& connection, zwlr_data_control_manager_v1* manager,
-                      quint32 version);
-    void offerSelected(Selection selection, zwlr_data_control_offer_v1* proxy);
+    DataControlDevice(WaylandConnection& connection, const DataControlProtocol& protocol,
+                      wl_proxy* manager);
+    void offerSelected(Selection selection, wl_proxy* proxy);
     void stop(const QString& reason);
 
-    static void onDataOffer(void* data, zwlr_data_control_device_v1* device,
-                            zwlr_data_control_offer_v1* offer);
-    static void onSelection(void* data, zwlr_data_control_device_v1* device,
-                            zwlr_data_control_offer_v1* offer);
-    static void onFinished(void* data, zwlr_data_control_device_v1* device);
-    static void onPrimarySelection(void* data, zwlr_data_control_device_v1* device,
-                                   zwlr_data_control_offer_v1* offer);
-    static void onOfferType(void* data, zwlr_data_control_offer_v1* offer, const char* mimeType);
+    void dataOffer(wl_proxy* offer) override;
+    void selection(wl_proxy* offer) override;
+    void primarySelection(wl_proxy* offer) override;
+    void finished() override;
 
     WaylandConnection& m_connection;
-    zwlr_data_control_manager_v1* m_manager = nullptr;
-    zwlr_data_control_device_v1* m_device = nullptr;
-    quint32 m_version = 0;
+    const DataControlProtocol& m_protocol;
+    wl_proxy* m_manager = nullptr;
+    wl_proxy* m_device = nullptr;
+    bool m_primaryAnnounced = false;
     // Offers announced and not yet made a selection.
     std::vector<std::shared_ptr<Offer>> m_announced;
     std::array<std::shared_ptr<Offer>, 2> m_current;

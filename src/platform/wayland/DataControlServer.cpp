@@ -15,7 +15,6 @@
 #include <system_error>
 #include <unistd.h>
 
-#include "wlr-data-control-unstable-v1-client-protocol.h"
 #include <wayland-client.h>
 
 namespace {
@@ -24,8 +23,8 @@ QString lastError() {
 }
 } // namespace
 
-std::unique_ptr<DataControlServer> DataControlServer::start(wl_display* display,
-                                                            zwlr_data_control_manager_v1* manager,
+std::unique_ptr<DataControlServer> DataControlServer::start(const DataControlProtocol& protocol,
+                                                            wl_display* display, wl_proxy* manager,
                                                             std::function<void()> wakeMain) {
     DataControlFd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!wake.isValid()) {
@@ -34,7 +33,7 @@ std::unique_ptr<DataControlServer> DataControlServer::start(wl_display* display,
         return nullptr;
     }
     wl_event_queue* queue = wl_display_create_queue(display);
-    auto* wrapper = static_cast<zwlr_data_control_manager_v1*>(wl_proxy_create_wrapper(manager));
+    auto* wrapper = static_cast<wl_proxy*>(wl_proxy_create_wrapper(manager));
     if (!queue || !wrapper) {
         if (wrapper) {
             wl_proxy_wrapper_destroy(wrapper);
@@ -45,9 +44,9 @@ std::unique_ptr<DataControlServer> DataControlServer::start(wl_display* display,
         qCWarning(Log::app) << "no Wayland event queue for serving the clipboard";
         return nullptr;
     }
-    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapper), queue);
-    std::unique_ptr<DataControlServer> server(
-        new DataControlServer(display, queue, wrapper, std::move(wake), std::move(wakeMain)));
+    wl_proxy_set_queue(wrapper, queue);
+    std::unique_ptr<DataControlServer> server(new DataControlServer(
+        protocol, display, queue, wrapper, std::move(wake), std::move(wakeMain)));
     try {
         server->m_thread = std::thread([s = server.get()] { s->run(); });
     } catch (const std::system_error& e) {
@@ -58,11 +57,11 @@ std::unique_ptr<DataControlServer> DataControlServer::start(wl_display* display,
     return server;
 }
 
-DataControlServer::DataControlServer(wl_display* display, wl_event_queue* queue,
-                                     zwlr_data_control_manager_v1* manager, DataControlFd wake,
+DataControlServer::DataControlServer(const DataControlProtocol& protocol, wl_display* display,
+                                     wl_event_queue* queue, wl_proxy* manager, DataControlFd wake,
                                      std::function<void()> wakeMain)
-    : m_display(display), m_queue(queue), m_manager(manager), m_wake(std::move(wake)),
-      m_wakeMain(std::move(wakeMain)) {}
+    : m_protocol(protocol), m_display(display), m_queue(queue), m_manager(manager),
+      m_wake(std::move(wake)), m_wakeMain(std::move(wakeMain)) {}
 
 DataControlServer::~DataControlServer() {
     {
@@ -87,9 +86,9 @@ void DataControlServer::wake() {
 
 DataControlServer::SourceId
 DataControlServer::publish(QList<Pasteboard::Flavour> offered,
-                           const std::function<void(zwlr_data_control_source_v1*)>& select) {
+                           const std::function<void(wl_proxy*)>& select) {
     const std::lock_guard lock(m_mutex);
-    auto* proxy = zwlr_data_control_manager_v1_create_data_source(m_manager);
+    wl_proxy* proxy = m_protocol.createDataSource(m_manager);
     if (!proxy) {
         return 0;
     }
@@ -98,7 +97,7 @@ DataControlServer::publish(QList<Pasteboard::Flavour> offered,
         m_asked.push_back(std::make_unique<DataControlTransfer>(std::move(fd), bytes));
         ++m_running;
     };
-    auto source = std::make_unique<DataControlSource>(proxy, std::move(offered), serve);
+    auto source = std::make_unique<DataControlSource>(m_protocol, proxy, std::move(offered), serve);
     select(source->proxy());
     const SourceId id = ++m_lastId;
     m_sources.emplace(id, std::move(source));

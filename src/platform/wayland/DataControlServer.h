@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataControlFd.h"
+#include "DataControlProtocol.h"
 #include "clipboard/Pasteboard.h"
 
 #include <QList>
@@ -16,8 +17,7 @@ class DataControlSource;
 class DataControlTransfer;
 struct wl_display;
 struct wl_event_queue;
-struct zwlr_data_control_manager_v1;
-struct zwlr_data_control_source_v1;
+struct wl_proxy;
 
 // Our own selections and the pastes of them, served on a thread of its own: a paste never
 // waits for the main thread, which may itself be waiting for that very paste (Qt's X11
@@ -36,12 +36,13 @@ class DataControlServer {
 public:
     using SourceId = quint64;
 
-    // Starts the thread on a new queue of `display` for sources of `manager`. `wakeMain` is
+    // Starts the thread on a new queue of `display` for sources of `manager`, a manager of
+    // `protocol`. `wakeMain` is
     // called on the thread after it read from the connection: events for the main thread's
     // queue may be among them, and the main thread must then dispatch them. Null (and a log
     // line) when the queue or the thread cannot be had.
-    static std::unique_ptr<DataControlServer> start(wl_display* display,
-                                                    zwlr_data_control_manager_v1* manager,
+    static std::unique_ptr<DataControlServer> start(const DataControlProtocol& protocol,
+                                                    wl_display* display, wl_proxy* manager,
                                                     std::function<void()> wakeMain);
     // Stops and joins the thread; our sources go, pastes still running end.
     ~DataControlServer();
@@ -52,7 +53,7 @@ public:
     // before any of its events can run, to make it a selection. Its id; 0 when no source could
     // be made.
     SourceId publish(QList<Pasteboard::Flavour> offered,
-                     const std::function<void(zwlr_data_control_source_v1*)>& select);
+                     const std::function<void(wl_proxy*)>& select);
     // Whether that source still holds its selection (it was not cancelled).
     bool isLive(SourceId id) const;
     // Runs the events of our sources already read from the connection, on the calling thread.
@@ -63,8 +64,8 @@ public:
     int runningTransfers() const;
 
 private:
-    DataControlServer(wl_display* display, wl_event_queue* queue,
-                      zwlr_data_control_manager_v1* manager, DataControlFd wake,
+    DataControlServer(const DataControlProtocol& protocol, wl_display* display,
+                      wl_event_queue* queue, wl_proxy* manager, DataControlFd wake,
                       std::function<void()> wakeMain);
     void run();
     // Reads the connection; false once it is gone.
@@ -77,10 +78,11 @@ private:
     // over.
     void writeTransfers();
 
+    const DataControlProtocol& m_protocol;
     wl_display* m_display;
     wl_event_queue* m_queue;
     // A wrapper of the manager on m_queue: the sources made through it are on m_queue too.
-    zwlr_data_control_manager_v1* m_manager;
+    wl_proxy* m_manager;
     DataControlFd m_wake; // an eventfd that interrupts the thread's poll
     std::function<void()> m_wakeMain;
 

@@ -1,14 +1,12 @@
 #include "DataControlSource.h"
 
-#include "wlr-data-control-unstable-v1-client-protocol.h"
-
-DataControlSource::DataControlSource(zwlr_data_control_source_v1* proxy,
+DataControlSource::DataControlSource(const DataControlProtocol& protocol, wl_proxy* proxy,
                                      QList<Pasteboard::Flavour> offered, Serve serve)
-    : m_proxy(proxy), m_offered(std::move(offered)), m_serve(std::move(serve)) {
-    static const zwlr_data_control_source_v1_listener listener = {&onSend, &onCancelled};
-    zwlr_data_control_source_v1_add_listener(m_proxy, &listener, this);
+    : m_protocol(protocol), m_proxy(proxy), m_offered(std::move(offered)),
+      m_serve(std::move(serve)) {
+    m_protocol.addSourceListener(m_proxy, this);
     for (const auto& [type, bytes] : m_offered) {
-        zwlr_data_control_source_v1_offer(m_proxy, type.toUtf8().constData());
+        m_protocol.offerType(m_proxy, type.toUtf8().constData());
     }
 }
 
@@ -18,26 +16,24 @@ DataControlSource::~DataControlSource() {
 
 void DataControlSource::release() {
     if (m_proxy) {
-        zwlr_data_control_source_v1_destroy(m_proxy);
+        m_protocol.destroySource(m_proxy);
         m_proxy = nullptr;
     }
     m_offered.clear();
 }
 
-void DataControlSource::onSend(void* data, zwlr_data_control_source_v1*, const char* mimeType,
-                               int32_t fd) {
-    auto* self = static_cast<DataControlSource*>(data);
+void DataControlSource::send(const char* mimeType, int32_t fd) {
     DataControlFd pipe(fd);
     const QString type = QString::fromUtf8(mimeType);
-    for (const auto& [offered, bytes] : self->m_offered) {
+    for (const auto& [offered, bytes] : m_offered) {
         if (offered == type) {
-            self->m_serve(std::move(pipe), bytes);
+            m_serve(std::move(pipe), bytes);
             return;
         }
     }
     // A type we never offered: the reader gets an empty answer.
 }
 
-void DataControlSource::onCancelled(void* data, zwlr_data_control_source_v1*) {
-    static_cast<DataControlSource*>(data)->release();
+void DataControlSource::cancelled() {
+    release();
 }

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "DataControlFd.h"
+#include "DataControlProtocol.h"
 #include "clipboard/Pasteboard.h"
 
 #include <QByteArray>
 #include <QList>
 #include <functional>
 
-struct zwlr_data_control_source_v1;
+struct wl_proxy;
 
 // A selection of ours: the types it offers and their bytes, in memory. Each paste of it (a
 // `send` from the compositor) goes to `serve` with the reader's pipe and the bytes of the
@@ -16,27 +17,28 @@ struct zwlr_data_control_source_v1;
 //
 // Its events run on whichever thread dispatches the event queue of its proxy; the owner makes
 // sure that is one thread at a time, and that the source outlives that queue's dispatches.
-class DataControlSource {
+class DataControlSource final : private DataControlProtocol::SourceEvents {
 public:
     using Serve = std::function<void(DataControlFd fd, const QByteArray& bytes)>;
 
-    // Takes `proxy` and offers every type of `offered` on it, in order.
-    DataControlSource(zwlr_data_control_source_v1* proxy, QList<Pasteboard::Flavour> offered,
-                      Serve serve);
-    ~DataControlSource();
+    // Takes `proxy`, a source of `protocol`, and offers every type of `offered` on it, in
+    // order.
+    DataControlSource(const DataControlProtocol& protocol, wl_proxy* proxy,
+                      QList<Pasteboard::Flavour> offered, Serve serve);
+    ~DataControlSource() override;
     DataControlSource(const DataControlSource&) = delete;
     DataControlSource& operator=(const DataControlSource&) = delete;
 
-    zwlr_data_control_source_v1* proxy() const { return m_proxy; }
+    wl_proxy* proxy() const { return m_proxy; }
     bool isCancelled() const { return m_proxy == nullptr; }
 
 private:
-    static void onSend(void* data, zwlr_data_control_source_v1* source, const char* mimeType,
-                       int32_t fd);
-    static void onCancelled(void* data, zwlr_data_control_source_v1* source);
+    void send(const char* mimeType, int32_t fd) override;
+    void cancelled() override;
     void release();
 
-    zwlr_data_control_source_v1* m_proxy = nullptr;
+    const DataControlProtocol& m_protocol;
+    wl_proxy* m_proxy = nullptr;
     QList<Pasteboard::Flavour> m_offered;
     Serve m_serve;
 };

@@ -1,5 +1,7 @@
 #include "WaylandBackends.h"
 
+#include "DataControlProtocol.h"
+
 namespace {
 const WaylandConnection::Global* find(const QList<WaylandConnection::Global>& globals,
                                       const char* interface) {
@@ -14,9 +16,12 @@ const WaylandConnection::Global* find(const QList<WaylandConnection::Global>& gl
 
 WaylandBackends WaylandBackends::choose(const QList<WaylandConnection::Global>& globals) {
     WaylandBackends b;
-    if (const auto* dc = find(globals, "zwlr_data_control_manager_v1")) {
-        b.clipboard = Clipboard::DataControl;
-        b.primarySelection = dc->version >= 2;
+    if (find(globals, "ext_data_control_manager_v1")) {
+        b.clipboard = Clipboard::ExtDataControl;
+        b.primarySelection = true;
+    } else if (const auto* wlr = find(globals, "zwlr_data_control_manager_v1")) {
+        b.clipboard = Clipboard::WlrDataControl;
+        b.primarySelection = wlr->version >= 2;
     }
     if (find(globals, "zwp_virtual_keyboard_manager_v1")) {
         b.keystrokes = Keystrokes::VirtualKeyboard;
@@ -33,8 +38,8 @@ WaylandBackends WaylandBackends::choose(const QList<WaylandConnection::Global>& 
 }
 
 QString WaylandBackends::clipboardName() const {
-    return clipboard == Clipboard::DataControl ? QStringLiteral("wlr-data-control")
-                                               : QStringLiteral("x11");
+    const DataControlProtocol* protocol = DataControlProtocol::of(clipboard);
+    return protocol ? protocol->name : QStringLiteral("x11");
 }
 
 QString WaylandBackends::keystrokesName() const {
