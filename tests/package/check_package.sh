@@ -37,7 +37,9 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for dep in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6dbus6 qt6-image-formats-plugins \
     libsqlite3-0 libwayland-client0 libxkbcommon0; do
-    [[ ", $depends," == *", $dep "* ]] || { echo "Depends lacks $dep" >&2; exit 1; }
+    # From Debian 13 on, libraries of the 64-bit time_t transition carry a t64 suffix.
+    [[ ", $depends," == *", $dep "* || ", $depends," == *", ${dep}t64 "* ]] ||
+        { echo "Depends lacks $dep" >&2; exit 1; }
 done
 
 [[ "$(dpkg-deb -f "$deb" Recommends)" == *xdg-desktop-portal* ]] ||
