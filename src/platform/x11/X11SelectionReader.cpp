@@ -147,6 +147,23 @@ QStringList X11SelectionReader::atomNames(const QByteArray& atoms) {
     return names;
 }
 
+bool X11SelectionReader::awaitNewValue(quint32 property, qint64 deadlineMs) {
+    for (;;) {
+        const XcbReply<xcb_generic_event_t> event(nextEvent(deadlineMs));
+        if (!event) {
+            return false;
+        }
+        if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY) {
+            continue;
+        }
+        const auto* notify = eventAs<xcb_property_notify_event_t>(event.get());
+        if (notify->window == m_window && notify->atom == property &&
+            notify->state == XCB_PROPERTY_NEW_VALUE) {
+            return true;
+        }
+    }
+}
+
 xcb_generic_event_t* X11SelectionReader::nextEvent(qint64 deadlineMs) {
     xcb_connection_t* c = m_connection.get();
     for (;;) {
@@ -343,18 +360,9 @@ X11SelectionReader::Reply X11SelectionReader::readIncrementally(quint32 property
     bytes.reserve(static_cast<qsizetype>(announced));
     qint64 deadline = nowMs() + m_stallMs;
     for (;;) {
-        const XcbReply<xcb_generic_event_t> event(nextEvent(deadline));
-        if (!event) {
+        if (!awaitNewValue(property, deadline)) {
             reply.status = Status::Stalled;
             return reply;
-        }
-        if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY) {
-            continue;
-        }
-        const auto* notify = eventAs<xcb_property_notify_event_t>(event.get());
-        if (notify->window != m_window || notify->atom != property ||
-            notify->state != XCB_PROPERTY_NEW_VALUE) {
-            continue;
         }
         // Whatever the property holds now is the next chunk: the owner writes one only after
         // the previous one was taken, so a late notification finds it gone and is skipped.
@@ -384,22 +392,13 @@ X11SelectionReader::Reply X11SelectionReader::drain(quint32 property, qint64 see
     const qint64 giveUpAt = nowMs() + drainMs;
     qint64 deadline = std::min(nowMs() + m_stallMs, giveUpAt);
     for (;;) {
-        const XcbReply<xcb_generic_event_t> event(nextEvent(deadline));
-        if (!event) {
+        if (!awaitNewValue(property, deadline)) {
             // Abandoned: the owner is left to notice that nobody takes its chunks any more.
             const qint64 size = std::max(seen, announced);
             reply.status = size > maxBytes ? Status::TooLarge : Status::Stalled;
             reply.size = size;
             reply.sizeIsLowerBound = true;
             return reply;
-        }
-        if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY) {
-            continue;
-        }
-        const auto* notify = eventAs<xcb_property_notify_event_t>(event.get());
-        if (notify->window != m_window || notify->atom != property ||
-            notify->state != XCB_PROPERTY_NEW_VALUE) {
-            continue;
         }
         xcb_atom_t type = XCB_ATOM_NONE;
         const qint64 chunk = dropProperty(property, &type);

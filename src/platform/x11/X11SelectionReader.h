@@ -67,6 +67,8 @@ private:
     quint32 atom(const QString& name);
     // The next event before `deadlineMs` (a steady-clock time), or null.
     xcb_generic_event_t* nextEvent(qint64 deadlineMs);
+    // Waits for a new value of `property` on our window; false once `deadlineMs` has passed.
+    bool awaitNewValue(quint32 property, qint64 deadlineMs);
     // Reads and deletes the property; `type` is its type (0 when it does not exist). A property
     // over `maxBytes` is deleted unread: `*size` then tells its size and nothing is returned.
     QByteArray takeProperty(quint32 property, quint32* type, qint64 maxBytes = -1,
