@@ -26,16 +26,24 @@ void HotkeyCoordinator::handle(const HotkeyDecision& decision) {
 }
 
 void HotkeyCoordinator::afterSettle(std::function<void(HotkeyCoordinator*)> task) {
+    std::weak_ptr<HotkeyCoordinator*> weak = m_self;
+    auto whenFree = [weak, task = std::move(task)]() mutable {
+        const auto self = weak.lock();
+        if (!self) {
+            task(nullptr);
+            return;
+        }
+        (*self)->m_synth.whenModifiersFree([weak, task = std::move(task)] {
+            const auto self = weak.lock();
+            task(self ? *self : nullptr);
+        });
+    };
     const double delay = m_synth.settleDelay();
     if (delay <= 0) {
-        task(this);
+        whenFree();
         return;
     }
-    std::weak_ptr<HotkeyCoordinator*> weak = m_self;
-    m_scheduler.schedule(delay, [weak, task = std::move(task)] {
-        const auto self = weak.lock();
-        task(self ? *self : nullptr);
-    });
+    m_scheduler.schedule(delay, std::move(whenFree));
 }
 
 void HotkeyCoordinator::copy(int slot) {

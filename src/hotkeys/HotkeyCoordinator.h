@@ -22,7 +22,8 @@ class ClipboardService;
 //
 // While the synthesizer cannot press keys, copy captures what is on the clipboard at once and
 // paste only loads the slot onto the clipboard, for the user to paste, and restores nothing.
-// With a settle delay, the keys are pressed that long after the chord; the copy's wait for the
+// With a settle delay, the keys are pressed that long after the chord, and where the synthesizer
+// must wait for the user to let go of the chord's modifiers, after that; the copy's wait for the
 // clipboard and the paste's restore delay count from the keys.
 class HotkeyCoordinator {
 public:
@@ -48,8 +49,9 @@ private:
     void pressCopy(int slot);
     // What `source` holds, to put back after a paste; logs content too large to hold.
     static std::optional<ClipboardItem> remember(ClipboardAccess& source, const char* name);
-    // Runs `task` after the synthesizer's settle delay (at once without one) with the
-    // coordinator, or with null once the coordinator is gone.
+    // Runs `task` after the synthesizer's settle delay (at once without one), once the user's
+    // held modifiers no longer get in the way, with the coordinator, or with null once the
+    // coordinator is gone.
     void afterSettle(std::function<void(HotkeyCoordinator*)> task);
 
     ClipboardAccess& m_clipboard;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 // Presses keys in the application in front: the copy and the paste keystroke, carrying the
 // copy/paste modifier alone whatever the user still holds.
 class KeystrokeSynthesizing {
@@ -18,4 +20,9 @@ public:
     // Seconds to wait after a chord before pressing the keys, for a desktop that runs the
     // chord's command while the user still holds its modifiers and would add them to ours.
     virtual double settleDelay() const { return 0; }
+    // Runs `ready` once keys pressed now would not carry the modifiers the user still holds:
+    // at once where our keystrokes can release them (XTEST, a virtual keyboard); where they
+    // cannot, once the desktop reports them released, or after a bound. `ready` may run
+    // before this returns.
+    virtual void whenModifiersFree(std::function<void()> ready) { ready(); }
 };

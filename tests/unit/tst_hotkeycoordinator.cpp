@@ -8,6 +8,8 @@
 #include "store/StoreContainer.h"
 
 #include <QTest>
+#include <functional>
+#include <utility>
 
 namespace {
 // The recording synthesizer behind a desktop that may not let keys be pressed yet and wants
@@ -20,9 +22,25 @@ public:
     bool targetCopiesBySelection() override { return m_keys.targetCopiesBySelection(); }
     bool canPress() const override { return allowed; }
     double settleDelay() const override { return settle; }
+    void whenModifiersFree(std::function<void()> ready) override {
+        if (modifiersHeld) {
+            waiting << std::move(ready);
+        } else {
+            ready();
+        }
+    }
+    // The user lets go of the chord's modifiers.
+    void letGo() {
+        modifiersHeld = false;
+        for (const auto& ready : std::exchange(waiting, {})) {
+            ready();
+        }
+    }
 
     bool allowed = true;
     double settle = 0;
+    bool modifiersHeld = false;
+    QList<std::function<void()>> waiting;
 
 private:
     FakeKeystrokeSynthesizer& m_keys;
@@ -299,6 +317,49 @@ private Q_SLOTS:
         f.scheduler.advance(0.249);
         QCOMPARE(f.clipboard.item->text, std::optional<QString>("B"));
         f.scheduler.advance(0.001);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("A"));
+    }
+
+    // Where the keys must wait for the user to let go of the chord's modifiers, the copy's wait
+    // and the paste's restore count from the keys, after the settle delay and the letting go.
+    void keysWaitForTheModifiersAfterTheSettleDelay() {
+        Fixture f;
+        f.gated.settle = 0.3;
+        f.gated.modifiersHeld = true;
+        f.coordinator->copy(2);
+        f.scheduler.advance(0.3);
+        QVERIFY(f.synth.sent.isEmpty());
+        QCOMPARE(f.gated.waiting.size(), 1);
+        f.scheduler.advance(1.0); // however long the user holds them
+        QVERIFY(f.synth.sent.isEmpty());
+        QVERIFY(f.feedback.isEmpty());
+        f.gated.letGo();
+        QCOMPARE(f.synth.sent, QStringList({"copy"}));
+        f.scheduler.advance(0.2);
+        f.clipboard.write(ClipboardItem::makeText("selected"));
+        f.scheduler.advance(0.01);
+        QCOMPARE(f.slots.item(2)->text, std::optional<QString>("selected"));
+
+        f.clipboard.write(ClipboardItem::makeText("A"));
+        f.gated.modifiersHeld = true;
+        f.coordinator->paste(2);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("selected"));
+        f.scheduler.advance(1.0);
+        QCOMPARE(f.synth.sent, QStringList({"copy"}));
+        f.gated.letGo();
+        QCOMPARE(f.synth.sent, QStringList({"copy", "paste"}));
+        f.scheduler.advance(0.249);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("selected"));
+        f.scheduler.advance(0.001);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("A"));
+
+        // Gone while the user still holds them: nothing pressed, the clipboard back.
+        f.gated.settle = 0;
+        f.gated.modifiersHeld = true;
+        f.coordinator->paste(2);
+        f.coordinator.reset();
+        f.gated.letGo();
+        QCOMPARE(f.synth.sent, QStringList({"copy", "paste"}));
         QCOMPARE(f.clipboard.item->text, std::optional<QString>("A"));
     }
 

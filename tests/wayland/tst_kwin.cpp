@@ -1,6 +1,6 @@
-// KWin 5.27 headless (run-in-session.sh kwin): KWin's fake input copies from and pastes into a
-// GTK entry on Wayland while the user still holds the chord's modifiers; copies made by native
-// Wayland applications reach the real program's history through data-control; and the
+// KWin headless (run-in-session.sh kwin; 5.27, 6.3, 6.7): KWin's fake input copies from and
+// pastes into a GTK entry on Wayland while the user still holds the chord's modifiers; copies made
+// by native Wayland applications reach the real program's history through data-control; and the
 // program's own copy-to-slot and paste-slot work there.
 // KWin offers no virtual keyboard: the user's keys come from a fake-input client of the
 // test's own, on its own connection, which shares the seat's modifiers as a real keyboard does.
@@ -9,8 +9,10 @@
 #include "platform/wayland/FakeInputSynthesizer.h"
 #include "platform/wayland/PlasmaForegroundApp.h"
 
+#include <QElapsedTimer>
 #include <cstring>
 #include <fake-input-client-protocol.h>
+#include <functional>
 #include <linux/input-event-codes.h>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -187,32 +189,80 @@ private Q_SLOTS:
         }
     }
 
+    // Whether this KWin reports held modifiers (KWin 6); KWin 5 does not.
+    bool reportsModifiers() const {
+        const auto keystate = m_connection->global("org_kde_kwin_keystate");
+        return keystate && keystate->version >= 5;
+    }
+    // Presses a keystroke as the chords do: once the user's modifiers are out of the way.
+    // Returns whether the keys went out before the user let go of Control+Alt.
+    bool pressWhileHeld(const std::function<void()>& keystroke) {
+        bool pressed = false;
+        if (!holdControlAlt(true) || !m_connection->roundtrip()) {
+            return false;
+        }
+        m_synth->whenModifiersFree([&] {
+            keystroke();
+            pressed = true;
+        });
+        // KWin has what the program sent before the user lets go.
+        if (!m_connection->roundtrip()) {
+            return false;
+        }
+        const bool beforeRelease = pressed;
+        if (!holdControlAlt(false) ||
+            !WaylandTestSession::waitFor([&] { return pressed && m_connection->roundtrip(); })) {
+            return false;
+        }
+        return beforeRelease;
+    }
+
     // Copy and paste in a GTK entry while the user holds Control+Alt, as after a chord: held,
     // they would turn the keystrokes into Control+Alt+C / V, which copy and paste nothing.
+    // KWin 5 applies the fake releases of the modifiers, and the keys go at once; KWin 6 drops
+    // them (the modifiers are the user's keyboard's), so the keys wait until it reports them
+    // released, and no longer than the bound.
     void fakeInputCopiesAndPastesWhileTheUserHoldsModifiers() {
         QVERIFY(m_session.setClipboard("before the copy"));
         auto entry = startEntry(QStringLiteral("from the entry"));
         QVERIFY(entry);
-        QVERIFY(holdControlAlt(true));
-        m_synth->sendCopy();
-        QVERIFY(m_connection->roundtrip()); // KWin has the keystroke before the user lets go
+        QCOMPARE(pressWhileHeld([this] { m_synth->sendCopy(); }), !reportsModifiers());
         QTRY_COMPARE_WITH_TIMEOUT(WaylandTestSession::clipboard(), QByteArray("from the entry"),
                                   5000);
-        QVERIFY(holdControlAlt(false));
 
         QVERIFY(offerClipboard("PASTED"));
         QVERIFY(selectAll());
-        QVERIFY(holdControlAlt(true));
         const int served = m_served;
-        m_synth->sendPaste();
-        QVERIFY(m_connection->roundtrip());
-        QVERIFY(holdControlAlt(false));
+        QCOMPARE(pressWhileHeld([this] { m_synth->sendPaste(); }), !reportsModifiers());
         QVERIFY(WaylandTestSession::waitFor([&] { return m_served > served; }));
         // The entry's copy, not our clipboard, must say PASTED.
         QVERIFY(m_session.setClipboard("after the paste"));
         QVERIFY(entryReads("PASTED"));
         // Nothing else reached the entry, and no modifier stayed down for the Return.
         QCOMPARE(acceptEntry(*entry), QByteArray("PASTED\n"));
+    }
+
+    // A user who keeps holding the modifiers gets the keys after the bound, not never.
+    void theWaitForTheModifiersIsBounded() {
+        if (!reportsModifiers()) {
+            QSKIP("this KWin does not report held modifiers: the keys never wait");
+        }
+        QVERIFY(holdControlAlt(true));
+        QVERIFY(m_connection->roundtrip());
+        bool ran = false;
+        QElapsedTimer waited;
+        waited.start();
+        m_synth->whenModifiersFree([&] { ran = true; });
+        QVERIFY(!ran);
+        QVERIFY(WaylandTestSession::waitFor([&] { return ran; }, 10000));
+        QVERIFY2(waited.elapsed() >= FakeInputSynthesizer::modifierWaitMs,
+                 qPrintable(QString::number(waited.elapsed())));
+        QVERIFY(holdControlAlt(false));
+        // Released: the next keystroke goes at once.
+        QVERIFY(m_connection->roundtrip());
+        ran = false;
+        m_synth->whenModifiersFree([&] { ran = true; });
+        QVERIFY(ran);
     }
 
     // KWin hands a native copy to X11 clients only while an X11 window has the focus; the

@@ -5,8 +5,10 @@
 #include "core/Log.h"
 
 #include <QString>
+#include <QTimer>
 #include <fake-input-client-protocol.h>
 #include <linux/input-event-codes.h>
+#include <utility>
 #include <wayland-client.h>
 
 namespace {
@@ -22,9 +24,18 @@ constexpr quint32 modifierKeys[] = {KEY_LEFTCTRL, KEY_RIGHTCTRL, KEY_LEFTSHIFT, 
 
 FakeInputSynthesizer::FakeInputSynthesizer(WaylandConnection& connection,
                                            org_kde_kwin_fake_input* fakeInput,
-                                           std::unique_ptr<ForegroundApp> foreground)
-    : ForegroundKeystrokes(std::move(foreground)), m_connection(connection),
-      m_fakeInput(fakeInput) {}
+                                           std::unique_ptr<ForegroundApp> foreground,
+                                           std::unique_ptr<KdeKeyState> keyState)
+    : ForegroundKeystrokes(std::move(foreground)), m_connection(connection), m_fakeInput(fakeInput),
+      m_keyState(std::move(keyState)) {
+    if (m_keyState) {
+        QObject::connect(m_keyState.get(), &KdeKeyState::changed, m_keyState.get(), [this] {
+            if (!m_keyState->modifiersDown()) {
+                runWaiting();
+            }
+        });
+    }
+}
 
 std::unique_ptr<FakeInputSynthesizer> FakeInputSynthesizer::create(WaylandConnection& connection,
                                                                    QString* error) {
@@ -46,7 +57,42 @@ std::unique_ptr<FakeInputSynthesizer> FakeInputSynthesizer::create(WaylandConnec
         qCInfo(Log::hotkeys) << "the compositor does not say which window has the focus:"
                                 " terminals get Control+C and Control+V too";
     }
-    return std::make_unique<FakeInputSynthesizer>(connection, fakeInput, std::move(foreground));
+    std::unique_ptr<KdeKeyState> keyState = KdeKeyState::create(connection);
+    if (!keyState) {
+        qCInfo(Log::hotkeys) << "KWin does not report held modifiers: the keys are pressed at "
+                                "once, releasing the modifiers first";
+    }
+    return std::make_unique<FakeInputSynthesizer>(connection, fakeInput, std::move(foreground),
+                                                  std::move(keyState));
+}
+
+void FakeInputSynthesizer::whenModifiersFree(std::function<void()> ready) {
+    if (!m_keyState || !m_keyState->modifiersDown()) {
+        ready();
+        return;
+    }
+    m_waiting.append(std::move(ready));
+    if (m_waiting.size() > 1) {
+        return; // the bound runs already
+    }
+    const quint64 generation = ++m_waitGeneration;
+    QTimer::singleShot(modifierWaitMs, m_keyState.get(), [this, generation] {
+        if (generation == m_waitGeneration && !m_waiting.isEmpty()) {
+            qCWarning(Log::hotkeys).noquote()
+                << QStringLiteral("keystrokes: the modifiers are still held after %1 s; the "
+                                  "keys are pressed with them")
+                       .arg(modifierWaitMs / 1000.0);
+            runWaiting();
+        }
+    });
+}
+
+void FakeInputSynthesizer::runWaiting() {
+    ++m_waitGeneration;
+    const QList<std::function<void()>> waiting = std::exchange(m_waiting, {});
+    for (const auto& ready : waiting) {
+        ready();
+    }
 }
 
 FakeInputSynthesizer::~FakeInputSynthesizer() {

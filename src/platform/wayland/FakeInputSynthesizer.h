@@ -1,8 +1,10 @@
 #pragma once
 
 #include "ForegroundKeystrokes.h"
+#include "KdeKeyState.h"
 
 #include <QList>
+#include <functional>
 #include <memory>
 
 class QString;
@@ -15,12 +17,14 @@ struct org_kde_kwin_fake_input;
 // keystroke, from the focused window's app id in KWin's window list.
 //
 // Fake keys share the seat's modifier state with the user's keyboard, so the modifiers the
-// user still holds from the chord would join the keystroke: every modifier key is released
-// first, which KWin applies to the shared state whoever pressed it (a release of a key that is
-// not down changes nothing). They are not pressed again afterwards: a modifier pressed through
-// fake input stays down until fake input releases it, whatever the user's own keyboard does,
-// and KWin does not tell when the user lets go. So a second digit tapped while the modifiers
-// are still held types the digit; the user presses the chord anew.
+// user still holds from the chord would join the keystroke. KWin 5 applies a fake release of
+// every modifier key to the shared state whoever pressed it, so every modifier key is released
+// first. KWin 6 drops a fake release of a key this client did not press, so there the keystroke
+// waits until KWin's key states (KdeKeyState) report the modifiers up, for at most
+// modifierWait seconds; without them (KWin 5) it goes at once. The modifiers are not pressed
+// again afterwards: a modifier pressed through fake input stays down until fake input releases
+// it, whatever the user's own keyboard does. So a second digit tapped while the modifiers are
+// still held types the digit; the user presses the chord anew.
 class FakeInputSynthesizer final : public ForegroundKeystrokes {
 public:
     struct KeyEvent {
@@ -29,10 +33,14 @@ public:
         friend bool operator==(const KeyEvent&, const KeyEvent&) = default;
     };
 
+    // The longest a keystroke waits for the user to let go of the modifiers.
+    static constexpr int modifierWaitMs = 1500;
+
     // Takes `fakeInput` (authenticated already); `foreground` may be null, and every window
-    // then gets Control+C / Control+V.
+    // then gets Control+C / Control+V; `keyState` may be null (KWin 5), and keys go at once.
     FakeInputSynthesizer(WaylandConnection& connection, org_kde_kwin_fake_input* fakeInput,
-                         std::unique_ptr<ForegroundApp> foreground);
+                         std::unique_ptr<ForegroundApp> foreground,
+                         std::unique_ptr<KdeKeyState> keyState = nullptr);
     // KWin's fake input on `connection`, with the focused window from its window list where
     // offered; absent (with the reason in `error`) when fake input for keys is not offered.
     static std::unique_ptr<FakeInputSynthesizer> create(WaylandConnection& connection,
@@ -45,10 +53,17 @@ public:
     // modifiers down, the key down and up, its modifiers up again.
     static QList<KeyEvent> keyEvents(const KeystrokeChoice::Keystroke& keystroke);
 
+    void whenModifiersFree(std::function<void()> ready) override;
+
 protected:
     void press(const KeystrokeChoice::Keystroke& keystroke) override;
 
 private:
+    void runWaiting();
+
     WaylandConnection& m_connection;
     org_kde_kwin_fake_input* m_fakeInput = nullptr;
+    std::unique_ptr<KdeKeyState> m_keyState;
+    QList<std::function<void()>> m_waiting;
+    quint64 m_waitGeneration = 0;
 };

@@ -6,11 +6,12 @@ target_sources(stashwick_wayland_protocols PRIVATE
     ${protocol_dir}/plasma-window-management-protocol.c
 )
 target_sources(stashwick_platform_wayland PRIVATE
-    FakeInputSynthesizer.cpp
-    ForegroundKeystrokes.cpp
-    KeystrokeChoice.cpp
-    PlasmaForegroundApp.cpp
-    ToplevelForegroundApp.cpp
-    VirtualKeyboardSynthesizer.cpp
-    WaylandVirtualKeyboard.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FakeInputSynthesizer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ForegroundKeystrokes.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/KdeKeyState.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/KeystrokeChoice.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PlasmaForegroundApp.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ToplevelForegroundApp.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/VirtualKeyboardSynthesizer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WaylandVirtualKeyboard.cpp
 )
