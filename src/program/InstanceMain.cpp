@@ -8,6 +8,7 @@
 #include "app/LinkGate.h"
 #include "clipboard/ImageConversion.h"
 #include "clipboard/Thumbnailer.h"
+#include "core/AppIdentity.h"
 #include "core/AppPaths.h"
 #include "core/Log.h"
 #include "core/QtScheduler.h"
@@ -58,6 +59,9 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
         qputenv("QT_QPA_PLATFORM", *platform);
     }
 
+    // Before the application exists: our windows' Wayland app id, and the id Qt registers
+    // with the desktop portal where it does so itself.
+    QGuiApplication::setDesktopFileName(AppIdentity::id());
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("stashwick"));
     QApplication::setOrganizationName(QStringLiteral("Stashwick"));

@@ -1,10 +1,12 @@
 #include "PlatformServices.h"
 
 #include "WaylandChordTap.h"
+#include "core/AppIdentity.h"
 #include "core/Log.h"
 #include "platform/gnome/GnomeCustomShortcuts.h"
 #include "platform/portal/GlobalShortcutsPortal.h"
 #include "platform/portal/PortalEventTap.h"
+#include "platform/portal/PortalRegistration.h"
 #include "platform/portal/RemoteDesktopKeystrokes.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/wayland/DataControlDevice.h"
@@ -111,6 +113,9 @@ void PlatformServices::chooseWayland(Scheduler& scheduler) {
         }
     }
     const bool gnome = isGnome();
+    // Before the first portal call on the session bus (both portal clients below use it).
+    m_registration =
+        std::make_unique<PortalRegistration>(QDBusConnection::sessionBus(), AppIdentity::id());
     if (backends.keystrokes == WaylandBackends::Keystrokes::VirtualKeyboard) {
         m_synth = VirtualKeyboardSynthesizer::create(*m_wayland, &error);
     } else if (backends.keystrokes == WaylandBackends::Keystrokes::KdeFakeInput) {
@@ -145,13 +150,8 @@ void PlatformServices::chooseWayland(Scheduler& scheduler) {
         // GNOME's own custom keyboard shortcuts run the command, once the user added them; the
         // keys are asked for then (GNOME 43 asks again at every start).
         m_gnome = std::make_unique<GnomeCustomShortcuts>(m_command, scheduler);
-        QObject::connect(m_gnome.get(), &GnomeCustomShortcuts::changed, m_gnome.get(), [this] {
-            if (m_remoteDesktop &&
-                m_remoteDesktop->state() == RemoteDesktopKeystrokes::State::NotStarted &&
-                m_gnome->status().state == GnomeShortcuts::State::Added) {
-                m_remoteDesktop->start();
-            }
-        });
+        QObject::connect(m_gnome.get(), &GnomeCustomShortcuts::changed, m_gnome.get(),
+                         [this] { askForKeysWhenChordsCanCome(); });
         m_gnome->check({});
         GnomeShortcuts* shortcuts = m_gnome.get();
         fallback.chords = SessionReport::Chords::GnomeShortcuts;
@@ -165,6 +165,13 @@ void PlatformServices::chooseWayland(Scheduler& scheduler) {
         m_portal = std::make_unique<GlobalShortcutsPortal>(QDBusConnection::sessionBus());
         m_portalTap = std::make_unique<PortalEventTap>(*m_portal);
     }
+    if (gnome && m_portal && m_remoteDesktop) {
+        // GNOME 48 and later: the chords come from GNOME's GlobalShortcuts portal, which they
+        // are bound through only once keys can be pressed; so the keys are asked for as soon
+        // as the portal is there (from GNOME 45 on the permission is kept, and asked once).
+        QObject::connect(m_portal.get(), &GlobalShortcutsPortal::stateChanged, m_portal.get(),
+                         [this] { askForKeysWhenChordsCanCome(); });
+    }
     auto tap = std::make_unique<WaylandChordTap>(m_portal.get(), m_portalTap.get(),
                                                  std::move(fallback), keystrokes);
     WaylandChordTap* chords = tap.get();
@@ -176,8 +183,26 @@ void PlatformServices::chooseWayland(Scheduler& scheduler) {
         if (m_gnome) {
             m_gnome->check({});
         }
+        // A permission the user declined is asked for again.
+        if (m_remoteDesktop &&
+            m_remoteDesktop->state() == RemoteDesktopKeystrokes::State::Refused) {
+            m_remoteDesktop->stop();
+        }
+        askForKeysWhenChordsCanCome();
     };
     m_tap = std::move(tap);
+}
+
+void PlatformServices::askForKeysWhenChordsCanCome() {
+    if (!m_remoteDesktop ||
+        m_remoteDesktop->state() != RemoteDesktopKeystrokes::State::NotStarted) {
+        return;
+    }
+    const bool portalChords = m_portal && m_portal->isOffered();
+    const bool customChords = m_gnome && m_gnome->status().state == GnomeShortcuts::State::Added;
+    if (portalChords || customChords) {
+        m_remoteDesktop->start();
+    }
 }
 
 bool PlatformServices::isGnome() {
@@ -216,8 +241,32 @@ PlatformServices::~PlatformServices() = default;
 SessionReport PlatformServices::report() const {
     SessionReport r = m_report;
     r.keysAllowed = m_keys && m_keys->canPress();
+    if (m_remoteDesktop && !r.keysAllowed) {
+        using S = RemoteDesktopKeystrokes::State;
+        switch (m_remoteDesktop->state()) {
+        case S::Asking:
+            r.offReason = QStringLiteral("GNOME is asking whether Stashwick may press keys (its "
+                                         "remote-interaction dialog)");
+            break;
+        case S::Refused:
+        case S::PortalMissing:
+            r.offReason = QStringLiteral("GNOME does not let Stashwick press keys: %1; Re-check "
+                                         "asks again")
+                              .arg(m_remoteDesktop->reason());
+            break;
+        case S::NotStarted:
+        case S::Allowed:
+            break;
+        }
+    }
     if (m_chordsReport) {
         m_chordsReport(r);
+    }
+    // A portal that does not know who is asking refuses every session: that is the reason to
+    // show, not the refusal it leads to.
+    if (m_registration && m_registration->outcome() == PortalRegistration::Outcome::Refused &&
+        !r.offReason.isEmpty()) {
+        r.offReason = m_registration->reason();
     }
     return r;
 }

@@ -13,6 +13,7 @@
 
 class DataControlDevice;
 class GlobalShortcutsPortal;
+class PortalRegistration;
 class GnomeCustomShortcuts;
 class GnomeShortcuts;
 class PortalEventTap;
@@ -56,6 +57,9 @@ public:
 
 private:
     void chooseWayland(Scheduler& scheduler);
+    // Starts asking GNOME for keys once chords can reach the program: from GNOME's
+    // GlobalShortcuts portal, or from its custom shortcuts once they are added.
+    void askForKeysWhenChordsCanCome();
     static bool isGnome();
     static bool gnomePortalOffersGlobalShortcuts();
 
@@ -68,6 +72,7 @@ private:
     // Declared before what uses them, so they go last.
     std::unique_ptr<WaylandConnection> m_wayland;
     std::unique_ptr<DataControlDevice> m_dataControl;
+    std::unique_ptr<PortalRegistration> m_registration;
     std::unique_ptr<GlobalShortcutsPortal> m_portal;
     std::unique_ptr<PortalEventTap> m_portalTap;
     std::unique_ptr<GnomeCustomShortcuts> m_gnome;

@@ -14,6 +14,7 @@ dpkg-deb -x "$deb" "$scratch/tree"
 expected=(
     usr/bin/stashwick
     usr/lib/x86_64-linux-gnu/stashwick/stashwick-app.so
+    usr/share/applications/io.stashwick.Stashwick.desktop
     usr/share/applications/stashwick.desktop
     usr/share/icons/hicolor/scalable/apps/stashwick.svg
     usr/share/metainfo/io.stashwick.Stashwick.metainfo.xml
@@ -53,7 +54,8 @@ if dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -Eq 'post|pre'; then
 fi
 lintian --fail-on error --tag-display-limit 0 "$deb"
 echo "== desktop-file-validate, appstreamcli"
-desktop-file-validate "$scratch/tree/usr/share/applications/stashwick.desktop"
+desktop-file-validate "$scratch/tree/usr/share/applications/io.stashwick.Stashwick.desktop" \
+    "$scratch/tree/usr/share/applications/stashwick.desktop"
 appstreamcli validate --no-net --pedantic "$scratch/tree/usr/share/metainfo/io.stashwick.Stashwick.metainfo.xml"
 
 echo "== the unpacked package through xdg-open"

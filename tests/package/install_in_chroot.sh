@@ -99,13 +99,20 @@ done'
 
 echo "== desktop entry"
 in_root 'gio mime x-scheme-handler/stashwick
-gio mime x-scheme-handler/stashwick | grep -q "stashwick.desktop"
-[[ $(xdg-mime query default x-scheme-handler/stashwick) == stashwick.desktop ]]
-echo "xdg-mime query default x-scheme-handler/stashwick: stashwick.desktop"
-xdg-open "stashwick://show-tab/stats"
-for i in $(seq 100); do grep -q "\"mainTab\": \"stats\"" /root/.local/share/Stashwick/state.json && break; sleep 0.05; done
-grep -q "\"mainTab\": \"stats\"" /root/.local/share/Stashwick/state.json
+gio mime x-scheme-handler/stashwick | grep -q "io.stashwick.Stashwick.desktop"
+[[ $(xdg-mime query default x-scheme-handler/stashwick) == io.stashwick.Stashwick.desktop ]]
+echo "xdg-mime query default x-scheme-handler/stashwick: io.stashwick.Stashwick.desktop"
+opens() {
+    xdg-open "stashwick://show-tab/$1"
+    for i in $(seq 100); do grep -q "\"mainTab\": \"$1\"" /root/.local/share/Stashwick/state.json && break; sleep 0.05; done
+    grep -q "\"mainTab\": \"$1\"" /root/.local/share/Stashwick/state.json
+}
+opens stats
 echo "xdg-open reached the program"
+# A default chosen under the desktop file name of earlier releases still opens the program.
+xdg-mime default stashwick.desktop x-scheme-handler/stashwick
+opens snippets
+echo "xdg-open with the earlier name chosen (xdg-mime default stashwick.desktop) reached the program"
 stop_instance'
 
 echo "== remove"

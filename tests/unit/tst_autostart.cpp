@@ -15,7 +15,8 @@ class AutostartTest : public QObject {
 private Q_SLOTS:
     void theSwitchWritesAndRemovesAValidEntry() {
         TestEnv env;
-        QCOMPARE(AutostartEntry::path(), env.path("config/autostart/stashwick.desktop"));
+        QCOMPARE(AutostartEntry::path(),
+                 env.path("config/autostart/io.stashwick.Stashwick.desktop"));
         QVERIFY(!AutostartEntry::isEnabled());
         QString error;
         QVERIFY(AutostartEntry::setEnabled(true, "/opt/my apps/bin/stashwick", &error));
@@ -60,6 +61,29 @@ private Q_SLOTS:
             f.close();
             QVERIFY2(!AutostartEntry::isEnabled(), line.constData());
         }
+    }
+
+    // An entry written by an earlier release, under the earlier name, still counts; writing the
+    // entry replaces it, and switching off removes both.
+    void theEntryOfAnEarlierReleaseCountsUntilReplaced() {
+        TestEnv env;
+        QCOMPARE(AutostartEntry::earlierPath(), env.path("config/autostart/stashwick.desktop"));
+        QVERIFY(QDir().mkpath(env.path("config/autostart")));
+        const auto writeEarlier = [] {
+            QFile f(AutostartEntry::earlierPath());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[Desktop Entry]\nType=Application\nExec=/usr/bin/stashwick\n");
+        };
+        writeEarlier();
+        QVERIFY(AutostartEntry::isEnabled());
+        QVERIFY(AutostartEntry::setEnabled(true, "/usr/bin/stashwick", nullptr));
+        QCOMPARE(QDir(env.path("config/autostart")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"io.stashwick.Stashwick.desktop"}));
+        QVERIFY(AutostartEntry::isEnabled());
+        writeEarlier();
+        QVERIFY(AutostartEntry::setEnabled(false, QString(), nullptr));
+        QVERIFY(QDir(env.path("config/autostart")).isEmpty());
+        QVERIFY(!AutostartEntry::isEnabled());
     }
 
     // The desktop's own launcher (GLib's, through `gio launch`) runs the program named in the
@@ -162,7 +186,7 @@ private Q_SLOTS:
         QVERIFY(log.mentions("io.stashwick.app", "login item update failed: "));
         QCOMPARE(FullDisk::contents(AutostartEntry::path()), before);
         QCOMPARE(QDir(disk.path("config/autostart")).entryList(QDir::Files | QDir::Hidden),
-                 QStringList({"stashwick.desktop"})); // no temporary file left behind
+                 QStringList({"io.stashwick.Stashwick.desktop"})); // no temporary file left behind
     }
 
     void keyboardSettingsAreKnownForTheCommonDesktops() {

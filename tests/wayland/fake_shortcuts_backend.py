@@ -10,6 +10,8 @@ own interface org.stashwick.test.FakeShortcuts:
   Activate(s id)           emits Activated for that id on the newest session
   Reassign(s id, s text)   changes an assigned text and emits ShortcutsChanged
   Refuse(s method, u code) the next call of that method answers with this response code
+  Misreport(u code)        the next BindShortcuts binds, and answers with this response code
+                           and the shortcuts, as GNOME 48.0 does
 """
 
 import json
@@ -114,6 +116,7 @@ class Backend(dbus.service.Object):
         if code != 0 or session is None:
             return code if code != 0 else dbus.UInt32(2), dbus.Dictionary({}, signature="sv")
         session.take(shortcuts)
+        code = dbus.UInt32(self.refusals.pop("misreport", 0))
         return code, dbus.Dictionary({"shortcuts": session.listed()}, signature="sv")
 
     @dbus.service.method(IMPL, in_signature="oo", out_signature="ua{sv}")
@@ -165,6 +168,10 @@ class Backend(dbus.service.Object):
     @dbus.service.method(CONTROL, in_signature="su", out_signature="")
     def Refuse(self, method, code):
         self.refusals[str(method)] = int(code)
+
+    @dbus.service.method(CONTROL, in_signature="u", out_signature="")
+    def Misreport(self, code):
+        self.refusals["misreport"] = int(code)
 
 
 def main():

@@ -7,12 +7,15 @@
 #include "hotkeys/EventTapController.h"
 #include "platform/portal/GlobalShortcutsPortal.h"
 #include "platform/portal/PortalEventTap.h"
+#include "platform/portal/PortalRegistration.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -34,13 +37,26 @@ QDBusConnection bus() {
 // Whether this xdg-desktop-portal hands CreateSession's "shortcuts" on to the backend, as 1.16
 // does (KDE 5.27 registers them there); later ones pass on only the options they know, so the
 // shortcuts reach the backend through BindShortcuts alone.
-bool createSessionCarriesShortcuts() {
+
+QVersionNumber portalVersion() {
     QProcess portal;
     portal.start(QStringLiteral(XDG_DESKTOP_PORTAL), {QStringLiteral("--version")});
     portal.waitForFinished(5000);
     // "xdg-desktop-portal 1.16.0"
     const QString said = QString::fromUtf8(portal.readAllStandardOutput()).trimmed();
-    const QVersionNumber version = QVersionNumber::fromString(said.section(u' ', -1));
+    return QVersionNumber::fromString(said.section(u' ', -1));
+}
+
+// Whether this xdg-desktop-portal has the host registry (1.19 and later).
+bool hasRegistry() {
+    return portalVersion() >= QVersionNumber(1, 19);
+}
+
+// Whether this xdg-desktop-portal hands CreateSession's "shortcuts" on to the backend, as 1.16
+// does (KDE 5.27 registers them there); later ones pass on only the options they know, so the
+// shortcuts reach the backend through BindShortcuts alone.
+bool createSessionCarriesShortcuts() {
+    const QVersionNumber version = portalVersion();
     return !version.isNull() && version < QVersionNumber(1, 17);
 }
 
@@ -129,7 +145,56 @@ private Q_SLOTS:
         m_backend.start();
         QVERIFY(m_backend.waitForStarted());
         QVERIFY2(waitForName(backendName, true), "the fake backend did not come up");
+        // The portal finds the program by its desktop file; 1.22 refuses sessions to a
+        // connection whose application it does not know.
+        const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + "/applications";
+        QVERIFY(QDir().mkpath(applications));
+        QFile desktop(applications + "/io.stashwick.Stashwick.desktop");
+        QVERIFY(desktop.open(QIODevice::WriteOnly));
+        desktop.write("[Desktop Entry]\nType=Application\nName=Stashwick\nExec=" STASHWICK_BIN
+                      "\n");
+        desktop.close();
         startPortal();
+        PortalRegistration registration(bus(), QStringLiteral("io.stashwick.Stashwick"));
+        QSignalSpy finished(&registration, &PortalRegistration::finished);
+        QVERIFY(finished.wait(deadline));
+        QCOMPARE(registration.outcome(), hasRegistry() ? PortalRegistration::Outcome::Registered
+                                                       : PortalRegistration::Outcome::NotOffered);
+    }
+
+    // A second registration on the connection (Qt registers the desktop file name itself from
+    // 6.9 on) is as good as the first; an id without a desktop file is refused in plain words.
+    // A portal without the registry needs none.
+    void registration() {
+        PortalRegistration again(bus(), QStringLiteral("io.stashwick.Stashwick"));
+        QSignalSpy againFinished(&again, &PortalRegistration::finished);
+        QVERIFY(againFinished.wait(deadline));
+        QCOMPARE(again.outcome(), hasRegistry() ? PortalRegistration::Outcome::Registered
+                                                : PortalRegistration::Outcome::NotOffered);
+
+        QDBusConnection other = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                                              QStringLiteral("unregistered"));
+        {
+            PortalRegistration unknown(other, QStringLiteral("io.stashwick.NotInstalled"));
+            QSignalSpy finished(&unknown, &PortalRegistration::finished);
+            QVERIFY(finished.wait(deadline));
+            if (hasRegistry()) {
+                QCOMPARE(unknown.outcome(), PortalRegistration::Outcome::Refused);
+                QVERIFY2(unknown.reason().contains("cannot find Stashwick's desktop file "
+                                                   "(io.stashwick.NotInstalled.desktop)"),
+                         qPrintable(unknown.reason()));
+            } else {
+                QCOMPARE(unknown.outcome(), PortalRegistration::Outcome::NotOffered);
+                QVERIFY(unknown.reason().isEmpty());
+            }
+        }
+        QDBusConnection::disconnectFromBus(QStringLiteral("unregistered"));
+
+        PortalRegistration nowhere(
+            QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                          QStringLiteral("nowhere-registry")),
+            QStringLiteral("io.stashwick.Stashwick"));
+        QCOMPARE(nowhere.outcome(), PortalRegistration::Outcome::NotOffered);
     }
 
     void cleanupTestCase() {
@@ -158,6 +223,9 @@ private Q_SLOTS:
         QCOMPARE(expected.size(), 21);
         const auto created = calls("CreateSession");
         QCOMPARE(created.size(), 1);
+        // The portal knows who asks once the id is registered.
+        QCOMPARE(created[0].value("app_id").toString(),
+                 hasRegistry() ? QStringLiteral("io.stashwick.Stashwick") : QString());
         QCOMPARE(sent(created[0].value("options").toObject().value("shortcuts")),
                  createSessionCarriesShortcuts() ? expected : decltype(expected){});
         const auto bound = calls("BindShortcuts");
@@ -234,7 +302,8 @@ private Q_SLOTS:
     }
 
     // KDE 5.27 binds nothing in BindShortcuts: the shortcuts CreateSession registered count.
-    // A desktop that refuses the session leaves chords off, with the reason.
+    // What the desktop lists or reports as bound counts, whatever its answer's code. A desktop
+    // that refuses the session leaves chords off, with the reason.
     void refusals() {
         control("Refuse", {QStringLiteral("BindShortcuts"), 2u});
         if (!createSessionCarriesShortcuts()) {
@@ -254,6 +323,34 @@ private Q_SLOTS:
             QVERIFY(chords.tap.isTrusted());
             QCOMPARE(chords.portal.assignedTriggers().value("paste-slot-9"), "CTRL+LOGO+9 on fake");
         }
+        // GNOME 48.0 answers a binding that succeeded with response 2 and the shortcuts: the
+        // listing says they are bound.
+        control("Misreport", {2u});
+        {
+            Chords chords(HotkeyConfig::defaults());
+            QVERIFY(chords.start());
+            QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::Bound,
+                                      deadline);
+            QVERIFY(chords.tap.isTrusted());
+            QCOMPARE(chords.portal.assignedTriggers().value("paste-slot-9"), "CTRL+LOGO+9 on fake");
+        }
+        // Neither the answer nor the listing says so, and later the desktop reports the
+        // shortcuts (ShortcutsChanged): bound from then on.
+        control("Misreport", {2u});
+        control("Refuse", {QStringLiteral("ListShortcuts"), 2u});
+        {
+            Chords chords(HotkeyConfig::defaults());
+            QVERIFY(chords.start());
+            QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::Refused,
+                                      deadline);
+            QVERIFY(!chords.tap.isTrusted());
+            control("Reassign", {QStringLiteral("summon"), QStringLiteral("Meta+Z")});
+            QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::Bound,
+                                      deadline);
+            QVERIFY(chords.tap.isTrusted());
+            QCOMPARE(chords.portal.assignedTriggers().value("summon"), "Meta+Z");
+        }
+
         control("Refuse", {QStringLiteral("CreateSession"), 2u});
         Chords chords(HotkeyConfig::defaults());
         QVERIFY(chords.start());

@@ -66,9 +66,13 @@ status() {
 }
 ms_since() { echo $((($(date +%s%N) - $1) / 1000000)); }
 
-desktop=$prefix/share/applications/stashwick.desktop
-desktop-file-validate "$desktop"
-grep -qx 'Exec=stashwick --open-url %u' "$desktop" || fail "the desktop entry does not hand links over"
+# The desktop file named after the application id, and the earlier name, kept for defaults
+# chosen with it: both hand links over; the links below go through the earlier name, chosen
+# as a user of an earlier release did.
+for desktop in "$prefix"/share/applications/{io.stashwick.Stashwick,stashwick}.desktop; do
+    desktop-file-validate "$desktop"
+    grep -qx 'Exec=stashwick --open-url %u' "$desktop" || fail "$desktop does not hand links over"
+done
 xdg-mime default stashwick.desktop x-scheme-handler/stashwick
 [[ $(xdg-mime query default x-scheme-handler/stashwick) == stashwick.desktop ]]
 [[ $(command -v stashwick) == "$prefix/bin/stashwick" ]]

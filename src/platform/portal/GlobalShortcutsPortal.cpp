@@ -482,7 +482,12 @@ void GlobalShortcutsPortal::onShortcutsChanged(const QDBusMessage& message) {
     if (args.size() < 2 || m_session.isEmpty() || pathOf(args[0]) != m_session) {
         return;
     }
-    takeShortcuts(args[1]);
+    // The session's shortcuts as the desktop holds them: bound, whatever the answer to the
+    // binding said (GNOME 48.0 answers a successful one with response 2).
+    if (takeShortcuts(args[1]) && (m_state == State::Binding || m_state == State::Refused)) {
+        qCInfo(Log::hotkeys) << "chords: the desktop reports the shortcuts bound";
+        setState(State::Bound);
+    }
 }
 
 void GlobalShortcutsPortal::onSessionClosed(const QDBusMessage& message) {

@@ -1,5 +1,6 @@
 #include "AutostartEntry.h"
 
+#include "core/AppIdentity.h"
 #include "core/AtomicFile.h"
 #include "core/Log.h"
 
@@ -56,11 +57,15 @@ bool fail(const QString& why, QString* error) {
 } // namespace
 
 QString AutostartEntry::path() {
+    return configHome() + QStringLiteral("/autostart/") + AppIdentity::desktopFile();
+}
+
+QString AutostartEntry::earlierPath() {
     return configHome() + QStringLiteral("/autostart/stashwick.desktop");
 }
 
 bool AutostartEntry::isEnabled() {
-    QFile f(path());
+    QFile f(QFile::exists(path()) ? path() : earlierPath());
     if (!f.open(QIODevice::ReadOnly)) {
         return false;
     }
@@ -101,8 +106,10 @@ QByteArray AutostartEntry::contents(const QString& command) {
 bool AutostartEntry::setEnabled(bool enabled, const QString& command, QString* error) {
     const QString file = path();
     if (!enabled) {
-        if (QFile::exists(file) && !QFile::remove(file)) {
-            return fail(QStringLiteral("cannot remove %1").arg(file), error);
+        for (const QString& entry : {file, earlierPath()}) {
+            if (QFile::exists(entry) && !QFile::remove(entry)) {
+                return fail(QStringLiteral("cannot remove %1").arg(entry), error);
+            }
         }
         return true;
     }
@@ -119,5 +126,8 @@ bool AutostartEntry::setEnabled(bool enabled, const QString& command, QString* e
     if (!AtomicFile::write(file, contents(command), &why)) {
         return fail(QStringLiteral("cannot write %1: %2").arg(file, why), error);
     }
+    // The entry under its earlier name is replaced by this one: the session would start a
+    // second instance from it otherwise.
+    QFile::remove(earlierPath());
     return true;
 }

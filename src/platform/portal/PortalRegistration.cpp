@@ -1,0 +1,67 @@
+#include "PortalRegistration.h"
+
+#include "core/Log.h"
+
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QVariantMap>
+
+PortalRegistration::PortalRegistration(QDBusConnection bus, QString appId, QObject* parent)
+    : QObject(parent), m_appId(std::move(appId)) {
+    if (!bus.isConnected()) {
+        m_outcome = Outcome::NotOffered;
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.portal.Desktop"),
+        QStringLiteral("/org/freedesktop/portal/desktop"),
+        QStringLiteral("org.freedesktop.host.portal.Registry"), QStringLiteral("Register"));
+    call << m_appId << QVariantMap();
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusPendingReply<> reply = *w;
+        if (reply.isError()) {
+            std::tie(m_outcome, m_reason) = classify(reply.error(), m_appId);
+        } else {
+            m_outcome = Outcome::Registered;
+        }
+        if (m_outcome == Outcome::Refused) {
+            qCWarning(Log::hotkeys).noquote()
+                << QStringLiteral("portal: the application id %1 was not accepted: %2")
+                       .arg(m_appId, reply.error().message());
+        }
+        Q_EMIT finished();
+    });
+}
+
+std::pair<PortalRegistration::Outcome, QString>
+PortalRegistration::classify(const QDBusError& error, const QString& appId) {
+    switch (error.type()) {
+    case QDBusError::UnknownMethod:
+    case QDBusError::UnknownInterface:
+    case QDBusError::UnknownObject:
+    case QDBusError::ServiceUnknown:
+        return {Outcome::NotOffered, {}};
+    default:
+        break;
+    }
+    const QString message = error.message();
+    // Someone on this connection (Qt itself) registered first.
+    if (message.contains(QStringLiteral("already associated"), Qt::CaseInsensitive)) {
+        return {Outcome::Registered, {}};
+    }
+    if (message.contains(QStringLiteral("App info not found"), Qt::CaseInsensitive)) {
+        return {Outcome::Refused,
+                QStringLiteral("the desktop portal cannot find Stashwick's desktop file "
+                               "(%1.desktop), so it does not let Stashwick ask for anything; "
+                               "install Stashwick's package, or put the file into "
+                               "~/.local/share/applications")
+                    .arg(appId)};
+    }
+    return {Outcome::Refused,
+            QStringLiteral("the desktop portal did not accept Stashwick's application id (%1)")
+                .arg(message)};
+}
