@@ -103,6 +103,15 @@ for d in runtime home config data cache state; do
     mkdir -p "$base/$d"
 done
 chmod 700 "$base" "$base"/*
+# XWayland puts its socket into /tmp/.X11-unix, which a booted system makes at start
+# (systemd-tmpfiles) and a fresh chroot or container may lack; only root can make it as it is.
+if [[ ! -d /tmp/.X11-unix ]]; then
+    if ((EUID == 0)); then
+        install -d -m 1777 /tmp/.X11-unix
+    else
+        say "/tmp/.X11-unix is missing: XWayland cannot start (make it as root: install -d -m 1777 /tmp/.X11-unix)"
+    fi
+fi
 if ((EUID == 0)); then
     chown -R "$run_uid:$run_gid" "$base"
     for d in "${writable[@]}"; do
