@@ -32,10 +32,15 @@ debian:)
   known=0
   ;;
 esac
+# Qt's SVG plugins (the icon engine the tray and the window's icons need, the SVG image
+# reader): part of libqt6svg6 on Debian 12, a package of their own from Debian 13 on.
+svg_plugins=qt6-svg-plugins
+[[ "$os_id:$version_id" == debian:12 ]] && svg_plugins=libqt6svg6
 
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
+  qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libqt6svg6 "$svg_plugins" qt6-qpa-plugins
+  fonts-dejavu-core
   libsqlite3-dev
   libx11-dev libxtst-dev libxi-dev libxcb1-dev libxcb-xfixes0-dev libxcb-xtest0-dev libx11-xcb-dev
   xvfb x11-xkb-utils openbox xdotool xclip x11-utils xdg-utils desktop-file-utils procps

@@ -43,6 +43,10 @@ for dep in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6dbus6 qt
         { echo "Depends lacks $dep" >&2; exit 1; }
 done
 
+# The SVG icon engine, where it is a package of its own (Debian 13 on).
+if dpkg-query -W qt6-svg-plugins >/dev/null 2>&1; then
+    [[ ", $depends," == *", qt6-svg-plugins"[,\ ]* ]] || { echo "Depends lacks qt6-svg-plugins" >&2; exit 1; }
+fi
 [[ "$(dpkg-deb -f "$deb" Recommends)" == *xdg-desktop-portal* ]] ||
     { echo "Recommends lacks xdg-desktop-portal" >&2; exit 1; }
 
