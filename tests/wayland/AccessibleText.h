@@ -70,7 +70,7 @@ public:
             const auto app = application(name, pid);
             const auto field = app ? find(*app,
                                           [this](const AccessibleRef& r) {
-                                              return roleName(r) == u"text" && has(r, Focused);
+                                              return isTextField(r) && has(r, Focused);
                                           })
                                    : std::nullopt;
             if (!field) {
@@ -79,19 +79,30 @@ public:
             m_text = *field;
             m_textPid = pid;
         }
+        // Up to its length: GTK 4's text boxes answer an end of -1 with nothing.
+        const QVariant length = property(m_text, QStringLiteral("CharacterCount"),
+                                         QStringLiteral("org.a11y.atspi.Text"));
+        if (!length.isValid()) {
+            return std::nullopt;
+        }
         QDBusMessage get = QDBusMessage::createMethodCall(m_text.service, m_text.path.path(),
                                                           QStringLiteral("org.a11y.atspi.Text"),
                                                           QStringLiteral("GetText"));
-        get << 0 << -1;
+        get << 0 << length.toInt();
         const QDBusReply<QString> text = m_bus.call(get);
         return text.isValid() ? std::optional<QString>(text.value()) : std::nullopt;
     }
 
-    // GNOME's remote-desktop dialog is up and active, its "Allow remote interaction" row
-    // focused.
+    // GNOME's remote-desktop dialog is up and active with its "Allow remote interaction" row.
+    // (GNOME 48 writes both in title case.)
     bool portalDialogShown() {
         return portalItem(u"Remote desktop", Active) &&
-               portalItem(u"Allow remote interaction", Focused);
+               portalItem(u"Allow remote interaction", Sensitive);
+    }
+    // The keyboard focus is on that row, as GNOME 43 opens the dialog (GNOME 48 puts it on
+    // "Remember this selection", and gives the row a mnemonic instead).
+    bool interactionFocused() {
+        return portalItem(u"Allow remote interaction", Focused).has_value();
     }
     // Its Share button can be pressed: "Allow remote interaction" is on.
     bool shareEnabled() {
@@ -111,7 +122,7 @@ private:
             return std::nullopt;
         }
         return find(*app, [this, itemName, state](const AccessibleRef& r) {
-            return name(r) == itemName && has(r, state);
+            return name(r).compare(itemName, Qt::CaseInsensitive) == 0 && has(r, state);
         });
     }
 
@@ -167,16 +178,22 @@ private:
         }
         return out;
     }
+    // A text field: "text" to GTK 3, "text box" to GTK 4.
+    bool isTextField(const AccessibleRef& ref) {
+        const QString role = roleName(ref);
+        return role == u"text" || role == u"text box";
+    }
     QString roleName(const AccessibleRef& ref) {
         const QDBusReply<QString> role =
             m_bus.call(accessibleCall(ref, QStringLiteral("GetRoleName")));
         return role.isValid() ? role.value() : QString();
     }
-    QVariant property(const AccessibleRef& ref, const QString& name) {
+    QVariant property(const AccessibleRef& ref, const QString& name,
+                      const QString& interface = QStringLiteral("org.a11y.atspi.Accessible")) {
         QDBusMessage get = QDBusMessage::createMethodCall(
             ref.service, ref.path.path(), QStringLiteral("org.freedesktop.DBus.Properties"),
             QStringLiteral("Get"));
-        get << QStringLiteral("org.a11y.atspi.Accessible") << name;
+        get << interface << name;
         const QDBusReply<QDBusVariant> value = m_bus.call(get);
         return value.isValid() ? value.value().variant() : QVariant();
     }
