@@ -6,20 +6,37 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QVariantMap>
 
+namespace {
+const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
+} // namespace
+
 PortalRegistration::PortalRegistration(QDBusConnection bus, QString appId, QObject* parent)
-    : QObject(parent), m_appId(std::move(appId)) {
-    if (!bus.isConnected()) {
+    : QObject(parent), m_bus(std::move(bus)), m_appId(std::move(appId)) {
+    if (!m_bus.isConnected()) {
         m_outcome = Outcome::NotOffered;
         return;
     }
+    auto* restarts = new QDBusServiceWatcher(portalService, m_bus,
+                                             QDBusServiceWatcher::WatchForRegistration, this);
+    connect(restarts, &QDBusServiceWatcher::serviceRegistered, this, [this] {
+        qCInfo(Log::hotkeys) << "portal: the desktop portal was restarted; telling it the "
+                                "application id again";
+        registerId();
+    });
+    registerId();
+}
+
+void PortalRegistration::registerId() {
+    m_outcome = Outcome::Pending;
+    m_reason.clear();
     QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.portal.Desktop"),
-        QStringLiteral("/org/freedesktop/portal/desktop"),
+        portalService, QStringLiteral("/org/freedesktop/portal/desktop"),
         QStringLiteral("org.freedesktop.host.portal.Registry"), QStringLiteral("Register"));
     call << m_appId << QVariantMap();
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         const QDBusPendingReply<> reply = *w;

@@ -15,7 +15,9 @@ class QDBusError;
 // one connection's messages, so every portal call sent afterwards on the same connection
 // reaches the portal after the registration. Older portals have no registry and need none;
 // Qt 6.9 and later register the application's desktop file name themselves, which makes ours
-// the second registration, as good as the first.
+// the second registration, as good as the first. The portal keeps the id only as long as it
+// runs: a portal that restarts (an update, a crash) is told again as soon as it is back, before
+// the portal clients, which ask it again only after a first answer, send it anything else.
 class PortalRegistration : public QObject {
     Q_OBJECT
 public:
@@ -39,6 +41,9 @@ Q_SIGNALS:
     void finished();
 
 private:
+    void registerId();
+
+    QDBusConnection m_bus;
     QString m_appId;
     Outcome m_outcome = Outcome::Pending;
     QString m_reason;
