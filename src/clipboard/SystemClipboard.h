@@ -14,6 +14,7 @@ public:
     ClipboardRead read() override;
     void write(const ClipboardItem& item) override;
     bool isConcealed() override;
+    ClipboardEvents* events() override { return m_pb.events(); }
 
 private:
     Pasteboard& m_pb;
