@@ -13,6 +13,11 @@ ClipboardMonitor::~ClipboardMonitor() {
     if (m_pending) {
         m_scheduler.cancel(m_pending);
     }
+    if (m_listener) {
+        if (ClipboardEvents* events = m_clipboard.events()) {
+            events->removeListener(m_listener);
+        }
+    }
 }
 
 void ClipboardMonitor::start(double interval) {
@@ -20,7 +25,34 @@ void ClipboardMonitor::start(double interval) {
         return;
     }
     m_interval = interval;
+    if (ClipboardEvents* events = m_clipboard.events()) {
+        std::weak_ptr<ClipboardMonitor*> weak = m_self;
+        m_listener = events->onChange([weak] {
+            if (auto self = weak.lock()) {
+                (*self)->noticeChange();
+            }
+        });
+        qCInfo(Log::app) << "the history follows the clipboard's change notices";
+        return;
+    }
+    qCInfo(Log::app).noquote()
+        << QStringLiteral("the clipboard reports no changes: the history looks at it every "
+                          "%1 s")
+               .arg(interval);
     scheduleNext();
+}
+
+void ClipboardMonitor::noticeChange() {
+    if (m_pending) {
+        return; // a look is already on its way; it sees this change too
+    }
+    std::weak_ptr<ClipboardMonitor*> weak = m_self;
+    m_pending = m_scheduler.schedule(0, [weak] {
+        if (auto self = weak.lock()) {
+            (*self)->m_pending = 0;
+            (*self)->poll();
+        }
+    });
 }
 
 void ClipboardMonitor::scheduleNext() {
@@ -51,7 +83,12 @@ void ClipboardMonitor::poll() {
                    .arg(size->describe(), ContentLimit::describe(ContentLimit::maxBytes));
         return;
     }
-    if (!read || read->kind == ClipboardKind::Empty) {
+    if (!read) {
+        qCInfo(Log::app) << "a clipboard change could not be read (emptied, or its owner no "
+                            "longer serves it): nothing added to the history";
+        return;
+    }
+    if (read->kind == ClipboardKind::Empty) {
         return;
     }
     m_history.addHistory(*std::move(read).item());
