@@ -1,5 +1,8 @@
 #include "HotkeyCoordinator.h"
 
+#include "ClipboardChangeWait.h"
+#include "PasteRestore.h"
+
 #include "core/Log.h"
 #include "store/ClipboardService.h"
 
@@ -68,11 +71,14 @@ void HotkeyCoordinator::pressCopy(int slot) {
     const qint64 before = m_clipboard.changeCount();
     m_synth.sendCopy();
     std::weak_ptr<HotkeyCoordinator*> weak = m_self;
-    waitForClipboardChange(before, copyWaitAttempts, [weak, slot] {
-        if (const auto self = weak.lock()) {
-            (*self)->finishCopy(slot, (*self)->m_clipboard, FeedbackOutcome::Copied);
-        }
-    });
+    ClipboardChangeWait::start(
+        m_clipboard, m_scheduler, before, copyWaitAttempts, copyWaitInterval,
+        [weak] { return !weak.expired(); },
+        [weak, slot] {
+            if (const auto self = weak.lock()) {
+                (*self)->finishCopy(slot, (*self)->m_clipboard, FeedbackOutcome::Copied);
+            }
+        });
 }
 
 void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source, FeedbackOutcome outcome) {
@@ -90,21 +96,6 @@ void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source, FeedbackOu
         }
     }
     onFeedback(FeedbackEvent::make(FeedbackOutcome::NothingToCopy, slot));
-}
-
-void HotkeyCoordinator::waitForClipboardChange(qint64 before, int attempts,
-                                               std::function<void()> then) {
-    if (m_clipboard.changeCount() == before && attempts > 0) {
-        std::weak_ptr<HotkeyCoordinator*> weak = m_self;
-        m_scheduler.schedule(
-            copyWaitInterval, [weak, before, attempts, then = std::move(then)]() mutable {
-                if (const auto self = weak.lock()) {
-                    (*self)->waitForClipboardChange(before, attempts - 1, std::move(then));
-                }
-            });
-        return;
-    }
-    then();
 }
 
 std::optional<ClipboardItem> HotkeyCoordinator::remember(ClipboardAccess& source,
@@ -154,7 +145,7 @@ void HotkeyCoordinator::paste(int slot) {
             selection->write(*rememberedSelection);
         }
     };
-    afterSettle([slot, item, restore = std::move(restore)](HotkeyCoordinator* self) {
+    afterSettle([slot, item, selection, restore = std::move(restore)](HotkeyCoordinator* self) {
         if (!self) {
             // Nothing was pressed: the user's content goes back at once.
             restore();
@@ -162,6 +153,11 @@ void HotkeyCoordinator::paste(int slot) {
         }
         self->m_synth.sendPaste();
         self->onFeedback(FeedbackEvent::make(FeedbackOutcome::Pasted, slot, item));
-        self->m_scheduler.schedule(self->m_service.restoreDelay(), restore);
+        std::vector<ClipboardEvents*> watched{self->m_clipboard.events()};
+        if (selection) {
+            watched.push_back(selection->events());
+        }
+        PasteRestore::start(self->m_scheduler, std::move(watched), self->m_service.restoreDelay(),
+                            restore);
     });
 }

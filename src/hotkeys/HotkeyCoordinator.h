@@ -14,7 +14,10 @@ class ClipboardService;
 // Carries out chord decisions. Copy: synthesise the copy keystroke, wait (never blocking)
 // up to 25 x 10 ms for the clipboard to change, then capture it into the slot. Paste:
 // remember the clipboard, load the slot, synthesise the paste keystroke, and put the
-// remembered content back after the service's restore delay.
+// remembered content back once the application in front has read the slot (PasteRestore).
+// Where the clipboard reports its changes and the reads of our content, the copy's wait ends
+// on the change notice (ClipboardChangeWait) and the restore follows the reads; elsewhere the
+// copy looks every 10 ms and the restore comes after the service's restore delay.
 //
 // An application that copies by selecting (see KeystrokeSynthesizing) gets no copy keystroke:
 // its selection (`selection`, the PRIMARY selection) is captured at once. Pasting into it puts
@@ -39,7 +42,6 @@ public:
     void handle(const HotkeyDecision& decision);
     void copy(int slot);
     void paste(int slot);
-    void waitForClipboardChange(qint64 before, int attempts, std::function<void()> then);
 
     std::function<void()> onSummon = [] {};
     std::function<void(const FeedbackEvent&)> onFeedback = [](const FeedbackEvent&) {};
