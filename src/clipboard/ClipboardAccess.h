@@ -17,4 +17,7 @@ public:
     // The changes and the reads of our content as the session reports them; null where it
     // reports nothing, and the counter must be polled.
     virtual ClipboardEvents* events() { return nullptr; }
+    // False once another program replaced what this program wrote last; true while that is
+    // still there, and wherever it cannot be told.
+    virtual bool holdsOwnWrite() const { return true; }
 };

@@ -18,10 +18,17 @@ public:
     void write(const ClipboardItem& newItem) override {
         item = newItem;
         ++changeCountValue;
+        ownWrite = true;
         if (reportsEvents) {
             notifier.notifyChanged();
         }
     }
+    // Another program copies `newItem`.
+    void copyElsewhere(const ClipboardItem& newItem) {
+        write(newItem);
+        ownWrite = false;
+    }
+    bool holdsOwnWrite() const override { return ownWrite; }
     bool isConcealed() override { return concealed; }
     ClipboardEvents* events() override { return reportsEvents ? &notifier : nullptr; }
 
@@ -30,5 +37,6 @@ public:
     bool concealed = false;
     std::optional<Oversize> tooLarge;
     bool reportsEvents = false;
+    bool ownWrite = true;
     ClipboardNotifier notifier;
 };

@@ -133,15 +133,29 @@ void HotkeyCoordinator::paste(int slot) {
     if (selection) {
         selection->write(*item);
     }
+    const qint64 loaded = m_clipboard.changeCount();
+    const qint64 loadedSelection = selection ? selection->changeCount() : 0;
     // The restore runs even if the coordinator is gone by then; it needs only the
     // clipboard and the selection, which outlive it.
     ClipboardAccess* clipboard = &m_clipboard;
-    auto restore = [clipboard, selection, remembered = std::move(remembered),
+    // What another program put there after the paste is the user's newest copy: it stays.
+    const auto replacedElsewhere = [](ClipboardAccess& c, qint64 before, const char* name) {
+        if (c.changeCount() == before || c.holdsOwnWrite()) {
+            return false;
+        }
+        qCInfo(Log::hotkeys).noquote()
+            << QStringLiteral("the %1 was copied to during the paste: it is not put back")
+                   .arg(QLatin1String(name));
+        return true;
+    };
+    auto restore = [clipboard, selection, loaded, loadedSelection, replacedElsewhere,
+                    remembered = std::move(remembered),
                     rememberedSelection = std::move(rememberedSelection)] {
-        if (remembered) {
+        if (remembered && !replacedElsewhere(*clipboard, loaded, "clipboard")) {
             clipboard->write(*remembered);
         }
-        if (selection && rememberedSelection) {
+        if (selection && rememberedSelection &&
+            !replacedElsewhere(*selection, loadedSelection, "selection")) {
             selection->write(*rememberedSelection);
         }
     };

@@ -1,3 +1,4 @@
+#include "LogCapture.h"
 #include "clipboard/FakeClipboard.h"
 #include "core/ManualScheduler.h"
 #include "hotkeys/FakeKeystrokeSynthesizer.h"
@@ -507,6 +508,45 @@ private Q_SLOTS:
         QCOMPARE(f.clipboard.item->text, std::optional<QString>("the user's clipboard"));
         QCOMPARE(f.selection.item->text, std::optional<QString>("selection before"));
         QVERIFY(!f.selection.notifier.hasListeners());
+    }
+
+    // A copy the user makes elsewhere while the slot waits to be read is their newest
+    // clipboard: it is not overwritten with the one from before the paste. The program's own
+    // writes (a second paste) do not count as such a copy.
+    void aCopyMadeDuringThePasteIsNotOverwritten() {
+        Fixture f;
+        f.clipboard.reportsEvents = true;
+        f.clipboard.write(ClipboardItem::makeText("A"));
+        f.slots.setItem(ClipboardItem::makeText("B"), 3);
+        f.coordinator->paste(3);
+        f.scheduler.advance(1.0);
+        f.clipboard.copyElsewhere(ClipboardItem::makeText("C"));
+        LogCapture log;
+        f.scheduler.advance(1.0);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("C"));
+        QVERIFY(log.mentions(QStringLiteral("io.stashwick.hotkeys"),
+                             QStringLiteral("copied to during the paste")));
+        QCOMPARE(f.scheduler.pendingCount(), std::size_t{0});
+
+        // Without notices as with them.
+        f.clipboard.reportsEvents = false;
+        f.coordinator->paste(3);
+        f.clipboard.copyElsewhere(ClipboardItem::makeText("D"));
+        f.scheduler.advance(0.25);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("D"));
+
+        // A second paste of ours within the first's delay: the restores run in order.
+        f.clipboard.write(ClipboardItem::makeText("A"));
+        f.slots.setItem(ClipboardItem::makeText("E"), 4);
+        f.coordinator->paste(3);
+        f.scheduler.advance(0.1);
+        f.coordinator->paste(4);
+        f.scheduler.advance(0.149);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("E"));
+        f.scheduler.advance(0.001);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("A"));
+        f.scheduler.advance(0.1);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("B"));
     }
 
     void summonOnlyCallsBack() {

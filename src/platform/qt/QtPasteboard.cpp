@@ -71,6 +71,14 @@ void QtPasteboard::contentChanged() {
     m_notifier.notifyChanged();
 }
 
+bool QtPasteboard::holdsOwnWrite() const {
+    if (!m_requests || !m_clipboard) {
+        return true;
+    }
+    return m_mode == QClipboard::Clipboard ? m_clipboard->ownsClipboard()
+                                           : m_clipboard->ownsSelection();
+}
+
 X11PasteboardReader* QtPasteboard::foreign() {
     return m_x11 && m_x11->ownedElsewhere() ? m_x11.get() : nullptr;
 }

@@ -39,6 +39,8 @@ public:
 
     qint64 changeCount() const override { return m_changeCount; }
     ClipboardEvents* events() override { return m_requests ? &m_notifier : nullptr; }
+    // On X11: whether Qt owns the selection; elsewhere it cannot be told.
+    bool holdsOwnWrite() const override;
     std::optional<QStringList> types() override;
     std::optional<QByteArray> data(const QString& type) override;
     std::optional<QString> string(const QString& type) override;

@@ -48,6 +48,7 @@ public:
 
     qint64 changeCount() const override { return m_changeCount; }
     ClipboardEvents* events() override { return &m_notifier; }
+    bool holdsOwnWrite() const override { return isOwn(); }
     std::optional<QStringList> types() override;
     std::optional<QByteArray> data(const QString& type) override;
     std::optional<QString> string(const QString& type) override;
