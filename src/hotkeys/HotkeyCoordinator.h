@@ -17,7 +17,8 @@ class ClipboardService;
 // remembered content back once the application in front has read the slot (PasteRestore).
 // Where the clipboard reports its changes and the reads of our content, the copy's wait ends
 // on the change notice (ClipboardChangeWait) and the restore follows the reads; elsewhere the
-// copy looks every 10 ms and the restore comes after the service's restore delay.
+// copy looks every 10 ms and the restore comes after the service's restore delay. What
+// another program copies while the slot waits to be read stays: the restore leaves it there.
 //
 // An application that copies by selecting (see KeystrokeSynthesizing) gets no copy keystroke:
 // its selection (`selection`, the PRIMARY selection) is captured at once. Pasting into it puts
