@@ -3,6 +3,8 @@
 #include "ContentLimit.h"
 #include "core/Log.h"
 
+#include <utility>
+
 ClipboardMonitor::ClipboardMonitor(ClipboardAccess& clipboard, HistorySink& history,
                                    Scheduler& scheduler)
     : m_clipboard(clipboard), m_history(history), m_scheduler(scheduler),
@@ -66,9 +68,27 @@ void ClipboardMonitor::scheduleNext() {
     });
 }
 
+void ClipboardMonitor::release(std::optional<qint64> recorded) {
+    if (m_holds == 0) {
+        return;
+    }
+    if (recorded && *recorded != m_lastChangeCount) {
+        m_lastChangeCount = *recorded; // looked at by the holder
+    }
+    // A change that came meanwhile is looked at on the next turn of the loop (or tick).
+    if (--m_holds == 0 && std::exchange(m_heldChange, false) && followsNotices() &&
+        m_clipboard.changeCount() != m_lastChangeCount) {
+        noticeChange();
+    }
+}
+
 void ClipboardMonitor::poll() {
     const qint64 count = m_clipboard.changeCount();
     if (count == m_lastChangeCount) {
+        return;
+    }
+    if (m_holds > 0) {
+        m_heldChange = true; // looked at once the holder is done
         return;
     }
     m_lastChangeCount = count; // a change is looked at once, even if it is skipped

@@ -5,6 +5,7 @@
 #include "core/Scheduler.h"
 
 #include <memory>
+#include <optional>
 
 // Builds the clipboard history: whenever the clipboard's change counter moved, reads the new
 // content and adds it to the history. It learns of changes from the clipboard's change
@@ -27,6 +28,11 @@ public:
     bool followsNotices() const { return m_listener != 0; }
     // One look: reads and records the content if the counter moved since the last look.
     void poll();
+    // While held (by a copy chord, which reads the clipboard itself) changes wait: the look
+    // comes once the last hold is released. `recorded`: the change counter at which the holder
+    // read the clipboard and recorded its content, which is then not read again.
+    void hold() { ++m_holds; }
+    void release(std::optional<qint64> recorded);
 
 private:
     void scheduleNext();
@@ -38,6 +44,8 @@ private:
     qint64 m_lastChangeCount;
     double m_interval = 0;
     Scheduler::TaskId m_pending = 0;
+    int m_holds = 0;
+    bool m_heldChange = false;
     ClipboardEvents::ListenerId m_listener = 0;
     // Ticks hold this weakly: a tick after the monitor is gone does nothing.
     std::shared_ptr<ClipboardMonitor*> m_self;

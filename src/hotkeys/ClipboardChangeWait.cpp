@@ -9,7 +9,6 @@ struct NoticeWait {
     ClipboardEvents& events;
     Scheduler& scheduler;
     qint64 before;
-    std::function<bool()> alive;
     std::function<void()> then;
     ClipboardEvents::ListenerId listener = 0;
     Scheduler::TaskId deadline = 0;
@@ -24,22 +23,16 @@ struct NoticeWait {
         if (deadline) {
             scheduler.cancel(deadline);
         }
-        if (alive()) {
-            then();
-        }
+        then();
     }
 };
 
 void poll(ClipboardAccess& clipboard, Scheduler& scheduler, qint64 before, int attempts,
-          double interval, std::function<bool()> alive, std::function<void()> then) {
-    if (!alive()) {
-        return;
-    }
+          double interval, std::function<void()> then) {
     if (clipboard.changeCount() == before && attempts > 0) {
         scheduler.schedule(interval, [&clipboard, &scheduler, before, attempts, interval,
-                                      alive = std::move(alive), then = std::move(then)]() mutable {
-            poll(clipboard, scheduler, before, attempts - 1, interval, std::move(alive),
-                 std::move(then));
+                                      then = std::move(then)]() mutable {
+            poll(clipboard, scheduler, before, attempts - 1, interval, std::move(then));
         });
         return;
     }
@@ -48,15 +41,14 @@ void poll(ClipboardAccess& clipboard, Scheduler& scheduler, qint64 before, int a
 } // namespace
 
 void ClipboardChangeWait::start(ClipboardAccess& clipboard, Scheduler& scheduler, qint64 before,
-                                int attempts, double interval, std::function<bool()> alive,
-                                std::function<void()> then) {
+                                int attempts, double interval, std::function<void()> then) {
     ClipboardEvents* events = clipboard.events();
     if (!events || clipboard.changeCount() != before || attempts <= 0) {
-        poll(clipboard, scheduler, before, attempts, interval, std::move(alive), std::move(then));
+        poll(clipboard, scheduler, before, attempts, interval, std::move(then));
         return;
     }
     auto wait = std::make_shared<NoticeWait>(
-        NoticeWait{clipboard, *events, scheduler, before, std::move(alive), std::move(then)});
+        NoticeWait{clipboard, *events, scheduler, before, std::move(then)});
     std::weak_ptr<NoticeWait> weak = wait;
     // The listener holds the wait until it ends; the deadline only looks it up.
     wait->listener = events->onChange([wait] {

@@ -68,22 +68,29 @@ void HotkeyCoordinator::copy(int slot) {
 }
 
 void HotkeyCoordinator::pressCopy(int slot) {
+    holdHistory();
     const qint64 before = m_clipboard.changeCount();
     m_synth.sendCopy();
     std::weak_ptr<HotkeyCoordinator*> weak = m_self;
-    ClipboardChangeWait::start(
-        m_clipboard, m_scheduler, before, copyWaitAttempts, copyWaitInterval,
-        [weak] { return !weak.expired(); },
-        [weak, slot] {
-            if (const auto self = weak.lock()) {
-                (*self)->finishCopy(slot, (*self)->m_clipboard, FeedbackOutcome::Copied);
-            }
-        });
+    ClipboardChangeWait::start(m_clipboard, m_scheduler, before, copyWaitAttempts, copyWaitInterval,
+                               [weak, slot, release = releaseHistory] {
+                                   if (const auto self = weak.lock()) {
+                                       (*self)->finishCopy(slot, (*self)->m_clipboard,
+                                                           FeedbackOutcome::Copied, true);
+                                   } else {
+                                       release(std::nullopt); // gone: nothing captured
+                                   }
+                               });
 }
 
-void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source, FeedbackOutcome outcome) {
+void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source, FeedbackOutcome outcome,
+                                   bool held) {
+    const qint64 count = source.changeCount();
     // A capture that waits for the next save is in the slot all the same.
     const ClipboardService::Capture capture = m_service.captureToSlot(slot, source);
+    if (held) {
+        releaseHistory(capture.tooLarge ? std::nullopt : std::optional<qint64>(count));
+    }
     if (capture.tooLarge) {
         onFeedback(FeedbackEvent::tooLarge(slot, *capture.tooLarge));
         return;

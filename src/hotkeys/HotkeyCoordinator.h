@@ -45,10 +45,16 @@ public:
     void paste(int slot);
 
     std::function<void()> onSummon = [] {};
+    // A copy chord reads the clipboard itself: the history holds its own look from the keys
+    // to the capture, and learns the change counter at which the capture read it (absent when
+    // it was refused for its size, which the history then tells itself).
+    std::function<void()> holdHistory = [] {};
+    std::function<void(std::optional<qint64>)> releaseHistory = [](std::optional<qint64>) {};
     std::function<void(const FeedbackEvent&)> onFeedback = [](const FeedbackEvent&) {};
 
 private:
-    void finishCopy(int slot, ClipboardAccess& source, FeedbackOutcome outcome);
+    // `held`: the history was held for this copy, and is released once it is captured.
+    void finishCopy(int slot, ClipboardAccess& source, FeedbackOutcome outcome, bool held = false);
     void pressCopy(int slot);
     // What `source` holds, to put back after a paste; logs content too large to hold.
     static std::optional<ClipboardItem> remember(ClipboardAccess& source, const char* name);

@@ -238,6 +238,52 @@ private Q_SLOTS:
         QVERIFY(history.added.isEmpty());
         QVERIFY(!fake.notifier.hasListeners());
     }
+
+    // A copy chord holds the history while it reads the clipboard itself: the change it
+    // recorded is not read again; one that came after it is looked at once it lets go.
+    void aHolderReadsItsChangeItself() {
+        ManualClock clock;
+        ManualScheduler scheduler(clock);
+        FakeClipboard fake;
+        fake.reportsEvents = true;
+        RecordingHistory history;
+        ClipboardMonitor monitor(fake, history, scheduler);
+        monitor.start(0.6);
+        monitor.hold();
+        fake.write(ClipboardItem::makeText("copied by the chord"));
+        scheduler.advance(0.1);
+        QVERIFY(history.added.isEmpty());
+        monitor.release(fake.changeCount());
+        scheduler.advance(1.0);
+        QVERIFY(history.added.isEmpty()); // the chord put it in the history itself
+        QCOMPARE(scheduler.pendingCount(), std::size_t{0});
+
+        // A change after the one the holder read: looked at on release.
+        monitor.hold();
+        fake.write(ClipboardItem::makeText("read by the chord"));
+        const qint64 read = fake.changeCount();
+        fake.write(ClipboardItem::makeText("came after"));
+        scheduler.advance(0.1);
+        monitor.release(read);
+        QVERIFY(history.added.isEmpty()); // not inside the holder's step
+        scheduler.advance(0);
+        QCOMPARE(history.added.size(), 1);
+        QCOMPARE(history.added.last().text, std::optional<QString>("came after"));
+
+        // Refused for its size by the holder (nothing recorded): the history looks itself.
+        monitor.hold();
+        monitor.hold();
+        fake.write(ClipboardItem::makeText("too large for the chord"));
+        monitor.release(std::nullopt);
+        scheduler.advance(0.1);
+        QCOMPARE(history.added.size(), 1); // still held once
+        monitor.release(std::nullopt);
+        scheduler.advance(0);
+        QCOMPARE(history.added.size(), 2);
+        monitor.release(std::nullopt); // not held: nothing
+        scheduler.advance(1.0);
+        QCOMPARE(history.added.size(), 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(ClipboardMonitorTest)

@@ -549,6 +549,41 @@ private Q_SLOTS:
         QCOMPARE(f.clipboard.item->text, std::optional<QString>("B"));
     }
 
+    // The copy holds the history from its keys to its capture and tells it the change it
+    // read; a copy without keys, or refused for its size, does not hold it or tells nothing.
+    void copyHoldsTheHistoryUntilItHasCaptured() {
+        Fixture f;
+        f.clipboard.reportsEvents = true;
+        QStringList calls;
+        f.coordinator->holdHistory = [&] { calls << "hold"; };
+        f.coordinator->releaseHistory = [&](std::optional<qint64> recorded) {
+            calls << (recorded ? QStringLiteral("release %1").arg(*recorded)
+                               : QStringLiteral("release"));
+        };
+        QStringList atTheKeys;
+        f.synth.onCopy = [&] { atTheKeys = calls; };
+        f.coordinator->copy(2);
+        QCOMPARE(atTheKeys, QStringList({"hold"}));
+        f.clipboard.write(ClipboardItem::makeText("copied"));
+        QCOMPARE(calls, QStringList({"hold"}));
+        f.scheduler.advance(0);
+        QCOMPARE(calls, QStringList({"hold", "release 1"}));
+        QCOMPARE(f.slots.item(2)->text, std::optional<QString>("copied"));
+
+        f.clipboard.tooLarge = Oversize{300 * 1000 * 1000, false};
+        f.coordinator->copy(2);
+        f.scheduler.advance(0.25);
+        QCOMPARE(calls, QStringList({"hold", "release 1", "hold", "release"}));
+        f.clipboard.tooLarge.reset();
+
+        // Gone before the capture: released all the same.
+        f.coordinator->copy(2);
+        f.coordinator.reset();
+        f.scheduler.advance(0.25);
+        QCOMPARE(calls.size(), 6);
+        QCOMPARE(calls.last(), QStringLiteral("release"));
+    }
+
     void summonOnlyCallsBack() {
         Fixture f;
         int summoned = 0;
