@@ -1,7 +1,10 @@
 // The clipboard monitor on the real X11 CLIPBOARD (run under tests/x11/xvfb-run.sh): the cost
 // of a poll tick without a change, and of reading and recording a text item and a 9 MB
-// 3840 x 2160 PNG offered by xclip, with the process's memory before and after.
+// 3840 x 2160 PNG offered by xclip, with the process's memory before and after; then copy ->
+// history latency, bursts, idle wake-ups and paste -> restore with xclip as the other
+// programs, following the change notices and, for comparison, polling.
 #include "BenchUtil.h"
+#include "ClipboardEventsBench.h"
 #include "clipboard/ClipboardMonitor.h"
 #include "clipboard/SystemClipboard.h"
 #include "core/QtScheduler.h"
@@ -111,5 +114,14 @@ int main(int argc, char** argv) {
     BenchUtil::report("  difference", rssAfter - rssBefore, "MiB");
     image->kill();
     image->waitForFinished();
+
+    const ClipboardEventsBench::Peer peer{
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("printf %s \"$0\" | exec xclip -quiet -selection clipboard -i")},
+        QStringLiteral("xclip"),
+        {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")}};
+    ClipboardEventsBench::run(clipboard, peer, false);
+    ClipboardEventsBench::run(clipboard, peer, true);
     return 0;
 }

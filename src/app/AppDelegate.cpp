@@ -86,6 +86,17 @@ void AppDelegate::launch() {
     m_monitor =
         std::make_unique<ClipboardMonitor>(m_state.clipboard(), m_state.slots(), m_scheduler);
     m_monitor->start(monitorInterval);
+    // A copy chord's content is read once, by the chord, before the history would look at it.
+    m_coordinator->holdHistory = [weak] {
+        if (const auto self = weak.lock(); self && (*self)->m_monitor) {
+            (*self)->m_monitor->hold();
+        }
+    };
+    m_coordinator->releaseHistory = [weak](std::optional<qint64> recorded) {
+        if (const auto self = weak.lock(); self && (*self)->m_monitor) {
+            (*self)->m_monitor->release(recorded);
+        }
+    };
 
     const SessionReport session = m_platform.session();
     qCInfo(Log::app).noquote()

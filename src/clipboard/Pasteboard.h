@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClipboardEvents.h"
 #include "Oversize.h"
 
 #include <QByteArray>
@@ -30,6 +31,12 @@ public:
     virtual ~Pasteboard() = default;
 
     virtual qint64 changeCount() const = 0;
+    // Each change of the counter, and each read of content we wrote, as the session reports
+    // them; null where it reports nothing.
+    virtual ClipboardEvents* events() { return nullptr; }
+    // False once another program replaced what we wrote last; true while it is still there,
+    // and wherever it cannot be told.
+    virtual bool holdsOwnWrite() const { return true; }
     // The content's types, or absent when there is no content or it cannot be listed.
     virtual std::optional<QStringList> types() = 0;
     // Absolute paths of the content's file URLs, in order, from its URI list or else from its

@@ -14,6 +14,8 @@ public:
     ClipboardRead read() override;
     void write(const ClipboardItem& item) override;
     bool isConcealed() override;
+    ClipboardEvents* events() override { return m_pb.events(); }
+    bool holdsOwnWrite() const override { return m_pb.holdsOwnWrite(); }
 
 private:
     Pasteboard& m_pb;

@@ -1,5 +1,8 @@
 #include "HotkeyCoordinator.h"
 
+#include "ClipboardChangeWait.h"
+#include "PasteRestore.h"
+
 #include "core/Log.h"
 #include "store/ClipboardService.h"
 
@@ -65,19 +68,29 @@ void HotkeyCoordinator::copy(int slot) {
 }
 
 void HotkeyCoordinator::pressCopy(int slot) {
+    holdHistory();
     const qint64 before = m_clipboard.changeCount();
     m_synth.sendCopy();
     std::weak_ptr<HotkeyCoordinator*> weak = m_self;
-    waitForClipboardChange(before, copyWaitAttempts, [weak, slot] {
-        if (const auto self = weak.lock()) {
-            (*self)->finishCopy(slot, (*self)->m_clipboard, FeedbackOutcome::Copied);
-        }
-    });
+    ClipboardChangeWait::start(m_clipboard, m_scheduler, before, copyWaitAttempts, copyWaitInterval,
+                               [weak, slot, release = releaseHistory] {
+                                   if (const auto self = weak.lock()) {
+                                       (*self)->finishCopy(slot, (*self)->m_clipboard,
+                                                           FeedbackOutcome::Copied, true);
+                                   } else {
+                                       release(std::nullopt); // gone: nothing captured
+                                   }
+                               });
 }
 
-void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source, FeedbackOutcome outcome) {
+void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source, FeedbackOutcome outcome,
+                                   bool held) {
+    const qint64 count = source.changeCount();
     // A capture that waits for the next save is in the slot all the same.
     const ClipboardService::Capture capture = m_service.captureToSlot(slot, source);
+    if (held) {
+        releaseHistory(capture.tooLarge ? std::nullopt : std::optional<qint64>(count));
+    }
     if (capture.tooLarge) {
         onFeedback(FeedbackEvent::tooLarge(slot, *capture.tooLarge));
         return;
@@ -90,21 +103,6 @@ void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source, FeedbackOu
         }
     }
     onFeedback(FeedbackEvent::make(FeedbackOutcome::NothingToCopy, slot));
-}
-
-void HotkeyCoordinator::waitForClipboardChange(qint64 before, int attempts,
-                                               std::function<void()> then) {
-    if (m_clipboard.changeCount() == before && attempts > 0) {
-        std::weak_ptr<HotkeyCoordinator*> weak = m_self;
-        m_scheduler.schedule(
-            copyWaitInterval, [weak, before, attempts, then = std::move(then)]() mutable {
-                if (const auto self = weak.lock()) {
-                    (*self)->waitForClipboardChange(before, attempts - 1, std::move(then));
-                }
-            });
-        return;
-    }
-    then();
 }
 
 std::optional<ClipboardItem> HotkeyCoordinator::remember(ClipboardAccess& source,
@@ -142,19 +140,33 @@ void HotkeyCoordinator::paste(int slot) {
     if (selection) {
         selection->write(*item);
     }
+    const qint64 loaded = m_clipboard.changeCount();
+    const qint64 loadedSelection = selection ? selection->changeCount() : 0;
     // The restore runs even if the coordinator is gone by then; it needs only the
     // clipboard and the selection, which outlive it.
     ClipboardAccess* clipboard = &m_clipboard;
-    auto restore = [clipboard, selection, remembered = std::move(remembered),
+    // What another program put there after the paste is the user's newest copy: it stays.
+    const auto replacedElsewhere = [](ClipboardAccess& c, qint64 before, const char* name) {
+        if (c.changeCount() == before || c.holdsOwnWrite()) {
+            return false;
+        }
+        qCInfo(Log::hotkeys).noquote()
+            << QStringLiteral("the %1 was copied to during the paste: it is not put back")
+                   .arg(QLatin1String(name));
+        return true;
+    };
+    auto restore = [clipboard, selection, loaded, loadedSelection, replacedElsewhere,
+                    remembered = std::move(remembered),
                     rememberedSelection = std::move(rememberedSelection)] {
-        if (remembered) {
+        if (remembered && !replacedElsewhere(*clipboard, loaded, "clipboard")) {
             clipboard->write(*remembered);
         }
-        if (selection && rememberedSelection) {
+        if (selection && rememberedSelection &&
+            !replacedElsewhere(*selection, loadedSelection, "selection")) {
             selection->write(*rememberedSelection);
         }
     };
-    afterSettle([slot, item, restore = std::move(restore)](HotkeyCoordinator* self) {
+    afterSettle([slot, item, selection, restore = std::move(restore)](HotkeyCoordinator* self) {
         if (!self) {
             // Nothing was pressed: the user's content goes back at once.
             restore();
@@ -162,6 +174,11 @@ void HotkeyCoordinator::paste(int slot) {
         }
         self->m_synth.sendPaste();
         self->onFeedback(FeedbackEvent::make(FeedbackOutcome::Pasted, slot, item));
-        self->m_scheduler.schedule(self->m_service.restoreDelay(), restore);
+        std::vector<ClipboardEvents*> watched{self->m_clipboard.events()};
+        if (selection) {
+            watched.push_back(selection->events());
+        }
+        PasteRestore::start(self->m_scheduler, std::move(watched), self->m_service.restoreDelay(),
+                            restore);
     });
 }

@@ -14,7 +14,11 @@ class ClipboardService;
 // Carries out chord decisions. Copy: synthesise the copy keystroke, wait (never blocking)
 // up to 25 x 10 ms for the clipboard to change, then capture it into the slot. Paste:
 // remember the clipboard, load the slot, synthesise the paste keystroke, and put the
-// remembered content back after the service's restore delay.
+// remembered content back once the application in front has read the slot (PasteRestore).
+// Where the clipboard reports its changes and the reads of our content, the copy's wait ends
+// on the change notice (ClipboardChangeWait) and the restore follows the reads; elsewhere the
+// copy looks every 10 ms and the restore comes after the service's restore delay. What
+// another program copies while the slot waits to be read stays: the restore leaves it there.
 //
 // An application that copies by selecting (see KeystrokeSynthesizing) gets no copy keystroke:
 // its selection (`selection`, the PRIMARY selection) is captured at once. Pasting into it puts
@@ -39,13 +43,18 @@ public:
     void handle(const HotkeyDecision& decision);
     void copy(int slot);
     void paste(int slot);
-    void waitForClipboardChange(qint64 before, int attempts, std::function<void()> then);
 
     std::function<void()> onSummon = [] {};
+    // A copy chord reads the clipboard itself: the history holds its own look from the keys
+    // to the capture, and learns the change counter at which the capture read it (absent when
+    // it was refused for its size, which the history then tells itself).
+    std::function<void()> holdHistory = [] {};
+    std::function<void(std::optional<qint64>)> releaseHistory = [](std::optional<qint64>) {};
     std::function<void(const FeedbackEvent&)> onFeedback = [](const FeedbackEvent&) {};
 
 private:
-    void finishCopy(int slot, ClipboardAccess& source, FeedbackOutcome outcome);
+    // `held`: the history was held for this copy, and is released once it is captured.
+    void finishCopy(int slot, ClipboardAccess& source, FeedbackOutcome outcome, bool held = false);
     void pressCopy(int slot);
     // What `source` holds, to put back after a paste; logs content too large to hold.
     static std::optional<ClipboardItem> remember(ClipboardAccess& source, const char* name);

@@ -61,8 +61,10 @@ private Q_SLOTS:
 
         f.scheduler.advance(6.0); // three more attempts, not logged again
         QCOMPARE(f.tap.installs, 0);
-        // Launched, how the session gives each job, why chords are off, and one failure.
-        QCOMPARE(log.count(), 4);
+        // Launched, how the history learns of changes, how the session gives each job, why
+        // chords are off, and one failure.
+        QVERIFY(log.mentions("io.stashwick.app", "the clipboard reports no changes"));
+        QCOMPARE(log.count(), 5);
         f.tap.trusted = true;
         f.trusted = true;
         f.scheduler.advance(2.0);

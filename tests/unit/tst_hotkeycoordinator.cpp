@@ -1,3 +1,4 @@
+#include "LogCapture.h"
 #include "clipboard/FakeClipboard.h"
 #include "core/ManualScheduler.h"
 #include "hotkeys/FakeKeystrokeSynthesizer.h"
@@ -378,6 +379,209 @@ private Q_SLOTS:
         QVERIFY(f.feedback.isEmpty());
         QCOMPARE(f.clipboard.item->text, std::optional<QString>("A"));
         QVERIFY(!f.slots.item(4));
+    }
+
+    // Where the clipboard reports its changes, the copy's wait ends on the notice (on the next
+    // turn of the loop) instead of 10 ms looks, within the same 0.25 s.
+    void copyWaitEndsOnTheChangeNotice() {
+        Fixture f;
+        f.clipboard.reportsEvents = true;
+        f.coordinator->copy(2);
+        QCOMPARE(f.scheduler.pendingCount(), std::size_t{1}); // the deadline alone
+        QVERIFY(qAbs(f.scheduler.nextDelay() - 0.25) < 1e-9);
+        f.scheduler.advance(0.137);
+        QVERIFY(f.feedback.isEmpty());
+        const Instant noticed = f.clock.now();
+        f.clipboard.write(ClipboardItem::makeText("late"));
+        QVERIFY(f.feedback.isEmpty()); // not inside whoever reported it
+        f.scheduler.advance(0);
+        QCOMPARE(f.feedback.size(), 1);
+        QCOMPARE(f.clock.now(), noticed);
+        QCOMPARE(f.slots.item(2)->text, std::optional<QString>("late"));
+        QCOMPARE(f.scheduler.pendingCount(), std::size_t{0});
+        QVERIFY(!f.clipboard.notifier.hasListeners());
+
+        // No change: the old content after exactly 0.25 s, as without notices.
+        f.clipboard.write(ClipboardItem::makeText("old content"));
+        const Instant start = f.clock.now();
+        f.coordinator->copy(1);
+        f.scheduler.advance(0.249);
+        QCOMPARE(f.feedback.size(), 1);
+        f.scheduler.advance(0.001);
+        QCOMPARE(f.feedback.size(), 2);
+        QVERIFY(qAbs((f.clock.now() - start) - 0.25) < 1e-6);
+        QCOMPARE(f.slots.item(1)->text, std::optional<QString>("old content"));
+        QVERIFY(!f.clipboard.notifier.hasListeners());
+
+        // A notice without a change does not end it; a coordinator gone captures nothing.
+        f.coordinator->copy(5);
+        f.clipboard.notifier.notifyChanged();
+        f.scheduler.advance(0);
+        QCOMPARE(f.feedback.size(), 2);
+        f.coordinator.reset();
+        f.clipboard.write(ClipboardItem::makeText("too late"));
+        f.scheduler.advance(1.0);
+        QCOMPARE(f.feedback.size(), 2);
+        QVERIFY(!f.slots.item(5));
+    }
+
+    // Where the clipboard reports the reads of our content, the user's clipboard comes back
+    // 0.1 s after the application's read has finished, however late it reads within 2 s; a
+    // second read within that 0.1 s still gets the slot.
+    void pasteRestoresOnceTheApplicationHasReadTheSlot_data() {
+        QTest::addColumn<double>("readsAfter");
+        QTest::newRow("at once") << 0.0;
+        QTest::newRow("after 0.7 s") << 0.7;
+        QTest::newRow("after 1.5 s") << 1.5;
+    }
+    void pasteRestoresOnceTheApplicationHasReadTheSlot() {
+        QFETCH(double, readsAfter);
+        Fixture f;
+        f.clipboard.reportsEvents = true;
+        f.clipboard.write(ClipboardItem::makeText("A"));
+        f.slots.setItem(ClipboardItem::makeText("B"), 3);
+        f.coordinator->paste(3);
+        QCOMPARE(f.synth.sent, QStringList({"paste"}));
+        f.scheduler.advance(readsAfter);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("B"));
+        using Served = ClipboardEvents::Served;
+        f.clipboard.notifier.notifyServed(Served::Started);
+        f.scheduler.advance(0.3); // a slow transfer: the slot stays while it runs
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("B"));
+        f.clipboard.notifier.notifyServed(Served::Finished);
+        f.scheduler.advance(0.099);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("B"));
+        // A second read right after the first.
+        f.clipboard.notifier.notifyServed(Served::Started);
+        f.clipboard.notifier.notifyServed(Served::Finished);
+        f.scheduler.advance(0.099);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("B"));
+        f.scheduler.advance(0.001);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("A"));
+        QCOMPARE(f.scheduler.pendingCount(), std::size_t{0});
+        QVERIFY(!f.clipboard.notifier.hasListeners());
+        // Later reads change nothing.
+        f.clipboard.notifier.notifyServed(Served::Started);
+        f.clipboard.notifier.notifyServed(Served::Finished);
+        f.scheduler.advance(1.0);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("A"));
+    }
+
+    // Nobody reads it: the user's clipboard is back after 2 s. A read still running then is
+    // let finish, 2 s more at most.
+    void pasteNobodyReadsIsRestoredAfterTheBound() {
+        Fixture f;
+        f.clipboard.reportsEvents = true;
+        f.clipboard.write(ClipboardItem::makeText("A"));
+        f.slots.setItem(ClipboardItem::makeText("B"), 3);
+        f.coordinator->paste(3);
+        f.scheduler.advance(1.999);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("B"));
+        f.scheduler.advance(0.001);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("A"));
+        QVERIFY(!f.clipboard.notifier.hasListeners());
+
+        f.coordinator->paste(3);
+        f.scheduler.advance(1.9);
+        f.clipboard.notifier.notifyServed(ClipboardEvents::Served::Started);
+        f.scheduler.advance(1.0);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("B"));
+        f.scheduler.advance(1.1); // never finished: 4 s after the keys
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("A"));
+        QCOMPARE(f.scheduler.pendingCount(), std::size_t{0});
+    }
+
+    // A paste into a terminal that pastes its selection: a read of either counts.
+    void pasteIntoASelectionTerminalWatchesBothSelections() {
+        Fixture f;
+        f.clipboard.reportsEvents = true;
+        f.selection.reportsEvents = true;
+        f.synth.selectionTarget = true;
+        f.clipboard.write(ClipboardItem::makeText("the user's clipboard"));
+        f.selection.write(ClipboardItem::makeText("selection before"));
+        f.slots.setItem(ClipboardItem::makeText("slot two"), 2);
+        f.coordinator->paste(2);
+        f.scheduler.advance(0.5);
+        f.selection.notifier.notifyServed(ClipboardEvents::Served::Started);
+        f.selection.notifier.notifyServed(ClipboardEvents::Served::Finished);
+        f.scheduler.advance(0.1);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("the user's clipboard"));
+        QCOMPARE(f.selection.item->text, std::optional<QString>("selection before"));
+        QVERIFY(!f.selection.notifier.hasListeners());
+    }
+
+    // A copy the user makes elsewhere while the slot waits to be read is their newest
+    // clipboard: it is not overwritten with the one from before the paste. The program's own
+    // writes (a second paste) do not count as such a copy.
+    void aCopyMadeDuringThePasteIsNotOverwritten() {
+        Fixture f;
+        f.clipboard.reportsEvents = true;
+        f.clipboard.write(ClipboardItem::makeText("A"));
+        f.slots.setItem(ClipboardItem::makeText("B"), 3);
+        f.coordinator->paste(3);
+        f.scheduler.advance(1.0);
+        f.clipboard.copyElsewhere(ClipboardItem::makeText("C"));
+        LogCapture log;
+        f.scheduler.advance(1.0);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("C"));
+        QVERIFY(log.mentions(QStringLiteral("io.stashwick.hotkeys"),
+                             QStringLiteral("copied to during the paste")));
+        QCOMPARE(f.scheduler.pendingCount(), std::size_t{0});
+
+        // Without notices as with them.
+        f.clipboard.reportsEvents = false;
+        f.coordinator->paste(3);
+        f.clipboard.copyElsewhere(ClipboardItem::makeText("D"));
+        f.scheduler.advance(0.25);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("D"));
+
+        // A second paste of ours within the first's delay: the restores run in order.
+        f.clipboard.write(ClipboardItem::makeText("A"));
+        f.slots.setItem(ClipboardItem::makeText("E"), 4);
+        f.coordinator->paste(3);
+        f.scheduler.advance(0.1);
+        f.coordinator->paste(4);
+        f.scheduler.advance(0.149);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("E"));
+        f.scheduler.advance(0.001);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("A"));
+        f.scheduler.advance(0.1);
+        QCOMPARE(f.clipboard.item->text, std::optional<QString>("B"));
+    }
+
+    // The copy holds the history from its keys to its capture and tells it the change it
+    // read; a copy without keys, or refused for its size, does not hold it or tells nothing.
+    void copyHoldsTheHistoryUntilItHasCaptured() {
+        Fixture f;
+        f.clipboard.reportsEvents = true;
+        QStringList calls;
+        f.coordinator->holdHistory = [&] { calls << "hold"; };
+        f.coordinator->releaseHistory = [&](std::optional<qint64> recorded) {
+            calls << (recorded ? QStringLiteral("release %1").arg(*recorded)
+                               : QStringLiteral("release"));
+        };
+        QStringList atTheKeys;
+        f.synth.onCopy = [&] { atTheKeys = calls; };
+        f.coordinator->copy(2);
+        QCOMPARE(atTheKeys, QStringList({"hold"}));
+        f.clipboard.write(ClipboardItem::makeText("copied"));
+        QCOMPARE(calls, QStringList({"hold"}));
+        f.scheduler.advance(0);
+        QCOMPARE(calls, QStringList({"hold", "release 1"}));
+        QCOMPARE(f.slots.item(2)->text, std::optional<QString>("copied"));
+
+        f.clipboard.tooLarge = Oversize{300 * 1000 * 1000, false};
+        f.coordinator->copy(2);
+        f.scheduler.advance(0.25);
+        QCOMPARE(calls, QStringList({"hold", "release 1", "hold", "release"}));
+        f.clipboard.tooLarge.reset();
+
+        // Gone before the capture: released all the same.
+        f.coordinator->copy(2);
+        f.coordinator.reset();
+        f.scheduler.advance(0.25);
+        QCOMPARE(calls.size(), 6);
+        QCOMPARE(calls.last(), QStringLiteral("release"));
     }
 
     void summonOnlyCallsBack() {

@@ -222,6 +222,31 @@ private Q_SLOTS:
               *std::max_element(times.cbegin(), times.cend()));
     }
 
+    // The history follows data-control's selection events: five copies 120 ms apart, each by
+    // its own wl-copy (which stops once the next one takes the clipboard), all in the history,
+    // in order.
+    void aBurstOfCopiesIsRecordedInOrder() {
+        QStringList burst;
+        QElapsedTimer pace;
+        pace.start();
+        for (int i = 0; i < 5; ++i) {
+            burst.prepend(QStringLiteral("sway burst %1").arg(i));
+            QVERIFY(QTest::qWaitFor([&] { return pace.elapsed() >= i * 120; }, 1000));
+            QVERIFY(m_session.setClipboard(burst.first().toUtf8(), QStringLiteral("text/plain"),
+                                           false));
+        }
+        const auto newest = [] {
+            QStringList texts;
+            const QJsonArray history =
+                WaylandTestSession::dump()[QStringLiteral("history")].toArray();
+            for (qsizetype i = 0; i < std::min<qsizetype>(5, history.size()); ++i) {
+                texts << history.at(i).toObject()[QStringLiteral("preview")].toString();
+            }
+            return texts;
+        };
+        QVERIFY(WaylandTestSession::waitFor([&] { return newest() == burst; }));
+    }
+
     // Control+A selects the entry's text; the copy chord's binding asks the program to copy,
     // and the slot gets the text. The entry's text is unchanged afterwards: no key of the
     // program's reached it as typing.

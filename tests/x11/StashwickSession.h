@@ -125,7 +125,13 @@ public:
             args << "-t" << type;
         }
         p.start("xclip", args);
-        p.waitForFinished(5000);
+        // Until xclip is done: a large content (hundreds of MB) takes seconds to come over,
+        // and what arrived before a shorter wait ended would be taken for all of it.
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+            return "(xclip -o did not finish)";
+        }
         return p.readAllStandardOutput();
     }
 

@@ -1,6 +1,8 @@
 // A small application with a focused text field for the chord tests. Starts with the text
 // given as its argument, all selected. Prints "READY" once its window is active, "TEXT …"
-// whenever the text changes, and "KEY mods key" for every key press it receives.
+// whenever the text changes, and "KEY mods key" for every key press it receives. With
+// PASTE_DELAY_MS set, Control+V pastes that many milliseconds late, as a busy application
+// would (a negative delay: it never reads the clipboard).
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -9,6 +11,10 @@
 
 class Logger : public QObject {
 public:
+    QLineEdit* edit = nullptr;
+    int pasteDelayMs = 0;
+    bool latePaste = false;
+
     bool eventFilter(QObject* o, QEvent* e) override {
         if (e->type() == QEvent::WindowDeactivate || e->type() == QEvent::FocusOut) {
             std::printf("DEACTIVATED\n");
@@ -32,6 +38,16 @@ public:
             std::printf("KEY %s %s\n", mods.isEmpty() ? "none" : qPrintable(mods.join('+')),
                         qPrintable(QKeySequence(k->key()).toString()));
             std::fflush(stdout);
+            if (latePaste && k->key() == Qt::Key_V && k->modifiers() == Qt::ControlModifier) {
+                if (pasteDelayMs >= 0) {
+                    QTimer::singleShot(pasteDelayMs, edit, [this] {
+                        std::printf("READING\n");
+                        std::fflush(stdout);
+                        edit->paste();
+                    });
+                }
+                return true;
+            }
         }
         return QObject::eventFilter(o, e);
     }
@@ -49,6 +65,9 @@ int main(int argc, char** argv) {
                          geometry[3].toInt());
     }
     Logger logger;
+    logger.edit = &edit;
+    logger.latePaste = qEnvironmentVariableIsSet("PASTE_DELAY_MS");
+    logger.pasteDelayMs = qEnvironmentVariableIntValue("PASTE_DELAY_MS");
     edit.installEventFilter(&logger);
     QObject::connect(&edit, &QLineEdit::textChanged, [](const QString& t) {
         std::printf("TEXT %s\n", qPrintable(t));

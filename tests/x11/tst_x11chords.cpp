@@ -76,12 +76,15 @@ class X11ChordsTest : public QObject {
 
     // A fresh application with the text field in front, its text all selected.
     bool startApp(const QString& text, const QString& resourceName = QString(),
-                  const QString& geometry = QString()) {
+                  const QString& geometry = QString(), std::optional<int> pasteDelayMs = {}) {
         stopApp();
         m_app = std::make_unique<QProcess>();
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         if (!resourceName.isEmpty()) {
             e.insert("RESOURCE_NAME", resourceName);
+        }
+        if (pasteDelayMs) {
+            e.insert("PASTE_DELAY_MS", QString::number(*pasteDelayMs));
         }
         m_app->setProcessEnvironment(e);
         m_appOutput.clear();
@@ -300,6 +303,64 @@ private Q_SLOTS:
         QVERIFY2(waitForLine(*m_app, m_appOutput, "TEXT abcPASTED", 3000), m_appOutput.constData());
         QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QByteArray("the user's clipboard"), 3000);
         QVERIFY(appOutput().contains("KEY ctrl V\n"));
+    }
+
+    // A busy application that reads the clipboard late still pastes the slot; the user's
+    // clipboard is back once it has read it. Nothing reads the clipboard meanwhile: a read by
+    // the test would count as the application's.
+    void aLateReaderGetsTheSlotAndThenTheUserHisClipboard_data() {
+        QTest::addColumn<int>("delayMs");
+        QTest::newRow("700 ms") << 700;
+        QTest::newRow("1.5 s") << 1500;
+    }
+    void aLateReaderGetsTheSlotAndThenTheUserHisClipboard() {
+        QFETCH(int, delayMs);
+        QVERIFY(setClipboard("PASTED"));
+        QCOMPARE(stashwick({"stashwick://capture-to-slot/5"}), 0);
+        QVERIFY(setClipboard("the user's clipboard"));
+        QVERIFY(startApp("abc", QString(), QString(), delayMs));
+        QVERIFY(kb("tap End"));
+        // The history tells when the user's clipboard is back (the program's own writes are
+        // recorded like any other): reading the clipboard would count as the application's read.
+        const auto newest = [&] {
+            return dump()["history"].toArray()[0].toObject()["preview"].toString();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(newest(), QStringLiteral("the user's clipboard"), 3000);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(chord({"Control_L", "Super_L"}, "5"));
+        QVERIFY2(waitForLine(*m_app, m_appOutput, "READING", 5000), m_appOutput.constData());
+        const qint64 read = t.elapsed();
+        QVERIFY2(waitForLine(*m_app, m_appOutput, "TEXT abcPASTED", 3000), m_appOutput.constData());
+        QTRY_COMPARE_WITH_TIMEOUT(newest(), QStringLiteral("PASTED"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(newest(), QStringLiteral("the user's clipboard"), 3000);
+        const qint64 back = t.elapsed();
+        QCOMPARE(clipboard(), QByteArray("the user's clipboard"));
+        qInfo("read %lld ms after the chord; the user's clipboard back %lld ms after it",
+              static_cast<long long>(read), static_cast<long long>(back));
+    }
+
+    // An application that never reads it: the user's clipboard is back after the bound, as
+    // the history tells (the program's own writes are recorded like any other).
+    void aPasteNobodyReadsIsTakenBackAfterTheBound() {
+        QVERIFY(setClipboard("PASTED"));
+        QCOMPARE(stashwick({"stashwick://capture-to-slot/5"}), 0);
+        QVERIFY(setClipboard("the user's clipboard"));
+        QVERIFY(startApp("abc", QString(), QString(), -1));
+        const auto newest = [&] {
+            return dump()["history"].toArray()[0].toObject()["preview"].toString();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(newest(), QStringLiteral("the user's clipboard"), 3000);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(chord({"Control_L", "Super_L"}, "5"));
+        QVERIFY2(waitForLine(*m_app, m_appOutput, "KEY ctrl V", 3000), m_appOutput.constData());
+        QTRY_COMPARE_WITH_TIMEOUT(newest(), QStringLiteral("PASTED"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(newest(), QStringLiteral("the user's clipboard"), 5000);
+        qInfo("nobody read the paste: the user's clipboard back %lld ms after the chord",
+              static_cast<long long>(t.elapsed()));
+        QCOMPARE(clipboard(), QByteArray("the user's clipboard"));
+        QVERIFY(!appOutput().contains("TEXT abcPASTED"));
     }
 
     void aChordWithAnExtraModifierReachesTheApplication() {

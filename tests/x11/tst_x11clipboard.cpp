@@ -1,9 +1,11 @@
 // The real X11 CLIPBOARD: foreign owners (xclip, and a small Qt owner for several flavours)
 // put content on it and SystemClipboard reads it; what Stashwick writes is read by xclip.
+#include "LogCapture.h"
 #include "TestEnv.h"
 #include "TestImages.h"
 #include "clipboard/ClipboardMonitor.h"
 #include "clipboard/SystemClipboard.h"
+#include "core/ManualScheduler.h"
 #include "core/QtScheduler.h"
 #include "core/SystemClock.h"
 #include "platform/qt/QtPasteboard.h"
@@ -202,6 +204,74 @@ private Q_SLOTS:
         QVERIFY(m_pb->changeCount() > seen);
         QCOMPARE(slots.recentHistory(10).first().text, std::optional<QString>("after the secret"));
         QCOMPARE(slots.recentHistory(10).last().text, std::optional<QString>("visible"));
+    }
+
+    // The history follows X11's change notices: five copies 120 ms apart, each by its own
+    // xclip (which quits once the next one takes the clipboard), all of them, in order.
+    void aBurstOfCopiesIsRecordedInOrder() {
+        auto container = StoreContainer::make(true, std::nullopt, nullptr);
+        SlotStore slots(*container, m_clock);
+        QtScheduler scheduler;
+        ClipboardMonitor monitor(*m_clipboard, slots, scheduler);
+        monitor.start(0.6);
+        QVERIFY(monitor.followsNotices());
+        QStringList burst;
+        QElapsedTimer pace;
+        pace.start();
+        for (int i = 0; i < 5; ++i) {
+            burst.prepend(QStringLiteral("burst copy %1").arg(i));
+            // The copies go out 120 ms apart, the program's events served meanwhile.
+            QVERIFY(QTest::qWaitFor([&] { return pace.elapsed() >= i * 120; }, 1000));
+            auto proc = std::make_unique<QProcess>();
+            proc->start(QStringLiteral("xclip"),
+                        {"-quiet", "-selection", "clipboard", "-t", "UTF8_STRING", "-i",
+                         file(QStringLiteral("burst%1").arg(i), burst.first().toUtf8())});
+            m_owners.push_back(std::move(proc));
+        }
+        const auto texts = [&] {
+            QStringList t;
+            for (const auto& entry : slots.recentHistory(10)) {
+                t << entry.text.value_or(QString());
+            }
+            return t;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(texts(), burst, 5000);
+    }
+
+    // A change whose owner quit before it was looked at is skipped with a log line, at once;
+    // the next one is recorded.
+    void aCopyWhoseOwnerQuitBeforeItWasReadIsSkipped() {
+        auto container = StoreContainer::make(true, std::nullopt, nullptr);
+        SlotStore slots(*container, m_clock);
+        ManualClock clock;
+        ManualScheduler looks(clock); // the look waits until the owner is gone
+        ClipboardMonitor monitor(*m_clipboard, slots, looks);
+        monitor.start(0.6);
+        const qint64 before = m_pb->changeCount();
+        QProcess* owner = new QProcess(this);
+        owner->start(QStringLiteral("xclip"),
+                     {"-quiet", "-selection", "clipboard", "-t", "UTF8_STRING", "-i",
+                      file(QStringLiteral("quitter"), "gone before it is read")});
+        QVERIFY(QTest::qWaitFor([&] { return m_pb->changeCount() != before; }, 5000));
+        QCOMPARE(looks.pendingCount(), std::size_t{1});
+        owner->kill();
+        QVERIFY(owner->waitForFinished());
+        delete owner;
+        LogCapture log;
+        QElapsedTimer timer;
+        timer.start();
+        looks.advance(0);
+        qInfo("the look at a change whose owner quit took %lld ms",
+              static_cast<long long>(timer.elapsed()));
+        QVERIFY(slots.recentHistory(10).isEmpty());
+        QVERIFY(
+            log.mentions(QStringLiteral("io.stashwick.app"), QStringLiteral("could not be read")));
+        QVERIFY(!m_pb->isStalled());
+
+        QVERIFY(xclip("UTF8_STRING", "the next copy"));
+        looks.advance(0);
+        QCOMPARE(slots.recentHistory(10).size(), 1);
+        QCOMPARE(slots.recentHistory(10).first().text, std::optional<QString>("the next copy"));
     }
 
     void xclipReadsWhatWeWrite() {

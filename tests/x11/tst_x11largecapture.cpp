@@ -1,9 +1,10 @@
 // Large content captured through the real program. xclip hands anything over about 1 MB out in
 // incremental (INCR) transfers, and serves one transfer at a time: a request that comes while
-// it sends to someone else goes unanswered. Here another application pastes each copy as soon
-// as it is made, while the program's clipboard monitor may be reading it too, and then the
-// program captures it. Content over the limit is refused without being read into memory; the
-// program's peak memory (VmHWM, reset before each capture) is reported and bounded.
+// it sends to someone else goes unanswered. The program's clipboard monitor reads each copy as
+// soon as it is made; then another application pastes it (xclip must still serve others once
+// the program is done with it), and then the program captures it. Content over the limit is refused
+// without being read into memory; the program's peak memory (VmHWM, reset before each capture) is
+// reported and bounded.
 #include "StashwickSession.h"
 
 #include <QBuffer>
@@ -34,8 +35,9 @@ class X11LargeCaptureTest : public QObject {
     }
 
     // Copies `bytes` as `type` with xclip, as another application would, waits until xclip
-    // owns the CLIPBOARD, and lets another application paste it (unless `othersPaste` is
-    // false). The previous owner is left to see its selection taken and exit.
+    // owns the CLIPBOARD, and (unless `othersPaste` is false) until the program's history has
+    // taken it, then lets another application paste it. The previous owner is left to see its
+    // selection taken and exit.
     bool copy(const QByteArray& bytes, const QString& type, bool othersPaste = true) {
         const QString path = m_dir.filePath(QStringLiteral("content"));
         QFile::remove(path); // the previous owner may still be reading its own copy
@@ -44,6 +46,7 @@ class X11LargeCaptureTest : public QObject {
             return false;
         }
         file.close();
+        const qint64 entries = othersPaste ? historyCount() : 0;
         auto xclip = std::make_unique<QProcess>();
         xclip->start(QStringLiteral("xclip"),
                      {"-quiet", "-selection", "clipboard", "-t", type, "-i", path});
@@ -63,18 +66,23 @@ class X11LargeCaptureTest : public QObject {
         if (!othersPaste) {
             return true;
         }
-        // The other application is stopped only when it got no answer at all (it asked while
-        // xclip was sending to the program): an owner left half-way through a transfer would
-        // answer nobody any more.
+        // A request that came while xclip was sending to the program would go unanswered, so
+        // the other application asks once the program has read the copy. It must get it all:
+        // an owner left half-way through a transfer would answer nobody any more.
+        if (!QTest::qWaitFor([&] { return historyCount() > entries; }, 20000)) {
+            return false;
+        }
         QProcess reader;
-        reader.setStandardOutputFile(QProcess::nullDevice());
         reader.start(QStringLiteral("xclip"), {"-o", "-selection", "clipboard", "-t", type});
-        if (!reader.waitForFinished(10000)) {
+        if (!reader.waitForFinished(20000)) {
             reader.kill();
             reader.waitForFinished();
+            return false;
         }
-        return true;
+        return reader.readAllStandardOutput() == bytes;
     }
+
+    qint64 historyCount() { return m_session.dump()["historyCount"].toInteger(); }
 
     // A memory figure of the program from its status ("VmHWM:", the resident peak since
     // resetPeak(); "VmRSS:"), in bytes; -1 when it cannot be read.

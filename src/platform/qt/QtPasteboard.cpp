@@ -45,9 +45,13 @@ qint64 utf8Size(QStringView s) {
 QtPasteboard::QtPasteboard(QClipboard* clipboard, QClipboard::Mode mode, QObject* parent)
     : QObject(parent), m_clipboard(clipboard), m_mode(mode) {
     if (m_clipboard) {
-        m_x11 = X11PasteboardReader::forQtDisplay(mode == QClipboard::Clipboard
-                                                      ? QStringLiteral("CLIPBOARD")
-                                                      : QStringLiteral("PRIMARY"));
+        const QString name =
+            mode == QClipboard::Clipboard ? QStringLiteral("CLIPBOARD") : QStringLiteral("PRIMARY");
+        m_x11 = X11PasteboardReader::forQtDisplay(name);
+        m_requests = X11SelectionRequests::forQtDisplay(name.toLatin1(), [this](bool finished) {
+            m_notifier.notifyServed(finished ? ClipboardEvents::Served::Finished
+                                             : ClipboardEvents::Served::Started);
+        });
         connect(m_clipboard, &QClipboard::changed, this, [this](QClipboard::Mode changed) {
             if (changed == m_mode) {
                 contentChanged();
@@ -64,6 +68,15 @@ void QtPasteboard::contentChanged() {
     if (m_x11) {
         m_x11->contentChanged();
     }
+    m_notifier.notifyChanged();
+}
+
+bool QtPasteboard::holdsOwnWrite() const {
+    if (!m_requests || !m_clipboard) {
+        return true;
+    }
+    return m_mode == QClipboard::Clipboard ? m_clipboard->ownsClipboard()
+                                           : m_clipboard->ownsSelection();
 }
 
 X11PasteboardReader* QtPasteboard::foreign() {

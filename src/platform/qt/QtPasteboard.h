@@ -1,7 +1,9 @@
 #pragma once
 
+#include "clipboard/ClipboardNotifier.h"
 #include "clipboard/Pasteboard.h"
 #include "platform/x11/X11PasteboardReader.h"
+#include "platform/x11/X11SelectionRequests.h"
 
 #include <QClipboard>
 #include <QObject>
@@ -25,6 +27,10 @@ class QMimeData;
 // "absent" at once, and nothing is retried until the content changes. Content with a flavour
 // over the content limit is refused the same way (oversize()); X11PasteboardReader stops
 // reading at the bound, QClipboard has read it all before its size can be known.
+//
+// On X11 it reports its events (events()): each change as the counter moves, and each
+// request of another program for our content (X11SelectionRequests). Elsewhere (offscreen)
+// it reports none.
 class QtPasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:
@@ -32,6 +38,9 @@ public:
                           QObject* parent = nullptr);
 
     qint64 changeCount() const override { return m_changeCount; }
+    ClipboardEvents* events() override { return m_requests ? &m_notifier : nullptr; }
+    // On X11: whether Qt owns the selection; elsewhere it cannot be told.
+    bool holdsOwnWrite() const override;
     std::optional<QStringList> types() override;
     std::optional<QByteArray> data(const QString& type) override;
     std::optional<QString> string(const QString& type) override;
@@ -63,4 +72,6 @@ private:
     std::optional<Oversize> m_oversize;
     std::optional<QStringList> m_types;
     std::unique_ptr<X11PasteboardReader> m_x11;
+    ClipboardNotifier m_notifier;
+    std::unique_ptr<X11SelectionRequests> m_requests;
 };

@@ -68,8 +68,9 @@ DataControlDevice::DataControlDevice(WaylandConnection& connection,
     // main thread's notifier then has nothing left to see, so it is told to dispatch them.
     auto wakePending = std::make_shared<std::atomic_bool>(false);
     WaylandConnection* c = &connection;
-    m_server =
-        DataControlServer::start(m_protocol, connection.display(), m_manager, [c, wakePending] {
+    m_server = DataControlServer::start(
+        m_protocol, connection.display(), m_manager,
+        [c, wakePending] {
             if (!wakePending->exchange(true)) {
                 QMetaObject::invokeMethod(
                     c,
@@ -79,6 +80,11 @@ DataControlDevice::DataControlDevice(WaylandConnection& connection,
                     },
                     Qt::QueuedConnection);
             }
+        },
+        [this](SourceId source, bool finished) {
+            QMetaObject::invokeMethod(
+                this, [this, source, finished] { Q_EMIT served(source, finished); },
+                Qt::QueuedConnection);
         });
     // Events of our sources that the main thread read are run before its loop sleeps, and
     // when it wakes (a loop run without sleeping, as in processEvents, only says that).

@@ -72,6 +72,9 @@ public:
 Q_SIGNALS:
     // Every selection event of that selection: another program's content, ours, or none.
     void selectionChanged(DataControlDevice::Selection selection);
+    // A paste of our source `source` started (false) or is over (true), told on the main
+    // thread.
+    void served(DataControlDevice::SourceId source, bool finished);
 
 private:
     struct Offer final : DataControlProtocol::OfferEvents {

@@ -39,6 +39,15 @@ DataControlPasteboard::DataControlPasteboard(DataControlDevice& device,
       m_windows(windows) {
     connect(&m_device, &DataControlDevice::selectionChanged, this,
             &DataControlPasteboard::selectionChanged);
+    connect(&m_device, &DataControlDevice::served, this, &DataControlPasteboard::served);
+}
+
+void DataControlPasteboard::served(DataControlDevice::SourceId source, bool finished) {
+    if (!m_published.contains(source)) {
+        return; // a source of the other selection
+    }
+    m_notifier.notifyServed(finished ? ClipboardEvents::Served::Finished
+                                     : ClipboardEvents::Served::Started);
 }
 
 bool DataControlPasteboard::isAvailable() const {
@@ -58,6 +67,7 @@ void DataControlPasteboard::selectionChanged(DataControlDevice::Selection select
         m_own = 0;
         m_ownFlavours.clear();
     }
+    m_notifier.notifyChanged();
 }
 
 const QMimeData* DataControlPasteboard::windowsContent() const {
@@ -268,4 +278,9 @@ void DataControlPasteboard::writeItem(const QList<Flavour>& flavours) {
     m_own = source;
     m_ownFlavours = flavours;
     m_cleared = false;
+    m_published.insert(source);
+    constexpr std::size_t kept = 16;
+    while (m_published.size() > kept) {
+        m_published.erase(m_published.begin());
+    }
 }

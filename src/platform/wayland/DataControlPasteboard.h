@@ -1,12 +1,14 @@
 #pragma once
 
 #include "DataControlDevice.h"
+#include "clipboard/ClipboardNotifier.h"
 #include "clipboard/ContentLimit.h"
 #include "clipboard/Pasteboard.h"
 
 #include <QObject>
 #include <QPointer>
 #include <optional>
+#include <set>
 
 class QClipboard;
 class QMimeData;
@@ -32,6 +34,9 @@ class QMimeData;
 // is kept, and the content is oversize (oversize()): every further read of it answers absent
 // at once until the selection changes. Past ContentLimit::unsizedHoldBytes a transfer is
 // counted rather than kept, and asked for once more when it ended within the limit.
+//
+// It reports its events (events()): each selection event as the counter moves, and each paste
+// of a source of ours, as the compositor asks for it (`send`) and once its transfer is over.
 class DataControlPasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:
@@ -42,6 +47,8 @@ public:
         qint64 contentLimit = ContentLimit::maxBytes);
 
     qint64 changeCount() const override { return m_changeCount; }
+    ClipboardEvents* events() override { return &m_notifier; }
+    bool holdsOwnWrite() const override { return isOwn(); }
     std::optional<QStringList> types() override;
     std::optional<QByteArray> data(const QString& type) override;
     std::optional<QString> string(const QString& type) override;
@@ -69,6 +76,7 @@ public:
 
 private:
     void selectionChanged(DataControlDevice::Selection selection);
+    void served(DataControlDevice::SourceId source, bool finished);
     bool isOwn() const { return m_own != 0 && m_device.isSourceLive(m_own); }
     std::optional<QByteArray> ownData(const QString& type) const;
     // The content our windows copied while they own the selection; null otherwise.
@@ -89,4 +97,7 @@ private:
     // Our source while it holds the selection (0: none), and what it was written from.
     DataControlDevice::SourceId m_own = 0;
     QList<Flavour> m_ownFlavours;
+    // The sources we made whose pastes may still be under way (the newest few).
+    std::set<DataControlDevice::SourceId> m_published;
+    ClipboardNotifier m_notifier;
 };

@@ -23,9 +23,10 @@ QString lastError() {
 }
 } // namespace
 
-std::unique_ptr<DataControlServer> DataControlServer::start(const DataControlProtocol& protocol,
-                                                            wl_display* display, wl_proxy* manager,
-                                                            std::function<void()> wakeMain) {
+std::unique_ptr<DataControlServer>
+DataControlServer::start(const DataControlProtocol& protocol, wl_display* display,
+                         wl_proxy* manager, std::function<void()> wakeMain,
+                         std::function<void(SourceId, bool)> served) {
     DataControlFd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!wake.isValid()) {
         qCWarning(Log::app).noquote()
@@ -46,7 +47,8 @@ std::unique_ptr<DataControlServer> DataControlServer::start(const DataControlPro
     }
     wl_proxy_set_queue(wrapper, queue);
     std::unique_ptr<DataControlServer> server(new DataControlServer(
-        protocol, display, queue, wrapper, std::move(wake), std::move(wakeMain)));
+        protocol, display, queue, wrapper, std::move(wake), std::move(wakeMain),
+        served ? std::move(served) : [](SourceId, bool) {}));
     try {
         server->m_thread = std::thread([s = server.get()] { s->run(); });
     } catch (const std::system_error& e) {
@@ -59,9 +61,10 @@ std::unique_ptr<DataControlServer> DataControlServer::start(const DataControlPro
 
 DataControlServer::DataControlServer(const DataControlProtocol& protocol, wl_display* display,
                                      wl_event_queue* queue, wl_proxy* manager, DataControlFd wake,
-                                     std::function<void()> wakeMain)
+                                     std::function<void()> wakeMain,
+                                     std::function<void(SourceId, bool)> served)
     : m_protocol(protocol), m_display(display), m_queue(queue), m_manager(manager),
-      m_wake(std::move(wake)), m_wakeMain(std::move(wakeMain)) {}
+      m_wake(std::move(wake)), m_wakeMain(std::move(wakeMain)), m_served(std::move(served)) {}
 
 DataControlServer::~DataControlServer() {
     {
@@ -92,14 +95,15 @@ DataControlServer::publish(QList<Pasteboard::Flavour> offered,
     if (!proxy) {
         return 0;
     }
+    const SourceId id = ++m_lastId;
     // Runs under m_mutex, on whichever thread dispatches the queue.
-    auto serve = [this](DataControlFd fd, const QByteArray& bytes) {
-        m_asked.push_back(std::make_unique<DataControlTransfer>(std::move(fd), bytes));
+    auto serve = [this, id](DataControlFd fd, const QByteArray& bytes) {
+        m_asked.push_back(Paste{id, std::make_unique<DataControlTransfer>(std::move(fd), bytes)});
         ++m_running;
+        m_served(id, false);
     };
     auto source = std::make_unique<DataControlSource>(m_protocol, proxy, std::move(offered), serve);
     select(source->proxy());
-    const SourceId id = ++m_lastId;
     m_sources.emplace(id, std::move(source));
     return id;
 }
@@ -133,8 +137,13 @@ int DataControlServer::dispatchLocked() {
 
 void DataControlServer::writeTransfers() {
     const auto now = DataControlTransfer::Clock::now();
-    m_running -= static_cast<int>(
-        std::erase_if(m_transfers, [now](const auto& t) { return t->writeSome(now); }));
+    m_running -= static_cast<int>(std::erase_if(m_transfers, [this, now](const Paste& p) {
+        if (!p.transfer->writeSome(now)) {
+            return false;
+        }
+        m_served(p.source, true);
+        return true;
+    }));
 }
 
 void DataControlServer::run() {
@@ -154,9 +163,9 @@ void DataControlServer::run() {
         }
         writeTransfers();
         const auto now = DataControlTransfer::Clock::now();
-        for (const auto& t : m_transfers) {
-            fds.push_back(pollfd{t->fd(), POLLOUT, 0});
-            const auto left = ceil<milliseconds>(t->deadline() - now).count();
+        for (const auto& p : m_transfers) {
+            fds.push_back(pollfd{p.transfer->fd(), POLLOUT, 0});
+            const auto left = ceil<milliseconds>(p.transfer->deadline() - now).count();
             const int ms = static_cast<int>(std::clamp<decltype(left)>(left, 0, 60000));
             timeout = timeout < 0 ? ms : std::min(timeout, ms);
         }

@@ -39,11 +39,13 @@ public:
     // Starts the thread on a new queue of `display` for sources of `manager`, a manager of
     // `protocol`. `wakeMain` is
     // called on the thread after it read from the connection: events for the main thread's
-    // queue may be among them, and the main thread must then dispatch them. Null (and a log
-    // line) when the queue or the thread cannot be had.
-    static std::unique_ptr<DataControlServer> start(const DataControlProtocol& protocol,
-                                                    wl_display* display, wl_proxy* manager,
-                                                    std::function<void()> wakeMain);
+    // queue may be among them, and the main thread must then dispatch them. `served` is
+    // called, on either thread, as a paste of a source starts (false) and once it is over
+    // (true). Null (and a log line) when the queue or the thread cannot be had.
+    static std::unique_ptr<DataControlServer>
+    start(const DataControlProtocol& protocol, wl_display* display, wl_proxy* manager,
+          std::function<void()> wakeMain,
+          std::function<void(SourceId source, bool finished)> served = {});
     // Stops and joins the thread; our sources go, pastes still running end.
     ~DataControlServer();
     DataControlServer(const DataControlServer&) = delete;
@@ -64,9 +66,14 @@ public:
     int runningTransfers() const;
 
 private:
+    struct Paste {
+        SourceId source;
+        std::unique_ptr<DataControlTransfer> transfer;
+    };
+
     DataControlServer(const DataControlProtocol& protocol, wl_display* display,
                       wl_event_queue* queue, wl_proxy* manager, DataControlFd wake,
-                      std::function<void()> wakeMain);
+                      std::function<void()> wakeMain, std::function<void(SourceId, bool)> served);
     void run();
     // Reads the connection; false once it is gone.
     bool readEvents();
@@ -85,16 +92,17 @@ private:
     wl_proxy* m_manager;
     DataControlFd m_wake; // an eventfd that interrupts the thread's poll
     std::function<void()> m_wakeMain;
+    std::function<void(SourceId, bool)> m_served;
 
     mutable std::mutex m_mutex;
     bool m_stopping = false;
     SourceId m_lastId = 0;
     std::map<SourceId, std::unique_ptr<DataControlSource>> m_sources;
     // Pastes asked for and not yet taken over by the thread.
-    std::vector<std::unique_ptr<DataControlTransfer>> m_asked;
+    std::vector<Paste> m_asked;
 
     // The thread's own: the pastes it writes.
-    std::vector<std::unique_ptr<DataControlTransfer>> m_transfers;
+    std::vector<Paste> m_transfers;
     std::atomic_int m_running = 0;
     std::thread m_thread;
 };
