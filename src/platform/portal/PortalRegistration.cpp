@@ -22,6 +22,10 @@ PortalRegistration::PortalRegistration(QDBusConnection bus, QString appId, QObje
     auto* restarts = new QDBusServiceWatcher(portalService, m_bus,
                                              QDBusServiceWatcher::WatchForRegistration, this);
     connect(restarts, &QDBusServiceWatcher::serviceRegistered, this, [this] {
+        // A portal that our own first call started (bus activation) answers that call.
+        if (m_outcome == Outcome::Pending) {
+            return;
+        }
         qCInfo(Log::hotkeys) << "portal: the desktop portal was restarted; telling it the "
                                 "application id again";
         registerId();
