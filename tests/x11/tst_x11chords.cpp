@@ -64,6 +64,10 @@ class X11ChordsTest : public QObject {
         return at < 0 ? -1 : out.mid(at + 5).split('\n').first().toInt();
     }
     QJsonObject dump() { return m_session.dump(); }
+    // The preview of the history's newest entry.
+    QString newestInHistory() {
+        return dump()["history"].toArray()[0].toObject()["preview"].toString();
+    }
     bool setClipboard(const QByteArray& text) { return m_session.setClipboard(text); }
     QByteArray clipboard() { return m_session.clipboard(); }
 
@@ -322,18 +326,15 @@ private Q_SLOTS:
         QVERIFY(kb("tap End"));
         // The history tells when the user's clipboard is back (the program's own writes are
         // recorded like any other): reading the clipboard would count as the application's read.
-        const auto newest = [&] {
-            return dump()["history"].toArray()[0].toObject()["preview"].toString();
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(newest(), QStringLiteral("the user's clipboard"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(newestInHistory(), QStringLiteral("the user's clipboard"), 3000);
         QElapsedTimer t;
         t.start();
         QVERIFY(chord({"Control_L", "Super_L"}, "5"));
         QVERIFY2(waitForLine(*m_app, m_appOutput, "READING", 5000), m_appOutput.constData());
         const qint64 read = t.elapsed();
         QVERIFY2(waitForLine(*m_app, m_appOutput, "TEXT abcPASTED", 3000), m_appOutput.constData());
-        QTRY_COMPARE_WITH_TIMEOUT(newest(), QStringLiteral("PASTED"), 3000);
-        QTRY_COMPARE_WITH_TIMEOUT(newest(), QStringLiteral("the user's clipboard"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(newestInHistory(), QStringLiteral("PASTED"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(newestInHistory(), QStringLiteral("the user's clipboard"), 3000);
         const qint64 back = t.elapsed();
         QCOMPARE(clipboard(), QByteArray("the user's clipboard"));
         qInfo("read %lld ms after the chord; the user's clipboard back %lld ms after it",
@@ -347,16 +348,13 @@ private Q_SLOTS:
         QCOMPARE(stashwick({"stashwick://capture-to-slot/5"}), 0);
         QVERIFY(setClipboard("the user's clipboard"));
         QVERIFY(startApp("abc", QString(), QString(), -1));
-        const auto newest = [&] {
-            return dump()["history"].toArray()[0].toObject()["preview"].toString();
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(newest(), QStringLiteral("the user's clipboard"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(newestInHistory(), QStringLiteral("the user's clipboard"), 3000);
         QElapsedTimer t;
         t.start();
         QVERIFY(chord({"Control_L", "Super_L"}, "5"));
         QVERIFY2(waitForLine(*m_app, m_appOutput, "KEY ctrl V", 3000), m_appOutput.constData());
-        QTRY_COMPARE_WITH_TIMEOUT(newest(), QStringLiteral("PASTED"), 3000);
-        QTRY_COMPARE_WITH_TIMEOUT(newest(), QStringLiteral("the user's clipboard"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(newestInHistory(), QStringLiteral("PASTED"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(newestInHistory(), QStringLiteral("the user's clipboard"), 5000);
         qInfo("nobody read the paste: the user's clipboard back %lld ms after the chord",
               static_cast<long long>(t.elapsed()));
         QCOMPARE(clipboard(), QByteArray("the user's clipboard"));

@@ -1,19 +1,17 @@
 #include "X11SelectionRequests.h"
 
 #include "X11Connection.h"
+#include "XResource.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
-#include <cstdlib>
 #include <xcb/xcb.h>
 
 namespace {
 quint32 internAtom(xcb_connection_t* c, const QByteArray& name) {
     const auto cookie = xcb_intern_atom(c, 0, static_cast<uint16_t>(name.size()), name.constData());
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
-    const quint32 atom = reply ? reply->atom : 0;
-    std::free(reply);
-    return atom;
+    const XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookie, nullptr));
+    return reply ? reply->atom : 0;
 }
 } // namespace
 
