@@ -8,6 +8,7 @@
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QVariantMap>
+#include <utility>
 
 namespace {
 const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
@@ -19,17 +20,24 @@ PortalRegistration::PortalRegistration(QDBusConnection bus, QString appId, QObje
         m_outcome = Outcome::NotOffered;
         return;
     }
+    // A restart is the portal's name lost and owned again, or taken over by another portal;
+    // the portal that our own first call starts (bus activation) only appears, and answers
+    // that call.
     auto* restarts = new QDBusServiceWatcher(portalService, m_bus,
-                                             QDBusServiceWatcher::WatchForRegistration, this);
-    connect(restarts, &QDBusServiceWatcher::serviceRegistered, this, [this] {
-        // A portal that our own first call started (bus activation) answers that call.
-        if (m_outcome == Outcome::Pending) {
-            return;
-        }
-        qCInfo(Log::hotkeys) << "portal: the desktop portal was restarted; telling it the "
-                                "application id again";
-        registerId();
-    });
+                                             QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(restarts, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString& oldOwner, const QString& newOwner) {
+                if (newOwner.isEmpty()) {
+                    m_portalGone = true;
+                    return;
+                }
+                if (!std::exchange(m_portalGone, false) && oldOwner.isEmpty()) {
+                    return;
+                }
+                qCInfo(Log::hotkeys) << "portal: the desktop portal was restarted; telling it "
+                                        "the application id again";
+                registerId();
+            });
     registerId();
 }
 

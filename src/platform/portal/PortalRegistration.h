@@ -46,5 +46,7 @@ private:
     QDBusConnection m_bus;
     QString m_appId;
     Outcome m_outcome = Outcome::Pending;
+    // The portal's name was lost since it was last told the id.
+    bool m_portalGone = false;
     QString m_reason;
 };
