@@ -53,6 +53,7 @@ packages=(
   libglib2.0-bin dconf-gsettings-backend dconf-service gnome-settings-daemon-common
   python3-dbus python3-gi
   mutter xdg-desktop-portal-gnome xdg-desktop-portal-gtk dbus-bin
+  gnome-shell gnome-settings-daemon gnome-control-center xdg-desktop-portal-kde
 )
 
 missing=()

@@ -11,10 +11,10 @@
 # otherwise as the current user. The command sees WAYLAND_DISPLAY, DISPLAY (XWayland),
 # XDG_RUNTIME_DIR (private, 0700), HOME and XDG_CONFIG_HOME/XDG_DATA_HOME/XDG_CACHE_HOME/
 # XDG_STATE_HOME (private), DBUS_SESSION_BUS_ADDRESS, XDG_SESSION_TYPE=wayland,
-# XDG_CURRENT_DESKTOP (sway, KDE or GNOME), SWAYSOCK under sway, XAUTHORITY and
-# XDG_DESKTOP_PORTAL_DIR (GNOME's portal backends only) under mutter, STASHWICK_TEST_COMPOSITOR
-# (sway, kwin or mutter: the tests' sign that they run in such a session), and the --env
-# variables. Every --writable DIR is created and handed to that user (for artifacts written by
+# XDG_CURRENT_DESKTOP (sway, KDE or GNOME), SWAYSOCK under sway, XAUTHORITY,
+# XDG_DESKTOP_PORTAL_DIR (the desktop's own portal backends: GTK's under sway, GNOME's and
+# GTK's under mutter), STASHWICK_TEST_COMPOSITOR (sway, kwin or mutter: the tests' sign that
+# they run in such a session), and the --env variables. Every --writable DIR is created and handed to that user (for artifacts written by
 # the command).
 # Every --reach DIR (the build and source folders) is what the command reads at its own path. As
 # root, where that user cannot get there (a checkout in a private home, 0700), the session runs
@@ -286,8 +286,23 @@ env | grep -E '^(WAYLAND_DISPLAY|DISPLAY|XAUTHORITY|SWAYSOCK)=' >"$envfile.part"
 EOF
 chmod 755 "$base/announce"
 ((EUID == 0)) && chown "$run_uid:$run_gid" "$base/announce"
+# The session's desktop portal with its own desktop's backends alone, whatever other desktops'
+# backends are installed (a portal that finds none for the desktop takes any other's).
+portal_backends() {
+    local name
+    mkdir -p "$base/portals"
+    for name in "$@"; do
+        cp "/usr/share/xdg-desktop-portal/portals/$name.portal" "$base/portals/" || {
+            say "the desktop portal's $name backend is not installed"
+            exit 1
+        }
+    done
+    chmod -R a+rX "$base/portals"
+    session_env+=("XDG_DESKTOP_PORTAL_DIR=$base/portals")
+}
 case "$compositor" in
 sway)
+    portal_backends gtk
     cat >"$base/sway.conf" <<EOF
 xwayland enable
 output HEADLESS-1 resolution 1920x1080 position 0 0
@@ -311,15 +326,7 @@ kwin)
     compositor_pid=$!
     ;;
 mutter)
-    # GNOME's desktop portal alone: a folder with only the GNOME and GTK backends' portal files,
-    # whatever other desktops' backends are installed.
-    mkdir -p "$base/portals"
-    cp /usr/share/xdg-desktop-portal/portals/gnome.portal /usr/share/xdg-desktop-portal/portals/gtk.portal "$base/portals/" || {
-        say "xdg-desktop-portal-gnome is not installed"
-        exit 1
-    }
-    chmod -R a+rX "$base/portals"
-    session_env+=("XDG_DESKTOP_PORTAL_DIR=$base/portals")
+    portal_backends gnome gtk
     # mutter runs the announcing command with the session's WAYLAND_DISPLAY and DISPLAY, and
     # quits when it ends: it stays until the session is stopped.
     printf 'exec sleep infinity\n' >>"$base/announce"
