@@ -1,6 +1,6 @@
 #include "CompositorBindings.h"
 
-#include "KeyNames.h"
+#include "KeyTable.h"
 
 #include <QMap>
 
@@ -43,27 +43,6 @@ std::optional<CompositorBindings::Flavour> CompositorBindings::flavourNamed(cons
     return std::nullopt;
 }
 
-QString CompositorBindings::keyName(quint16 keyCode) {
-    if (const auto digit = KeyNames::digit(keyCode)) {
-        return QString::number(*digit);
-    }
-    static const QMap<QString, QString> xkbNames{
-        {QStringLiteral("←"), QStringLiteral("Left")},
-        {QStringLiteral("→"), QStringLiteral("Right")},
-        {QStringLiteral("↓"), QStringLiteral("Down")},
-        {QStringLiteral("↑"), QStringLiteral("Up")},
-        {QStringLiteral("Esc"), QStringLiteral("Escape")},
-        {QStringLiteral("Delete"), QStringLiteral("BackSpace")},
-        {QStringLiteral("Space"), QStringLiteral("space")},
-    };
-    const QString name = KeyNames::name(keyCode);
-    if (const auto it = xkbNames.find(name); it != xkbNames.end()) {
-        return *it;
-    }
-    // Letters are keysyms in lower case.
-    return name.size() == 1 ? name.toLower() : name;
-}
-
 QString CompositorBindings::binding(Flavour flavour, Modifiers modifiers, const QString& key,
                                     const QString& command, const QString& url) {
     const QString run = shellQuoted(command) + QLatin1Char(' ') + shellQuoted(url);
@@ -85,7 +64,14 @@ QStringList CompositorBindings::lines(const HotkeyConfig& config, Flavour flavou
         out << binding(flavour, config.pasteModifiers, QString::number(n), command,
                        QStringLiteral("stashwick://paste-slot/%1").arg(n));
     }
-    out << binding(flavour, config.summon.modifiers, keyName(config.summon.keyCode), command,
-                   QStringLiteral("stashwick://summon"));
+    const QString summon = QStringLiteral("stashwick://summon");
+    if (const auto key = KeyTable::xkbName(config.summon.keyCode)) {
+        out << binding(flavour, config.summon.modifiers, *key, command, summon);
+    } else {
+        out << QStringLiteral("# %1: the key of its chord (code %2) has no name a compositor "
+                              "reads; record the chord on another key in Stashwick's settings")
+                   .arg(summon)
+                   .arg(config.summon.keyCode);
+    }
     return out;
 }

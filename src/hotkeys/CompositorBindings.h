@@ -16,11 +16,9 @@ public:
 
     // "sway" (also for river-style configurations that read sway's syntax) or "hyprland".
     static std::optional<Flavour> flavourNamed(const QString& name);
-    // The 21 lines for the configured chords: copy 0–9, paste 0–9, then the window. `command`
-    // is the stashwick command's absolute path.
+    // The 21 lines for the configured chords: copy 0–9, paste 0–9, then the window (a comment
+    // instead where its key has no name). `command` is the stashwick command's absolute path.
     static QStringList lines(const HotkeyConfig& config, Flavour flavour, const QString& command);
-    // The key of a chord in the compositor's key names ("3", "v", "Return", "Left").
-    static QString keyName(quint16 keyCode);
 
 private:
     static QString binding(Flavour flavour, Modifiers modifiers, const QString& key,

@@ -94,7 +94,6 @@ private Q_SLOTS:
         QCOMPARE(CompositorBindings::flavourNamed("hyprland"),
                  CompositorBindings::Flavour::Hyprland);
         QVERIFY(!CompositorBindings::flavourNamed("kde"));
-        QCOMPARE(CompositorBindings::keyName(123), QStringLiteral("Left"));
     }
 };
 

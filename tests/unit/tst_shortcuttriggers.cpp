@@ -1,4 +1,7 @@
 #include "hotkeys/ChordRecognizer.h"
+#include "hotkeys/CompositorBindings.h"
+#include "hotkeys/KeyTable.h"
+#include "platform/gnome/GnomeShortcutEntries.h"
 #include "platform/portal/ShortcutTriggers.h"
 
 #include <QSet>
@@ -84,6 +87,58 @@ private Q_SLOTS:
         QCOMPARE(*ShortcutTriggers::stroke("copy-slot-0", config), (KeyChord{key0, Modifiers()}));
     }
 
+    // A chord recorded on any key the program knows reads the same in every desktop's syntax:
+    // the portal's trigger, sway's and Hyprland's bindings and GNOME's accelerator all name
+    // the key by its xkbcommon name.
+    void aRecordedKeyBindsInEveryDesktopsSyntax_data() {
+        QTest::addColumn<quint16>("code");
+        QTest::addColumn<QString>("xkb");
+        QTest::newRow("semicolon") << quint16(41) << "semicolon";
+        QTest::newRow("F5") << quint16(96) << "F5";
+        QTest::newRow("Page Up") << quint16(116) << "Page_Up";
+        QTest::newRow("keypad 1") << quint16(83) << "KP_1";
+        QTest::newRow("backslash") << quint16(42) << "backslash";
+        QTest::newRow("V") << keyV << "v";
+        QTest::newRow("left arrow") << quint16(123) << "Left";
+        QTest::newRow("Delete") << quint16(51) << "BackSpace";
+        QTest::newRow("Esc") << quint16(53) << "Escape";
+        QTest::newRow("Space") << quint16(49) << "space";
+    }
+    void aRecordedKeyBindsInEveryDesktopsSyntax() {
+        QFETCH(quint16, code);
+        QFETCH(QString, xkb);
+        HotkeyConfig config;
+        config.summon = KeyChord{code, ctrlAlt};
+        const QString command = QStringLiteral("/usr/bin/stashwick");
+        const QString run = QStringLiteral("'/usr/bin/stashwick' 'stashwick://summon'");
+        QCOMPARE(ShortcutTriggers::shortcuts(config)[20].preferredTrigger, "CTRL+ALT+" + xkb);
+        QCOMPARE(CompositorBindings::lines(config, CompositorBindings::Flavour::Sway, command)[20],
+                 "bindsym Ctrl+Alt+" + xkb + " exec " + run);
+        QCOMPARE(
+            CompositorBindings::lines(config, CompositorBindings::Flavour::Hyprland, command)[20],
+            "bind = CTRL ALT, " + xkb + ", exec, " + run);
+        QCOMPARE(GnomeShortcutEntries::entries(config, command)[20].binding,
+                 "<Control><Alt>" + xkb);
+    }
+
+    // A key without a name binds nowhere, and the bindings say so instead of a name that no
+    // desktop reads.
+    void aKeyWithoutANameBindsNowhere() {
+        HotkeyConfig config;
+        config.summon = KeyChord{200, ctrlAlt};
+        const QString command = QStringLiteral("/usr/bin/stashwick");
+        for (const auto flavour :
+             {CompositorBindings::Flavour::Sway, CompositorBindings::Flavour::Hyprland}) {
+            const QStringList lines = CompositorBindings::lines(config, flavour, command);
+            QCOMPARE(lines.size(), 21);
+            QVERIFY2(lines[20].startsWith("# "), qPrintable(lines[20]));
+            QVERIFY(lines[20].contains("stashwick://summon"));
+            QVERIFY(lines[19].contains("stashwick://paste-slot/9"));
+        }
+        QVERIFY(GnomeShortcutEntries::entries(config, command)[20].binding.isEmpty());
+        QVERIFY(ShortcutTriggers::shortcuts(config)[20].preferredTrigger.isEmpty());
+    }
+
     void unknownIdsAndUnreadableTriggers() {
         for (const char* id : {"", "copy-slot-", "copy-slot-10", "paste-slot-x", "Summon",
                                "copy-slot-3 ", "slot-3"}) {
@@ -102,19 +157,19 @@ private Q_SLOTS:
     void everyNamedKeyReadsBack() {
         QSet<QString> names;
         for (quint16 code = 0; code < 256; ++code) {
-            const auto name = ShortcutTriggers::keyName(code);
+            const auto name = KeyTable::xkbName(code);
             if (!name) {
                 continue;
             }
             QVERIFY2(!names.contains(*name), qPrintable(*name));
             names.insert(*name);
-            QCOMPARE(ShortcutTriggers::keyCode(*name), std::optional<quint16>(code));
+            QCOMPARE(KeyTable::keyCodeNamed(*name), std::optional<quint16>(code));
         }
         // Letters, digits, punctuation, the keypad, F1–F16, navigation and the usual named keys.
         QCOMPARE(names.size(), 100); // the keys the X11 key-code map knows
-        QCOMPARE(ShortcutTriggers::keyName(33), std::optional<QString>("bracketleft"));
-        QCOMPARE(ShortcutTriggers::keyName(51), std::optional<QString>("BackSpace"));
-        QCOMPARE(ShortcutTriggers::keyName(117), std::optional<QString>("Delete"));
+        QCOMPARE(KeyTable::xkbName(33), std::optional<QString>("bracketleft"));
+        QCOMPARE(KeyTable::xkbName(51), std::optional<QString>("BackSpace"));
+        QCOMPARE(KeyTable::xkbName(117), std::optional<QString>("Delete"));
     }
 };
 

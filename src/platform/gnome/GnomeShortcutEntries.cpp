@@ -1,6 +1,6 @@
 #include "GnomeShortcutEntries.h"
 
-#include "hotkeys/CompositorBindings.h"
+#include "hotkeys/KeyTable.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ QList<GnomeShortcuts::Entry> GnomeShortcutEntries::entries(const HotkeyConfig& c
                            const QString& key, const QString& leaf) {
         out.append({folder + ourPrefix + leaf + u'/', QStringLiteral("Stashwick: ") + name,
                     commandLine(command, QStringLiteral("stashwick://") + url),
-                    accelerator(modifiers, key)});
+                    key.isEmpty() ? QString() : accelerator(modifiers, key)});
     };
     for (int n = 0; n <= 9; ++n) {
         const QString digit = QString::number(n);
@@ -34,7 +34,7 @@ QList<GnomeShortcuts::Entry> GnomeShortcutEntries::entries(const HotkeyConfig& c
               config.pasteModifiers, digit, QStringLiteral("paste-") + digit);
     }
     entry(QStringLiteral("open window"), QStringLiteral("summon"), config.summon.modifiers,
-          CompositorBindings::keyName(config.summon.keyCode), QStringLiteral("summon"));
+          KeyTable::xkbName(config.summon.keyCode).value_or(QString()), QStringLiteral("summon"));
     return out;
 }
 

@@ -45,9 +45,4 @@ public:
     // "Meta" read too), the key by its xkbcommon name (letters in either case). Nothing for
     // an empty, unknown or doubled part, or a modifier this program does not keep (NUM).
     static std::optional<KeyChord> chord(const QString& trigger);
-
-    // The xkbcommon name of a key code's key on the base level of a US layout ("a",
-    // "3", "Return", "bracketleft", "F5", "KP_1").
-    static std::optional<QString> keyName(quint16 keyCode);
-    static std::optional<quint16> keyCode(const QString& keyName);
 };

@@ -3,11 +3,8 @@
 #include <QtGlobal>
 #include <optional>
 
-// The stored key codes name US-layout key positions (the codes of the Apple layout);
-// X11 keycodes on an evdev server are Linux input codes + 8, which name physical positions
-// too. This table maps one to the other for the letter and digit rows, punctuation, the
-// keypad, the function keys and navigation, so chords follow the key, not its symbol, and
-// keep working under any layout.
+// The stored key codes and X11 keycodes on an evdev server (Linux input codes + 8), both
+// physical key positions, through the program's table of keys.
 class KeyCodeMap {
 public:
     static std::optional<quint8> toX11(quint16 virtualKeyCode);
