@@ -1,5 +1,6 @@
 #include "CompositorBindings.h"
 
+#include "ChordActions.h"
 #include "KeyTable.h"
 
 #include <QMap>
@@ -56,22 +57,16 @@ QString CompositorBindings::binding(Flavour flavour, Modifiers modifiers, const 
 QStringList CompositorBindings::lines(const HotkeyConfig& config, Flavour flavour,
                                       const QString& command) {
     QStringList out;
-    for (int n = 0; n <= 9; ++n) {
-        out << binding(flavour, config.copyModifiers, QString::number(n), command,
-                       QStringLiteral("stashwick://copy-to-slot/%1").arg(n));
-    }
-    for (int n = 0; n <= 9; ++n) {
-        out << binding(flavour, config.pasteModifiers, QString::number(n), command,
-                       QStringLiteral("stashwick://paste-slot/%1").arg(n));
-    }
-    const QString summon = QStringLiteral("stashwick://summon");
-    if (const auto key = KeyTable::xkbName(config.summon.keyCode)) {
-        out << binding(flavour, config.summon.modifiers, *key, command, summon);
-    } else {
-        out << QStringLiteral("# %1: the key of its chord (code %2) has no name a compositor "
-                              "reads; record the chord on another key in Stashwick's settings")
-                   .arg(summon)
-                   .arg(config.summon.keyCode);
+    for (const ChordAction& a : ChordActions::all()) {
+        const KeyChord chord = a.chord(config);
+        if (const auto key = KeyTable::xkbName(chord.keyCode)) {
+            out << binding(flavour, chord.modifiers, *key, command, a.url);
+        } else {
+            out << QStringLiteral("# %1: the key of its chord (code %2) has no name a compositor "
+                                  "reads; record the chord on another key in Stashwick's settings")
+                       .arg(a.url)
+                       .arg(chord.keyCode);
+        }
     }
     return out;
 }

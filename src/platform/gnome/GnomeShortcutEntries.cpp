@@ -1,5 +1,6 @@
 #include "GnomeShortcutEntries.h"
 
+#include "hotkeys/ChordActions.h"
 #include "hotkeys/KeyTable.h"
 
 namespace {
@@ -17,24 +18,13 @@ QString singleQuoted(const QString& word) {
 QList<GnomeShortcuts::Entry> GnomeShortcutEntries::entries(const HotkeyConfig& config,
                                                            const QString& command) {
     QList<GnomeShortcuts::Entry> out;
-    const auto entry = [&](const QString& name, const QString& url, Modifiers modifiers,
-                           const QString& key, const QString& leaf) {
-        out.append({folder + ourPrefix + leaf + u'/', QStringLiteral("Stashwick: ") + name,
-                    commandLine(command, QStringLiteral("stashwick://") + url),
-                    key.isEmpty() ? QString() : accelerator(modifiers, key)});
-    };
-    for (int n = 0; n <= 9; ++n) {
-        const QString digit = QString::number(n);
-        entry(QStringLiteral("copy into slot ") + digit, QStringLiteral("copy-to-slot/") + digit,
-              config.copyModifiers, digit, QStringLiteral("copy-") + digit);
+    for (const ChordAction& a : ChordActions::all()) {
+        const KeyChord chord = a.chord(config);
+        const auto key = KeyTable::xkbName(chord.keyCode);
+        out.append({folder + ourPrefix + a.gnomeLeaf + u'/',
+                    QStringLiteral("Stashwick: ") + a.gnomeName, commandLine(command, a.url),
+                    key ? accelerator(chord.modifiers, *key) : QString()});
     }
-    for (int n = 0; n <= 9; ++n) {
-        const QString digit = QString::number(n);
-        entry(QStringLiteral("paste slot ") + digit, QStringLiteral("paste-slot/") + digit,
-              config.pasteModifiers, digit, QStringLiteral("paste-") + digit);
-    }
-    entry(QStringLiteral("open window"), QStringLiteral("summon"), config.summon.modifiers,
-          KeyTable::xkbName(config.summon.keyCode).value_or(QString()), QStringLiteral("summon"));
     return out;
 }
 

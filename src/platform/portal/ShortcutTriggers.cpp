@@ -1,6 +1,6 @@
 #include "ShortcutTriggers.h"
 
-#include "hotkeys/KeyNames.h"
+#include "hotkeys/ChordActions.h"
 #include "hotkeys/KeyTable.h"
 
 #include <QStringList>
@@ -8,9 +8,6 @@
 #include <utility>
 
 namespace {
-
-const QString copyPrefix = QStringLiteral("copy-slot-");
-const QString pastePrefix = QStringLiteral("paste-slot-");
 
 // The four modifiers in trigger order, each with the names a trigger may give it.
 struct ModifierName {
@@ -40,85 +37,31 @@ std::optional<qint64> modifierNamed(const QString& part) {
     return std::nullopt;
 }
 
-std::optional<int> slotAfter(const QString& id, const QString& prefix) {
-    if (!id.startsWith(prefix) || id.size() != prefix.size() + 1) {
-        return std::nullopt;
-    }
-    const QChar digit = id.back();
-    if (digit < QLatin1Char('0') || digit > QLatin1Char('9')) {
-        return std::nullopt;
-    }
-    return digit.unicode() - u'0';
-}
-
 } // namespace
 
 QList<ShortcutTriggers::Shortcut> ShortcutTriggers::shortcuts(const HotkeyConfig& config) {
     QList<Shortcut> out;
-    out.reserve(21);
-    const auto slotShortcut = [](const QString& prefix, const QString& description,
-                                 Modifiers modifiers, int digit) {
-        const KeyChord chord{*KeyNames::keyCode(digit), modifiers};
-        return Shortcut{prefix + QString::number(digit), description.arg(digit),
-                        trigger(chord).value_or(QString())};
-    };
-    for (int digit = 0; digit <= 9; ++digit) {
-        out.append(slotShortcut(copyPrefix, QStringLiteral("Copy into slot %1"),
-                                config.copyModifiers, digit));
+    out.reserve(ChordActions::all().size());
+    for (const ChordAction& a : ChordActions::all()) {
+        out.append(
+            Shortcut{a.portalId, a.description, trigger(a.chord(config)).value_or(QString())});
     }
-    for (int digit = 0; digit <= 9; ++digit) {
-        out.append(slotShortcut(pastePrefix, QStringLiteral("Paste slot %1"), config.pasteModifiers,
-                                digit));
-    }
-    out.append(Shortcut{summonId, QStringLiteral("Open Stashwick"),
-                        trigger(config.summon).value_or(QString())});
     return out;
 }
 
 std::optional<HotkeyDecision> ShortcutTriggers::action(const QString& id) {
-    if (id == summonId) {
-        return HotkeyDecision::summon();
-    }
-    if (const auto slot = slotAfter(id, copyPrefix)) {
-        return HotkeyDecision::copyToSlot(*slot);
-    }
-    if (const auto slot = slotAfter(id, pastePrefix)) {
-        return HotkeyDecision::pasteFromSlot(*slot);
-    }
-    return std::nullopt;
+    const auto a = ChordActions::withPortalId(id);
+    return a ? std::optional<HotkeyDecision>(a->decision) : std::nullopt;
 }
 
 QString ShortcutTriggers::id(const HotkeyDecision& decision) {
-    const bool inRange = decision.slot >= 0 && decision.slot <= 9;
-    switch (decision.kind) {
-    case HotkeyDecision::Kind::Summon:
-        return summonId;
-    case HotkeyDecision::Kind::CopyToSlot:
-        return inRange ? copyPrefix + QString::number(decision.slot) : QString();
-    case HotkeyDecision::Kind::PasteFromSlot:
-        return inRange ? pastePrefix + QString::number(decision.slot) : QString();
-    case HotkeyDecision::Kind::PassThrough:
-        break;
-    }
-    return {};
+    const auto a = ChordActions::of(decision);
+    return a ? a->portalId : QString();
 }
 
 std::optional<KeyStroke> ShortcutTriggers::stroke(const QString& id, const HotkeyConfig& config) {
-    const auto decision = action(id);
-    if (!decision) {
-        return std::nullopt;
-    }
-    switch (decision->kind) {
-    case HotkeyDecision::Kind::Summon:
-        return config.summon;
-    case HotkeyDecision::Kind::CopyToSlot:
-        return KeyStroke{*KeyNames::keyCode(decision->slot), config.copyModifiers};
-    case HotkeyDecision::Kind::PasteFromSlot:
-        return KeyStroke{*KeyNames::keyCode(decision->slot), config.pasteModifiers};
-    case HotkeyDecision::Kind::PassThrough:
-        break;
-    }
-    return std::nullopt;
+    const auto a = ChordActions::withPortalId(id);
+    return a ? std::optional<KeyStroke>(a->chord(config)) : std::nullopt;
 }
 
 std::optional<QString> ShortcutTriggers::trigger(const KeyChord& chord) {

@@ -3,7 +3,7 @@
 #include "KeyCodeMap.h"
 #include "XResource.h"
 #include "core/Log.h"
-#include "hotkeys/KeyNames.h"
+#include "hotkeys/ChordActions.h"
 
 #include <QCoreApplication>
 #include <xcb/xcb.h>
@@ -11,19 +11,14 @@
 namespace {
 constexpr std::uint8_t badAccess = 10;
 
+// Each distinct chord once (the copy and paste modifiers may be the same).
 QList<KeyChord> chordsOf(const HotkeyConfig& config) {
     QList<KeyChord> chords;
-    for (int d = 0; d <= 9; ++d) {
-        const quint16 key = *KeyNames::keyCode(d);
-        for (Modifiers m : {config.copyModifiers, config.pasteModifiers}) {
-            const KeyChord c{key, m};
-            if (!chords.contains(c)) {
-                chords.append(c);
-            }
+    for (const ChordAction& a : ChordActions::all()) {
+        const KeyChord c = a.chord(config);
+        if (!chords.contains(c)) {
+            chords.append(c);
         }
-    }
-    if (!chords.contains(config.summon)) {
-        chords.append(config.summon);
     }
     return chords;
 }
