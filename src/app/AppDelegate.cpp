@@ -8,7 +8,7 @@ AppDelegate::AppDelegate(AppState& state, UserDefaults& defaults, Scheduler& sch
                          Platform platform, QString stateFile, QObject* parent)
     : QObject(parent), m_state(state), m_defaults(defaults), m_scheduler(scheduler),
       m_platform(std::move(platform)), m_automation(state, defaults, std::move(stateFile)),
-      m_self(std::make_shared<AppDelegate*>(this)) {
+      m_self(this) {
     m_automation.isTrusted = m_platform.isTrusted;
     m_automation.session = m_platform.session;
 }
@@ -23,38 +23,38 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::launch() {
-    std::weak_ptr<AppDelegate*> weak = m_self;
+    const auto weak = m_self.handle();
 
     m_coordinator =
         std::make_unique<HotkeyCoordinator>(m_state.clipboard(), m_state.service(),
                                             m_platform.synth, m_scheduler, m_platform.selection);
     m_coordinator->onSummon = [weak] {
-        if (const auto self = weak.lock()) {
-            (*self)->openMainWindow();
+        if (const auto self = weak.get()) {
+            self->openMainWindow();
         }
     };
     m_coordinator->onFeedback = [weak](const FeedbackEvent& event) {
-        if (const auto self = weak.lock()) {
+        if (const auto self = weak.get()) {
             qCInfo(Log::hotkeys).noquote() << event.summary();
-            (*self)->flashHud(event);
+            self->flashHud(event);
             // A chord's outcome lands after its command was answered: state.json follows it.
-            (*self)->m_automation.dumpState();
+            self->m_automation.dumpState();
         }
     };
 
     m_automation.onSummon = [weak] {
-        if (const auto self = weak.lock()) {
-            (*self)->openMainWindow();
+        if (const auto self = weak.get()) {
+            self->openMainWindow();
         }
     };
     m_automation.onCopy = [weak](int slot) {
-        if (const auto self = weak.lock(); self && (*self)->m_coordinator) {
-            (*self)->m_coordinator->copy(slot);
+        if (const auto self = weak.get(); self && self->m_coordinator) {
+            self->m_coordinator->copy(slot);
         }
     };
     m_automation.onPaste = [weak](int slot) {
-        if (const auto self = weak.lock(); self && (*self)->m_coordinator) {
-            (*self)->m_coordinator->paste(slot);
+        if (const auto self = weak.get(); self && self->m_coordinator) {
+            self->m_coordinator->paste(slot);
         }
     };
     m_automation.dumpState();
@@ -62,19 +62,18 @@ void AppDelegate::launch() {
     m_eventTap = std::make_unique<EventTapController>(
         m_platform.tap, ChordRecognizer{HotkeyConfig::load(m_defaults)},
         [weak](const HotkeyDecision& decision) {
-            if (const auto self = weak.lock(); self && (*self)->m_coordinator) {
-                (*self)->m_coordinator->handle(decision);
+            if (const auto self = weak.get(); self && self->m_coordinator) {
+                self->m_coordinator->handle(decision);
             }
         });
     m_automation.unavailableChords = [weak] {
-        const auto self = weak.lock();
-        return self && (*self)->m_eventTap ? (*self)->m_eventTap->unavailableChords()
-                                           : QList<KeyChord>();
+        const auto self = weak.get();
+        return self && self->m_eventTap ? self->m_eventTap->unavailableChords() : QList<KeyChord>();
     };
 
     m_state.reloadHotkeys = [weak](const HotkeyConfig& config) {
-        if (const auto self = weak.lock()) {
-            AppDelegate& d = **self;
+        if (const auto self = weak.get()) {
+            AppDelegate& d = *self;
             config.save(d.m_defaults);
             if (d.m_eventTap) {
                 d.m_eventTap->updateConfig(config);
@@ -88,13 +87,13 @@ void AppDelegate::launch() {
     m_monitor->start(monitorInterval);
     // A copy chord's content is read once, by the chord, before the history would look at it.
     m_coordinator->holdHistory = [weak] {
-        if (const auto self = weak.lock(); self && (*self)->m_monitor) {
-            (*self)->m_monitor->hold();
+        if (const auto self = weak.get(); self && self->m_monitor) {
+            self->m_monitor->hold();
         }
     };
     m_coordinator->releaseHistory = [weak](std::optional<qint64> recorded) {
-        if (const auto self = weak.lock(); self && (*self)->m_monitor) {
-            (*self)->m_monitor->release(recorded);
+        if (const auto self = weak.get(); self && self->m_monitor) {
+            self->m_monitor->release(recorded);
         }
     };
 
@@ -121,13 +120,13 @@ void AppDelegate::launch() {
 }
 
 void AppDelegate::scheduleSaveRetry() {
-    std::weak_ptr<AppDelegate*> weak = m_self;
+    const auto weak = m_self.handle();
     m_saveRetry = m_scheduler.schedule(saveRetryInterval, [weak] {
-        const auto self = weak.lock();
+        const auto self = weak.get();
         if (!self) {
             return;
         }
-        AppDelegate& d = **self;
+        AppDelegate& d = *self;
         d.m_saveRetry = 0;
         if (d.m_state.container().isBehind() && !d.m_state.retrySaving()) {
             d.scheduleSaveRetry();
@@ -156,13 +155,13 @@ void AppDelegate::startTapWhenTrusted() {
 }
 
 void AppDelegate::scheduleTapRetry() {
-    std::weak_ptr<AppDelegate*> weak = m_self;
+    const auto weak = m_self.handle();
     m_tapRetry = m_scheduler.schedule(tapRetryInterval, [weak] {
-        const auto self = weak.lock();
+        const auto self = weak.get();
         if (!self) {
             return;
         }
-        AppDelegate& d = **self;
+        AppDelegate& d = *self;
         d.m_tapRetry = 0;
         d.startTapWhenTrusted();
     });

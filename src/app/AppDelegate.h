@@ -3,6 +3,7 @@
 #include "AutomationBridge.h"
 #include "clipboard/ClipboardMonitor.h"
 #include "core/Scheduler.h"
+#include "core/WeakSelf.h"
 #include "hotkeys/EventTapController.h"
 #include "hotkeys/HotkeyCoordinator.h"
 
@@ -71,5 +72,5 @@ private:
     std::unique_ptr<ClipboardMonitor> m_monitor;
     Scheduler::TaskId m_tapRetry = 0;
     Scheduler::TaskId m_saveRetry = 0;
-    std::shared_ptr<AppDelegate*> m_self;
+    WeakSelf<AppDelegate> m_self;
 };

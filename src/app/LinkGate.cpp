@@ -16,7 +16,7 @@ LinkGate::LinkGate(AutomationBridge& bridge, LinkPrompt& prompt, Scheduler& sche
 LinkGate::LinkGate(AutomationBridge& bridge, LinkPrompt& prompt, Scheduler& scheduler,
                    FrontWindow front)
     : m_bridge(bridge), m_prompt(prompt), m_scheduler(scheduler), m_front(std::move(front)),
-      m_self(std::make_shared<LinkGate*>(this)) {}
+      m_self(this) {}
 
 LinkGate::~LinkGate() {
     if (m_timer) {
@@ -87,13 +87,13 @@ void LinkGate::askNext() {
         m_timer = 0;
         timedOut();
     });
-    std::weak_ptr<LinkGate*> weak = m_self;
+    const auto weak = m_self.handle();
     const std::uint64_t asked = ++m_questions;
     m_prompt.ask(question, [weak, asked](LinkPrompt::Answer answer) {
-        const auto self = weak.lock();
+        const auto self = weak.get();
         // A late answer to a question that is gone changes nothing.
-        if (self && (*self)->m_phase == Phase::Asking && (*self)->m_questions == asked) {
-            (*self)->answered(answer);
+        if (self && self->m_phase == Phase::Asking && self->m_questions == asked) {
+            self->answered(answer);
         }
     });
 }

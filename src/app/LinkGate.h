@@ -3,6 +3,7 @@
 #include "AutomationBridge.h"
 #include "LinkPrompt.h"
 #include "core/Scheduler.h"
+#include "core/WeakSelf.h"
 
 #include <QByteArray>
 #include <cstdint>
@@ -96,5 +97,5 @@ private:
     Scheduler::TaskId m_burstEnd = 0;
     Scheduler::TaskId m_burstSummary = 0;
     int m_unloggedRefusals = 0;
-    std::shared_ptr<LinkGate*> m_self;
+    WeakSelf<LinkGate> m_self;
 };

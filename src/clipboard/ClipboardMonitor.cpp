@@ -8,8 +8,7 @@
 ClipboardMonitor::ClipboardMonitor(ClipboardAccess& clipboard, HistorySink& history,
                                    Scheduler& scheduler)
     : m_clipboard(clipboard), m_history(history), m_scheduler(scheduler),
-      m_lastChangeCount(clipboard.changeCount()),
-      m_self(std::make_shared<ClipboardMonitor*>(this)) {}
+      m_lastChangeCount(clipboard.changeCount()), m_self(this) {}
 
 ClipboardMonitor::~ClipboardMonitor() {
     if (m_pending) {
@@ -28,10 +27,10 @@ void ClipboardMonitor::start(double interval) {
     }
     m_interval = interval;
     if (ClipboardEvents* events = m_clipboard.events()) {
-        std::weak_ptr<ClipboardMonitor*> weak = m_self;
+        const auto weak = m_self.handle();
         m_listener = events->onChange([weak] {
-            if (auto self = weak.lock()) {
-                (*self)->noticeChange();
+            if (auto self = weak.get()) {
+                self->noticeChange();
             }
         });
         qCInfo(Log::app) << "the history follows the clipboard's change notices";
@@ -48,22 +47,22 @@ void ClipboardMonitor::noticeChange() {
     if (m_pending) {
         return; // a look is already on its way; it sees this change too
     }
-    std::weak_ptr<ClipboardMonitor*> weak = m_self;
+    const auto weak = m_self.handle();
     m_pending = m_scheduler.schedule(0, [weak] {
-        if (auto self = weak.lock()) {
-            (*self)->m_pending = 0;
-            (*self)->poll();
+        if (auto self = weak.get()) {
+            self->m_pending = 0;
+            self->poll();
         }
     });
 }
 
 void ClipboardMonitor::scheduleNext() {
-    std::weak_ptr<ClipboardMonitor*> weak = m_self;
+    const auto weak = m_self.handle();
     m_pending = m_scheduler.schedule(m_interval, [weak] {
-        if (auto self = weak.lock()) {
-            (*self)->m_pending = 0;
-            (*self)->poll();
-            (*self)->scheduleNext();
+        if (auto self = weak.get()) {
+            self->m_pending = 0;
+            self->poll();
+            self->scheduleNext();
         }
     });
 }

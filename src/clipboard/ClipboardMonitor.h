@@ -3,6 +3,7 @@
 #include "ClipboardAccess.h"
 #include "HistorySink.h"
 #include "core/Scheduler.h"
+#include "core/WeakSelf.h"
 
 #include <memory>
 #include <optional>
@@ -48,5 +49,5 @@ private:
     bool m_heldChange = false;
     ClipboardEvents::ListenerId m_listener = 0;
     // Ticks hold this weakly: a tick after the monitor is gone does nothing.
-    std::shared_ptr<ClipboardMonitor*> m_self;
+    WeakSelf<ClipboardMonitor> m_self;
 };

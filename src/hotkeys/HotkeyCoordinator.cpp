@@ -10,7 +10,7 @@ HotkeyCoordinator::HotkeyCoordinator(ClipboardAccess& clipboard, ClipboardServic
                                      KeystrokeSynthesizing& synth, Scheduler& scheduler,
                                      ClipboardAccess* selection)
     : m_clipboard(clipboard), m_service(service), m_synth(synth), m_scheduler(scheduler),
-      m_selection(selection), m_self(std::make_shared<HotkeyCoordinator*>(this)) {}
+      m_selection(selection), m_self(this) {}
 
 void HotkeyCoordinator::handle(const HotkeyDecision& decision) {
     switch (decision.kind) {
@@ -29,17 +29,14 @@ void HotkeyCoordinator::handle(const HotkeyDecision& decision) {
 }
 
 void HotkeyCoordinator::afterSettle(std::function<void(HotkeyCoordinator*)> task) {
-    std::weak_ptr<HotkeyCoordinator*> weak = m_self;
+    const auto weak = m_self.handle();
     auto whenFree = [weak, task = std::move(task)]() mutable {
-        const auto self = weak.lock();
+        const auto self = weak.get();
         if (!self) {
             task(nullptr);
             return;
         }
-        (*self)->m_synth.whenModifiersFree([weak, task = std::move(task)] {
-            const auto self = weak.lock();
-            task(self ? *self : nullptr);
-        });
+        self->m_synth.whenModifiersFree([weak, task = std::move(task)] { task(weak.get()); });
     };
     const double delay = m_synth.settleDelay();
     if (delay <= 0) {
@@ -71,12 +68,12 @@ void HotkeyCoordinator::pressCopy(int slot) {
     holdHistory();
     const qint64 before = m_clipboard.changeCount();
     m_synth.sendCopy();
-    std::weak_ptr<HotkeyCoordinator*> weak = m_self;
+    const auto weak = m_self.handle();
     ClipboardChangeWait::start(m_clipboard, m_scheduler, before, copyWaitAttempts, copyWaitInterval,
                                [weak, slot, release = releaseHistory] {
-                                   if (const auto self = weak.lock()) {
-                                       (*self)->finishCopy(slot, (*self)->m_clipboard,
-                                                           FeedbackOutcome::Copied, true);
+                                   if (const auto self = weak.get()) {
+                                       self->finishCopy(slot, self->m_clipboard,
+                                                        FeedbackOutcome::Copied, true);
                                    } else {
                                        release(std::nullopt); // gone: nothing captured
                                    }

@@ -4,6 +4,7 @@
 #include "KeystrokeSynthesizing.h"
 #include "clipboard/ClipboardAccess.h"
 #include "core/Scheduler.h"
+#include "core/WeakSelf.h"
 #include "hotkeys/FeedbackEvent.h"
 
 #include <functional>
@@ -69,5 +70,5 @@ private:
     Scheduler& m_scheduler;
     ClipboardAccess* m_selection;
     // Scheduled steps hold this weakly: once the coordinator is gone they do nothing.
-    std::shared_ptr<HotkeyCoordinator*> m_self;
+    WeakSelf<HotkeyCoordinator> m_self;
 };

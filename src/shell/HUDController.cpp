@@ -1,8 +1,7 @@
 #include "HUDController.h"
 
 HUDController::HUDController(Scheduler& scheduler, PanelFactory makePanel)
-    : m_scheduler(scheduler), m_makePanel(std::move(makePanel)),
-      m_self(std::make_shared<HUDController*>(this)) {}
+    : m_scheduler(scheduler), m_makePanel(std::move(makePanel)), m_self(this) {}
 
 HUDController::~HUDController() = default;
 
@@ -24,17 +23,17 @@ void HUDController::flash(const FeedbackEvent& event) {
     const int token = ++m_hideToken;
     // The tasks hold the controller weakly: it lives as long as the program, and a task that
     // outlives it must not touch it.
-    std::weak_ptr<HUDController*> weak = m_self;
+    const auto weak = m_self.handle();
     m_scheduler.schedule(displaySeconds, [weak, token] {
-        const auto self = weak.lock();
-        if (!self || (*self)->m_hideToken != token) {
+        const auto self = weak.get();
+        if (!self || self->m_hideToken != token) {
             return;
         }
-        (*self)->m_model.setVisible(false);
-        (*self)->m_scheduler.schedule(fadeSeconds, [weak, token] {
-            const auto again = weak.lock();
-            if (again && (*again)->m_hideToken == token && (*again)->m_panel) {
-                (*again)->m_panel->orderOut();
+        self->m_model.setVisible(false);
+        self->m_scheduler.schedule(fadeSeconds, [weak, token] {
+            const auto again = weak.get();
+            if (again && again->m_hideToken == token && again->m_panel) {
+                again->m_panel->orderOut();
             }
         });
     });

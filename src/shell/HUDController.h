@@ -3,6 +3,7 @@
 #include "HUDModel.h"
 #include "HUDPresenter.h"
 #include "core/Scheduler.h"
+#include "core/WeakSelf.h"
 
 #include <functional>
 #include <memory>
@@ -30,5 +31,5 @@ private:
     HUDModel m_model;
     std::unique_ptr<HUDPresenter> m_panel;
     int m_hideToken = 0;
-    std::shared_ptr<HUDController*> m_self;
+    WeakSelf<HUDController> m_self;
 };
