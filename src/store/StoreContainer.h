@@ -11,7 +11,8 @@
 #include <vector>
 
 // The one store behind every service: an SQLite database ("Store.sqlite", WAL journal) or,
-// as a fallback, one held in memory.
+// as a fallback, one held in memory (opened and checked by StoreFile), and the unit of work
+// and queue of unsaved changes on it.
 //
 // Changes are a unit of work: change() runs a statement inside an open write transaction,
 // so reads on the same connection see it at once, and save() commits everything pending.
@@ -26,11 +27,7 @@ public:
     static constexpr qint64 schemaVersion = 1;
     static constexpr qint64 applicationId = 0x53747368; // "Stsh"
 
-    // Opens a store in memory, or in the file at `path` (the data folder's "Store.sqlite"
-    // when absent). Links anywhere in the path are followed. A file that exists but is not a
-    // usable Stashwick store (not SQLite, a foreign database, a newer schema, read-only) is
-    // refused without being written to. `mayPass` tells whether the failure may go away by
-    // itself (a full disk, an I/O error, a busy file).
+    // The store of StoreFile::open().
     static std::unique_ptr<StoreContainer> make(bool inMemory, std::optional<QString> path,
                                                 QString* error, bool* mayPass = nullptr);
     // The start-up sequence: the file store, tried again while its failure may pass (up to
