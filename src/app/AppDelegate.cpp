@@ -9,8 +9,8 @@ AppDelegate::AppDelegate(AppState& state, UserDefaults& defaults, Scheduler& sch
     : QObject(parent), m_state(state), m_defaults(defaults), m_scheduler(scheduler),
       m_platform(std::move(platform)), m_automation(state, defaults, std::move(stateFile)),
       m_self(this) {
-    m_automation.isTrusted = m_platform.isTrusted;
-    m_automation.session = m_platform.session;
+    m_automation.report().isTrusted = m_platform.isTrusted;
+    m_automation.report().session = m_platform.session;
 }
 
 AppDelegate::~AppDelegate() {
@@ -66,7 +66,7 @@ void AppDelegate::launch() {
                 self->m_coordinator->handle(decision);
             }
         });
-    m_automation.unavailableChords = [weak] {
+    m_automation.report().unavailableChords = [weak] {
         const auto self = weak.get();
         return self && self->m_eventTap ? self->m_eventTap->unavailableChords() : QList<KeyChord>();
     };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AutomationUrl.h"
-#include "SessionReport.h"
+#include "StateJson.h"
 #include "app/ipc/InstanceFrame.h"
 #include "hotkeys/KeyChord.h"
 
@@ -14,8 +14,8 @@
 class AppState;
 class UserDefaults;
 
-// Runs "stashwick://" commands against the services of the application state, and writes
-// "state.json" (pretty-printed, sorted keys, replaced atomically) after each one.
+// Runs "stashwick://" commands against the services of the application state, and has
+// "state.json" written after each one.
 class AutomationBridge {
 public:
     using Verdict = InstanceFrame::Verdict;
@@ -32,18 +32,14 @@ public:
     // found nothing to act on.
     Result handleWithReason(const QByteArray& url);
 
-    void dumpState();
-    QJsonObject stateObject() const;
+    void dumpState() { m_report.write(); }
+    QJsonObject stateObject() const { return m_report.object(); }
+    // What state.json is made from, and its session hooks.
+    StateJson& report() { return m_report; }
 
     std::function<void()> onSummon = [] {};
     std::function<void(int)> onCopy = [](int) {};
     std::function<void(int)> onPaste = [](int) {};
-    // Whether the session lets us take global chords at this moment.
-    std::function<bool()> isTrusted = [] { return false; };
-    // How this session reads the clipboard, presses keys and takes the chords.
-    std::function<SessionReport()> session = [] { return SessionReport(); };
-    // Chords of the configuration that another program holds (from the running tap).
-    std::function<QList<KeyChord>()> unavailableChords = [] { return QList<KeyChord>(); };
 
 private:
     // Absent for an unknown action.
@@ -55,5 +51,5 @@ private:
 
     AppState& m_state;
     UserDefaults& m_defaults;
-    QString m_stateFile;
+    StateJson m_report;
 };

@@ -310,7 +310,7 @@ private Q_SLOTS:
                                                         {"keystrokes", "none"},
                                                         {"chords", "none"}}));
 
-        bridge.unavailableChords = [] { return QList<KeyChord>{{20, Modifiers(12)}}; };
+        bridge.report().unavailableChords = [] { return QList<KeyChord>{{20, Modifiers(12)}}; };
         bridge.dumpState();
         const QJsonArray conflicts =
             readState(f.stateFile)["hotkeys"].toObject()["conflicts"].toArray();
