@@ -1,6 +1,7 @@
 #include "ClipboardEventsBench.h"
 
 #include "BenchUtil.h"
+#include "app/ServiceSlotClipboard.h"
 #include "clipboard/ClipboardMonitor.h"
 #include "clipboard/HistorySink.h"
 #include "core/QtScheduler.h"
@@ -212,8 +213,9 @@ void ClipboardEventsBench::run(ClipboardAccess& system, const Peer& peer, bool p
 
     // Paste -> the user's clipboard back, for a reader that reads at once.
     ClipboardService service(clipboard, slots, stats);
+    ServiceSlotClipboard slotClipboard(service);
     ReaderKeys keys(peer);
-    HotkeyCoordinator coordinator(clipboard, service, keys, scheduler);
+    HotkeyCoordinator coordinator(clipboard, slotClipboard, keys, scheduler);
     slots.setItem(ClipboardItem::makeText(QStringLiteral("the slot's text")), 1);
     std::vector<double> restores;
     int wrongReads = 0;

@@ -8,7 +8,7 @@ AppDelegate::AppDelegate(AppState& state, UserDefaults& defaults, Scheduler& sch
                          Platform platform, QString stateFile, QObject* parent)
     : QObject(parent), m_state(state), m_defaults(defaults), m_scheduler(scheduler),
       m_platform(std::move(platform)), m_automation(state, defaults, std::move(stateFile)),
-      m_self(this) {
+      m_slotClipboard(state.service()), m_self(this) {
     m_automation.report().isTrusted = m_platform.isTrusted;
     m_automation.report().session = m_platform.session;
 }
@@ -25,9 +25,8 @@ AppDelegate::~AppDelegate() {
 void AppDelegate::launch() {
     const auto weak = m_self.handle();
 
-    m_coordinator =
-        std::make_unique<HotkeyCoordinator>(m_state.clipboard(), m_state.service(),
-                                            m_platform.synth, m_scheduler, m_platform.selection);
+    m_coordinator = std::make_unique<HotkeyCoordinator>(
+        m_state.clipboard(), m_slotClipboard, m_platform.synth, m_scheduler, m_platform.selection);
     m_coordinator->onSummon = [weak] {
         if (const auto self = weak.get()) {
             self->openMainWindow();

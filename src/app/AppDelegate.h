@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AutomationBridge.h"
+#include "ServiceSlotClipboard.h"
 #include "clipboard/ClipboardMonitor.h"
 #include "core/Scheduler.h"
 #include "core/WeakSelf.h"
@@ -67,6 +68,7 @@ private:
     Scheduler& m_scheduler;
     Platform m_platform;
     AutomationBridge m_automation;
+    ServiceSlotClipboard m_slotClipboard;
     std::unique_ptr<HotkeyCoordinator> m_coordinator;
     std::unique_ptr<EventTapController> m_eventTap;
     std::unique_ptr<ClipboardMonitor> m_monitor;

@@ -4,12 +4,11 @@
 #include "PasteRestore.h"
 
 #include "core/Log.h"
-#include "store/ClipboardService.h"
 
-HotkeyCoordinator::HotkeyCoordinator(ClipboardAccess& clipboard, ClipboardService& service,
+HotkeyCoordinator::HotkeyCoordinator(ClipboardAccess& clipboard, SlotClipboard& slots,
                                      KeystrokeSynthesizing& synth, Scheduler& scheduler,
                                      ClipboardAccess* selection)
-    : m_clipboard(clipboard), m_service(service), m_synth(synth), m_scheduler(scheduler),
+    : m_clipboard(clipboard), m_slots(slots), m_synth(synth), m_scheduler(scheduler),
       m_selection(selection), m_self(this) {}
 
 void HotkeyCoordinator::handle(const HotkeyDecision& decision) {
@@ -84,7 +83,7 @@ void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source, FeedbackOu
                                    bool held) {
     const qint64 count = source.changeCount();
     // A capture that waits for the next save is in the slot all the same.
-    const ClipboardService::Capture capture = m_service.captureToSlot(slot, source);
+    const SlotClipboard::Capture capture = m_slots.captureToSlot(slot, source);
     if (held) {
         releaseHistory(capture.tooLarge ? std::nullopt : std::optional<qint64>(count));
     }
@@ -92,9 +91,8 @@ void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source, FeedbackOu
         onFeedback(FeedbackEvent::tooLarge(slot, *capture.tooLarge));
         return;
     }
-    const StoreWrite& write = capture.write;
-    if (write.isSaved() || write.status == StoreWrite::Status::Pending) {
-        if (const auto item = m_service.slot(slot)) {
+    if (capture.inSlot) {
+        if (const auto item = m_slots.slot(slot)) {
             onFeedback(FeedbackEvent::make(outcome, slot, item));
             return;
         }
@@ -116,14 +114,14 @@ std::optional<ClipboardItem> HotkeyCoordinator::remember(ClipboardAccess& source
 }
 
 void HotkeyCoordinator::paste(int slot) {
-    const auto item = m_service.slot(slot);
+    const auto item = m_slots.slot(slot);
     if (!item || item->kind == ClipboardKind::Empty) {
         onFeedback(FeedbackEvent::make(FeedbackOutcome::EmptySlot, slot));
         return;
     }
     if (!m_synth.canPress()) {
         // The user pastes; what they paste must stay there, so nothing is put back.
-        m_service.loadSlotToClipboard(slot, PasteTransform::None);
+        m_slots.loadSlotToClipboard(slot);
         onFeedback(FeedbackEvent::make(FeedbackOutcome::ReadyToPaste, slot, item));
         return;
     }
@@ -133,7 +131,7 @@ void HotkeyCoordinator::paste(int slot) {
     std::optional<ClipboardItem> remembered = remember(m_clipboard, "clipboard");
     std::optional<ClipboardItem> rememberedSelection =
         selection ? remember(*selection, "selection") : std::nullopt;
-    m_service.loadSlotToClipboard(slot, PasteTransform::None);
+    m_slots.loadSlotToClipboard(slot);
     if (selection) {
         selection->write(*item);
     }
@@ -175,7 +173,7 @@ void HotkeyCoordinator::paste(int slot) {
         if (selection) {
             watched.push_back(selection->events());
         }
-        PasteRestore::start(self->m_scheduler, std::move(watched), self->m_service.restoreDelay(),
+        PasteRestore::start(self->m_scheduler, std::move(watched), self->m_slots.restoreDelay(),
                             restore);
     });
 }

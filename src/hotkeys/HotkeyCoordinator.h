@@ -2,6 +2,7 @@
 
 #include "HotkeyDecision.h"
 #include "KeystrokeSynthesizing.h"
+#include "SlotClipboard.h"
 #include "clipboard/ClipboardAccess.h"
 #include "core/Scheduler.h"
 #include "core/WeakSelf.h"
@@ -10,15 +11,13 @@
 #include <functional>
 #include <memory>
 
-class ClipboardService;
-
 // Carries out chord decisions. Copy: synthesise the copy keystroke, wait (never blocking)
 // up to 25 x 10 ms for the clipboard to change, then capture it into the slot. Paste:
 // remember the clipboard, load the slot, synthesise the paste keystroke, and put the
 // remembered content back once the application in front has read the slot (PasteRestore).
 // Where the clipboard reports its changes and the reads of our content, the copy's wait ends
 // on the change notice (ClipboardChangeWait) and the restore follows the reads; elsewhere the
-// copy looks every 10 ms and the restore comes after the service's restore delay. What
+// copy looks every 10 ms and the restore comes after the slots' restore delay. What
 // another program copies while the slot waits to be read stays: the restore leaves it there.
 //
 // An application that copies by selecting (see KeystrokeSynthesizing) gets no copy keystroke:
@@ -35,7 +34,7 @@ public:
     static constexpr int copyWaitAttempts = 25;
     static constexpr double copyWaitInterval = 0.010;
 
-    HotkeyCoordinator(ClipboardAccess& clipboard, ClipboardService& service,
+    HotkeyCoordinator(ClipboardAccess& clipboard, SlotClipboard& slots,
                       KeystrokeSynthesizing& synth, Scheduler& scheduler,
                       ClipboardAccess* selection = nullptr);
     HotkeyCoordinator(const HotkeyCoordinator&) = delete;
@@ -65,7 +64,7 @@ private:
     void afterSettle(std::function<void(HotkeyCoordinator*)> task);
 
     ClipboardAccess& m_clipboard;
-    ClipboardService& m_service;
+    SlotClipboard& m_slots;
     KeystrokeSynthesizing& m_synth;
     Scheduler& m_scheduler;
     ClipboardAccess* m_selection;

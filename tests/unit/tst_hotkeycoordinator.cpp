@@ -1,4 +1,5 @@
 #include "LogCapture.h"
+#include "app/ServiceSlotClipboard.h"
 #include "clipboard/FakeClipboard.h"
 #include "core/ManualScheduler.h"
 #include "hotkeys/FakeKeystrokeSynthesizer.h"
@@ -56,10 +57,11 @@ struct Fixture {
     SlotStore slots{*container, clock};
     StatsService stats{*container, clock};
     ClipboardService service{clipboard, slots, stats};
+    ServiceSlotClipboard slotClipboard{service};
     FakeKeystrokeSynthesizer synth;
     GatedSynthesizer gated{synth};
     std::unique_ptr<HotkeyCoordinator> coordinator =
-        std::make_unique<HotkeyCoordinator>(clipboard, service, gated, scheduler, &selection);
+        std::make_unique<HotkeyCoordinator>(clipboard, slotClipboard, gated, scheduler, &selection);
     QList<FeedbackEvent> feedback;
     Fixture() {
         coordinator->onFeedback = [this](const FeedbackEvent& e) { feedback << e; };
