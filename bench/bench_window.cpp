@@ -10,6 +10,7 @@
 #include "core/UserDefaults.h"
 #include "platform/glibc/MemoryTuning.h"
 #include "platform/qt/QtPasteboard.h"
+#include "platform/xdg/XdgDesktopServices.h"
 #include "ui/AsyncThumbnails.h"
 #include "ui/Theme.h"
 #include "window/MainWindow.h"
@@ -148,10 +149,11 @@ int main(int argc, char** argv) {
     UserDefaults defaults(home.filePath("settings.ini"));
     Theme theme(defaults, &Theme::desktopPaletteIsDark);
     AsyncThumbnails thumbnails;
+    XdgDesktopServices desktop(QStringLiteral("/usr/bin/stashwick"), nullptr);
 
     QElapsedTimer t;
     t.start();
-    MainWindow window(WindowContext{state, theme, defaults, thumbnails});
+    MainWindow window(WindowContext{state, theme, defaults, thumbnails, desktop});
     window.present();
     BenchUtil::report("summon to the window's first paint", untilPainted(window.root(), t), "ms");
     const double slotStall = StallMeter().measure([&] {

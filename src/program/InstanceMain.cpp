@@ -20,6 +20,7 @@
 #include "platform/posix/StoreLock.h"
 #include "platform/x11/KeyCodeMap.h"
 #include "platform/x11/X11Session.h"
+#include "platform/xdg/XdgDesktopServices.h"
 #include "shell/FeedUpdateChecker.h"
 #include "shell/HUDController.h"
 #include "shell/HUDPanel.h"
@@ -154,17 +155,18 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
 
     // The main window, made on first open and kept (hidden) when closed.
     AsyncThumbnails listThumbnails;
+    // This process is the installed command (it loaded the program module).
+    XdgDesktopServices desktop(QCoreApplication::applicationFilePath(), platform.gnomeShortcuts());
     std::unique_ptr<MainWindow> window;
     delegate.showMainWindow = [&] {
         if (!window) {
-            WindowContext context{*state, theme, defaults, listThumbnails};
+            WindowContext context{*state, theme, defaults, listThumbnails, desktop};
             context.unavailableChords = [&delegate] {
                 return delegate.eventTap() ? delegate.eventTap()->unavailableChords()
                                            : QList<KeyChord>();
             };
             context.shortcutsAvailable = [&platform] { return platform.isTrusted(); };
             context.session = [&platform] { return platform.report(); };
-            context.gnomeShortcuts = platform.gnomeShortcuts();
             context.recheckShortcuts = [&delegate, &platform] {
                 platform.recheck();
                 delegate.recheckShortcuts();
@@ -173,8 +175,6 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
                 return native <= 255 ? KeyCodeMap::fromX11(static_cast<quint8>(native))
                                      : std::nullopt;
             };
-            // This process is the installed command (it loaded the program module).
-            context.launchCommand = QCoreApplication::applicationFilePath();
             window = std::make_unique<MainWindow>(std::move(context));
             window->activate = [&platform](QWidget* w, unsigned long userTime) {
                 platform.activateWindow(w->winId(), userTime);

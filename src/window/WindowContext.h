@@ -10,17 +10,19 @@
 
 class AppState;
 class AsyncThumbnails;
-class GnomeShortcuts;
+class DesktopServices;
 class Theme;
 class UserDefaults;
 
 // What the window's views work with: the application state and its services, the theme,
-// the preferences, the shared thumbnails, and the chords another program holds.
+// the preferences, the shared thumbnails, the desktop's services, and the chords another
+// program holds.
 struct WindowContext {
     AppState& state;
     const Theme& theme;
     UserDefaults& defaults;
     AsyncThumbnails& thumbnails;
+    DesktopServices& desktop;
     std::function<QList<KeyChord>()> unavailableChords = [] { return QList<KeyChord>(); };
     // Whether the session lets the chords and the keystrokes work.
     std::function<bool()> shortcutsAvailable = [] { return false; };
@@ -32,8 +34,4 @@ struct WindowContext {
     std::function<std::optional<quint16>(quint32)> keyCodeOf = [](quint32) {
         return std::optional<quint16>();
     };
-    // GNOME's custom keyboard shortcuts, where they give the chords; null elsewhere.
-    GnomeShortcuts* gnomeShortcuts = nullptr;
-    // The installed command that starts the program at login.
-    QString launchCommand = QString();
 };

@@ -5,6 +5,7 @@
 #include "clipboard/MemoryPasteboard.h"
 #include "core/ManualClock.h"
 #include "core/UserDefaults.h"
+#include "platform/xdg/XdgDesktopServices.h"
 #include "ui/AsyncThumbnails.h"
 #include "ui/Theme.h"
 #include "window/WindowContext.h"
@@ -19,9 +20,10 @@ struct WindowFixture {
     AppState state{StoreContainer::make(true, std::nullopt, nullptr), pasteboard, clock, false};
     Theme theme{defaults, [] { return false; }};
     AsyncThumbnails thumbnails;
+    XdgDesktopServices desktop{QStringLiteral("/usr/bin/stashwick"), nullptr};
     // Chords another program holds, as the window asks for them.
     QList<KeyChord> held;
-    WindowContext context{state, theme, defaults, thumbnails, [this] { return held; }};
+    WindowContext context{state, theme, defaults, thumbnails, desktop, [this] { return held; }};
 
     void fill(int slot, const QString& text) {
         state.slots().setItem(ClipboardItem::makeText(text, clock.now()), slot);

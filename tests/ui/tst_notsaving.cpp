@@ -8,6 +8,7 @@
 #include "core/AppPaths.h"
 #include "core/ManualClock.h"
 #include "core/UserDefaults.h"
+#include "platform/xdg/XdgDesktopServices.h"
 #include "shell/StatusItemController.h"
 #include "ui/AsyncThumbnails.h"
 #include "ui/Theme.h"
@@ -63,7 +64,8 @@ struct Fixture {
     AppState state;
     Theme theme{defaults, [] { return false; }};
     AsyncThumbnails thumbnails;
-    WindowContext context{state, theme, defaults, thumbnails};
+    XdgDesktopServices desktop{QStringLiteral("/usr/bin/stashwick"), nullptr};
+    WindowContext context{state, theme, defaults, thumbnails, desktop};
 
     void fill(int slot, const QString& text) {
         state.slots().setItem(ClipboardItem::makeText(text, clock.now()), slot);

@@ -10,6 +10,7 @@
 #include "core/UserDefaults.h"
 #include "platform/x11/KeyCodeMap.h"
 #include "platform/xdg/AutostartEntry.h"
+#include "platform/xdg/XdgDesktopServices.h"
 #include "ui/AsyncThumbnails.h"
 #include "ui/CapsuleSegmented.h"
 #include "ui/IconChipButton.h"
@@ -151,7 +152,7 @@ private Q_SLOTS:
         Fixture f;
         AppState automation{StoreContainer::make(true, std::nullopt, nullptr), f.pasteboard,
                             f.clock, true};
-        RootView root(WindowContext{automation, f.theme, f.defaults, f.thumbnails});
+        RootView root(WindowContext{automation, f.theme, f.defaults, f.thumbnails, f.desktop});
         root.show();
         QVERIFY(!root.banner()->isVisible());
     }
@@ -488,7 +489,6 @@ private Q_SLOTS:
         f.context.keyCodeOf = [](quint32 native) -> std::optional<quint16> {
             return native <= 255 ? KeyCodeMap::fromX11(static_cast<quint8>(native)) : std::nullopt;
         };
-        f.context.launchCommand = QStringLiteral("/usr/bin/stashwick");
         QList<HotkeyConfig> applied;
         f.state.reloadHotkeys = [&](const HotkeyConfig& c) {
             applied << c;
@@ -552,7 +552,6 @@ private Q_SLOTS:
         report.chords = SessionReport::Chords::CompositorBindings;
         f.context.session = [&] { return report; };
         f.context.shortcutsAvailable = [&] { return report.chordsWork(); };
-        f.context.launchCommand = QStringLiteral("/usr/bin/stashwick");
         f.context.keyCodeOf = [](quint32 native) -> std::optional<quint16> {
             return native <= 255 ? KeyCodeMap::fromX11(static_cast<quint8>(native)) : std::nullopt;
         };
@@ -693,14 +692,10 @@ private Q_SLOTS:
         for (const QString& mode : {QStringLiteral("light"), QStringLiteral("dark")}) {
             f.defaults.setString(QStringLiteral("appearanceMode"), mode);
             FakeGnome gnome;
+            XdgDesktopServices desktop(QStringLiteral("/usr/bin/stashwick"), &gnome);
             // Inside the window, whose palette follows the appearance.
-            ShortcutsAvailabilityCard card(f.theme,
-                                           {f.context.session,
-                                            f.context.shortcutsAvailable,
-                                            {},
-                                            QStringLiteral("/usr/bin/stashwick"),
-                                            &gnome},
-                                           &window);
+            ShortcutsAvailabilityCard card(
+                f.theme, {f.context.session, f.context.shortcutsAvailable, {}, &desktop}, &window);
             const auto shot = [&](const QString& name) {
                 card.resize(760, card.heightForWidth(760));
                 render(card, "settings-gnome-" + name + "-" + mode);
@@ -790,11 +785,8 @@ private Q_SLOTS:
         QVERIFY(nothing.isValid());
         qputenv("PATH", nothing.path().toLocal8Bit());
         report.chords = SessionReport::Chords::Off;
-        ShortcutsAvailabilityCard plain(f.theme, {f.context.session,
-                                                  f.context.shortcutsAvailable,
-                                                  {},
-                                                  QStringLiteral("/usr/bin/stashwick"),
-                                                  nullptr});
+        ShortcutsAvailabilityCard plain(
+            f.theme, {f.context.session, f.context.shortcutsAvailable, {}, &f.desktop});
         plain.refresh(defaults);
         QVERIFY(!plain.gnomeAddButton()->isVisible() && !plain.gnomeRemoveButton()->isVisible());
         plain.keyboardSettingsButton()->click();

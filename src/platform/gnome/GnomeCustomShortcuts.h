@@ -1,7 +1,7 @@
 #pragma once
 
 #include "GSettingsRunner.h"
-#include "GnomeShortcuts.h"
+#include "hotkeys/GnomeShortcuts.h"
 
 #include <QObject>
 

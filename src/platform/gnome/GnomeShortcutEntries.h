@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GnomeShortcuts.h"
+#include "hotkeys/GnomeShortcuts.h"
 
 #include <QString>
 

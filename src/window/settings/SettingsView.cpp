@@ -3,9 +3,9 @@
 #include "ShortcutRecorderRow.h"
 #include "ShortcutsAvailabilityCard.h"
 #include "app/AppState.h"
+#include "app/DesktopServices.h"
 #include "core/UserDefaults.h"
 #include "hotkeys/KeyNames.h"
-#include "platform/xdg/AutostartEntry.h"
 #include "ui/AppearanceMode.h"
 #include "ui/CapsuleSegmented.h"
 #include "ui/Card.h"
@@ -63,8 +63,7 @@ SettingsView::SettingsView(WindowContext context, QWidget* parent)
     // Whether the shortcuts can work here, and where they come from.
     m_access = new ShortcutsAvailabilityCard(theme,
                                              {m_context.session, m_context.shortcutsAvailable,
-                                              m_context.recheckShortcuts, m_context.launchCommand,
-                                              m_context.gnomeShortcuts},
+                                              m_context.recheckShortcuts, &m_context.desktop},
                                              content);
     column->addWidget(m_access);
     m_access->refresh(m_config);
@@ -160,7 +159,7 @@ SettingsView::SettingsView(WindowContext context, QWidget* parent)
                               QStringLiteral("General"), generalCard));
     m_login = new ThemedSwitch(theme, QStringLiteral("Launch at login"), generalCard);
     m_login->setCheckable(true);
-    m_login->setChecked(AutostartEntry::isEnabled());
+    m_login->setChecked(m_context.desktop.startsAtLogin());
     m_login->setAccessibleName(QStringLiteral("Launch at login"));
     m_login->setFocusPolicy(Qt::StrongFocus);
     general->addWidget(m_login);
@@ -169,7 +168,7 @@ SettingsView::SettingsView(WindowContext context, QWidget* parent)
                            WindowFonts::caption(), theme.secondaryLabel(), generalCard));
     // A failure is logged; the switch keeps the position the user gave it.
     connect(m_login, &QAbstractButton::toggled, this,
-            [this](bool on) { AutostartEntry::setEnabled(on, m_context.launchCommand, nullptr); });
+            [this](bool on) { m_context.desktop.setStartsAtLogin(on); });
 
     column->addStretch(1);
     setWidget(content);

@@ -1,7 +1,6 @@
 #include "ShortcutsAvailabilityCard.h"
 
-#include "hotkeys/CompositorBindings.h"
-#include "platform/xdg/KeyboardSettings.h"
+#include "app/DesktopServices.h"
 #include "ui/Icons.h"
 #include "ui/StyledButton.h"
 #include "ui/Theme.h"
@@ -125,7 +124,7 @@ Shown describeGnome(const SessionReport& report, const GnomeShortcuts::Status& s
 }
 
 Shown describe(const SessionReport& report, bool available, const HotkeyConfig& config,
-               const QString& command, const GnomeShortcuts* gnome) {
+               const DesktopServices* desktop, const GnomeShortcuts* gnome) {
     using C = SessionReport::Chords;
     if (report.chords == C::GnomeShortcuts && gnome) {
         return describeGnome(report, gnome->status(), gnome->entries(config));
@@ -170,10 +169,9 @@ Shown describe(const SessionReport& report, bool available, const HotkeyConfig& 
                                       "lines to ~/.config/sway/config and reload it (swaymsg "
                                       "reload). Each runs the stashwick command with the chord's "
                                       "action.");
-        s.lines = CompositorBindings::lines(config,
-                                            hyprland ? CompositorBindings::Flavour::Hyprland
-                                                     : CompositorBindings::Flavour::Sway,
-                                            command);
+        if (desktop) {
+            s.lines = desktop->compositorBindings(config, report.bindingsFlavour);
+        }
         s.copyable = true;
         break;
     }
@@ -226,8 +224,8 @@ ShortcutsAvailabilityCard::ShortcutsAvailabilityCard(const Theme& theme, Source 
     m_lines->setAccessibleName(QStringLiteral("Key bindings"));
     layout->addWidget(m_lines);
 
-    auto* gnome = new QHBoxLayout;
-    gnome->setSpacing(10);
+    auto* gnomeRow = new QHBoxLayout;
+    gnomeRow->setSpacing(10);
     m_gnomeAdd = new StyledButton(theme, StyledButton::Kind::Action,
                                   QStringLiteral("Add to GNOME keyboard shortcuts"), this);
     m_gnomeAdd->setAccessibleDescription(
@@ -240,10 +238,10 @@ ShortcutsAvailabilityCard::ShortcutsAvailabilityCard(const Theme& theme, Source 
         b->setFocusPolicy(Qt::StrongFocus);
         b->setAccessibleName(b->text());
         b->setVisible(false);
-        gnome->addWidget(b);
+        gnomeRow->addWidget(b);
     }
-    gnome->addStretch(1);
-    layout->addLayout(gnome);
+    gnomeRow->addStretch(1);
+    layout->addLayout(gnomeRow);
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(10);
@@ -260,7 +258,9 @@ ShortcutsAvailabilityCard::ShortcutsAvailabilityCard(const Theme& theme, Source 
     m_copy->setAccessibleDescription(QStringLiteral("Copies the key bindings to the clipboard"));
     buttons->addStretch(1);
     layout->addLayout(buttons);
-    if (KeyboardSettings::command().isEmpty()) {
+    const QStringList keyboardCommand =
+        m_source.desktop ? m_source.desktop->keyboardSettingsCommand() : QStringList();
+    if (keyboardCommand.isEmpty()) {
         // Said in the card, not only in a tooltip: a greyed-out button shows no tooltip to the
         // keyboard, and nobody hovers over it to find out why.
         const QString reason = QStringLiteral("Stashwick does not know this desktop's keyboard "
@@ -270,27 +270,27 @@ ShortcutsAvailabilityCard::ShortcutsAvailabilityCard(const Theme& theme, Source 
         m_keyboard->setAccessibleDescription(reason);
         showKeyboardReason(reason);
     }
-    connect(m_keyboard, &QAbstractButton::clicked, this, [this] {
-        if (!KeyboardSettings::open()) {
+    connect(m_keyboard, &QAbstractButton::clicked, this, [this, keyboardCommand] {
+        if (!m_source.desktop || !m_source.desktop->openKeyboardSettings()) {
             showKeyboardReason(QStringLiteral("Could not start %1: is it installed?")
-                                   .arg(KeyboardSettings::command().join(u' ')));
+                                   .arg(keyboardCommand.join(u' ')));
         }
     });
     // A request while another runs would only repeat it: the buttons wait for the answer.
     const auto idle = [this] {
-        const auto state = m_source.gnome->status().state;
+        const auto state = gnome()->status().state;
         return state != GnomeShortcuts::State::Adding && state != GnomeShortcuts::State::Updating &&
                state != GnomeShortcuts::State::Removing;
     };
     connect(m_gnomeAdd, &QAbstractButton::clicked, this, [this, idle] {
         if (gnomeChords() && idle()) {
-            m_source.gnome->add(m_config, showWhenDone());
+            gnome()->add(m_config, showWhenDone());
             refresh(m_config);
         }
     });
     connect(m_gnomeRemove, &QAbstractButton::clicked, this, [this, idle] {
         if (gnomeChords() && idle()) {
-            m_source.gnome->remove(showWhenDone());
+            gnome()->remove(showWhenDone());
             refresh(m_config);
         }
     });
@@ -301,14 +301,18 @@ ShortcutsAvailabilityCard::ShortcutsAvailabilityCard(const Theme& theme, Source 
             m_source.recheck();
         }
         if (gnomeChords()) {
-            m_source.gnome->check(showWhenDone());
+            gnome()->check(showWhenDone());
         }
         refresh(m_config);
     });
 }
 
+GnomeShortcuts* ShortcutsAvailabilityCard::gnome() const {
+    return m_source.desktop ? m_source.desktop->gnomeShortcuts() : nullptr;
+}
+
 bool ShortcutsAvailabilityCard::gnomeChords() const {
-    return m_source.gnome && m_source.session &&
+    return gnome() && m_source.session &&
            m_source.session().chords == SessionReport::Chords::GnomeShortcuts;
 }
 
@@ -334,16 +338,16 @@ void ShortcutsAvailabilityCard::showKeyboardReason(const QString& reason) {
 void ShortcutsAvailabilityCard::refresh(const HotkeyConfig& config) {
     if (gnomeChords()) {
         if (!m_shownConfig) {
-            m_source.gnome->check(showWhenDone()); // what GNOME has now
+            gnome()->check(showWhenDone()); // what GNOME has now
         } else if (*m_shownConfig != config) {
-            m_source.gnome->update(config, showWhenDone()); // a recorded chord
+            gnome()->update(config, showWhenDone()); // a recorded chord
         }
     }
     m_config = config;
     m_shownConfig = config;
     const SessionReport report = m_source.session ? m_source.session() : SessionReport();
     const Shown s = describe(report, m_source.available && m_source.available(), config,
-                             m_source.command, gnomeChords() ? m_source.gnome : nullptr);
+                             m_source.desktop, gnomeChords() ? gnome() : nullptr);
     const QColor colour = s.on ? m_theme.success() : m_theme.warning();
     m_availability->setText(s.status);
     QPalette p = m_availability->palette();

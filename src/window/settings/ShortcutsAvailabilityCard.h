@@ -1,13 +1,14 @@
 #pragma once
 
 #include "app/SessionReport.h"
+#include "hotkeys/GnomeShortcuts.h"
 #include "hotkeys/HotkeyConfig.h"
-#include "platform/gnome/GnomeShortcuts.h"
 #include "ui/Card.h"
 
 #include <functional>
 #include <optional>
 
+class DesktopServices;
 class QLabel;
 class QPlainTextEdit;
 class QVBoxLayout;
@@ -26,10 +27,8 @@ public:
         std::function<SessionReport()> session;
         std::function<bool()> available;
         std::function<void()> recheck;
-        // The stashwick command the bindings run.
-        QString command;
-        // GNOME's custom keyboard shortcuts, where the session's chords come from them.
-        GnomeShortcuts* gnome = nullptr;
+        // The desktop's keyboard settings, GNOME's shortcuts and the compositor's bindings.
+        DesktopServices* desktop = nullptr;
     };
 
     ShortcutsAvailabilityCard(const Theme& theme, Source source, QWidget* parent = nullptr);
@@ -51,6 +50,7 @@ public:
     StyledButton* gnomeRemoveButton() const { return m_gnomeRemove; }
 
 private:
+    GnomeShortcuts* gnome() const;
     bool gnomeChords() const;
     // Refreshes the card once GNOME's answer is in (unless the card is gone by then).
     GnomeShortcuts::Done showWhenDone();
