@@ -2,16 +2,16 @@
 
 #include "app/ipc/InstanceFrame.h"
 #include "core/Log.h"
-#include "platform/posix/PeerCredentials.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
 #include <memory>
 
-InstanceServer::InstanceServer(QString socketPath, Handler handler, QObject* parent)
-    : QObject(parent), m_path(std::move(socketPath)), m_handler(std::move(handler)),
-      m_server(new QLocalServer(this)) {
+InstanceServer::InstanceServer(QString socketPath, PeerCheck sameUser, Handler handler,
+                               QObject* parent)
+    : QObject(parent), m_path(std::move(socketPath)), m_sameUser(std::move(sameUser)),
+      m_handler(std::move(handler)), m_server(new QLocalServer(this)) {
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &InstanceServer::accept);
 }
@@ -31,7 +31,7 @@ bool InstanceServer::listen(QString* error) {
 
 void InstanceServer::accept() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        if (!PeerCredentials::isSameUser(socket->socketDescriptor())) {
+        if (!m_sameUser(socket->socketDescriptor())) {
             socket->abort();
             socket->deleteLater();
             continue;

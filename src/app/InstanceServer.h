@@ -24,10 +24,13 @@ public:
         QString reason;
     };
     using Handler = std::function<Reply(InstanceFrame::Source source, const QByteArray& url)>;
+    // Whether the peer on a connected socket is this user.
+    using PeerCheck = std::function<bool(qintptr socketDescriptor)>;
 
     static constexpr int idleTimeoutMs = 10000;
 
-    InstanceServer(QString socketPath, Handler handler, QObject* parent = nullptr);
+    InstanceServer(QString socketPath, PeerCheck sameUser, Handler handler,
+                   QObject* parent = nullptr);
     ~InstanceServer() override;
 
     // Removes a stale socket file (the caller holds the instance lock) and listens.
@@ -39,6 +42,7 @@ private:
     Reply answer(const std::string& payload);
 
     QString m_path;
+    PeerCheck m_sameUser;
     Handler m_handler;
     QLocalServer* m_server;
 };

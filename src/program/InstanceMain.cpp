@@ -15,6 +15,7 @@
 #include "core/SystemClock.h"
 #include "core/UserDefaults.h"
 #include "platform/glibc/MemoryTuning.h"
+#include "platform/posix/PeerCredentials.h"
 #include "platform/posix/RuntimeDir.h"
 #include "platform/posix/SignalQuitter.h"
 #include "platform/posix/StoreLock.h"
@@ -194,6 +195,7 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
                        [&platform](unsigned long window) { platform.activateWindow(window, 0); }});
 
     InstanceServer server(QString::fromStdString(RuntimeDir::socketPath(dir)),
+                          &PeerCredentials::isSameUser,
                           [&delegate, &links](InstanceFrame::Source source, const QByteArray& url) {
                               const auto result = source == InstanceFrame::Source::Link
                                                       ? links.open(url)
