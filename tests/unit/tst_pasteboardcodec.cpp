@@ -74,6 +74,9 @@ private Q_SLOTS:
         pb.setContent({{"text/plain", "hunter2"}, {"x-kde-passwordManagerHint", "secret"}});
         QVERIFY(PasteboardCodec::isConcealed(pb));
         QVERIFY(!PasteboardCodec::read(pb, now));
+        // The secret's bytes were never asked for, only the hint.
+        QVERIFY2(!pb.reads.contains("text/plain"), qPrintable(pb.reads.join(u' ')));
+        QVERIFY(pb.reads.contains("x-kde-passwordManagerHint"));
         // Only the value "secret" conceals.
         QCOMPARE(readOf({{"text/plain", "hello"}, {"x-kde-passwordManagerHint", "other"}})->text,
                  std::optional<QString>("hello"));

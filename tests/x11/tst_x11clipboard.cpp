@@ -30,6 +30,7 @@ class X11ClipboardTest : public QObject {
     SystemClock m_clock;
     std::unique_ptr<SystemClipboard> m_clipboard;
     std::vector<std::unique_ptr<QProcess>> m_owners;
+    int m_ownerCount = 0;
 
     QString file(const QString& name, const QByteArray& bytes) {
         const QString path = m_dir.filePath(name);
@@ -70,13 +71,18 @@ class X11ClipboardTest : public QObject {
                     file(QStringLiteral("xclip.in"), bytes)},
                    type == QStringLiteral("UTF8_STRING") ? QStringLiteral("text/plain") : type);
     }
+    // Each owner also offers a type of its own, which tells it from the owner before it (that
+    // may offer the same types) as soon as it has taken the clipboard.
     QProcess* qtOwner(const QList<std::pair<QString, QByteArray>>& flavours) {
         QStringList args;
         int i = 0;
         for (const auto& [type, bytes] : flavours) {
             args << type + QLatin1Char('=') + file(QStringLiteral("flavour%1").arg(i++), bytes);
         }
-        return own(QStringLiteral(CLIPBOARD_OWNER), args, flavours.first().first);
+        const QString marker =
+            QStringLiteral("application/x-stashwick-test-owner-%1").arg(++m_ownerCount);
+        args << marker + QLatin1Char('=') + file(QStringLiteral("marker"), "1");
+        return own(QStringLiteral(CLIPBOARD_OWNER), args, marker);
     }
     // The slow owner's content and what it offers it as.
     static inline const QString slowType = QStringLiteral("application/x-stashwick-slow");
