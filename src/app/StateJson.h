@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SessionReport.h"
 #include "hotkeys/KeyChord.h"
+#include "hotkeys/SessionReport.h"
 
 #include <QJsonObject>
 #include <QList>

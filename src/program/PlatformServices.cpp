@@ -1,6 +1,5 @@
 #include "PlatformServices.h"
 
-#include "WaylandChordTap.h"
 #include "core/AppIdentity.h"
 #include "core/Log.h"
 #include "platform/gnome/GnomeCustomShortcuts.h"
@@ -8,6 +7,7 @@
 #include "platform/portal/PortalEventTap.h"
 #include "platform/portal/PortalRegistration.h"
 #include "platform/portal/RemoteDesktopKeystrokes.h"
+#include "platform/portal/WaylandChordTap.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/wayland/DataControlDevice.h"
 #include "platform/wayland/DataControlPasteboard.h"

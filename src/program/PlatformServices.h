@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/SessionReport.h"
 #include "clipboard/Pasteboard.h"
 #include "core/UserDefaults.h"
 #include "hotkeys/EventTap.h"
 #include "hotkeys/KeystrokeSynthesizing.h"
+#include "hotkeys/SessionReport.h"
 #include "platform/x11/X11Connection.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SessionReport.h"
+#include "hotkeys/SessionReport.h"
 
 #include <QWidget>
 

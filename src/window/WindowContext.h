@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/SessionReport.h"
 #include "hotkeys/KeyChord.h"
+#include "hotkeys/SessionReport.h"
 
 #include <QList>
 #include <QString>

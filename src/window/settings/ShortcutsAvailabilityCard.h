@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/SessionReport.h"
 #include "hotkeys/GnomeShortcuts.h"
 #include "hotkeys/HotkeyConfig.h"
+#include "hotkeys/SessionReport.h"
 #include "ui/Card.h"
 
 #include <functional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/SessionReport.h"
 #include "hotkeys/EventTap.h"
+#include "hotkeys/SessionReport.h"
 
 class GlobalShortcutsPortal;
 class PortalEventTap;
