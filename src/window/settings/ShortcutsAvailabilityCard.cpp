@@ -1,5 +1,7 @@
 #include "ShortcutsAvailabilityCard.h"
 
+#include "ShortcutsAvailabilityText.h"
+
 #include "app/DesktopServices.h"
 #include "ui/Icons.h"
 #include "ui/StyledButton.h"
@@ -17,179 +19,6 @@
 #include <QScrollBar>
 #include <QTextDocument>
 #include <QVBoxLayout>
-
-namespace {
-
-struct Shown {
-    bool on = false;
-    QString status;
-    QString explanation;
-    QStringList lines;
-    bool copyable = false;
-    bool gnomeAdd = false;
-    bool gnomeRemove = false;
-};
-
-// The entries as GNOME's Settings lists them: the keys, then the name.
-QStringList gnomeLines(const QList<GnomeShortcuts::Entry>& entries) {
-    qsizetype width = 0;
-    for (const GnomeShortcuts::Entry& e : entries) {
-        width = std::max(width, e.binding.size());
-    }
-    QStringList out;
-    for (const GnomeShortcuts::Entry& e : entries) {
-        out << e.binding.leftJustified(width + 2) + e.name;
-    }
-    return out;
-}
-
-Shown describeGnome(const SessionReport& report, const GnomeShortcuts::Status& status,
-                    const QList<GnomeShortcuts::Entry>& entries) {
-    using S = GnomeShortcuts::State;
-    Shown s;
-    s.lines = gnomeLines(entries);
-    s.gnomeRemove = status.present > 0;
-    s.gnomeAdd = status.present < GnomeShortcuts::entryCount;
-    const QString where = QStringLiteral("Settings \u203a Keyboard \u203a Custom Shortcuts");
-    switch (status.state) {
-    case S::Unknown:
-    case S::Checking:
-        s.status = QStringLiteral("Reading GNOME's keyboard shortcuts\u2026");
-        s.explanation = QStringLiteral("Stashwick is looking for its shortcuts among GNOME's "
-                                       "custom keyboard shortcuts.");
-        s.lines.clear();
-        s.gnomeAdd = s.gnomeRemove = false;
-        return s;
-    case S::Absent:
-        s.status = QStringLiteral("Not in GNOME's keyboard shortcuts yet");
-        s.explanation =
-            QStringLiteral("GNOME gives programs no global shortcuts of their own here. \"Add to "
-                           "GNOME keyboard shortcuts\" puts these 21 into %1, each running the "
-                           "stashwick command; your own custom shortcuts stay as they are.")
-                .arg(where);
-        break;
-    case S::Partial:
-        s.status = QStringLiteral("Only %1 of the %2 shortcuts are in GNOME's keyboard shortcuts")
-                       .arg(status.present)
-                       .arg(GnomeShortcuts::entryCount);
-        s.explanation = QStringLiteral("Some were removed in %1. Add them again to bring the "
-                                       "missing ones back, or remove all of Stashwick's.")
-                            .arg(where);
-        break;
-    case S::Added:
-        s.on = true;
-        s.status = QStringLiteral("Shortcuts from GNOME's keyboard shortcuts");
-        s.explanation = QStringLiteral("GNOME runs the stashwick command for each chord; they are "
-                                       "in %1. A chord recorded below changes them there too.")
-                            .arg(where);
-        break;
-    case S::Adding:
-    case S::Updating:
-    case S::Removing:
-        s.status = status.state == S::Adding     ? QStringLiteral("Adding to GNOME keyboard "
-                                                                      "shortcuts\u2026")
-                   : status.state == S::Updating ? QStringLiteral("Updating GNOME keyboard "
-                                                                  "shortcuts\u2026")
-                                                 : QStringLiteral("Removing GNOME keyboard "
-                                                                  "shortcuts\u2026");
-        s.explanation = QStringLiteral("gsettings is writing Stashwick's custom shortcuts.");
-        break;
-    case S::Failed: {
-        const S failed = status.failedRequest;
-        s.status = failed == S::Adding     ? QStringLiteral("Could not add to GNOME keyboard "
-                                                                "shortcuts")
-                   : failed == S::Updating ? QStringLiteral("Could not update GNOME keyboard "
-                                                            "shortcuts")
-                   : failed == S::Removing ? QStringLiteral("Could not remove GNOME keyboard "
-                                                            "shortcuts")
-                                           : QStringLiteral("Could not read GNOME keyboard "
-                                                            "shortcuts");
-        s.explanation =
-            status.failure.contains(QStringLiteral("No such schema"))
-                ? QStringLiteral("%1. GNOME's keyboard settings are not installed here (package "
-                                 "gnome-settings-daemon-common).")
-                      .arg(status.failure)
-                : QStringLiteral("%1. Try again, or add these in %2 by hand.")
-                      .arg(status.failure, where);
-        s.gnomeAdd = true;
-        break;
-    }
-    }
-    if (!report.keystrokesWork()) {
-        s.explanation += QStringLiteral(" Until GNOME lets Stashwick press keys, a copy chord "
-                                        "saves what is already on the clipboard and a paste "
-                                        "chord puts the slot on the clipboard for you to paste.");
-    }
-    return s;
-}
-
-Shown describe(const SessionReport& report, bool available, const HotkeyConfig& config,
-               const DesktopServices* desktop, const GnomeShortcuts* gnome) {
-    using C = SessionReport::Chords;
-    if (report.chords == C::GnomeShortcuts && gnome) {
-        return describeGnome(report, gnome->status(), gnome->entries(config));
-    }
-    Shown s;
-    s.on = available;
-    if (report.chords == C::Waiting) {
-        s.status = QStringLiteral("Asking the desktop for shortcuts\u2026");
-        s.explanation = QStringLiteral("Stashwick is waiting for the desktop's global-shortcuts "
-                                       "service to answer.");
-        return s;
-    }
-    if (!available) {
-        s.status = QStringLiteral("Shortcuts unavailable");
-        s.explanation =
-            report.offReason.isEmpty()
-                ? QStringLiteral("Global shortcuts need an X11 session with XTEST, or a Wayland "
-                                 "compositor that lets programs press keys.")
-                : QStringLiteral("Shortcuts are off: %1. The slots, the history and everything "
-                                 "else work.")
-                      .arg(report.offReason);
-        return s;
-    }
-    switch (report.chords) {
-    case C::DesktopShortcuts:
-        s.status = QStringLiteral("Shortcuts from your desktop");
-        s.explanation = QStringLiteral("Your desktop's shortcut settings give the chords; change "
-                                       "them there. The keys it assigned:");
-        for (const auto& [description, trigger] : report.assignedTriggers) {
-            s.lines << QStringLiteral("%1: %2").arg(
-                description, trigger.isEmpty() ? QStringLiteral("not assigned") : trigger);
-        }
-        break;
-    case C::CompositorBindings: {
-        const bool hyprland = report.bindingsFlavour == u"hyprland";
-        s.status = QStringLiteral("Shortcuts from your compositor's key bindings");
-        s.explanation =
-            hyprland ? QStringLiteral("Hyprland offers no shortcut service here: add these lines "
-                                      "to ~/.config/hypr/hyprland.conf. Each runs the stashwick "
-                                      "command with the chord's action.")
-                     : QStringLiteral("This compositor offers no shortcut service: add these "
-                                      "lines to ~/.config/sway/config and reload it (swaymsg "
-                                      "reload). Each runs the stashwick command with the chord's "
-                                      "action.");
-        if (desktop) {
-            s.lines = desktop->compositorBindings(config, report.bindingsFlavour);
-        }
-        s.copyable = true;
-        break;
-    }
-    case C::GnomeShortcuts:
-        s.status = QStringLiteral("Shortcuts from GNOME's keyboard shortcuts");
-        s.explanation = QStringLiteral("GNOME's custom keyboard shortcuts run the stashwick "
-                                       "command for each chord.");
-        break;
-    default:
-        s.status = QStringLiteral("Shortcuts available");
-        s.explanation = QStringLiteral("Stashwick takes the global shortcuts and presses copy and "
-                                       "paste in other apps through the X11 session (XTEST).");
-        break;
-    }
-    return s;
-}
-
-} // namespace
 
 ShortcutsAvailabilityCard::ShortcutsAvailabilityCard(const Theme& theme, Source source,
                                                      QWidget* parent)
@@ -346,8 +175,17 @@ void ShortcutsAvailabilityCard::refresh(const HotkeyConfig& config) {
     m_config = config;
     m_shownConfig = config;
     const SessionReport report = m_source.session ? m_source.session() : SessionReport();
-    const Shown s = describe(report, m_source.available && m_source.available(), config,
-                             m_source.desktop, gnomeChords() ? gnome() : nullptr);
+    const bool viaGnome = gnomeChords();
+    const GnomeShortcuts::Status gnomeStatus =
+        viaGnome ? gnome()->status() : GnomeShortcuts::Status();
+    const QStringList bindings =
+        report.chords == SessionReport::Chords::CompositorBindings && m_source.desktop
+            ? m_source.desktop->compositorBindings(config, report.bindingsFlavour)
+            : QStringList();
+    const ShortcutsAvailabilityText s = ShortcutsAvailabilityText::of(
+        report, m_source.available && m_source.available(), bindings,
+        viaGnome ? &gnomeStatus : nullptr,
+        viaGnome ? gnome()->entries(config) : QList<GnomeShortcuts::Entry>());
     const QColor colour = s.on ? m_theme.success() : m_theme.warning();
     m_availability->setText(s.status);
     QPalette p = m_availability->palette();
