@@ -77,6 +77,7 @@ void AppDelegate::launch() {
             if (d.m_eventTap) {
                 d.m_eventTap->updateConfig(config);
             }
+            d.m_platform.chordsChanged(config);
             d.m_automation.dumpState();
         }
     };

@@ -34,6 +34,9 @@ public:
         ClipboardAccess* selection = nullptr;
         // How the session gives the clipboard, the keystrokes and the chords.
         std::function<SessionReport()> session = [] { return SessionReport(); };
+        // A new chord configuration for the bindings the desktop keeps for the chords (GNOME's
+        // custom shortcuts); whatever the event tap takes itself it gets through the tap.
+        std::function<void(const HotkeyConfig&)> chordsChanged = [](const HotkeyConfig&) {};
     };
 
     AppDelegate(AppState& state, UserDefaults& defaults, Scheduler& scheduler, Platform platform,

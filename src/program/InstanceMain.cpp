@@ -104,7 +104,10 @@ stashwick_run_instance(int argc, char** argv, const char* runtimeDir) {
                          AppDelegate::Platform{platform.eventTap(), platform.synthesizer(),
                                                [&platform] { return platform.isTrusted(); },
                                                &selection,
-                                               [&platform] { return platform.report(); }},
+                                               [&platform] { return platform.report(); },
+                                               [&platform](const HotkeyConfig& config) {
+                                                   platform.chordsChanged(config);
+                                               }},
                          AppPaths::stateFile());
 
     // The HUD, the tray icon and update checks.

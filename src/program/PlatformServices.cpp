@@ -226,6 +226,12 @@ bool PlatformServices::gnomePortalOffersGlobalShortcuts() {
     return false;
 }
 
+void PlatformServices::chordsChanged(const HotkeyConfig& config) {
+    if (m_gnome) {
+        m_gnome->update(config, {});
+    }
+}
+
 GnomeShortcuts* PlatformServices::gnomeShortcuts() const {
     return m_gnome.get();
 }

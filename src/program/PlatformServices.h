@@ -48,6 +48,8 @@ public:
     void recheck();
     // GNOME's custom keyboard shortcuts, where they give the chords; null elsewhere.
     GnomeShortcuts* gnomeShortcuts() const;
+    // A recorded chord: GNOME's custom shortcuts of ours that are in the user's list follow it.
+    void chordsChanged(const HotkeyConfig& config);
     // Whether windows can be see-through (a compositor runs).
     bool translucentWindows() const { return m_translucent; }
     // Makes the window the active one where the window manager allows it (X11); else nothing.

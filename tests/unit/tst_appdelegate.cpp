@@ -106,18 +106,30 @@ private Q_SLOTS:
     }
 
     void reloadingHotkeysSavesAppliesAndDumps() {
-        DelegateFixture f;
-        f.tap.trusted = true;
-        f.delegate.launch();
+        FakeEventTap tap;
+        FakeKeystrokeSynthesizer synth;
+        QList<HotkeyConfig> followed;
+        AppFixture f;
+        AppDelegate delegate{f.state, f.defaults, f.scheduler,
+                             AppDelegate::Platform{tap, synth, [] { return true; }, nullptr,
+                                                   [] { return SessionReport(); },
+                                                   [&](const HotkeyConfig& c) { followed << c; }},
+                             f.stateFile};
+        tap.trusted = true;
+        delegate.launch();
         HotkeyConfig changed;
         changed.copyModifiers = Modifiers(Modifiers::control | Modifiers::shift);
         f.state.reloadHotkeys(changed);
         QCOMPARE(HotkeyConfig::load(f.defaults), changed);
-        QCOMPARE(f.tap.installedConfig, changed);
-        QCOMPARE(f.dump()["hotkeys"].toObject()["copy"].toString(),
+        QCOMPARE(tap.installedConfig, changed);
+        // The bindings the desktop keeps follow too (GNOME's custom shortcuts).
+        QCOMPARE(followed, QList<HotkeyConfig>{changed});
+        QFile state(f.stateFile);
+        QVERIFY(state.open(QIODevice::ReadOnly));
+        QCOMPARE(QJsonDocument::fromJson(state.readAll())["hotkeys"]["copy"].toString(),
                  QStringLiteral("Control + Shift + N"));
-        QVERIFY(!f.tap.keyDown({20, Modifiers(12)}));
-        QVERIFY(f.tap.keyDown({20, Modifiers(6)}));
+        QVERIFY(!tap.keyDown({20, Modifiers(12)}));
+        QVERIFY(tap.keyDown({20, Modifiers(6)}));
     }
 
     void theMonitorFillsTheHistoryEveryPointSixSeconds() {

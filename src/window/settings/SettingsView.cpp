@@ -177,12 +177,12 @@ SettingsView::SettingsView(WindowContext context, QWidget* parent)
 
 void SettingsView::apply(const HotkeyConfig& config) {
     m_config = config;
-    m_access->refresh(m_config); // the bindings to add follow the chords
     if (m_context.state.reloadHotkeys) {
         m_context.state.reloadHotkeys(m_config); // saves and applies
     } else {
         m_config.save(m_context.defaults);
     }
+    m_access->refresh(m_config); // the bindings to add follow the chords
     showConfig();
 }
 

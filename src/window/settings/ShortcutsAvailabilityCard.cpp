@@ -165,12 +165,10 @@ void ShortcutsAvailabilityCard::showKeyboardReason(const QString& reason) {
 }
 
 void ShortcutsAvailabilityCard::refresh(const HotkeyConfig& config) {
-    if (gnomeChords()) {
-        if (!m_shownConfig) {
-            gnome()->check(showWhenDone()); // what GNOME has now
-        } else if (*m_shownConfig != config) {
-            gnome()->update(config, showWhenDone()); // a recorded chord
-        }
+    // What GNOME has now; after a recorded chord, once the program has written it there (GNOME
+    // answers requests in order).
+    if (gnomeChords() && (!m_shownConfig || *m_shownConfig != config)) {
+        gnome()->check(showWhenDone());
     }
     m_config = config;
     m_shownConfig = config;
