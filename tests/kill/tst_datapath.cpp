@@ -65,7 +65,7 @@ class DataPathTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void aFullDiskIsReportedAndWhatWaitsIsSavedAtQuit() {
-        SmallDisk disk(24);
+        SmallDisk disk(QStringLiteral("24m"));
         if (!disk.isMounted()) {
             QSKIP("needs root to mount a small tmpfs");
         }
@@ -108,7 +108,7 @@ private Q_SLOTS:
     }
 
     void aStoreThatCannotBeOpenedIsNeverSilent() {
-        SmallDisk disk(4);
+        SmallDisk disk(QStringLiteral("4m"));
         if (!disk.isMounted()) {
             QSKIP("needs root to mount a small tmpfs");
         }

@@ -41,7 +41,7 @@ class FullDiskTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void largeCapturesWaitBoundedAndSavingResumes() {
-        SmallDisk disk(96);
+        SmallDisk disk(QStringLiteral("96m"));
         if (!disk.isMounted()) {
             QSKIP("needs root to mount a small tmpfs");
         }

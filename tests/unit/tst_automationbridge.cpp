@@ -1,6 +1,6 @@
 #include "AppFixture.h"
-#include "FullDisk.h"
 #include "LogCapture.h"
+#include "SmallDisk.h"
 #include "app/AutomationBridge.h"
 #include "app/LinkGate.h"
 #include "app/LinkPolicy.h"
@@ -390,19 +390,19 @@ private Q_SLOTS:
     }
 
     void aFullDiskKeepsThePreviousStateFile() {
-        FullDisk disk;
-        if (!disk.mounted()) {
+        SmallDisk disk;
+        if (!disk.isMounted()) {
             QSKIP(qPrintable(disk.why()));
         }
         AppFixture f;
         const QString stateFile = disk.path("state.json");
         AutomationBridge bridge(f.state, f.defaults, stateFile);
         bridge.dumpState();
-        const QByteArray before = FullDisk::contents(stateFile);
+        const QByteArray before = SmallDisk::contents(stateFile);
         QVERIFY(before.contains("\"mainTab\": \"slots\""));
         QVERIFY(disk.fill());
         QCOMPARE(verdict(bridge, "stashwick://show-tab/stats"), V::Done);
-        QCOMPARE(FullDisk::contents(stateFile), before);
+        QCOMPARE(SmallDisk::contents(stateFile), before);
         QCOMPARE(QDir(disk.path(".")).entryList(QDir::Files), QStringList({"state.json"}));
     }
 

@@ -1,5 +1,5 @@
-#include "FullDisk.h"
 #include "LogCapture.h"
+#include "SmallDisk.h"
 #include "TestEnv.h"
 #include "platform/xdg/AutostartEntry.h"
 #include "platform/xdg/KeyboardSettings.h"
@@ -170,21 +170,21 @@ private Q_SLOTS:
     }
 
     void aFullDiskKeepsThePreviousEntry() {
-        FullDisk disk;
-        if (!disk.mounted()) {
+        SmallDisk disk;
+        if (!disk.isMounted()) {
             QSKIP(qPrintable(disk.why()));
         }
         TestEnv env;
         qputenv("XDG_CONFIG_HOME", disk.path("config").toLocal8Bit());
         QVERIFY(AutostartEntry::setEnabled(true, "/usr/bin/stashwick", nullptr));
-        const QByteArray before = FullDisk::contents(AutostartEntry::path());
+        const QByteArray before = SmallDisk::contents(AutostartEntry::path());
         QVERIFY(disk.fill());
         LogCapture log;
         QString error;
         QVERIFY(!AutostartEntry::setEnabled(true, "/opt/elsewhere/bin/stashwick", &error));
         QVERIFY2(error.contains("No space left"), qPrintable(error));
         QVERIFY(log.mentions("io.stashwick.app", "login item update failed: "));
-        QCOMPARE(FullDisk::contents(AutostartEntry::path()), before);
+        QCOMPARE(SmallDisk::contents(AutostartEntry::path()), before);
         QCOMPARE(QDir(disk.path("config/autostart")).entryList(QDir::Files | QDir::Hidden),
                  QStringList({"io.stashwick.Stashwick.desktop"})); // no temporary file left behind
     }
