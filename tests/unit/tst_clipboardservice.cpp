@@ -1,21 +1,9 @@
-#include "clipboard/FakeClipboard.h"
-#include "core/ManualClock.h"
-#include "store/ClipboardService.h"
-#include "store/SlotStore.h"
-#include "store/StatsService.h"
-#include "store/StoreContainer.h"
+#include "StoreStack.h"
 
 #include <QTest>
 
 namespace {
-struct Fixture {
-    ManualClock clock;
-    FakeClipboard clipboard;
-    std::unique_ptr<StoreContainer> container = StoreContainer::make(true, std::nullopt, nullptr);
-    SlotStore slots{*container, clock};
-    StatsService stats{*container, clock};
-    ClipboardService service{clipboard, slots, stats};
-};
+using Fixture = StoreStack;
 
 QString transformed(PasteTransform t, const QString& text) {
     return *PasteTransforms::apply(t, ClipboardItem::makeText(text)).text;

@@ -1,13 +1,9 @@
 #include "LogCapture.h"
+#include "StoreStack.h"
 #include "app/ServiceSlotClipboard.h"
-#include "clipboard/FakeClipboard.h"
 #include "core/ManualScheduler.h"
 #include "hotkeys/FakeKeystrokeSynthesizer.h"
 #include "hotkeys/HotkeyCoordinator.h"
-#include "store/ClipboardService.h"
-#include "store/SlotStore.h"
-#include "store/StatsService.h"
-#include "store/StoreContainer.h"
 
 #include <QTest>
 #include <functional>
@@ -48,15 +44,9 @@ private:
     FakeKeystrokeSynthesizer& m_keys;
 };
 
-struct Fixture {
-    ManualClock clock;
+struct Fixture : StoreStack {
     ManualScheduler scheduler{clock};
-    FakeClipboard clipboard;
     FakeClipboard selection;
-    std::unique_ptr<StoreContainer> container = StoreContainer::make(true, std::nullopt, nullptr);
-    SlotStore slots{*container, clock};
-    StatsService stats{*container, clock};
-    ClipboardService service{clipboard, slots, stats};
     ServiceSlotClipboard slotClipboard{service};
     FakeKeystrokeSynthesizer synth;
     GatedSynthesizer gated{synth};

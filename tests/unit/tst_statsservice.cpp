@@ -1,4 +1,5 @@
 #include "LogCapture.h"
+#include "StoreStack.h"
 #include "clipboard/ContentHash.h"
 #include "clipboard/ItemEncoding.h"
 #include "core/ManualClock.h"
@@ -22,11 +23,7 @@ ClipboardItem imageOfEncodedSize(qint64 targetEncodedSize, char fill) {
     return item;
 }
 
-struct Fixture {
-    ManualClock clock;
-    std::unique_ptr<StoreContainer> container = StoreContainer::make(true, std::nullopt, nullptr);
-    StatsService stats{*container, clock};
-};
+using Fixture = StoreStack;
 } // namespace
 
 class StatsServiceTest : public QObject {
