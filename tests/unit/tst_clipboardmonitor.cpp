@@ -17,17 +17,23 @@ public:
     }
     QList<ClipboardItem> added;
 };
+
+// What every case watches: a fake clipboard, a history, a scheduler on a manual clock.
+struct Bed {
+    ManualClock clock;
+    ManualScheduler scheduler{clock};
+    FakeClipboard fake;
+    RecordingHistory history;
+};
 } // namespace
 
 class ClipboardMonitorTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void recordsEachChangeOnce() {
-        ManualClock clock;
-        ManualScheduler scheduler(clock);
-        FakeClipboard fake;
+        Bed bed;
+        auto& [clock, scheduler, fake, history] = bed;
         fake.write(ClipboardItem::makeText("present at launch"));
-        RecordingHistory history;
         ClipboardMonitor monitor(fake, history, scheduler);
         monitor.start(0.6);
 
@@ -64,10 +70,8 @@ private Q_SLOTS:
     }
 
     void concealedChangesAreSkippedAndNotLookedAtAgain() {
-        ManualClock clock;
-        ManualScheduler scheduler(clock);
-        FakeClipboard fake;
-        RecordingHistory history;
+        Bed bed;
+        auto& [clock, scheduler, fake, history] = bed;
         ClipboardMonitor monitor(fake, history, scheduler);
         monitor.start(0.6);
         fake.concealed = true;
@@ -79,10 +83,8 @@ private Q_SLOTS:
     }
 
     void contentTooLargeIsSkippedWithItsSize() {
-        ManualClock clock;
-        ManualScheduler scheduler(clock);
-        FakeClipboard fake;
-        RecordingHistory history;
+        Bed bed;
+        auto& [clock, scheduler, fake, history] = bed;
         ClipboardMonitor monitor(fake, history, scheduler);
         monitor.start(0.6);
         LogCapture log;
@@ -98,10 +100,8 @@ private Q_SLOTS:
     }
 
     void startTwiceKeepsOneTimerAndTicksStopWithTheMonitor() {
-        ManualClock clock;
-        ManualScheduler scheduler(clock);
-        FakeClipboard fake;
-        RecordingHistory history;
+        Bed bed;
+        auto& [clock, scheduler, fake, history] = bed;
         {
             ClipboardMonitor monitor(fake, history, scheduler);
             monitor.start(0.6);
@@ -123,12 +123,10 @@ private Q_SLOTS:
     // Where the clipboard reports its changes: no timer at all, one look on the next turn of
     // the loop after each notice, each change of a burst in order.
     void followsChangeNoticesWithoutATimer() {
-        ManualClock clock;
-        ManualScheduler scheduler(clock);
-        FakeClipboard fake;
+        Bed bed;
+        auto& [clock, scheduler, fake, history] = bed;
         fake.reportsEvents = true;
         fake.write(ClipboardItem::makeText("present at launch"));
-        RecordingHistory history;
         LogCapture log;
         ClipboardMonitor monitor(fake, history, scheduler);
         monitor.start(0.6);
@@ -177,11 +175,9 @@ private Q_SLOTS:
     // A change that can no longer be read (its owner quit) is skipped with a log line; so is
     // concealed content, and neither is looked at again.
     void unreadableAndConcealedNoticesAreSkipped() {
-        ManualClock clock;
-        ManualScheduler scheduler(clock);
-        FakeClipboard fake;
+        Bed bed;
+        auto& [clock, scheduler, fake, history] = bed;
         fake.reportsEvents = true;
-        RecordingHistory history;
         ClipboardMonitor monitor(fake, history, scheduler);
         monitor.start(0.6);
         LogCapture log;
@@ -207,10 +203,8 @@ private Q_SLOTS:
 
     // Without notices the monitor polls, and says so.
     void pollsWhereNoChangesAreReported() {
-        ManualClock clock;
-        ManualScheduler scheduler(clock);
-        FakeClipboard fake;
-        RecordingHistory history;
+        Bed bed;
+        auto& [clock, scheduler, fake, history] = bed;
         LogCapture log;
         ClipboardMonitor monitor(fake, history, scheduler);
         monitor.start(0.6);
@@ -223,11 +217,9 @@ private Q_SLOTS:
 
     // Notices after the monitor is gone do nothing.
     void noticesStopWithTheMonitor() {
-        ManualClock clock;
-        ManualScheduler scheduler(clock);
-        FakeClipboard fake;
+        Bed bed;
+        auto& [clock, scheduler, fake, history] = bed;
         fake.reportsEvents = true;
-        RecordingHistory history;
         {
             ClipboardMonitor monitor(fake, history, scheduler);
             monitor.start(0.6);
@@ -242,11 +234,9 @@ private Q_SLOTS:
     // A copy chord holds the history while it reads the clipboard itself: the change it
     // recorded is not read again; one that came after it is looked at once it lets go.
     void aHolderReadsItsChangeItself() {
-        ManualClock clock;
-        ManualScheduler scheduler(clock);
-        FakeClipboard fake;
+        Bed bed;
+        auto& [clock, scheduler, fake, history] = bed;
         fake.reportsEvents = true;
-        RecordingHistory history;
         ClipboardMonitor monitor(fake, history, scheduler);
         monitor.start(0.6);
         monitor.hold();
