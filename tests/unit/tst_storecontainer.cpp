@@ -129,29 +129,18 @@ private Q_SLOTS:
         }
         expectRefusedAndUntouched(foreign, "foreign");
 
-        // Our own store from a newer version.
-        const QString newer = env.path("newer.sqlite");
-        {
-            QString error;
-            QVERIFY(StoreContainer::make(false, newer, &error));
+        // Our own store, then changed by `sql`: from a newer version, with a missing table.
+        for (const auto& [name, sql] :
+             {std::pair{"newer", "PRAGMA journal_mode = DELETE; PRAGMA user_version = 2"},
+              std::pair{"damaged", "DROP TABLE snippet; PRAGMA journal_mode = DELETE"}}) {
+            const QString path = env.path(QString::fromLatin1(name) + ".sqlite");
+            QVERIFY(StoreContainer::make(false, path, nullptr));
+            {
+                auto db = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadWrite, nullptr);
+                QVERIFY(db->exec(sql));
+            }
+            expectRefusedAndUntouched(path, name);
         }
-        {
-            auto db = SqliteDatabase::open(newer, SqliteDatabase::Mode::ReadWrite, nullptr);
-            QVERIFY(db->exec("PRAGMA journal_mode = DELETE; PRAGMA user_version = 2"));
-        }
-        expectRefusedAndUntouched(newer, "newer");
-
-        // A store with a missing table.
-        const QString damaged = env.path("damaged.sqlite");
-        {
-            QString error;
-            QVERIFY(StoreContainer::make(false, damaged, &error));
-        }
-        {
-            auto db = SqliteDatabase::open(damaged, SqliteDatabase::Mode::ReadWrite, nullptr);
-            QVERIFY(db->exec("DROP TABLE snippet; PRAGMA journal_mode = DELETE"));
-        }
-        expectRefusedAndUntouched(damaged, "damaged");
     }
 
     void emptyFileBecomesAStore() {
