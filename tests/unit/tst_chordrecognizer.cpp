@@ -17,6 +17,8 @@ private Q_SLOTS:
         QCOMPARE(r.decide({key3, ctrlAlt}), HotkeyDecision::copyToSlot(3));
         QCOMPARE(r.decide({key3, ctrlSuper}), HotkeyDecision::pasteFromSlot(3));
         QCOMPARE(r.decide({9, ctrlAltSuper}), HotkeyDecision::summon());
+        QCOMPARE(r.decide({9, ctrlAlt}), HotkeyDecision::passThrough()); // its key alone
+        QCOMPARE(r.decide({9, Modifiers()}), HotkeyDecision::passThrough());
         QCOMPARE(r.decide({key3, Modifiers(12 | 2)}), HotkeyDecision::passThrough());
         QCOMPARE(r.decide({83, ctrlAlt}), HotkeyDecision::passThrough()); // keypad 1
         QCOMPARE(r.decide({8, ctrlAlt}), HotkeyDecision::passThrough());

@@ -46,6 +46,8 @@ private Q_SLOTS:
         QCOMPARE(KeyNames::name(18), QStringLiteral("1"));
         QCOMPARE(KeyNames::name(29), QStringLiteral("0"));
         QCOMPARE(KeyNames::name(36), QStringLiteral("Return"));
+        QCOMPARE(KeyNames::name(45), QStringLiteral("N"));
+        QCOMPARE(KeyNames::name(46), QStringLiteral("M"));
         QCOMPARE(KeyNames::name(123), QStringLiteral("←"));
         QCOMPARE(KeyNames::name(10), QStringLiteral("key10"));
         QCOMPARE(KeyNames::name(83), QStringLiteral("key83")); // keypad 1 is not a digit key
@@ -69,6 +71,7 @@ private Q_SLOTS:
             "[]",
             R"({"copyModifiers":2,"pasteModifiers":3})",
             R"({"copyModifiers":2,"pasteModifiers":3,"summon":{"keyCode":70000,"modifiers":1}})",
+            R"({"copyModifiers":2,"pasteModifiers":3,"summon":{"keyCode":65536,"modifiers":1}})",
             R"({"copyModifiers":2,"pasteModifiers":3,"summon":{"keyCode":-1,"modifiers":1}})",
             R"({"copyModifiers":"2","pasteModifiers":3,"summon":{"keyCode":9,"modifiers":1}})",
             R"({"copyModifiers":2.5,"pasteModifiers":3,"summon":{"keyCode":9,"modifiers":1}})",
@@ -83,6 +86,12 @@ private Q_SLOTS:
         // The unusable value stays stored until the next save replaces it.
         QCOMPARE(defaults.data(HotkeyConfig::defaultsKey),
                  std::optional<QByteArray>(broken.last()));
+
+        // The highest key code is a key code.
+        defaults.setData(
+            HotkeyConfig::defaultsKey,
+            R"({"copyModifiers":2,"pasteModifiers":3,"summon":{"keyCode":65535,"modifiers":1}})");
+        QCOMPARE(HotkeyConfig::load(defaults).summon.keyCode, 65535);
 
         // Extra keys and any key order are fine.
         defaults.setData(

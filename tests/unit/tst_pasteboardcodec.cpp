@@ -155,6 +155,14 @@ private Q_SLOTS:
                      ->convertToFormat(QImage::Format_RGB32),
                  picture);
 
+        // An offered image that does not decode is passed over for the next one.
+        auto second = readOf({{"image/bmp", "BMgarbage"},
+                              {"image/gif", "GIF89a"},
+                              {"image/jpeg", TestImages::encode(picture, "jpeg")}});
+        QVERIFY(second);
+        QCOMPARE(second->kind, ClipboardKind::Image);
+        QCOMPARE(ImageConversion::decode(second->imagePNG->bytes())->size(), picture.size());
+
         // TIFF that does not decode falls through to the other images, then to text.
         auto badTiff = readOf({{"image/tiff", "II*\0garbage"}, {"text/plain", "alt"}});
         QCOMPARE(badTiff->kind, ClipboardKind::Text);
