@@ -59,7 +59,13 @@ void DataControlPasteboard::selectionChanged(DataControlDevice::Selection select
     if (selection != m_selection) {
         return;
     }
-    ++m_changeCount;
+    // The compositor's word of our own write, counted when it was made; a source of ours that
+    // another program's copy replaced is cancelled by now, and that copy is a change.
+    const bool ownWord = m_unannounced != 0 && m_device.isSourceLive(m_unannounced);
+    m_unannounced = 0;
+    if (!ownWord) {
+        ++m_changeCount;
+    }
     m_stalled = false;
     m_oversize.reset();
     m_cleared = false;
@@ -275,6 +281,10 @@ void DataControlPasteboard::writeItem(const QList<Flavour>& flavours) {
     if (source == 0) {
         return;
     }
+    // Our write is a change now, as QClipboard's own writes are: a wait for the next change
+    // that starts after this one must not end on the compositor's later word of it.
+    ++m_changeCount;
+    m_unannounced = source;
     m_own = source;
     m_ownFlavours = flavours;
     m_cleared = false;

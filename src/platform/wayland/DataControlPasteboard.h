@@ -96,6 +96,8 @@ private:
     QPointer<QClipboard> m_windows;
     // Our source while it holds the selection (0: none), and what it was written from.
     DataControlDevice::SourceId m_own = 0;
+    // Our last write, until the compositor has said it is the selection.
+    DataControlDevice::SourceId m_unannounced = 0;
     QList<Flavour> m_ownFlavours;
     // The sources we made whose pastes may still be under way (the newest few).
     std::set<DataControlDevice::SourceId> m_published;
