@@ -18,6 +18,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QImage>
 #include <cstring>
 #include <fake-input-client-protocol.h>
 #include <functional>
@@ -461,7 +462,14 @@ private Q_SLOTS:
     void chordsCopyFromAndPasteIntoAGtkEntry() {
         // Another application's copy is on the clipboard (a copy made while the program itself
         // holds it is the next case).
+        // The program has seen it: a change it learns of after the chord's copy keys would
+        // pass for what they copied.
         QVERIFY(m_session.setClipboard("before the chords"));
+        QVERIFY(WaylandTestSession::waitFor([] {
+            return WaylandTestSession::newestHistory(
+                       WaylandTestSession::dump())[QStringLiteral("preview")]
+                       .toString() == u"before the chords";
+        }));
         auto entry = startEntry(QStringLiteral("from the entry"));
         QVERIFY(entry);
         // GTK has given the entry the keyboard focus.
@@ -574,6 +582,39 @@ private Q_SLOTS:
                                         10000),
             qPrintable(slotPreview(6) + QLatin1Char('\n') + QString::fromUtf8(m_session.log())));
         QCOMPARE(acceptEntry(*entry), QByteArray("with the recorded chord\n"));
+    }
+
+    // The Settings window's shortcuts card under this KWin, as the program draws it: the
+    // program started again with a hook that saves its own window (KWin offers no screenshots
+    // without OpenGL, and XWayland hands out black).
+    void pictureOfTheShortcutsCard() {
+        m_session.stopInstance();
+        const QString request = qEnvironmentVariable("XDG_RUNTIME_DIR") + "/snapshot-request";
+        QVERIFY(m_session.startInstance(QStringLiteral(WINDOW_SNAPSHOT),
+                                        {QStringLiteral(STASHWICK_MODULE), request}));
+        bool bound = false;
+        QCOMPARE(bindThroughThePortal(1, &bound), 0);
+        QVERIFY2(bound, m_session.log().constData());
+        QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://show-tab/settings")));
+        // KWin's version ("4:6.7.4-1" as Debian gives it) names the file.
+        const QString version =
+            QString::fromUtf8(WaylandTestSession::run(QStringLiteral("dpkg-query"),
+                                                      {"-W", "-f", "${Version}", "kwin-wayland"})
+                                  .out)
+                .section(u':', -1)
+                .section(u'-', 0, 0);
+        const QString file = QStringLiteral(ARTIFACTS_DIR "/kde-settings-kwin-%1.png").arg(version);
+        QFile::remove(file);
+        {
+            QFile ask(request);
+            QVERIFY(ask.open(QIODevice::WriteOnly));
+            ask.write(file.toUtf8());
+        }
+        QVERIFY2(WaylandTestSession::waitFor([&] { return !QFile::exists(request); }, 10000),
+                 m_session.log().constData());
+        const QImage shot(file);
+        QVERIFY(!shot.isNull());
+        qInfo("the Settings window: %s (%dx%d)", qPrintable(file), shot.width(), shot.height());
     }
 };
 
