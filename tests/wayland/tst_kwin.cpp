@@ -5,7 +5,7 @@
 // GlobalShortcuts portal backend (kglobalaccel inside kwin_wayland on Plasma 6): bound on the
 // first start (KDE 6.7 asks the user once in a dialog, answered here with Return), bound again
 // without a dialog on a second start, bound anew when the configuration changes, and pressed as
-// the user presses them.
+// the user presses them; last, a picture of the Settings window's shortcuts card.
 // KWin offers no virtual keyboard: the user's keys come from a fake-input client of the
 // test's own, on its own connection, which shares the seat's modifiers as a real keyboard does.
 #include "AccessibleText.h"
