@@ -162,7 +162,9 @@ void PlatformServices::chooseWayland(Scheduler& scheduler) {
     // On GNOME the portal's GlobalShortcuts is trusted only from GNOME's own backend: the
     // portal may hand the interface to another desktop's backend, which cannot work here.
     if (!gnome || gnomePortalOffersGlobalShortcuts()) {
-        m_portal = std::make_unique<GlobalShortcutsPortal>(QDBusConnection::sessionBus());
+        // One session name at every start: KDE 5.27 keeps the shortcuts' keys under it.
+        m_portal = std::make_unique<GlobalShortcutsPortal>(QDBusConnection::sessionBus(),
+                                                           QStringLiteral("stashwick_shortcuts"));
         m_portalTap = std::make_unique<PortalEventTap>(*m_portal);
     }
     if (gnome && m_portal && m_remoteDesktop) {

@@ -139,9 +139,35 @@ private Q_SLOTS:
         QVERIFY(ShortcutTriggers::shortcuts(config)[20].preferredTrigger.isEmpty());
     }
 
+    // A desktop keeps the keys it has for a shortcut it already knows (KDE's are its user's
+    // choice), so a chord other than the default one is another shortcut: its id names the
+    // chord. The default chords keep the plain ids.
+    void aChordOtherThanTheDefaultHasItsOwnId() {
+        HotkeyConfig config = HotkeyConfig::defaults();
+        config.copyModifiers = Modifiers(Modifiers::control | Modifiers::shift);
+        config.summon = KeyChord{36, ctrlAlt};
+        const auto shortcuts = ShortcutTriggers::shortcuts(config);
+        QCOMPARE(shortcuts[3], (ShortcutTriggers::Shortcut{"copy-slot-3.ctrl-shift-3",
+                                                           "Copy into slot 3", "CTRL+SHIFT+3"}));
+        QCOMPARE(shortcuts[13].id, QStringLiteral("paste-slot-3"));
+        QCOMPARE(shortcuts[20].id, QStringLiteral("summon.ctrl-alt-return"));
+        const ChordRecognizer recognizer{config};
+        for (const auto& s : shortcuts) {
+            const auto action = ShortcutTriggers::action(s.id);
+            QVERIFY2(action, qPrintable(s.id));
+            QCOMPARE(recognizer.decide(*ShortcutTriggers::stroke(s.id, config)), *action);
+        }
+        // Back to the defaults, back to the plain ids.
+        QCOMPARE(ShortcutTriggers::shortcuts(HotkeyConfig::defaults())[3].id,
+                 QStringLiteral("copy-slot-3"));
+        QCOMPARE(ShortcutTriggers::action("paste-slot-0.ctrl-kp_1"),
+                 HotkeyDecision::pasteFromSlot(0));
+    }
+
     void unknownIdsAndUnreadableTriggers() {
         for (const char* id : {"", "copy-slot-", "copy-slot-10", "paste-slot-x", "Summon",
-                               "copy-slot-3 ", "slot-3"}) {
+                               "copy-slot-3 ", "slot-3", "copy-slot-3.", "copy-slot-3.CTRL-3",
+                               "summon.ctrl alt", "copy-slot-.ctrl-3", "summon..x"}) {
             QVERIFY2(!ShortcutTriggers::action(id), id);
             QVERIFY2(!ShortcutTriggers::stroke(id, HotkeyConfig::defaults()), id);
         }

@@ -123,14 +123,16 @@ public:
         return history.isEmpty() ? QJsonObject() : history.at(0).toObject();
     }
 
-    // Starts the program in the foreground (`stashwick` with no arguments) and waits for its
-    // first state dump, so that no command starts a second instance meanwhile.
-    bool startInstance() {
+    // Starts the program in the foreground (`stashwick` with no arguments, or another way of
+    // running it) and waits for its first state dump, so that no command starts a second
+    // instance meanwhile.
+    bool startInstance(const QString& program = QStringLiteral(STASHWICK_BIN),
+                       const QStringList& args = {}) {
         QFile::remove(stateFile());
         m_instance = std::make_unique<QProcess>();
         m_instance->setProcessChannelMode(QProcess::MergedChannels);
         m_log.clear();
-        m_instance->start(QStringLiteral(STASHWICK_BIN), {});
+        m_instance->start(program, args);
         return m_instance->waitForStarted() &&
                waitFor([] { return QFile::exists(stateFile()); }, 15000);
     }

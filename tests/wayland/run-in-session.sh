@@ -12,8 +12,8 @@
 # XDG_RUNTIME_DIR (private, 0700), HOME and XDG_CONFIG_HOME/XDG_DATA_HOME/XDG_CACHE_HOME/
 # XDG_STATE_HOME (private), DBUS_SESSION_BUS_ADDRESS, XDG_SESSION_TYPE=wayland,
 # XDG_CURRENT_DESKTOP (sway, KDE or GNOME), SWAYSOCK under sway, XAUTHORITY,
-# XDG_DESKTOP_PORTAL_DIR (the desktop's own portal backends: GTK's under sway, GNOME's and
-# GTK's under mutter), STASHWICK_TEST_COMPOSITOR (sway, kwin or mutter: the tests' sign that
+# XDG_DESKTOP_PORTAL_DIR (the desktop's own portal backends: GTK's under sway, KDE's under kwin,
+# GNOME's and GTK's under mutter), STASHWICK_TEST_COMPOSITOR (sway, kwin or mutter: the tests' sign that
 # they run in such a session), and the --env variables. Every --writable DIR is created and handed to that user (for artifacts written by
 # the command).
 # Every --reach DIR (the build and source folders) is what the command reads at its own path. As
@@ -300,6 +300,14 @@ portal_backends() {
     chmod -R a+rX "$base/portals"
     session_env+=("XDG_DESKTOP_PORTAL_DIR=$base/portals")
 }
+# The bus starts services (the desktop portal and its backends) with the session's variables.
+activation_environment() {
+    local kv names=()
+    for kv in "${session_env[@]}"; do
+        names+=("${kv%%=*}")
+    done
+    user_run dbus-update-activation-environment "${names[@]}" || say "could not update the bus's activation environment"
+}
 case "$compositor" in
 sway)
     portal_backends gtk
@@ -315,6 +323,12 @@ EOF
     compositor_pid=$!
     ;;
 kwin)
+    portal_backends kde
+    # KWin 6.3 starts the desktop portal over D-Bus while it starts: the bus starts it with the
+    # session's variables only if its activation environment has them before KWin runs. The
+    # Wayland socket's name is known beforehand; XWayland's display comes later.
+    session_env+=("WAYLAND_DISPLAY=wayland-stashwick")
+    activation_environment
     # The installed binary carries a file capability that some containers refuse to exec; a
     # copy has none.
     cp /usr/bin/kwin_wayland "$base/kwin_wayland" && chmod 755 "$base/kwin_wayland"
@@ -371,11 +385,7 @@ wait_for 60 "XWayland" x11_answers || {
 }
 
 session_env+=("${extra_env[@]}")
-names=()
-for kv in "${session_env[@]}"; do
-    names+=("${kv%%=*}")
-done
-user_run dbus-update-activation-environment "${names[@]}" || say "could not update the bus's activation environment"
+activation_environment
 
 # shellcheck disable=SC2016 # $1 is expanded by that shell
 if ! user_run sh -c 'command -v "$1"' sh "$1" >/dev/null; then

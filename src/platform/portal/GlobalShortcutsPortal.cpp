@@ -102,8 +102,9 @@ QString whyRefused(const QString& step, uint code) {
 
 } // namespace
 
-GlobalShortcutsPortal::GlobalShortcutsPortal(QDBusConnection bus, QObject* parent)
-    : QObject(parent), m_bus(std::move(bus)),
+GlobalShortcutsPortal::GlobalShortcutsPortal(QDBusConnection bus, QString sessionToken,
+                                             QObject* parent)
+    : QObject(parent), m_bus(std::move(bus)), m_sessionToken(std::move(sessionToken)),
       // Tokens name request and session objects under our bus name: another instance on
       // the same connection must not pick the same ones.
       m_tokenBase(QString::number(QRandomGenerator::global()->generate(), 16)) {
@@ -270,7 +271,8 @@ PortalRequest* GlobalShortcutsPortal::newRequest(QString* token) {
 }
 
 void GlobalShortcutsPortal::startSession() {
-    closeSession();
+    const bool open = !m_session.isEmpty();
+    const QDBusPendingCall closing = closeSession();
     ++m_generation;
     if (!m_assigned.isEmpty()) {
         m_assigned.clear();
@@ -281,10 +283,28 @@ void GlobalShortcutsPortal::startSession() {
         << QStringLiteral("chords: asking the GlobalShortcuts portal for %1 shortcuts")
                .arg(m_sessionShortcuts.size());
     setState(State::Binding);
+    if (!open || m_sessionToken.isEmpty()) {
+        createSession();
+        return;
+    }
+    // The new session takes the old one's token: it is asked for once the portal has let the
+    // old one go.
+    auto* watcher = new QDBusPendingCallWatcher(closing, this);
+    const quint64 generation = m_generation;
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, generation](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                if (generation == m_generation) {
+                    createSession();
+                }
+            });
+}
 
+void GlobalShortcutsPortal::createSession() {
     QString token;
     PortalRequest* request = newRequest(&token);
-    const QString sessionToken = nextToken(QStringLiteral("session"));
+    const QString sessionToken =
+        m_sessionToken.isEmpty() ? nextToken(QStringLiteral("session")) : m_sessionToken;
     const QString predictedSession =
         QStringLiteral("%1/session/%2/%3").arg(portalPath, senderElement(m_bus), sessionToken);
     const quint64 generation = m_generation;
@@ -408,16 +428,17 @@ bool GlobalShortcutsPortal::takeShortcuts(const QVariant& list) {
     return !shortcuts.isEmpty();
 }
 
-void GlobalShortcutsPortal::closeSession() {
+QDBusPendingCall GlobalShortcutsPortal::closeSession() {
     if (m_session.isEmpty()) {
-        return;
+        return QDBusPendingCall::fromCompletedCall(QDBusMessage());
     }
     m_bus.disconnect(portalService, m_session, sessionInterface, QStringLiteral("Closed"), this,
                      SLOT(onSessionClosed(QDBusMessage)));
-    // No answer is awaited: the portal drops the session whether or not we listen.
-    m_bus.send(QDBusMessage::createMethodCall(portalService, m_session, sessionInterface,
-                                              QStringLiteral("Close")));
+    // The portal drops the session whether or not anyone waits for its answer.
+    const QDBusPendingCall closing = m_bus.asyncCall(QDBusMessage::createMethodCall(
+        portalService, m_session, sessionInterface, QStringLiteral("Close")));
     m_session.clear();
+    return closing;
 }
 
 void GlobalShortcutsPortal::subscribeToPortal() {

@@ -3,6 +3,7 @@
 #include "ShortcutTriggers.h"
 
 #include <QDBusConnection>
+#include <QDBusPendingCall>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -34,7 +35,12 @@ public:
     };
     Q_ENUM(State)
 
-    explicit GlobalShortcutsPortal(QDBusConnection bus, QObject* parent = nullptr);
+    // `sessionToken` names every session this object makes (one at a time: a new one is
+    // asked for once the portal has closed the one before). KDE 5.27 files a session's
+    // shortcuts, and their keys, under that name, so a program that uses the same name at
+    // every start finds its shortcuts again. Empty: a new name for each session.
+    explicit GlobalShortcutsPortal(QDBusConnection bus, QString sessionToken = {},
+                                   QObject* parent = nullptr);
     ~GlobalShortcutsPortal() override;
 
     // Asks (again) whether the portal offers GlobalShortcuts. Once it does, shortcuts
@@ -72,9 +78,11 @@ private Q_SLOTS:
 private:
     void setState(State state, const QString& reason = {});
     void startSession();
+    void createSession();
     void bindShortcuts();
     void listShortcuts();
-    void closeSession();
+    // Asks the portal to close the session; the answer tells when it has.
+    QDBusPendingCall closeSession();
     void subscribeToPortal();
     void unsubscribeFromPortal();
     void portalOwnerChanged(const QString& oldOwner, const QString& newOwner);
@@ -85,6 +93,7 @@ private:
     QString nextToken(const QString& kind);
 
     QDBusConnection m_bus;
+    QString m_sessionToken;
     QDBusServiceWatcher* m_watcher = nullptr;
     State m_state = State::Probing;
     QString m_reason;

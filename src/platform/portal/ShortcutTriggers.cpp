@@ -37,20 +37,60 @@ std::optional<qint64> modifierNamed(const QString& part) {
     return std::nullopt;
 }
 
+// The id of a shortcut whose chord is not the default one's: the action's id, a dot and the
+// trigger in lower case with "-" between its parts ("copy-slot-3.ctrl-shift-3"). A desktop
+// keeps the keys it holds for an id it knows, so another chord needs another id.
+QString idFor(const QString& plain, const std::optional<QString>& trigger,
+              const std::optional<QString>& defaultTrigger) {
+    if (!trigger || trigger == defaultTrigger) {
+        return plain;
+    }
+    return plain + QLatin1Char('.') +
+           trigger->toLower().replace(QLatin1Char('+'), QLatin1Char('-'));
+}
+
+// The action's id in `id`, which may carry a chord after a dot (lower-case letters, digits,
+// "-" and "_").
+std::optional<QString> plainId(const QString& id) {
+    const qsizetype dot = id.indexOf(QLatin1Char('.'));
+    if (dot < 0) {
+        return id;
+    }
+    const QStringView chord = QStringView(id).mid(dot + 1);
+    if (chord.isEmpty()) {
+        return std::nullopt;
+    }
+    for (const QChar c : chord) {
+        const bool allowed =
+            (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-' || c == u'_';
+        if (!allowed) {
+            return std::nullopt;
+        }
+    }
+    return id.left(dot);
+}
+
+std::optional<ChordAction> actionWithId(const QString& id) {
+    const auto plain = plainId(id);
+    return plain ? ChordActions::withPortalId(*plain) : std::nullopt;
+}
+
 } // namespace
 
 QList<ShortcutTriggers::Shortcut> ShortcutTriggers::shortcuts(const HotkeyConfig& config) {
     QList<Shortcut> out;
     out.reserve(ChordActions::all().size());
+    const HotkeyConfig defaults = HotkeyConfig::defaults();
     for (const ChordAction& a : ChordActions::all()) {
-        out.append(
-            Shortcut{a.portalId, a.description, trigger(a.chord(config)).value_or(QString())});
+        const auto chordTrigger = trigger(a.chord(config));
+        out.append(Shortcut{idFor(a.portalId, chordTrigger, trigger(a.chord(defaults))),
+                            a.description, chordTrigger.value_or(QString())});
     }
     return out;
 }
 
 std::optional<HotkeyDecision> ShortcutTriggers::action(const QString& id) {
-    const auto a = ChordActions::withPortalId(id);
+    const auto a = actionWithId(id);
     return a ? std::optional<HotkeyDecision>(a->decision) : std::nullopt;
 }
 
@@ -60,7 +100,7 @@ QString ShortcutTriggers::id(const HotkeyDecision& decision) {
 }
 
 std::optional<KeyStroke> ShortcutTriggers::stroke(const QString& id, const HotkeyConfig& config) {
-    const auto a = ChordActions::withPortalId(id);
+    const auto a = actionWithId(id);
     return a ? std::optional<KeyStroke>(a->chord(config)) : std::nullopt;
 }
 

@@ -8,7 +8,9 @@
 #include <optional>
 
 // The chords of a configuration as the desktop's global shortcuts: 21 named shortcuts
-// ("copy-slot-N", "paste-slot-N" for N = 0–9, "summon") with their descriptions and
+// ("copy-slot-N", "paste-slot-N" for N = 0–9, "summon"; a chord other than the default one
+// adds itself to the id, "copy-slot-3.ctrl-shift-3", since a desktop keeps the keys it holds
+// for an id it already knows) with their descriptions and
 // preferred triggers in the shortcuts form ("CTRL+ALT+3": the modifiers CTRL, ALT, SHIFT,
 // LOGO in that order and an xkbcommon key name, joined by "+"), and the way back from a
 // shortcut's id to what it does and from a trigger to a chord. Pure data, no D-Bus.
@@ -28,11 +30,11 @@ public:
     // Copy into 0–9, paste 0–9, then summon.
     static QList<Shortcut> shortcuts(const HotkeyConfig& config);
 
-    // "copy-slot-3" → copy into slot 3, "paste-slot-0" → paste slot 0, "summon"; nothing
-    // for any other id.
+    // "copy-slot-3" (or "copy-slot-3.ctrl-shift-3") → copy into slot 3, "paste-slot-0" →
+    // paste slot 0, "summon"; nothing for any other id.
     static std::optional<HotkeyDecision> action(const QString& id);
-    // The id of a copy, paste or summon decision; empty for pass-through or a slot outside
-    // 0–9.
+    // The plain id of a copy, paste or summon decision (its id under the default chords);
+    // empty for pass-through or a slot outside 0–9.
     static QString id(const HotkeyDecision& decision);
     // The chord a shortcut stands for under `config`: the copy modifiers with digit 3 for
     // "copy-slot-3", the summon chord for "summon".

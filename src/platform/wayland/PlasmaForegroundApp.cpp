@@ -55,6 +55,14 @@ QString PlasmaForegroundApp::appId() const {
     return focused ? focused->appId : QString();
 }
 
+QStringList PlasmaForegroundApp::windowAppIds() const {
+    QStringList ids;
+    for (const Window& w : m_windows) {
+        ids << w.appId;
+    }
+    return ids;
+}
+
 PlasmaForegroundApp::Window* PlasmaForegroundApp::find(org_kde_plasma_window* proxy) {
     for (Window& w : m_windows) {
         if (w.proxy == proxy) {

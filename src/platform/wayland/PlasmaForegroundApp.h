@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class WaylandConnection;
@@ -24,6 +25,8 @@ public:
     PlasmaForegroundApp& operator=(const PlasmaForegroundApp&) = delete;
 
     QString appId() const override;
+    // The app ids of the windows mapped now, in the order they appeared.
+    QStringList windowAppIds() const;
 
 private:
     struct Window {
