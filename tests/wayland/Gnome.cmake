@@ -7,7 +7,8 @@ add_executable(tst_gnome ${CMAKE_CURRENT_LIST_DIR}/tst_gnome.cpp)
 target_link_libraries(tst_gnome PRIVATE stashwick_platform_wayland stashwick_platform_gnome
                       Qt6::DBus Qt6::Gui Qt6::Test)
 target_compile_definitions(tst_gnome PRIVATE STASHWICK_BIN="$<TARGET_FILE:stashwick>"
-                           ARTIFACTS_DIR="${PROJECT_BINARY_DIR}/tests/artifacts")
+                           ARTIFACTS_DIR="${PROJECT_BINARY_DIR}/tests/artifacts"
+                           DESKTOP_FILE="${PROJECT_SOURCE_DIR}/packaging/io.stashwick.Stashwick.desktop")
 add_dependencies(tst_gnome stashwick stashwick-app)
 add_test(NAME tst_gnome
          COMMAND ${WAYLAND_SESSION} mutter $<TARGET_FILE:tst_gnome>)

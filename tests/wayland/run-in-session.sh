@@ -359,20 +359,19 @@ env_written() {
     [[ "$compositor" != gnome-shell ]] || gnome_shell_announce || return 1
     test -s "$envfile"
 }
-# gnome-shell announces nothing: its X11 display is the X11 socket it listens on (XWayland
-# starts with it or on demand), its X authority the file mutter makes in the runtime folder.
+# gnome-shell announces nothing: its X11 display is the public one it logs (XWayland starts with
+# it or on demand), its X authority the file mutter makes in the runtime folder where there is
+# one.
 gnome_shell_announce() {
-    local inodes socket auth
-    inodes=$(find "/proc/$compositor_pid/fd" -lname 'socket:*' -printf '%l\n' 2>/dev/null |
-        sed -n 's/^socket:\[\([0-9]*\)\]$/\1/p' | tr '\n' ' ')
-    [[ -n "$inodes" ]] || return 1
-    socket=$(awk -v inodes="$inodes" 'BEGIN { n = split(inodes, list, " "); for (i = 1; i <= n; i++) mine[list[i]] = 1 }
-        $7 in mine && $8 ~ /^\/tmp\/\.X11-unix\/X[0-9]+$/ { print $8; exit }' /proc/net/unix)
-    [[ -n "$socket" ]] || return 1
+    local display auth
+    display=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$base/compositor.log" | head -n 1)
+    [[ -n "$display" ]] || return 1
     auth=$(find "$runtime" -maxdepth 1 -name '.mutter-Xwaylandauth.*' -print -quit)
-    [[ -n "$auth" ]] || return 1
-    printf 'WAYLAND_DISPLAY=wayland-stashwick\nDISPLAY=:%s\nXAUTHORITY=%s\n' "${socket##*/X}" "$auth" \
-        >"$envfile"
+    {
+        echo "WAYLAND_DISPLAY=wayland-stashwick"
+        echo "DISPLAY=$display"
+        [[ -z "$auth" ]] || echo "XAUTHORITY=$auth"
+    } >"$envfile"
 }
 if ! wait_for 60 "$compositor to start" env_written; then
     cat "$base/compositor.log" >&2

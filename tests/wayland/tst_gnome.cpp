@@ -25,6 +25,7 @@
 #include "hotkeys/HotkeyConfig.h"
 #include "platform/gnome/GnomeCustomShortcuts.h"
 
+#include <QDir>
 #include <QImage>
 #include <QTimer>
 #include <linux/input-event-codes.h>
@@ -163,8 +164,8 @@ class GnomeTest : public QObject {
         const auto ready = [this] {
             const QString log = QString::fromUtf8(m_session.log());
             return log.contains(QStringLiteral("the desktop allows remote interaction")) &&
-                   (!m_portalChords || log.contains(QStringLiteral(
-                                           "chords: the desktop reports the shortcuts bound")));
+                   (!m_portalChords ||
+                    log.contains(QStringLiteral("chords: the desktop bound the shortcuts")));
         };
         QElapsedTimer t;
         t.start();
@@ -233,6 +234,45 @@ class GnomeTest : public QObject {
                                   QLatin1Char('[') + paths.join(u',') + QLatin1Char(']')}) == 0;
     }
 
+    // GNOME Shell 47 and later keep Control+Super+1…9 for themselves ("open a new window of the
+    // dash's nth application"), the program's default paste chords: the shell grabs none of
+    // those for anyone else, and they never fire. The user here has taken them off in GNOME's
+    // Settings first.
+    static void freeShellsControlSuperDigits() {
+        int freed = 0;
+        for (int n = 1; n <= 9; ++n) {
+            const QString key = QStringLiteral("open-new-window-application-%1").arg(n);
+            const auto get = WaylandTestSession::run(QStringLiteral("gsettings"),
+                                                     {"get", "org.gnome.shell.keybindings", key});
+            if (get.exitCode == 0 && get.out.contains("<Super><Control>")) {
+                freed += WaylandTestSession::run(QStringLiteral("gsettings"),
+                                                 {"set", "org.gnome.shell.keybindings", key, "[]"})
+                             .exitCode == 0;
+            }
+        }
+        if (freed > 0) {
+            qWarning("GNOME Shell binds Control+Super+1…9 itself (open-new-window-application-N), "
+                     "the default paste chords; %d of them taken off the shell for this run",
+                     freed);
+        }
+    }
+
+    // The program's desktop file in the user's applications folder, starting the build's
+    // program.
+    static bool installDesktopFile() {
+        QFile source(QStringLiteral(DESKTOP_FILE));
+        if (!source.open(QIODevice::ReadOnly)) {
+            return false;
+        }
+        QByteArray text = source.readAll();
+        text.replace("\nExec=stashwick ", "\nExec=" STASHWICK_BIN " ");
+        const QString folder =
+            qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
+        QFile target(folder + QStringLiteral("/io.stashwick.Stashwick.desktop"));
+        return QDir().mkpath(folder) && target.open(QIODevice::WriteOnly) &&
+               target.write(text) == text.size();
+    }
+
     // The clipboard and its owner through X11 clients, which need no window of their own (a
     // Wayland client such as wl-paste needs one and takes the focus under mutter; and mutter
     // lets a Wayland client set the clipboard only while it has the focus).
@@ -280,13 +320,17 @@ class GnomeTest : public QObject {
     QString entryText(const QProcess& p) {
         return m_accessible.focusedText(QStringLiteral("zenity"), p.processId()).value_or("");
     }
-    // Accepts the dialog with Return; what zenity prints is the entry's final text.
+    // Accepts the dialog with Return; what zenity prints is the entry's final text. (Once, on a
+    // loaded machine under gnome-shell 43, the dialog stayed open after Return: the user
+    // presses it again.)
     QByteArray acceptEntry(QProcess& p) {
-        m_keys.tap(KEY_ENTER);
-        if (!p.waitForFinished(5000)) {
-            return "(the dialog did not close)";
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            m_keys.tap(KEY_ENTER);
+            if (p.waitForFinished(5000)) {
+                return p.readAllStandardOutput();
+            }
         }
-        return p.readAllStandardOutput();
+        return "(the dialog did not close)";
     }
 
 private Q_SLOTS:
@@ -302,6 +346,14 @@ private Q_SLOTS:
         QVERIFY2(m_portalCalls.start(&error), qPrintable(error));
         if (m_shell) {
             QVERIFY2(closeOverview(), "the overview stays open");
+        }
+        // With the shell: installed as the package installs it, so that the portals know the
+        // program by its desktop file (without one GNOME's shortcuts dialog has no application
+        // to show). Plain mutter has no shell to grab the portal's shortcuts: there the program
+        // runs from the build without one, as on GNOME 43, whose portal needs none.
+        if (m_shell) {
+            freeShellsControlSuperDigits();
+            QVERIFY(installDesktopFile());
         }
         // Where the chords are custom shortcuts, the user has turned them on: only then does
         // the program ask for the keys.
@@ -540,7 +592,10 @@ private Q_SLOTS:
     // The program started again: where the portal keeps the permission (RemoteDesktop version
     // 2, GNOME 45 on) no dialog shows, and the chords work at once; GNOME 43 asks again.
     void aSecondStartAsksNothing() {
-        m_session.stopInstance();
+        const QByteArray firstLog = m_session.stopInstance();
+        if (m_failed) {
+            qInfo("the program's log at the first start:\n%s", firstLog.constData());
+        }
         m_start = 1;
         QVERIFY(m_session.startInstance());
         QVERIFY(WaylandTestSession::waitFor([this] { return m_portalCalls.count("Start") == 2; },
