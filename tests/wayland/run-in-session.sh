@@ -16,8 +16,9 @@
 # GTK's under mutter and gnome-shell), STASHWICK_TEST_COMPOSITOR (sway, kwin, mutter or
 # gnome-shell: the tests' sign that they run in such a session), and the --env variables.
 # gnome-shell runs with a private system bus (DBUS_SYSTEM_BUS_ADDRESS) and GNOME's media-keys
-# daemon, which runs the commands of GNOME's custom keyboard shortcuts. Every --writable DIR is created and handed to that user (for artifacts written by
-# the command).
+# daemon, which runs the commands of GNOME's custom keyboard shortcuts.
+# Every --writable DIR is created and handed to that user (for artifacts written by the
+# command).
 # Every --reach DIR (the build and source folders) is what the command reads at its own path. As
 # root, where that user cannot get there (a checkout in a private home, 0700), the session runs
 # in a private mount namespace in which the first folder on the way that the user cannot search
