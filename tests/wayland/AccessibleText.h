@@ -113,6 +113,21 @@ public:
                       }).has_value();
     }
 
+    // A window of the application `name` running as process `pid` is the active one (it has
+    // the keyboard).
+    bool windowActive(const QString& appName, qint64 pid) {
+        const auto app = application(appName, pid);
+        if (!app) {
+            return false;
+        }
+        for (const AccessibleRef& w : children(*app)) {
+            if (has(w, Active)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     // A window called `title` of any application is up (the shell's own tree aside).
     bool windowShown(QStringView title) { return window(title).has_value(); }
     // Presses the button called `button` in that window, as its keyboard activation does
