@@ -10,7 +10,8 @@
 
 // One of the 21 things a chord does, with the names each desktop service knows it by. These
 // names are kept by the desktops (the portal's shortcut ids by kglobalaccel and GNOME, the
-// GNOME entries' paths in dconf): they never change.
+// GNOME entries' paths in dconf): they never change. (A chord other than the default one is
+// given to the portal under the id with its trigger: see ShortcutTriggers.)
 struct ChordAction {
     HotkeyDecision decision;
     // The GlobalShortcuts portal's shortcut id ("copy-slot-3") and description.

@@ -113,7 +113,62 @@ public:
                       }).has_value();
     }
 
+    // A window of the application `name` running as process `pid` is the active one (it has
+    // the keyboard).
+    bool windowActive(const QString& appName, qint64 pid) {
+        const auto app = application(appName, pid);
+        if (!app) {
+            return false;
+        }
+        for (const AccessibleRef& w : children(*app)) {
+            if (has(w, Active)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // A window called `title` of any application is up (the shell's own tree aside).
+    bool windowShown(QStringView title) { return window(title).has_value(); }
+    // Presses the button called `button` in that window, as its keyboard activation does
+    // (the button's first action).
+    bool pressButton(QStringView title, QStringView button) {
+        const auto w = window(title);
+        const auto b = w ? find(*w,
+                                [this, button](const AccessibleRef& r) {
+                                    return roleName(r) == u"button" &&
+                                           name(r).compare(button, Qt::CaseInsensitive) == 0 &&
+                                           has(r, Sensitive);
+                                })
+                         : std::nullopt;
+        if (!b) {
+            return false;
+        }
+        QDBusMessage act = QDBusMessage::createMethodCall(b->service, b->path.path(),
+                                                          QStringLiteral("org.a11y.atspi.Action"),
+                                                          QStringLiteral("DoAction"));
+        act << 0;
+        const QDBusReply<bool> done = m_bus.call(act);
+        return done.isValid() && done.value();
+    }
+
 private:
+    std::optional<AccessibleRef> window(QStringView title) {
+        const AccessibleRef root{QStringLiteral("org.a11y.atspi.Registry"),
+                                 QDBusObjectPath("/org/a11y/atspi/accessible/root")};
+        for (const AccessibleRef& app : children(root)) {
+            if (name(app) == u"gnome-shell") {
+                continue;
+            }
+            for (const AccessibleRef& w : children(app)) {
+                if (name(w).compare(title, Qt::CaseInsensitive) == 0) {
+                    return w;
+                }
+            }
+        }
+        return std::nullopt;
+    }
+
     // An object of the portal's dialogs called `itemName` in `state`. (Role names differ
     // between GTK versions: a GTK 4 dialog is a "window", its check box a "switch".)
     std::optional<AccessibleRef> portalItem(QStringView itemName, State state) {

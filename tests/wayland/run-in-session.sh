@@ -4,7 +4,7 @@
 # bus, then tears the whole session down and returns the command's status.
 #
 # Usage: run-in-session.sh [--env NAME=VALUE]... [--writable DIR]... [--reach DIR]...
-#                          <sway|kwin|mutter> command [args...]
+#                          <sway|kwin|mutter|gnome-shell> command [args...]
 #
 # As root (sway refuses to run as root) the compositor, the bus and the command run as the
 # unprivileged user "swtest" (created when missing; STASHWICK_SESSION_USER picks another one);
@@ -12,10 +12,13 @@
 # XDG_RUNTIME_DIR (private, 0700), HOME and XDG_CONFIG_HOME/XDG_DATA_HOME/XDG_CACHE_HOME/
 # XDG_STATE_HOME (private), DBUS_SESSION_BUS_ADDRESS, XDG_SESSION_TYPE=wayland,
 # XDG_CURRENT_DESKTOP (sway, KDE or GNOME), SWAYSOCK under sway, XAUTHORITY,
-# XDG_DESKTOP_PORTAL_DIR (the desktop's own portal backends: GTK's under sway, KDE's under kwin,
-# GNOME's and GTK's under mutter), STASHWICK_TEST_COMPOSITOR (sway, kwin or mutter: the tests' sign that
-# they run in such a session), and the --env variables. Every --writable DIR is created and handed to that user (for artifacts written by
-# the command).
+# XDG_DESKTOP_PORTAL_DIR (the desktop's own portal backends: GTK's under sway, KDE's under
+# kwin, GNOME's and GTK's under mutter and gnome-shell), STASHWICK_TEST_COMPOSITOR (sway, kwin,
+# mutter or gnome-shell: the tests' sign that they run in such a session), and the --env
+# variables. gnome-shell runs with a private system bus (DBUS_SYSTEM_BUS_ADDRESS) and GNOME's
+# media-keys daemon, which runs the commands of GNOME's custom keyboard shortcuts.
+# Every --writable DIR is created and handed to that user (for artifacts written by the
+# command).
 # Every --reach DIR (the build and source folders) is what the command reads at its own path. As
 # root, where that user cannot get there (a checkout in a private home, 0700), the session runs
 # in a private mount namespace in which the first folder on the way that the user cannot search
@@ -25,7 +28,7 @@
 set -uo pipefail
 
 usage() {
-    echo "usage: $0 [--env NAME=VALUE]... [--writable DIR]... [--reach DIR]... <sway|kwin|mutter> command [args...]" >&2
+    echo "usage: $0 [--env NAME=VALUE]... [--writable DIR]... [--reach DIR]... <sway|kwin|mutter|gnome-shell> command [args...]" >&2
     exit 2
 }
 
@@ -57,7 +60,7 @@ done
 compositor=$1
 shift
 case "$compositor" in
-sway | kwin | mutter) ;;
+sway | kwin | mutter | gnome-shell) ;;
 *) usage ;;
 esac
 
@@ -175,7 +178,7 @@ done
 case "$compositor" in
 sway) desktop=sway ;;
 kwin) desktop=KDE ;;
-mutter) desktop=GNOME ;;
+mutter | gnome-shell) desktop=GNOME ;;
 esac
 session_env=(
     "PATH=${PATH:-/usr/local/bin:/usr/bin:/bin}"
@@ -339,6 +342,22 @@ kwin)
         >"$base/compositor.log" 2>&1 &
     compositor_pid=$!
     ;;
+gnome-shell)
+    portal_backends gnome gtk
+    # Some system bus (gnome-shell gives up without one); this one activates nothing.
+    session_env+=("DBUS_SYSTEM_BUS_ADDRESS=unix:path=$base/system-bus")
+    "${as_user[@]}" env -i "${session_env[@]}" dbus-daemon --nofork --nopidfile \
+        --config-file="$(dirname "$(realpath "$0")")/private-bus.conf" \
+        --address="unix:path=$base/system-bus" >"$base/system-bus.log" 2>&1 &
+    wait_for 20 "the system bus" test -S "$base/system-bus" || {
+        cat "$base/system-bus.log" >&2
+        exit 1
+    }
+    "${as_user[@]}" env -i "${session_env[@]}" gnome-shell --headless --wayland \
+        --virtual-monitor 1280x800 --wayland-display wayland-stashwick \
+        >"$base/compositor.log" 2>&1 &
+    compositor_pid=$!
+    ;;
 mutter)
     portal_backends gnome gtk
     # mutter runs the announcing command with the session's WAYLAND_DISPLAY and DISPLAY, and
@@ -352,7 +371,22 @@ esac
 compositor_running() { kill -0 "$compositor_pid" 2>/dev/null; }
 env_written() {
     compositor_running || return 2
+    [[ "$compositor" != gnome-shell ]] || gnome_shell_announce || return 1
     test -s "$envfile"
+}
+# gnome-shell announces nothing: its X11 display is the public one it logs (XWayland starts with
+# it or on demand), its X authority the file mutter makes in the runtime folder where there is
+# one.
+gnome_shell_announce() {
+    local display auth
+    display=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$base/compositor.log" | head -n 1)
+    [[ -n "$display" ]] || return 1
+    auth=$(find "$runtime" -maxdepth 1 -name '.mutter-Xwaylandauth.*' -print -quit)
+    {
+        echo "WAYLAND_DISPLAY=wayland-stashwick"
+        echo "DISPLAY=$display"
+        [[ -z "$auth" ]] || echo "XAUTHORITY=$auth"
+    } >"$envfile"
 }
 if ! wait_for 60 "$compositor to start" env_written; then
     cat "$base/compositor.log" >&2
@@ -386,6 +420,19 @@ wait_for 60 "XWayland" x11_answers || {
 
 session_env+=("${extra_env[@]}")
 activation_environment
+if [[ "$compositor" == gnome-shell ]]; then
+    # GNOME's media-keys daemon runs the custom keyboard shortcuts' commands; its grabs go
+    # through gnome-shell. (After the activation environment: it may start the portal.)
+    user_run /usr/libexec/gsd-media-keys >"$base/media-keys.log" 2>&1 &
+    media_keys_ready() {
+        user_run gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+            --method org.freedesktop.DBus.GetNameOwner org.gnome.SettingsDaemon.MediaKeys >/dev/null 2>&1
+    }
+    wait_for 30 "GNOME's media-keys daemon" media_keys_ready || {
+        cat "$base/media-keys.log" >&2
+        exit 1
+    }
+fi
 
 # shellcheck disable=SC2016 # $1 is expanded by that shell
 if ! user_run sh -c 'command -v "$1"' sh "$1" >/dev/null; then
