@@ -1,5 +1,7 @@
 #include "HotkeyCoordinator.h"
 
+#include <utility>
+
 #include "ClipboardChangeWait.h"
 #include "PasteRestore.h"
 
@@ -46,6 +48,10 @@ void HotkeyCoordinator::afterSettle(std::function<void(HotkeyCoordinator*)> task
 }
 
 void HotkeyCoordinator::copy(int slot) {
+    if (m_restoresPending > 0) {
+        m_copiesWaiting.append(slot);
+        return;
+    }
     if (m_selection && m_synth.targetCopiesBySelection()) {
         // What is selected is already there: nothing to press, nothing to wait for.
         finishCopy(slot, *m_selection, FeedbackOutcome::Copied);
@@ -100,6 +106,16 @@ void HotkeyCoordinator::finishCopy(int slot, ClipboardAccess& source, FeedbackOu
     onFeedback(FeedbackEvent::make(FeedbackOutcome::NothingToCopy, slot));
 }
 
+void HotkeyCoordinator::pasteRestored() {
+    if (--m_restoresPending > 0) {
+        return;
+    }
+    const QList<int> waiting = std::exchange(m_copiesWaiting, {});
+    for (const int slot : waiting) {
+        copy(slot);
+    }
+}
+
 std::optional<ClipboardItem> HotkeyCoordinator::remember(ClipboardAccess& source,
                                                          const char* name) {
     ClipboardRead read = source.read();
@@ -150,15 +166,19 @@ void HotkeyCoordinator::paste(int slot) {
                    .arg(QLatin1String(name));
         return true;
     };
+    ++m_restoresPending;
     auto restore = [clipboard, selection, loaded, loadedSelection, replacedElsewhere,
                     remembered = std::move(remembered),
-                    rememberedSelection = std::move(rememberedSelection)] {
+                    rememberedSelection = std::move(rememberedSelection), weak = m_self.handle()] {
         if (remembered && !replacedElsewhere(*clipboard, loaded, "clipboard")) {
             clipboard->write(*remembered);
         }
         if (selection && rememberedSelection &&
             !replacedElsewhere(*selection, loadedSelection, "selection")) {
             selection->write(*rememberedSelection);
+        }
+        if (HotkeyCoordinator* self = weak.get()) {
+            self->pasteRestored();
         }
     };
     afterSettle([slot, item, selection, restore = std::move(restore)](HotkeyCoordinator* self) {

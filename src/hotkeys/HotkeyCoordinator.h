@@ -8,6 +8,7 @@
 #include "core/WeakSelf.h"
 #include "hotkeys/FeedbackEvent.h"
 
+#include <QList>
 #include <functional>
 #include <memory>
 
@@ -53,6 +54,8 @@ public:
     std::function<void(const FeedbackEvent&)> onFeedback = [](const FeedbackEvent&) {};
 
 private:
+    // A paste has put the user's clipboard back (or was given up): copies waiting for it go.
+    void pasteRestored();
     // `held`: the history was held for this copy, and is released once it is captured.
     void finishCopy(int slot, ClipboardAccess& source, FeedbackOutcome outcome, bool held = false);
     void pressCopy(int slot);
@@ -65,6 +68,10 @@ private:
 
     ClipboardAccess& m_clipboard;
     SlotClipboard& m_slots;
+    // Pastes whose restore of the user's clipboard is still to come, and the copies that wait
+    // for them: a copy's wait for the application's copy must not end on that restore.
+    int m_restoresPending = 0;
+    QList<int> m_copiesWaiting;
     KeystrokeSynthesizing& m_synth;
     Scheduler& m_scheduler;
     ClipboardAccess* m_selection;

@@ -541,6 +541,31 @@ private Q_SLOTS:
         QCOMPARE(f.clipboard.item->text, std::optional<QString>("B"));
     }
 
+    // A copy chord pressed while a paste still waits to put the user's clipboard back presses
+    // its keys once that is done: the restore is not taken for the application's copy.
+    void aCopyDuringAPasteWaitsForTheRestore() {
+        for (const bool notices : {false, true}) {
+            Fixture f;
+            f.clipboard.reportsEvents = notices;
+            f.clipboard.write(ClipboardItem::makeText("the user's"));
+            f.slots.setItem(ClipboardItem::makeText("slot five"), 5);
+            int copies = 0;
+            f.synth.onCopy = [&] {
+                ++copies;
+                f.clipboard.copyElsewhere(ClipboardItem::makeText("selected"));
+            };
+            f.coordinator->paste(5);
+            f.scheduler.advance(0.1);
+            f.coordinator->copy(7);
+            QCOMPARE(copies, 0);
+            f.scheduler.advance(5.0);
+            QCOMPARE(copies, 1);
+            QCOMPARE(f.slots.item(7)->text, std::optional<QString>("selected"));
+            QCOMPARE(f.clipboard.item->text, std::optional<QString>("selected"));
+            QCOMPARE(f.scheduler.pendingCount(), std::size_t{0});
+        }
+    }
+
     // The copy holds the history from its keys to its capture and tells it the change it
     // read; a copy without keys, or refused for its size, does not hold it or tells nothing.
     void copyHoldsTheHistoryUntilItHasCaptured() {
