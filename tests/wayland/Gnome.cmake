@@ -14,8 +14,15 @@ add_test(NAME tst_gnome
          COMMAND ${WAYLAND_SESSION} mutter $<TARGET_FILE:tst_gnome>)
 set_tests_properties(tst_gnome PROPERTIES LABELS wayland TIMEOUT 300
     ENVIRONMENT "QT_LOGGING_RULES=io.stashwick.*=true")
+# From GNOME 48 on (gnome-shell 43 of Debian 12 ends its session while the suite takes the
+# Settings card's screenshot; Debian 12's GNOME runs under plain mutter above).
 find_program(GNOME_SHELL gnome-shell)
 if(GNOME_SHELL)
+    execute_process(COMMAND ${GNOME_SHELL} --version OUTPUT_VARIABLE GNOME_SHELL_VERSION
+                    ERROR_QUIET)
+    string(REGEX MATCH "[0-9]+" GNOME_SHELL_MAJOR "${GNOME_SHELL_VERSION}")
+endif()
+if(GNOME_SHELL AND GNOME_SHELL_MAJOR GREATER_EQUAL 48)
     add_test(NAME tst_gnomeshell
              COMMAND ${WAYLAND_SESSION} --writable ${PROJECT_BINARY_DIR}/tests/artifacts
                      gnome-shell $<TARGET_FILE:tst_gnome>)
