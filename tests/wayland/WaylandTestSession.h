@@ -181,6 +181,29 @@ public:
     // foreground, which serves until someone else takes the clipboard.
     // The previous owner is left to stop by itself once the new one has taken the clipboard,
     // as a real application's source does; `wait` waits until wl-paste gets the new content.
+    // Times `count` Wayland copies (wl-copy) of texts starting with `prefix`, each from the copy
+    // until the history's newest entry is that text; prints the median as "`what`: median ...".
+    // Each poll is one `stashwick://dump`. False when one never arrives.
+    bool timeCopiesToHistory(const QString& prefix, const QString& what, int count = 20) {
+        QList<qint64> times;
+        for (int i = 0; i < count; ++i) {
+            const QString text = prefix + QString::number(i);
+            QElapsedTimer t;
+            t.start();
+            if (!setClipboard(text.toUtf8(), QStringLiteral("text/plain"), false) || !waitFor([&] {
+                    const QJsonObject h = newestHistory(dump());
+                    return h[QStringLiteral("preview")].toString() == text &&
+                           h[QStringLiteral("kind")].toString() == u"text";
+                })) {
+                return false;
+            }
+            times << t.elapsed();
+        }
+        qInfo("%s: median %.0f ms of %d (min %lld, max %lld)", qPrintable(what), median(times),
+              count, *std::min_element(times.cbegin(), times.cend()),
+              *std::max_element(times.cbegin(), times.cend()));
+        return true;
+    }
     bool setClipboard(const QByteArray& bytes, const QString& type = QStringLiteral("text/plain"),
                       bool wait = true) {
         std::erase_if(m_retired, [](const auto& p) { return p->state() == QProcess::NotRunning; });

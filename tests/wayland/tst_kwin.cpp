@@ -392,21 +392,8 @@ private Q_SLOTS:
             return h[QStringLiteral("preview")].toString() == u"copied in a Wayland app on KWin";
         }));
 
-        // From the copy to the history, each poll one `stashwick://dump`.
-        QList<qint64> times;
-        for (int i = 0; i < 20; ++i) {
-            const QString text = QStringLiteral("latency %1").arg(i);
-            QElapsedTimer t;
-            t.start();
-            QVERIFY(m_session.setClipboard(text.toUtf8(), QStringLiteral("text/plain"), false));
-            QVERIFY(WaylandTestSession::waitFor([&] {
-                return WaylandTestSession::newestHistory(
-                           WaylandTestSession::dump())[QStringLiteral("preview")]
-                           .toString() == text;
-            }));
-            times << t.elapsed();
-        }
-        printMedian("wl-copy to history", times);
+        QVERIFY(m_session.timeCopiesToHistory(QStringLiteral("latency "),
+                                              QStringLiteral("wl-copy to history")));
     }
 
     // The first start: the program gives its 21 shortcuts to KDE's portal, which binds them
