@@ -16,6 +16,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -94,6 +95,14 @@ public:
     }
 
     // --- The program ---------------------------------------------------------------------
+
+    // Where the suite keeps its pictures: `preferred` (the build's artifacts folder) where the
+    // session may write there, else its runtime folder (a checkout in a private home is
+    // reached read-only).
+    static QString artifactsDir(const QString& preferred) {
+        return QFileInfo(preferred).isWritable() ? preferred
+                                                 : qEnvironmentVariable("XDG_RUNTIME_DIR");
+    }
 
     static QString stateFile() {
         return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Stashwick/state.json");

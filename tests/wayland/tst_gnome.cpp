@@ -609,7 +609,8 @@ private Q_SLOTS:
         QDBusConnection bus = QDBusConnection::sessionBus();
         QVERIFY(bus.registerService(QStringLiteral("org.gnome.Screenshot")));
         const QString file =
-            QStringLiteral(ARTIFACTS_DIR "/gnome-shell-%1-settings-card.png").arg(gnomeRelease());
+            WaylandTestSession::artifactsDir(QStringLiteral(ARTIFACTS_DIR)) +
+            QStringLiteral("/gnome-shell-%1-settings-card.png").arg(gnomeRelease());
         QString why;
         const auto shoot = [&](const QString& method, QVariantList args) {
             QFile::remove(file);

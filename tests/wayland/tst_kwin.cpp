@@ -603,7 +603,8 @@ private Q_SLOTS:
                                   .out)
                 .section(u':', -1)
                 .section(u'-', 0, 0);
-        const QString file = QStringLiteral(ARTIFACTS_DIR "/kde-settings-kwin-%1.png").arg(version);
+        const QString file = WaylandTestSession::artifactsDir(QStringLiteral(ARTIFACTS_DIR)) +
+                             QStringLiteral("/kde-settings-kwin-%1.png").arg(version);
         QFile::remove(file);
         {
             QFile ask(request);
