@@ -14,6 +14,7 @@
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandVirtualKeyboard.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -102,6 +103,17 @@ public:
     static QString artifactsDir(const QString& preferred) {
         return QFileInfo(preferred).isWritable() ? preferred
                                                  : qEnvironmentVariable("XDG_RUNTIME_DIR");
+    }
+
+    // The portal finds the program by its desktop file (1.22 refuses sessions to a connection
+    // whose application it does not know): a minimal one, in the session's data folder.
+    static bool installDesktopFile() {
+        const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + "/applications";
+        QFile desktop(applications + "/io.stashwick.Stashwick.desktop");
+        return QDir().mkpath(applications) && desktop.open(QIODevice::WriteOnly) &&
+               desktop.write(
+                   "[Desktop Entry]\nType=Application\nName=Stashwick\nExec=" STASHWICK_BIN
+                   "\n") > 0;
     }
 
     static QString stateFile() {

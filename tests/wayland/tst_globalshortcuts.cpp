@@ -145,15 +145,7 @@ private Q_SLOTS:
         m_backend.start();
         QVERIFY(m_backend.waitForStarted());
         QVERIFY2(waitForName(backendName, true), "the fake backend did not come up");
-        // The portal finds the program by its desktop file; 1.22 refuses sessions to a
-        // connection whose application it does not know.
-        const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + "/applications";
-        QVERIFY(QDir().mkpath(applications));
-        QFile desktop(applications + "/io.stashwick.Stashwick.desktop");
-        QVERIFY(desktop.open(QIODevice::WriteOnly));
-        desktop.write("[Desktop Entry]\nType=Application\nName=Stashwick\nExec=" STASHWICK_BIN
-                      "\n");
-        desktop.close();
+        QVERIFY(WaylandTestSession::installDesktopFile());
         startPortal();
         // As in the program, for the whole run: it tells a restarted portal again.
         m_registration =

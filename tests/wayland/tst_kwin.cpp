@@ -259,15 +259,7 @@ private Q_SLOTS:
         QVERIFY2(m_focus, "KWin offers no window list");
         QVERIFY2(m_accessible.open(&error), qPrintable(error));
 
-        // The portal finds the program by its desktop file; 1.22 refuses sessions to a
-        // connection whose application it does not know.
-        const QString applications = qEnvironmentVariable("XDG_DATA_HOME") + "/applications";
-        QVERIFY(QDir().mkpath(applications));
-        QFile desktop(applications + "/io.stashwick.Stashwick.desktop");
-        QVERIFY(desktop.open(QIODevice::WriteOnly));
-        desktop.write("[Desktop Entry]\nType=Application\nName=Stashwick\nExec=" STASHWICK_BIN
-                      "\n");
-        desktop.close();
+        QVERIFY(WaylandTestSession::installDesktopFile());
     }
 
     // A test that failed half-way lets go of what the user held.
