@@ -21,7 +21,8 @@ public:
         Adding,
         Updating, // writing a recorded chord into ours
         Removing,
-        Failed, // the last request failed: see failure()
+        Freeing, // taking the chords off GNOME's own shortcuts
+        Failed,  // the last request failed: see failure()
     };
 
     struct Status {
@@ -43,6 +44,18 @@ public:
         QString binding;
     };
 
+    // One of GNOME's own shortcuts on a chord of ours: GNOME takes that key for itself, so the
+    // chord never reaches Stashwick, whichever way it is bound.
+    struct Clash {
+        // Ours: the accelerator and the entry's name.
+        QString binding;
+        QString name;
+        // GNOME's: where it is kept ("org.gnome.shell.keybindings",
+        // "open-new-window-application-1").
+        QString schema;
+        QString key;
+    };
+
     static constexpr int entryCount = 21;
 
     using Done = std::function<void()>;
@@ -60,4 +73,9 @@ public:
     virtual void update(const HotkeyConfig& config, Done done) = 0;
     // Takes ours out of the list and resets their keys.
     virtual void remove(Done done) = 0;
+    // GNOME's own shortcuts on the chords of `config`, as GNOME had them when last read (every
+    // request reads them again), in the order of the entries.
+    virtual QList<Clash> clashes(const HotkeyConfig& config) const = 0;
+    // Takes the chords of `config` off GNOME's own shortcuts; their other keys stay.
+    virtual void freeClashes(const HotkeyConfig& config, Done done) = 0;
 };

@@ -591,6 +591,10 @@ private Q_SLOTS:
         row("GNOME, added, no keys yet", C::GnomeShortcuts, true, false, {}, int(S::Added), 21, {},
             "Shortcuts from GNOME's keyboard shortcuts", "Until GNOME lets Stashwick press",
             "on remove", 21);
+        row("GNOME, added, keys refused", C::GnomeShortcuts, true, false,
+            "the portal does not know Stashwick", int(S::Added), 21, {},
+            "Shortcuts from GNOME's keyboard shortcuts",
+            "paste. Keys: the portal does not know Stashwick.", "on remove", 21);
         row("GNOME, updating", C::GnomeShortcuts, true, true, {}, int(S::Updating), 21, {},
             "Updating GNOME keyboard shortcuts\u2026", "gsettings is writing", "remove", 21);
         row("GNOME, no schema", C::GnomeShortcuts, false, true, {}, int(S::Failed), 0,
@@ -744,6 +748,11 @@ private Q_SLOTS:
                 start(State::Updating, "update", std::move(done));
             }
             void remove(Done done) override { start(State::Removing, "remove", std::move(done)); }
+            QList<Clash> taken;
+            QList<Clash> clashes(const HotkeyConfig&) const override { return taken; }
+            void freeClashes(const HotkeyConfig&, Done done) override {
+                start(State::Freeing, "free", std::move(done));
+            }
             void answer(State state, int present, const QString& failure = {}) {
                 now.failedRequest = state == State::Failed ? now.state : State::Unknown;
                 now.state = state;
@@ -864,6 +873,35 @@ private Q_SLOTS:
                                     "shortcuts"));
             QVERIFY(card.gnomeAddButton()->isVisible() && card.gnomeRemoveButton()->isVisible());
             shot("partial");
+
+            // GNOME's own shortcuts on the chords: named, and taken off from the keyboard.
+            for (int n = 1; n <= 9; ++n) {
+                gnome.taken.append({QStringLiteral("<Control><Super>%1").arg(n),
+                                    QStringLiteral("Stashwick: paste slot %1").arg(n),
+                                    QStringLiteral("org.gnome.shell.keybindings"),
+                                    QStringLiteral("open-new-window-application-%1").arg(n)});
+            }
+            card.recheckButton()->click();
+            gnome.answer(GnomeShortcuts::State::Partial, 12);
+            QVERIFY(card.clash()->isVisible());
+            QVERIFY2(card.clash()->text().contains(
+                         "GNOME keeps 9 of these chords for its own shortcuts, so they never "
+                         "reach Stashwick: <Control><Super>1 (open-new-window-application-1), "
+                         "<Control><Super>2 (open-new-window-application-2), <Control><Super>3 "
+                         "(open-new-window-application-3) and 6 more."),
+                     qPrintable(card.clash()->text()));
+            QCOMPARE(card.gnomeFreeButton()->accessibleName(),
+                     QStringLiteral("Give these keys to Stashwick"));
+            shot("clash");
+            card.gnomeFreeButton()->setFocus();
+            QTest::keyClick(card.gnomeFreeButton(), Qt::Key_Space);
+            QCOMPARE(gnome.calls.last(), QStringLiteral("free"));
+            QCOMPARE(card.availability()->text(),
+                     QStringLiteral("Taking the chords off GNOME's own shortcuts\u2026"));
+            gnome.taken.clear();
+            gnome.answer(GnomeShortcuts::State::Partial, 12);
+            QVERIFY(!card.clash()->isVisible() && !card.gnomeFreeButton()->isVisible());
+            QVERIFY(card.recheckButton()->hasFocus());
 
             // "Open Keyboard Settings" opens GNOME's keyboard panel.
             QFile::remove(opened);

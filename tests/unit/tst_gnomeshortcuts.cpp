@@ -2,6 +2,7 @@
 #include "core/ManualScheduler.h"
 #include "platform/gnome/GVariantText.h"
 #include "platform/gnome/GnomeCustomShortcuts.h"
+#include "platform/gnome/GnomeKeyBindings.h"
 #include "platform/gnome/GnomeShortcutEntries.h"
 
 #include <QDir>
@@ -151,6 +152,60 @@ private Q_SLOTS:
         gsettings({"set", schema, "name", GVariantText::quoted("it's \"odd\" \\ é")});
         QCOMPARE(entryKey(folder + "quoting/", "name"), QStringLiteral("it's \"odd\" \\ é"));
         gsettings({"reset-recursively", schema});
+    }
+
+    // GNOME's own shortcuts as gsettings lists them: shortcut schemas only, arrays and single
+    // strings, any spelling of the modifiers.
+    void gnomesOwnShortcutsInAListing() {
+        const auto bindings = GnomeKeyBindings::parse(
+            "org.gnome.shell.keybindings open-new-window-application-1 ['<Super><Control>1']\n"
+            "org.gnome.desktop.wm.keybindings close ['<Alt>F4', 'disabled', '']\n"
+            "org.gnome.desktop.wm.keybindings minimize @as []\n"
+            "org.gnome.settings-daemon.plugins.media-keys screensaver '<Primary><Alt>l'\n"
+            "org.gnome.settings-daemon.plugins.media-keys custom-keybindings ['/org/a/']\n"
+            "org.gnome.desktop.interface font-name 'Cantarell 11'\n"
+            "org.gnome.mutter.keybindings broken ['<Super>1'\n"
+            "garbage\n");
+        QCOMPARE(bindings.size(), 3);
+        QCOMPARE(bindings[0].key, QStringLiteral("open-new-window-application-1"));
+        QCOMPARE(bindings[1].accelerators, QStringList{"<Alt>F4"});
+        QVERIFY(bindings[1].array && !bindings[2].array);
+        QCOMPARE(bindings[2].schema,
+                 QStringLiteral("org.gnome.settings-daemon.plugins.media-keys"));
+        QVERIFY(GnomeKeyBindings::sameChord("<Super><Control>1", "<Control><Super>1"));
+        QVERIFY(GnomeKeyBindings::sameChord("<Primary><Mod1>L", "<Control><Alt>l"));
+        QVERIFY(!GnomeKeyBindings::sameChord("<Super><Control>1", "<Control>1"));
+        QVERIFY(!GnomeKeyBindings::sameChord("<Super><Control>1", "<Control><Super>KP_1"));
+        QCOMPARE(GnomeKeyBindings::without(bindings[2], {"<Control><Alt>l"}), QStringLiteral("''"));
+        QCOMPARE(GnomeKeyBindings::without(bindings[0], {"<Control><Super>1"}),
+                 QStringLiteral("@as []"));
+    }
+
+    // GNOME's own shortcut on a chord of ours is found, and taken off with its other keys kept.
+    void gnomesOwnShortcutOnAChordIsTakenOff() {
+        const QString wm = QStringLiteral("org.gnome.desktop.wm.keybindings");
+        const QString key = QStringLiteral("switch-to-workspace-3");
+        gsettings({"set", wm, key, "['<Super>Page_Up', '<Primary><Super>3']"});
+        GnomeCustomShortcuts gnome(command, m_scheduler);
+        QVERIFY(finished([&](auto done) { gnome.check(done); }));
+        // (GNOME Shell 47 and later have Control+Super+1…9 of their own as well.)
+        QList<GnomeShortcuts::Clash> clashes = gnome.clashes(HotkeyConfig());
+        clashes.removeIf([&](const GnomeShortcuts::Clash& c) { return c.schema != wm; });
+        QCOMPARE(clashes.size(), 1);
+        QCOMPARE(clashes[0].binding, QStringLiteral("<Control><Super>3"));
+        QCOMPARE(clashes[0].name, QStringLiteral("Stashwick: paste slot 3"));
+        QCOMPARE(clashes[0].key, key);
+        // A chord recorded elsewhere clashes with nothing.
+        HotkeyConfig shifted;
+        shifted.pasteModifiers = Modifiers::of({Modifiers::control, Modifiers::shift});
+        QVERIFY(gnome.clashes(shifted).isEmpty());
+
+        QVERIFY(finished([&](auto done) { gnome.freeClashes(HotkeyConfig(), done); }));
+        QCOMPARE(gnome.status().state, GnomeShortcuts::State::Absent);
+        QVERIFY(gnome.clashes(HotkeyConfig()).isEmpty());
+        QCOMPARE(gsettings({"get", wm, key}), QStringLiteral("['<Super>Page_Up']"));
+        QCOMPARE(userList(), QStringList{userPath}); // the custom shortcuts untouched
+        gsettings({"reset", wm, key});
     }
 
     void addWritesOurEntriesBesideTheUsersOwn() {

@@ -16,6 +16,8 @@ QString requestName(GnomeShortcuts::State kind) {
         return QStringLiteral("updating");
     case GnomeShortcuts::State::Removing:
         return QStringLiteral("removing");
+    case GnomeShortcuts::State::Freeing:
+        return QStringLiteral("freeing GNOME's own keys of");
     default:
         return QStringLiteral("reading");
     }
@@ -56,6 +58,28 @@ void GnomeCustomShortcuts::update(const HotkeyConfig& config, Done done) {
 
 void GnomeCustomShortcuts::remove(Done done) {
     enqueue(State::Removing, HotkeyConfig(), std::move(done));
+}
+
+QList<GnomeShortcuts::Clash> GnomeCustomShortcuts::clashes(const HotkeyConfig& config) const {
+    QList<Clash> out;
+    for (const Entry& e : entries(config)) {
+        if (e.binding.isEmpty()) {
+            continue;
+        }
+        for (const GnomeKeyBindings::Binding& b : m_bindings) {
+            for (const QString& a : b.accelerators) {
+                if (GnomeKeyBindings::sameChord(a, e.binding)) {
+                    out.append({e.binding, e.name, b.schema, b.key});
+                    break;
+                }
+            }
+        }
+    }
+    return out;
+}
+
+void GnomeCustomShortcuts::freeClashes(const HotkeyConfig& config, Done done) {
+    enqueue(State::Freeing, config, std::move(done));
 }
 
 void GnomeCustomShortcuts::enqueue(State kind, const HotkeyConfig& config, Done done) {
@@ -140,10 +164,33 @@ void GnomeCustomShortcuts::startNext() {
             m_steps << readList([this](const QStringList& l) { noteList(l); });
         });
         break;
+    case State::Freeing: {
+        QStringList ours;
+        for (const Entry& e : entries(request.config)) {
+            ours << e.binding;
+        }
+        // As GNOME has them now, not as they were last read.
+        m_steps << readBindings();
+        m_steps << Step{
+            {}, [this, ours](const QByteArray&) {
+                QList<Step> sets;
+                for (const GnomeKeyBindings::Binding& b : m_bindings) {
+                    const QString kept = GnomeKeyBindings::without(b, ours);
+                    if (kept != GnomeKeyBindings::without(b, {})) {
+                        sets << Step{{QStringLiteral("set"), b.schema, b.key, kept}, nullptr};
+                    }
+                }
+                m_steps = sets + m_steps;
+                return QString();
+            }};
+        m_steps << readList([this](const QStringList& list) { noteList(list); });
+        break;
+    }
     default:
         m_steps << readList([this](const QStringList& list) { noteList(list); });
         break;
     }
+    m_steps << readBindings();
     runSteps();
 }
 
@@ -153,6 +200,17 @@ void GnomeCustomShortcuts::runSteps() {
         return;
     }
     Step step = m_steps.takeFirst();
+    if (step.arguments.isEmpty()) {
+        // Works on what the steps before it read; runs no command.
+        const QString failure = step.then ? step.then(QByteArray()) : QString();
+        if (!failure.isEmpty()) {
+            m_steps.clear();
+            finishRequest(failure);
+            return;
+        }
+        runSteps();
+        return;
+    }
     m_runner.run(step.arguments, [this, step](const GSettingsRunner::Result& result) {
         if (!result.ok) {
             m_steps.clear();
@@ -175,12 +233,19 @@ void GnomeCustomShortcuts::finishRequest(QString failure) {
     // then dropped without a word): the list read back tells.
     const bool kept = request.kind == State::Adding     ? m_present == entryCount
                       : request.kind == State::Removing ? m_present == 0
+                      : request.kind == State::Freeing  ? clashes(request.config).isEmpty()
                                                         : true;
     if (failure.isEmpty() && !kept) {
-        failure = QStringLiteral("GNOME's settings did not keep the change (the list holds %1 "
-                                 "of Stashwick's %2); is the settings service (dconf) running?")
+        const QString held =
+            request.kind == State::Freeing
+                ? QStringLiteral("%1 of its own shortcuts are still on Stashwick's chords")
+                      .arg(clashes(request.config).size())
+                : QStringLiteral("the list holds %1 of Stashwick's %2")
                       .arg(m_present)
                       .arg(entryCount);
+        failure = QStringLiteral("GNOME's settings did not keep the change (%1); is the settings "
+                                 "service (dconf) running?")
+                      .arg(held);
     }
     Status done;
     done.present = m_present;
@@ -247,6 +312,13 @@ QList<GnomeCustomShortcuts::Step> GnomeCustomShortcuts::writeEntry(const Entry& 
         steps << Step{{QStringLiteral("set"), schema, key, GVariantText::quoted(value)}, nullptr};
     }
     return steps;
+}
+
+GnomeCustomShortcuts::Step GnomeCustomShortcuts::readBindings() {
+    return {{QStringLiteral("list-recursively")}, [this](const QByteArray& output) {
+                m_bindings = GnomeKeyBindings::parse(QString::fromUtf8(output));
+                return QString();
+            }};
 }
 
 void GnomeCustomShortcuts::noteList(const QStringList& list) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GSettingsRunner.h"
+#include "GnomeKeyBindings.h"
 #include "hotkeys/GnomeShortcuts.h"
 
 #include <QObject>
@@ -10,7 +11,7 @@
 // relocatable ….custom-keybinding schema's name, command and binding. The user's own entries
 // keep their paths and their order; ours are told apart by their paths. Requests run one after
 // another, each command without waiting on the main thread; every request ends by reading the
-// list back, so status() tells what GNOME has.
+// list back, and GNOME's own shortcuts too, so status() and clashes() tell what GNOME has.
 class GnomeCustomShortcuts : public QObject, public GnomeShortcuts {
     Q_OBJECT
 public:
@@ -25,13 +26,15 @@ public:
     void add(const HotkeyConfig& config, Done done) override;
     void update(const HotkeyConfig& config, Done done) override;
     void remove(Done done) override;
+    QList<Clash> clashes(const HotkeyConfig& config) const override;
+    void freeClashes(const HotkeyConfig& config, Done done) override;
 
 Q_SIGNALS:
     void changed();
 
 private:
     struct Request {
-        State kind; // Checking, Adding, Updating or Removing
+        State kind; // Checking, Adding, Updating, Removing or Freeing
         HotkeyConfig config;
         QList<Done> done;
     };
@@ -52,6 +55,8 @@ private:
     Step readList(std::function<void(const QStringList&)> then);
     Step writeList(const QStringList& list);
     QList<Step> writeEntry(const Entry& entry);
+    // Reads GNOME's own shortcuts into m_bindings.
+    Step readBindings();
     // Notes how many of ours `list` holds.
     void noteList(const QStringList& list);
 
@@ -59,6 +64,7 @@ private:
     GSettingsRunner m_runner;
     Status m_status;
     int m_present = 0;
+    QList<GnomeKeyBindings::Binding> m_bindings;
     QList<Request> m_queue;
     bool m_busy = false;
     QList<Step> m_steps;

@@ -39,6 +39,21 @@ ShortcutsAvailabilityCard::ShortcutsAvailabilityCard(const Theme& theme, Source 
         WindowParts::label(QString(), WindowFonts::caption(), theme.secondaryLabel(), this);
     m_explanation->setWordWrap(true);
     layout->addWidget(m_explanation);
+    m_clash = WindowParts::label(QString(), WindowFonts::caption(), theme.warning(), this);
+    m_clash->setWordWrap(true);
+    m_clash->setVisible(false);
+    layout->addWidget(m_clash);
+    m_gnomeFree = new StyledButton(theme, StyledButton::Kind::Neutral,
+                                   QStringLiteral("Give these keys to Stashwick"), this);
+    m_gnomeFree->setAccessibleName(m_gnomeFree->text());
+    m_gnomeFree->setAccessibleDescription(
+        QStringLiteral("Takes Stashwick's chords off GNOME's own keyboard shortcuts"));
+    m_gnomeFree->setFocusPolicy(Qt::StrongFocus);
+    m_gnomeFree->setVisible(false);
+    auto* clashRow = new QHBoxLayout;
+    clashRow->addWidget(m_gnomeFree);
+    clashRow->addStretch(1);
+    layout->addLayout(clashRow);
 
     m_lines = new QPlainTextEdit(this);
     m_lines->setReadOnly(true);
@@ -109,7 +124,7 @@ ShortcutsAvailabilityCard::ShortcutsAvailabilityCard(const Theme& theme, Source 
     const auto idle = [this] {
         const auto state = gnome()->status().state;
         return state != GnomeShortcuts::State::Adding && state != GnomeShortcuts::State::Updating &&
-               state != GnomeShortcuts::State::Removing;
+               state != GnomeShortcuts::State::Removing && state != GnomeShortcuts::State::Freeing;
     };
     connect(m_gnomeAdd, &QAbstractButton::clicked, this, [this, idle] {
         if (gnomeChords() && idle()) {
@@ -123,13 +138,19 @@ ShortcutsAvailabilityCard::ShortcutsAvailabilityCard(const Theme& theme, Source 
             refresh(m_config);
         }
     });
+    connect(m_gnomeFree, &QAbstractButton::clicked, this, [this, idle] {
+        if (gnome() && idle()) {
+            gnome()->freeClashes(m_config, showWhenDone());
+            refresh(m_config);
+        }
+    });
     connect(m_copy, &QAbstractButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(m_lines->toPlainText()); });
     connect(m_recheck, &QAbstractButton::clicked, this, [this] {
         if (m_source.recheck) {
             m_source.recheck();
         }
-        if (gnomeChords()) {
+        if (gnome()) {
             gnome()->check(showWhenDone());
         }
         refresh(m_config);
@@ -167,7 +188,7 @@ void ShortcutsAvailabilityCard::showKeyboardReason(const QString& reason) {
 void ShortcutsAvailabilityCard::refresh(const HotkeyConfig& config) {
     // What GNOME has now; after a recorded chord, once the program has written it there (GNOME
     // answers requests in order).
-    if (gnomeChords() && (!m_shownConfig || *m_shownConfig != config)) {
+    if (gnome() && (!m_shownConfig || *m_shownConfig != config)) {
         gnome()->check(showWhenDone());
     }
     m_config = config;
@@ -183,7 +204,8 @@ void ShortcutsAvailabilityCard::refresh(const HotkeyConfig& config) {
     const ShortcutsAvailabilityText s = ShortcutsAvailabilityText::of(
         report, m_source.available && m_source.available(), bindings,
         viaGnome ? &gnomeStatus : nullptr,
-        viaGnome ? gnome()->entries(config) : QList<GnomeShortcuts::Entry>());
+        viaGnome ? gnome()->entries(config) : QList<GnomeShortcuts::Entry>(),
+        gnome() ? gnome()->clashes(config) : QList<GnomeShortcuts::Clash>());
     const QColor colour = s.on ? m_theme.success() : m_theme.warning();
     m_availability->setText(s.status);
     QPalette p = m_availability->palette();
@@ -208,4 +230,11 @@ void ShortcutsAvailabilityCard::refresh(const HotkeyConfig& config) {
     }
     m_gnomeAdd->setVisible(s.gnomeAdd);
     m_gnomeRemove->setVisible(s.gnomeRemove);
+    m_clash->setText(s.clash);
+    m_clash->setAccessibleName(s.clash);
+    m_clash->setVisible(!s.clash.isEmpty());
+    if (m_gnomeFree->hasFocus() && !s.gnomeFree) {
+        m_recheck->setFocus(Qt::OtherFocusReason);
+    }
+    m_gnomeFree->setVisible(s.gnomeFree);
 }

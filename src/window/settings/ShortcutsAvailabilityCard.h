@@ -19,7 +19,8 @@ class Theme;
 // desktop's shortcut settings (with the keys it assigned), the compositor's key bindings (with
 // the lines to add and a "Copy" button), GNOME's custom keyboard shortcuts (with buttons that
 // add and remove Stashwick's, and whether they are there), or off with the reason. "Re-check"
-// asks again.
+// asks again. Under GNOME it also names GNOME's own shortcuts that lie on the chords, with a
+// button that takes the chords off them.
 class ShortcutsAvailabilityCard : public Card {
     Q_OBJECT
 public:
@@ -48,6 +49,10 @@ public:
     // chords come from GNOME's custom keyboard shortcuts.
     StyledButton* gnomeAddButton() const { return m_gnomeAdd; }
     StyledButton* gnomeRemoveButton() const { return m_gnomeRemove; }
+    // GNOME's own shortcuts on the chords, and "Give these keys to Stashwick"; shown where
+    // there are any.
+    QLabel* clash() const { return m_clash; }
+    StyledButton* gnomeFreeButton() const { return m_gnomeFree; }
 
 private:
     GnomeShortcuts* gnome() const;
@@ -71,4 +76,6 @@ private:
     StyledButton* m_recheck;
     StyledButton* m_gnomeAdd;
     StyledButton* m_gnomeRemove;
+    QLabel* m_clash;
+    StyledButton* m_gnomeFree;
 };

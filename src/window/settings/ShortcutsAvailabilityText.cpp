@@ -61,13 +61,16 @@ Shown describeGnome(const SessionReport& report, const GnomeShortcuts::Status& s
     case S::Adding:
     case S::Updating:
     case S::Removing:
+    case S::Freeing:
         s.status = status.state == S::Adding     ? QStringLiteral("Adding to GNOME keyboard "
                                                                       "shortcuts\u2026")
                    : status.state == S::Updating ? QStringLiteral("Updating GNOME keyboard "
                                                                   "shortcuts\u2026")
-                                                 : QStringLiteral("Removing GNOME keyboard "
-                                                                  "shortcuts\u2026");
-        s.explanation = QStringLiteral("gsettings is writing Stashwick's custom shortcuts.");
+                   : status.state == S::Removing ? QStringLiteral("Removing GNOME keyboard "
+                                                                  "shortcuts\u2026")
+                                                 : QStringLiteral("Taking the chords off GNOME's "
+                                                                  "own shortcuts\u2026");
+        s.explanation = QStringLiteral("gsettings is writing GNOME's keyboard shortcuts.");
         break;
     case S::Failed: {
         const S failed = status.failedRequest;
@@ -77,8 +80,10 @@ Shown describeGnome(const SessionReport& report, const GnomeShortcuts::Status& s
                                                             "shortcuts")
                    : failed == S::Removing ? QStringLiteral("Could not remove GNOME keyboard "
                                                             "shortcuts")
+                   : failed == S::Freeing  ? QStringLiteral("Could not take the chords off "
+                                                             "GNOME's own shortcuts")
                                            : QStringLiteral("Could not read GNOME keyboard "
-                                                            "shortcuts");
+                                                             "shortcuts");
         s.explanation =
             status.failure.contains(QStringLiteral("No such schema"))
                 ? QStringLiteral("%1. GNOME's keyboard settings are not installed here (package "
@@ -94,16 +99,34 @@ Shown describeGnome(const SessionReport& report, const GnomeShortcuts::Status& s
         s.explanation += QStringLiteral(" Until GNOME lets Stashwick press keys, a copy chord "
                                         "saves what is already on the clipboard and a paste "
                                         "chord puts the slot on the clipboard for you to paste.");
+        if (!report.offReason.isEmpty()) {
+            s.explanation += QStringLiteral(" Keys: %1.").arg(report.offReason);
+        }
     }
     return s;
 }
 
-} // namespace
+// GNOME's own shortcuts on our chords, named the way GNOME's settings keep them.
+QString clashText(const QList<GnomeShortcuts::Clash>& clashes) {
+    constexpr qsizetype named = 3;
+    QStringList some;
+    for (qsizetype i = 0; i < std::min(named, clashes.size()); ++i) {
+        some << QStringLiteral("%1 (%2)").arg(clashes[i].binding, clashes[i].key);
+    }
+    QString list = some.join(QStringLiteral(", "));
+    if (clashes.size() > named) {
+        list += QStringLiteral(" and %1 more").arg(clashes.size() - named);
+    }
+    return QStringLiteral("GNOME keeps %1 of these chords for its own shortcuts, so they never "
+                          "reach Stashwick: %2. \"Give these keys to Stashwick\" takes them off "
+                          "GNOME's shortcuts (their other keys stay); or record other chords "
+                          "below.")
+        .arg(clashes.size())
+        .arg(list);
+}
 
-ShortcutsAvailabilityText
-ShortcutsAvailabilityText::of(const SessionReport& report, bool available,
-                              const QStringList& bindings, const GnomeShortcuts::Status* gnome,
-                              const QList<GnomeShortcuts::Entry>& entries) {
+Shown describe(const SessionReport& report, bool available, const QStringList& bindings,
+               const GnomeShortcuts::Status* gnome, const QList<GnomeShortcuts::Entry>& entries) {
     using C = SessionReport::Chords;
     if (report.chords == C::GnomeShortcuts && gnome) {
         return describeGnome(report, *gnome, entries);
@@ -162,6 +185,21 @@ ShortcutsAvailabilityText::of(const SessionReport& report, bool available,
         s.explanation = QStringLiteral("Stashwick takes the global shortcuts and presses copy and "
                                        "paste in other apps through the X11 session (XTEST).");
         break;
+    }
+    return s;
+}
+
+} // namespace
+
+ShortcutsAvailabilityText
+ShortcutsAvailabilityText::of(const SessionReport& report, bool available,
+                              const QStringList& bindings, const GnomeShortcuts::Status* gnome,
+                              const QList<GnomeShortcuts::Entry>& entries,
+                              const QList<GnomeShortcuts::Clash>& clashes) {
+    Shown s = describe(report, available, bindings, gnome, entries);
+    if (!clashes.isEmpty()) {
+        s.clash = clashText(clashes);
+        s.gnomeFree = true;
     }
     return s;
 }
