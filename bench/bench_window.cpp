@@ -10,6 +10,7 @@
 #include "core/UserDefaults.h"
 #include "platform/glibc/MemoryTuning.h"
 #include "platform/qt/QtPasteboard.h"
+#include "platform/x11/X11NativeSelection.h"
 #include "platform/xdg/XdgDesktopServices.h"
 #include "ui/AsyncThumbnails.h"
 #include "ui/Theme.h"
@@ -119,7 +120,8 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     qputenv("XDG_DATA_HOME", home.filePath("data").toLocal8Bit());
     SystemClock clock;
-    QtPasteboard pasteboard(QGuiApplication::clipboard());
+    QtPasteboard pasteboard(QGuiApplication::clipboard(), QClipboard::Clipboard,
+                            X11NativeSelection::forQtDisplay(QClipboard::Clipboard));
     {
         auto container = StoreContainer::make(false, home.filePath("Store.sqlite"), nullptr);
         SlotStore slots(*container, clock);

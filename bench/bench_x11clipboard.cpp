@@ -11,6 +11,7 @@
 #include "core/SystemClock.h"
 #include "platform/glibc/MemoryTuning.h"
 #include "platform/qt/QtPasteboard.h"
+#include "platform/x11/X11NativeSelection.h"
 #include "store/SlotStore.h"
 #include "store/StoreContainer.h"
 
@@ -57,7 +58,8 @@ int main(int argc, char** argv) {
     auto container = StoreContainer::make(false, dir.filePath("Store.sqlite"), &error);
     SystemClock clock;
     SlotStore slots(*container, clock);
-    QtPasteboard pb(QGuiApplication::clipboard());
+    QtPasteboard pb(QGuiApplication::clipboard(), QClipboard::Clipboard,
+                    X11NativeSelection::forQtDisplay(QClipboard::Clipboard));
     SystemClipboard clipboard(pb, clock);
     QtScheduler scheduler;
     ClipboardMonitor monitor(clipboard, slots, scheduler);

@@ -18,6 +18,7 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11EventTap.h"
 #include "platform/x11/X11KeystrokeSynthesizer.h"
+#include "platform/x11/X11NativeSelection.h"
 #include "platform/x11/X11Session.h"
 #include "platform/x11/X11WindowActivation.h"
 
@@ -67,9 +68,12 @@ PlatformServices::PlatformServices(Scheduler& scheduler, QString command)
                 : QStringLiteral("there is no display");
     }
     if (!m_clipboard) {
-        m_clipboard = std::make_unique<QtPasteboard>(QGuiApplication::clipboard());
+        m_clipboard =
+            std::make_unique<QtPasteboard>(QGuiApplication::clipboard(), QClipboard::Clipboard,
+                                           X11NativeSelection::forQtDisplay(QClipboard::Clipboard));
         m_selection =
-            std::make_unique<QtPasteboard>(QGuiApplication::clipboard(), QClipboard::Selection);
+            std::make_unique<QtPasteboard>(QGuiApplication::clipboard(), QClipboard::Selection,
+                                           X11NativeSelection::forQtDisplay(QClipboard::Selection));
     }
     if (m_remoteDesktop) {
         m_keys = m_remoteDesktop.get();
@@ -108,8 +112,9 @@ void PlatformServices::chooseWayland(Scheduler& scheduler) {
                 *m_dataControl, DataControlDevice::Selection::Primary,
                 QGuiApplication::clipboard());
         } else {
-            m_selection =
-                std::make_unique<QtPasteboard>(QGuiApplication::clipboard(), QClipboard::Selection);
+            m_selection = std::make_unique<QtPasteboard>(
+                QGuiApplication::clipboard(), QClipboard::Selection,
+                X11NativeSelection::forQtDisplay(QClipboard::Selection));
         }
     }
     const bool gnome = isGnome();

@@ -9,6 +9,7 @@
 #include "core/QtScheduler.h"
 #include "core/SystemClock.h"
 #include "platform/qt/QtPasteboard.h"
+#include "platform/x11/X11NativeSelection.h"
 #include "platform/x11/X11PasteboardReader.h"
 #include "store/SlotStore.h"
 #include "store/StoreContainer.h"
@@ -108,7 +109,9 @@ class X11ClipboardTest : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-        m_pb = std::make_unique<QtPasteboard>(QGuiApplication::clipboard());
+        m_pb =
+            std::make_unique<QtPasteboard>(QGuiApplication::clipboard(), QClipboard::Clipboard,
+                                           X11NativeSelection::forQtDisplay(QClipboard::Clipboard));
         m_clipboard = std::make_unique<SystemClipboard>(*m_pb, m_clock);
     }
 

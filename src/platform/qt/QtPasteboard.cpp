@@ -42,16 +42,17 @@ qint64 utf8Size(QStringView s) {
 }
 } // namespace
 
-QtPasteboard::QtPasteboard(QClipboard* clipboard, QClipboard::Mode mode, QObject* parent)
+QtPasteboard::QtPasteboard(QClipboard* clipboard, QClipboard::Mode mode, NativeSelection native,
+                           QObject* parent)
     : QObject(parent), m_clipboard(clipboard), m_mode(mode) {
     if (m_clipboard) {
-        const QString name =
-            mode == QClipboard::Clipboard ? QStringLiteral("CLIPBOARD") : QStringLiteral("PRIMARY");
-        m_x11 = X11PasteboardReader::forQtDisplay(name);
-        m_requests = X11SelectionRequests::forQtDisplay(name.toLatin1(), [this](bool finished) {
-            m_notifier.notifyServed(finished ? ClipboardEvents::Served::Finished
-                                             : ClipboardEvents::Served::Started);
-        });
+        m_reader = std::move(native.reader);
+        if (native.watchRequests) {
+            m_requests = native.watchRequests([this](bool finished) {
+                m_notifier.notifyServed(finished ? ClipboardEvents::Served::Finished
+                                                 : ClipboardEvents::Served::Started);
+            });
+        }
         connect(m_clipboard, &QClipboard::changed, this, [this](QClipboard::Mode changed) {
             if (changed == m_mode) {
                 contentChanged();
@@ -65,8 +66,8 @@ void QtPasteboard::contentChanged() {
     m_stalled = false;
     m_oversize.reset();
     m_types.reset();
-    if (m_x11) {
-        m_x11->contentChanged();
+    if (m_reader) {
+        m_reader->contentChanged();
     }
     m_notifier.notifyChanged();
 }
@@ -79,8 +80,8 @@ bool QtPasteboard::holdsOwnWrite() const {
                                            : m_clipboard->ownsSelection();
 }
 
-X11PasteboardReader* QtPasteboard::foreign() {
-    return m_x11 && m_x11->ownedElsewhere() ? m_x11.get() : nullptr;
+ForeignSelection* QtPasteboard::foreign() {
+    return m_reader && m_reader->ownedElsewhere() ? m_reader.get() : nullptr;
 }
 
 const QMimeData* QtPasteboard::mime() const {
@@ -98,8 +99,8 @@ template <typename F> auto QtPasteboard::timed(F&& request) -> decltype(request(
 }
 
 std::optional<Oversize> QtPasteboard::oversize() const {
-    if (m_x11 && m_x11->oversize()) {
-        return m_x11->oversize();
+    if (m_reader && m_reader->oversize()) {
+        return m_reader->oversize();
     }
     return m_oversize;
 }
@@ -113,8 +114,8 @@ bool QtPasteboard::withinLimit(qint64 bytes) {
 }
 
 std::optional<QStringList> QtPasteboard::types() {
-    if (auto* x11 = foreign()) {
-        return x11->types();
+    if (auto* other = foreign()) {
+        return other->types();
     }
     if (m_stalled) {
         return std::nullopt;
@@ -140,8 +141,8 @@ std::optional<QStringList> QtPasteboard::types() {
 }
 
 std::optional<QByteArray> QtPasteboard::data(const QString& type) {
-    if (auto* x11 = foreign()) {
-        return x11->data(type);
+    if (auto* other = foreign()) {
+        return other->data(type);
     }
     const auto t = types();
     const QMimeData* md = mime();
@@ -158,8 +159,8 @@ std::optional<QByteArray> QtPasteboard::data(const QString& type) {
 }
 
 std::optional<QString> QtPasteboard::string(const QString& type) {
-    if (auto* x11 = foreign()) {
-        return x11->string(type);
+    if (auto* other = foreign()) {
+        return other->string(type);
     }
     const auto t = types();
     const QMimeData* md = mime();
@@ -180,8 +181,8 @@ std::optional<QString> QtPasteboard::string(const QString& type) {
 }
 
 std::optional<QByteArray> QtPasteboard::firstImageTiff() {
-    if (auto* x11 = foreign()) {
-        return x11->firstImageTiff();
+    if (auto* other = foreign()) {
+        return other->firstImageTiff();
     }
     const auto t = types();
     if (!t) {

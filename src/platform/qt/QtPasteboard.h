@@ -1,9 +1,8 @@
 #pragma once
 
 #include "clipboard/ClipboardNotifier.h"
+#include "clipboard/NativeSelection.h"
 #include "clipboard/Pasteboard.h"
-#include "platform/x11/X11PasteboardReader.h"
-#include "platform/x11/X11SelectionRequests.h"
 
 #include <QClipboard>
 #include <QObject>
@@ -17,10 +16,10 @@ class QMimeData;
 // xterm-style terminals) through QClipboard. The change counter moves on every
 // QClipboard::changed for that selection (XFixes owner changes, our own writes included).
 //
-// On X11, content that another program owns is read through X11PasteboardReader on a
-// connection of its own: Qt's transfer gives up after a fixed time whether or not data is
-// still arriving, and a request the owner leaves unanswered is not asked again. Our own
-// content, and all content without X11, comes from QClipboard.
+// Content that another program owns is read through the session's own reader where it gives
+// one (`native`; on X11 a connection of its own): Qt's transfer gives up after a fixed time
+// whether or not data is still arriving, and a request the owner leaves unanswered is not
+// asked again. Our own content, and all content without such a reader, comes from QClipboard.
 //
 // Either way, an owner that stops answering costs one timeout: the first request that times
 // out marks the current content as stalled, every further read of that same content answers
@@ -28,18 +27,19 @@ class QMimeData;
 // over the content limit is refused the same way (oversize()); X11PasteboardReader stops
 // reading at the bound, QClipboard has read it all before its size can be known.
 //
-// On X11 it reports its events (events()): each change as the counter moves, and each
-// request of another program for our content (X11SelectionRequests). Elsewhere (offscreen)
-// it reports none.
+// Where the session tells when another program asks for our content (on X11), it reports its
+// events (events()): each change as the counter moves, and each such request. Elsewhere
+// (offscreen) it reports none.
 class QtPasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:
     explicit QtPasteboard(QClipboard* clipboard, QClipboard::Mode mode = QClipboard::Clipboard,
-                          QObject* parent = nullptr);
+                          NativeSelection native = {}, QObject* parent = nullptr);
 
     qint64 changeCount() const override { return m_changeCount; }
     ClipboardEvents* events() override { return m_requests ? &m_notifier : nullptr; }
-    // On X11: whether Qt owns the selection; elsewhere it cannot be told.
+    // Where requests are watched (X11): whether Qt owns the selection; elsewhere it cannot be
+    // told.
     bool holdsOwnWrite() const override;
     std::optional<QStringList> types() override;
     std::optional<QByteArray> data(const QString& type) override;
@@ -50,7 +50,7 @@ public:
     void clearContents() override;
     void writeItem(const QList<Flavour>& flavours) override;
 
-    bool isStalled() const { return m_stalled || (m_x11 && m_x11->isStalled()); }
+    bool isStalled() const { return m_stalled || (m_reader && m_reader->isStalled()); }
     // A request through QClipboard that took this long and brought nothing back is taken as
     // a timeout.
     static constexpr qint64 timeoutMs = 3000;
@@ -59,7 +59,7 @@ private:
     void contentChanged();
     const QMimeData* mime() const;
     // The reader of this selection when another program owns it now.
-    X11PasteboardReader* foreign();
+    ForeignSelection* foreign();
     // Runs one request against the owner, noting a timeout.
     template <typename F> auto timed(F&& request) -> decltype(request());
     // False, noting the content as oversize, when what QClipboard read is over the limit.
@@ -71,7 +71,7 @@ private:
     bool m_stalled = false;
     std::optional<Oversize> m_oversize;
     std::optional<QStringList> m_types;
-    std::unique_ptr<X11PasteboardReader> m_x11;
+    std::unique_ptr<ForeignSelection> m_reader;
     ClipboardNotifier m_notifier;
-    std::unique_ptr<X11SelectionRequests> m_requests;
+    std::unique_ptr<QObject> m_requests;
 };

@@ -2,6 +2,7 @@
 
 #include "X11SelectionReader.h"
 #include "clipboard/ContentLimit.h"
+#include "clipboard/ForeignSelection.h"
 #include "clipboard/Oversize.h"
 
 #include <QByteArray>
@@ -19,7 +20,7 @@
 // stalled and not asked for again until it changes (a change notice, or another owner).
 // Likewise a target over `contentLimit` bytes is read no further than the bound (none of it is
 // kept) and makes the content oversize: nothing of it is asked for again until it changes.
-class X11PasteboardReader {
+class X11PasteboardReader final : public ForeignSelection {
 public:
     X11PasteboardReader(std::unique_ptr<X11SelectionReader> reader, QString selection,
                         qint64 contentLimit = ContentLimit::maxBytes);
@@ -29,17 +30,17 @@ public:
 
     // True when another program owns the selection now; its content is then read here. A
     // new owner forgets what was known of the previous content.
-    bool ownedElsewhere();
+    bool ownedElsewhere() override;
     // The content was replaced (the same owner may offer new content).
-    void contentChanged();
-    bool isStalled() const { return m_stalled; }
-    std::optional<Oversize> oversize() const { return m_oversize; }
+    void contentChanged() override;
+    bool isStalled() const override { return m_stalled; }
+    std::optional<Oversize> oversize() const override { return m_oversize; }
 
-    std::optional<QStringList> types();
-    std::optional<QByteArray> data(const QString& type);
-    std::optional<QString> string(const QString& type);
+    std::optional<QStringList> types() override;
+    std::optional<QByteArray> data(const QString& type) override;
+    std::optional<QString> string(const QString& type) override;
     // The first offered image that decodes, as TIFF bytes (ImageConversion).
-    std::optional<QByteArray> firstImageTiff();
+    std::optional<QByteArray> firstImageTiff() override;
 
     // The longest an owner may leave a request or a transfer without progress.
     static constexpr int stallMs = 3000;
