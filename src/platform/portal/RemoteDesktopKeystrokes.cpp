@@ -54,7 +54,11 @@ QString whyRefused(const QString& step, uint code) {
     return QStringLiteral("the desktop refused %1 (response %2)").arg(step).arg(code);
 }
 
+// An object path that came as a string, an object path or a variant of either.
 QString pathOf(const QVariant& value) {
+    if (value.userType() == qMetaTypeId<QDBusVariant>()) {
+        return pathOf(value.value<QDBusVariant>().variant());
+    }
     if (value.userType() == qMetaTypeId<QDBusObjectPath>()) {
         return value.value<QDBusObjectPath>().path();
     }
