@@ -122,15 +122,12 @@ void GlobalShortcutsPortal::probe() {
     m_portal.newGeneration();
     m_portal.dropRequest();
     setState(State::Probing);
-    const QDBusConnection bus = m_portal.bus();
-    if (!bus.isConnected()) {
-        setState(State::NotOffered,
-                 QStringLiteral("no session bus: %1").arg(bus.lastError().message()));
+    if (const QString why = m_portal.whyNoBus(); !why.isEmpty()) {
+        setState(State::NotOffered, why);
         return;
     }
-    QDBusMessage get = m_portal.propertiesCall(QStringLiteral("Get"));
-    get << QStringLiteral("version");
-    m_portal.whenAnswered(bus.asyncCall(get), [this](const QDBusPendingCall& call) {
+    const QVariantList property{QStringLiteral("version")};
+    m_portal.askProperties(QStringLiteral("Get"), property, [this](const QDBusPendingCall& call) {
         const QDBusPendingReply<QDBusVariant> reply = call;
         if (reply.isError()) {
             setState(State::NotOffered, whyNotOffered(reply.error()));

@@ -55,11 +55,22 @@ QDBusMessage PortalSession::sessionCall(const QString& method) const {
     return message;
 }
 
-QDBusMessage PortalSession::propertiesCall(const QString& method) const {
+QString PortalSession::whyNoBus() const {
+    if (m_bus.isConnected()) {
+        return {};
+    }
+    return QStringLiteral("no session bus: %1").arg(m_bus.lastError().message());
+}
+
+void PortalSession::askProperties(const QString& method, const QVariantList& args,
+                                  std::function<void(const QDBusPendingCall&)> then) {
     QDBusMessage message = QDBusMessage::createMethodCall(
         service, path, QStringLiteral("org.freedesktop.DBus.Properties"), method);
     message << m_interface;
-    return message;
+    for (const QVariant& arg : args) {
+        message << arg;
+    }
+    whenAnswered(m_bus.asyncCall(message), std::move(then));
 }
 
 void PortalSession::whenAnswered(const QDBusPendingCall& pending,

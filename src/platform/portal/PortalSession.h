@@ -50,12 +50,17 @@ public:
     // Drops the request still waiting for its Response, if any.
     void dropRequest();
 
+    // Why the session bus cannot be reached; empty where it can.
+    QString whyNoBus() const;
+
     // A call of the interface's `method`, to the portal's well-known name.
     QDBusMessage call(const QString& method) const;
     // The same with the session's handle as the first argument.
     QDBusMessage sessionCall(const QString& method) const;
-    // org.freedesktop.DBus.Properties' `method` ("Get", "GetAll") for the interface.
-    QDBusMessage propertiesCall(const QString& method) const;
+    // org.freedesktop.DBus.Properties' `method` ("Get", "GetAll") for the interface, with `args`
+    // after its name; `then` as with whenAnswered().
+    void askProperties(const QString& method, const QVariantList& args,
+                       std::function<void(const QDBusPendingCall&)> then);
     // Runs `then` with the pending call once its reply has come, unless a newer generation
     // began first.
     void whenAnswered(const QDBusPendingCall& pending,

@@ -96,35 +96,31 @@ void RemoteDesktopKeystrokes::start() {
     closeSession();
     m_portal.newGeneration();
     setState(State::Asking);
-    const QDBusConnection bus = m_portal.bus();
-    if (!bus.isConnected()) {
-        setState(State::PortalMissing,
-                 QStringLiteral("no session bus: %1").arg(bus.lastError().message()));
+    if (const QString why = m_portal.whyNoBus(); !why.isEmpty()) {
+        setState(State::PortalMissing, why);
         return;
     }
-    m_portal.whenAnswered(
-        bus.asyncCall(m_portal.propertiesCall(QStringLiteral("GetAll"))),
-        [this](const QDBusPendingCall& call) {
-            const QDBusPendingReply<QVariantMap> reply = call;
-            if (reply.isError()) {
-                setState(State::PortalMissing, whyMissing(reply.error()));
-                return;
-            }
-            const QVariantMap properties = reply.value();
-            m_version = properties.value(QStringLiteral("version")).toUInt();
-            const QVariant devices = properties.value(QStringLiteral("AvailableDeviceTypes"));
-            if (m_version == 0 || (devices.isValid() && !(devices.toUInt() & keyboardDevice))) {
-                setState(State::PortalMissing,
-                         QStringLiteral("the desktop's remote control offers no keyboard"));
-                return;
-            }
-            m_talking = true;
-            qCInfo(Log::hotkeys).noquote()
-                << QStringLiteral("keystrokes: asking the desktop for remote interaction "
-                                  "(RemoteDesktop portal version %1)")
-                       .arg(m_version);
-            createSession();
-        });
+    m_portal.askProperties(QStringLiteral("GetAll"), {}, [this](const QDBusPendingCall& call) {
+        const QDBusPendingReply<QVariantMap> reply = call;
+        if (reply.isError()) {
+            setState(State::PortalMissing, whyMissing(reply.error()));
+            return;
+        }
+        const QVariantMap properties = reply.value();
+        m_version = properties.value(QStringLiteral("version")).toUInt();
+        const QVariant devices = properties.value(QStringLiteral("AvailableDeviceTypes"));
+        if (m_version == 0 || (devices.isValid() && !(devices.toUInt() & keyboardDevice))) {
+            setState(State::PortalMissing,
+                     QStringLiteral("the desktop's remote control offers no keyboard"));
+            return;
+        }
+        m_talking = true;
+        qCInfo(Log::hotkeys).noquote()
+            << QStringLiteral("keystrokes: asking the desktop for remote interaction "
+                              "(RemoteDesktop portal version %1)")
+                   .arg(m_version);
+        createSession();
+    });
 }
 
 void RemoteDesktopKeystrokes::stop() {
