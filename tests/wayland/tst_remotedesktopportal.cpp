@@ -11,6 +11,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -37,8 +38,14 @@ public:
     uint startResponse = 0;
     uint allowedDevices = 1;
     QString restoreToken;
+    // How CreateSession's answer carries the session's handle.
+    enum HandleForm { AsString, AsObjectPath, AsVariant };
+    int handleForm = AsString;
 
     QVariantMap selectOptions;
+    // The handle CreateSession gave, and the session Start was called for.
+    QString createdSession;
+    QString startedSession;
     int sessionsCreated = 0;
     struct Key {
         int code = 0;
@@ -86,14 +93,19 @@ public:
         uint response = 0;
         if (member == u"CreateSession") {
             ++sessionsCreated;
-            results.insert(
-                QStringLiteral("session_handle"),
+            createdSession =
                 QStringLiteral("%1/session/%2/%3")
                     .arg(portalPath, sender,
-                         options.value(QStringLiteral("session_handle_token")).toString()));
+                         options.value(QStringLiteral("session_handle_token")).toString());
+            const QVariant path = QVariant::fromValue(QDBusObjectPath(createdSession));
+            results.insert(QStringLiteral("session_handle"),
+                           handleForm == AsObjectPath ? path
+                           : handleForm == AsVariant  ? QVariant::fromValue(QDBusVariant(path))
+                                                      : QVariant(createdSession));
         } else if (member == u"SelectDevices") {
             selectOptions = options;
         } else if (member == u"Start") {
+            startedSession = qdbus_cast<QDBusObjectPath>(args.value(0)).path();
             response = startResponse;
             if (response == 0) {
                 results.insert(QStringLiteral("devices"), allowedDevices);
@@ -193,6 +205,26 @@ private Q_SLOTS:
                  QStringLiteral("token-1"));
         QCOMPARE(defaults.string(RemoteDesktopKeystrokes::restoreTokenKey),
                  std::optional<QString>("token-2"));
+    }
+
+    // The session's handle as a string, as an object path, or as an object path in one more
+    // variant: each names the session the later calls go to.
+    void sessionHandleForms_data() {
+        QTest::addColumn<int>("form");
+        QTest::newRow("string") << static_cast<int>(FakePortal::AsString);
+        QTest::newRow("object path") << static_cast<int>(FakePortal::AsObjectPath);
+        QTest::newRow("variant") << static_cast<int>(FakePortal::AsVariant);
+    }
+    void sessionHandleForms() {
+        QFETCH(int, form);
+        m_portal->handleForm = form;
+        UserDefaults defaults(m_dir.filePath("handle.ini"));
+        RemoteDesktopKeystrokes keys(client(), defaults);
+        keys.start();
+        QVERIFY(settles(keys));
+        QCOMPARE(keys.state(), RemoteDesktopKeystrokes::State::Allowed);
+        QVERIFY(!m_portal->createdSession.isEmpty());
+        QCOMPARE(m_portal->startedSession, m_portal->createdSession);
     }
 
     // GNOME 43's version 1 knows no persistence: nothing asked, nothing kept.

@@ -1,18 +1,16 @@
 #pragma once
 
+#include "PortalSession.h"
 #include "ShortcutTriggers.h"
 
 #include <QDBusConnection>
 #include <QDBusPendingCall>
 #include <QHash>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <utility>
 
 class QDBusMessage;
-class QDBusServiceWatcher;
-class PortalRequest;
 
 // Global shortcuts through the desktop's org.freedesktop.portal.GlobalShortcuts, over
 // QtDBus and never waiting on the main thread: probe() asks whether the session bus's
@@ -73,7 +71,6 @@ Q_SIGNALS:
 private Q_SLOTS:
     void onActivated(const QDBusMessage& message);
     void onShortcutsChanged(const QDBusMessage& message);
-    void onSessionClosed(const QDBusMessage& message);
 
 private:
     void setState(State state, const QString& reason = {});
@@ -86,15 +83,14 @@ private:
     void subscribeToPortal();
     void unsubscribeFromPortal();
     void portalOwnerChanged(const QString& oldOwner, const QString& newOwner);
-    PortalRequest* newRequest(QString* token);
-    QDBusMessage portalCall(const QString& method) const;
+    void sessionClosed();
     // Reads a list of (id, properties) into m_assigned; true when it named any shortcut.
     bool takeShortcuts(const QVariant& list);
-    QString nextToken(const QString& kind);
 
-    QDBusConnection m_bus;
+    // Raises its generation at every new probe or session, so that late answers to older ones
+    // are dropped.
+    PortalSession m_portal;
     QString m_sessionToken;
-    QDBusServiceWatcher* m_watcher = nullptr;
     State m_state = State::Probing;
     QString m_reason;
     uint m_version = 0;
@@ -104,11 +100,5 @@ private:
     bool m_wantedSet = false;
     // The list the current session was made with.
     QList<ShortcutTriggers::Shortcut> m_sessionShortcuts;
-    QString m_session;
-    QPointer<PortalRequest> m_pending;
-    // Raised by every new probe or session, so that late answers to older ones are dropped.
-    quint64 m_generation = 0;
-    QString m_tokenBase;
-    quint64 m_tokens = 0;
     QHash<QString, QString> m_assigned;
 };

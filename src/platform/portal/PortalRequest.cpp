@@ -20,12 +20,16 @@ PortalRequest::~PortalRequest() {
 }
 
 QString PortalRequest::predictedPath(const QDBusConnection& bus, const QString& token) {
+    return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
+        .arg(senderElement(bus), token);
+}
+
+QString PortalRequest::senderElement(const QDBusConnection& bus) {
     QString sender = bus.baseService();
     if (sender.startsWith(QLatin1Char(':'))) {
         sender.remove(0, 1);
     }
-    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+    return sender.replace(QLatin1Char('.'), QLatin1Char('_'));
 }
 
 void PortalRequest::send(const QDBusMessage& call) {

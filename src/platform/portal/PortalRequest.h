@@ -23,6 +23,8 @@ public:
 
     // "/org/freedesktop/portal/desktop/request/1_42/<token>".
     static QString predictedPath(const QDBusConnection& bus, const QString& token);
+    // Our unique bus name as the portal puts it into object paths: ":1.42" is "1_42".
+    static QString senderElement(const QDBusConnection& bus);
 
     // Sends the call; exactly one of responded() and failed() follows, unless the
     // Response never comes (a dialog left open).

@@ -1,16 +1,13 @@
 #pragma once
 
+#include "PortalSession.h"
 #include "hotkeys/KeystrokeSynthesizing.h"
 
 #include <QDBusConnection>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
-class PortalRequest;
-class QDBusMessage;
-class QDBusServiceWatcher;
 class UserDefaults;
 
 // Presses the copy and the paste keystroke through the desktop's RemoteDesktop portal
@@ -71,9 +68,6 @@ public:
 Q_SIGNALS:
     void stateChanged(RemoteDesktopKeystrokes::State state);
 
-private Q_SLOTS:
-    void onSessionClosed(const QDBusMessage& message);
-
 private:
     void setState(State state, const QString& reason = {});
     void createSession();
@@ -81,28 +75,22 @@ private:
     void startSession();
     void closeSession();
     void portalOwnerChanged(const QString& oldOwner, const QString& newOwner);
-    // A request for the next step, its answers dropped once a newer start or stop came.
-    PortalRequest* newRequest(QString* token);
-    QDBusMessage portalCall(const QString& method) const;
-    QString nextToken(const QString& kind);
+    void sessionClosed();
+    // A request for the next step that failed as a call.
+    void requestFailed(const QString& why);
     void tap(quint32 modifierKey, quint32 key);
     void sendNextKey();
 
-    QDBusConnection m_bus;
+    // Raises its generation at every start and stop, so that late answers to an older session
+    // are dropped.
+    PortalSession m_portal;
     UserDefaults& m_defaults;
-    QDBusServiceWatcher* m_watcher = nullptr;
     State m_state = State::NotStarted;
     QString m_reason;
     uint m_version = 0;
     // The portal now on the bus has answered us: a new owner of its name knows nothing of our
     // session.
     bool m_talking = false;
-    QString m_session;
-    QPointer<PortalRequest> m_pending;
-    // Raised by every start and stop, so that late answers to an older session are dropped.
-    quint64 m_generation = 0;
-    QString m_tokenBase;
-    quint64 m_tokens = 0;
     // Key events not sent yet. Each goes out once the portal has answered the one before:
     // xdg-desktop-portal handles calls on worker threads, and keys sent together can reach
     // the desktop out of order (a release before its press, Control after the key).
