@@ -93,6 +93,23 @@ public:
         return text.isValid() ? std::optional<QString>(text.value()) : std::nullopt;
     }
 
+    // Whether the whole text of that field, and nothing less, is selected (false while it is
+    // empty).
+    bool focusedTextSelected(const QString& name, qint64 pid) {
+        const auto text = focusedText(name, pid);
+        if (!text || text->isEmpty()) {
+            return false;
+        }
+        QDBusMessage get = QDBusMessage::createMethodCall(m_text.service, m_text.path.path(),
+                                                          QStringLiteral("org.a11y.atspi.Text"),
+                                                          QStringLiteral("GetSelection"));
+        get << 0;
+        const QDBusMessage reply = m_bus.call(get);
+        const QList<QVariant> range = reply.arguments();
+        return reply.type() == QDBusMessage::ReplyMessage && range.size() == 2 &&
+               range[0].toInt() == 0 && range[1].toInt() == text->size();
+    }
+
     // GNOME's remote-desktop dialog is up and active with its "Allow remote interaction" row.
     // (GNOME 48 writes both in title case.)
     bool portalDialogShown() {

@@ -185,8 +185,9 @@ private Q_SLOTS:
         QVERIFY(!pb.isStalled());
     }
 
-    // Our own item: counted, read from memory, pasted exactly under every text name; a 25 MB
-    // image served to a slow reader, a fast one and one that quits, while the event loop runs.
+    // Our own item: one change per write, read from memory, pasted exactly under every text
+    // name; a 25 MB image served to a slow reader, a fast one and one that quits, while the
+    // event loop runs.
     void othersPasteWhatWeWrite() {
         DataControlPasteboard& pb = *m_clipboard;
         const QString text = QStringLiteral("Ünïcödé ✓ from Stashwick");
@@ -202,7 +203,20 @@ private Q_SLOTS:
         QVERIFY(waitFor([&] { return notices > 0; }));
         QVERIFY(m_connection->roundtrip());
         QCOMPARE(pb.changeCount(), before + 1);
+        // Two writes, the second before the compositor's word of the first (a paste's restore
+        // right after it): two changes. Neither word is another one, however many times the
+        // compositor tells of each (KWin 5.27 tells twice, the second time with the types).
+        before = pb.changeCount();
+        notices = 0;
+        pb.writeItem({{plain, QByteArrayLiteral("the slot")}});
+        pb.writeItem({{plain, QByteArrayLiteral("put back")}});
+        QCOMPARE(pb.changeCount(), before + 2);
+        QVERIFY(waitFor([&] { return notices >= 2; }));
+        QVERIFY(m_connection->roundtrip());
+        QCOMPARE(pb.changeCount(), before + 2);
+        QCOMPARE(pb.string(plain), QStringLiteral("put back"));
         pb.events()->removeListener(listener);
+        pb.writeItem({{plain, text.toUtf8()}, {Pasteboard::htmlType, html}});
         // Read from memory: a pipe to ourselves would stall.
         QCOMPARE(pb.types().value_or(QStringList()), (QStringList{plain, Pasteboard::htmlType}));
         QCOMPARE(pb.string(plain), text);

@@ -59,11 +59,12 @@ void DataControlPasteboard::selectionChanged(DataControlDevice::Selection select
     if (selection != m_selection) {
         return;
     }
-    // The compositor's word of our own write, counted when it was made; a source of ours that
-    // another program's copy replaced is cancelled by now, and that copy is a change.
-    const bool ownWord = m_unannounced != 0 && m_device.isSourceLive(m_unannounced);
-    m_unannounced = 0;
-    if (!ownWord) {
+    // While a source of ours holds the selection, every selection event is the compositor's
+    // word of our own write, counted when it was made: the word of a write that a second one
+    // of ours followed at once, and each time the compositor says it again (KWin 5.27 says it
+    // twice, the second time once the offer has its types). A source of ours that another
+    // program's copy replaced is cancelled by now, and that copy is a change.
+    if (!isOwn()) {
         ++m_changeCount;
     }
     m_stalled = false;
@@ -284,7 +285,6 @@ void DataControlPasteboard::writeItem(const QList<Flavour>& flavours) {
     // Our write is a change now, as QClipboard's own writes are: a wait for the next change
     // that starts after this one must not end on the compositor's later word of it.
     ++m_changeCount;
-    m_unannounced = source;
     m_own = source;
     m_ownFlavours = flavours;
     m_cleared = false;

@@ -16,7 +16,8 @@ class QMimeData;
 // The clipboard (or, given that selection, the primary selection: what is selected in
 // xterm-style terminals) of a Wayland session through a DataControlDevice, the way
 // QtPasteboard gives it on X11. The change counter moves on every selection event of that
-// selection, our own writes included.
+// selection that another program's content or a clear brings, and at each write of ours (the
+// compositor's words of our own source, however many, are no further change).
 //
 // Another program's content is read through a pipe, synchronously but bounded: the owner
 // may leave the pipe without progress for `stallMs` at most. An owner that stops answering
@@ -96,8 +97,6 @@ private:
     QPointer<QClipboard> m_windows;
     // Our source while it holds the selection (0: none), and what it was written from.
     DataControlDevice::SourceId m_own = 0;
-    // Our last write, until the compositor has said it is the selection.
-    DataControlDevice::SourceId m_unannounced = 0;
     QList<Flavour> m_ownFlavours;
     // The sources we made whose pastes may still be under way (the newest few).
     std::set<DataControlDevice::SourceId> m_published;
