@@ -163,6 +163,7 @@ void PlatformServices::chooseWayland(Scheduler& scheduler) {
         fallback.ready = [shortcuts] {
             return shortcuts->status().state == GnomeShortcuts::State::Added;
         };
+        fallback.afterRefusal = true;
     }
     // On GNOME the portal's GlobalShortcuts is trusted only from GNOME's own backend: the
     // portal may hand the interface to another desktop's backend, which cannot work here.

@@ -8,6 +8,7 @@
 #include "platform/portal/GlobalShortcutsPortal.h"
 #include "platform/portal/PortalEventTap.h"
 #include "platform/portal/PortalRegistration.h"
+#include "platform/portal/WaylandChordTap.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -127,6 +128,27 @@ struct Chords {
     PortalEventTap tap;
     EventTapController controller;
     QList<HotkeyDecision> decisions;
+};
+
+// The chords of a GNOME session over that portal: GNOME's custom shortcuts behind it, which
+// the user has added once `added` is set.
+struct GnomeSessionChords {
+    explicit GnomeSessionChords(const HotkeyConfig& config)
+        : portal(bus()), portalTap(portal),
+          tap(&portal, &portalTap,
+              {SessionReport::Chords::GnomeShortcuts, [this] { return added; }, true},
+              [] { return true; }),
+          controller(tap, ChordRecognizer{config}, [](const HotkeyDecision&) {}) {}
+    SessionReport::Chords source() const {
+        SessionReport r;
+        tap.describe(r);
+        return r.chords;
+    }
+    GlobalShortcutsPortal portal;
+    PortalEventTap portalTap;
+    bool added = false;
+    WaylandChordTap tap;
+    EventTapController controller;
 };
 
 } // namespace
@@ -346,6 +368,25 @@ private Q_SLOTS:
                                       deadline);
             QVERIFY(chords.tap.isTrusted());
             QCOMPARE(chords.portal.assignedTriggers().value("summon"), "Meta+Z");
+        }
+        // The same refusal in a GNOME session, after the chords went to the portal: they go
+        // to GNOME's custom shortcuts, which the user can then add, and back to the portal
+        // once it reports them bound.
+        control("Misreport", {2u});
+        control("Refuse", {QStringLiteral("ListShortcuts"), 2u});
+        {
+            GnomeSessionChords chords(HotkeyConfig::defaults());
+            QTRY_VERIFY_WITH_TIMEOUT(chords.controller.start(), deadline);
+            QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::Refused,
+                                      deadline);
+            QCOMPARE(chords.source(), SessionReport::Chords::GnomeShortcuts);
+            QVERIFY(!chords.tap.isTrusted());
+            chords.added = true;
+            QVERIFY(chords.tap.isTrusted());
+            control("Reassign", {QStringLiteral("summon"), QStringLiteral("Meta+Z")});
+            QTRY_COMPARE_WITH_TIMEOUT(chords.portal.state(), GlobalShortcutsPortal::State::Bound,
+                                      deadline);
+            QCOMPARE(chords.source(), SessionReport::Chords::DesktopShortcuts);
         }
 
         control("Refuse", {QStringLiteral("CreateSession"), 2u});

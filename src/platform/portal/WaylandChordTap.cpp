@@ -9,13 +9,19 @@ WaylandChordTap::WaylandChordTap(GlobalShortcutsPortal* portal, PortalEventTap* 
       m_keystrokes(std::move(keystrokes)) {}
 
 SessionReport::Chords WaylandChordTap::source() const {
-    if (m_installed != SessionReport::Chords::Off) {
+    using S = GlobalShortcutsPortal::State;
+    // A portal that refused the shortcuts after they went to it (GNOME's, for a program it
+    // cannot name) hands the chords to a fallback that serves then, until it reports them
+    // bound after all.
+    const bool handedOver = m_fallback.afterRefusal && m_portal &&
+                            m_installed == SessionReport::Chords::DesktopShortcuts &&
+                            m_portal->state() == S::Refused;
+    if (m_installed != SessionReport::Chords::Off && !handedOver) {
         return m_installed;
     }
     if (!m_portal) {
         return m_fallback.chords;
     }
-    using S = GlobalShortcutsPortal::State;
     switch (m_portal->state()) {
     case S::Probing:
         return SessionReport::Chords::Waiting;

@@ -19,6 +19,10 @@ public:
         SessionReport::Chords chords = SessionReport::Chords::CompositorBindings;
         // Whether the bindings are in place (the compositor's: always assumed).
         std::function<bool()> ready = [] { return true; };
+        // Whether the fallback also takes the chords from a portal that refuses them after
+        // they went to it (GNOME's custom shortcuts, which the user adds); otherwise the
+        // chords stay off with the portal's reason.
+        bool afterRefusal = false;
     };
 
     // Without a portal (null) the fallback gives the chords from the start.
