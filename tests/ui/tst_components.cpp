@@ -1,5 +1,6 @@
 // The shared components and the HUD rendered offscreen: images saved as test artefacts
 // (build/tests/artifacts), sizes and key pixel colours checked.
+#include "MenuTitles.h"
 #include "TestEnv.h"
 #include "TestImages.h"
 #include "clipboard/Thumbnailer.h"
@@ -329,12 +330,9 @@ private Q_SLOTS:
         StatusItemController status("Control + Alt + Super + V");
         status.setActive(true); // before install: nothing happens
         QMenu* menu = status.menu();
-        QStringList titles;
-        for (QAction* a : menu->actions()) {
-            titles << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        }
-        QCOMPARE(titles, QStringList({"Open Main Window  (Control + Alt + Super + V)", "-",
-                                      "Check for Updates\u2026", "-", "Quit Stashwick"}));
+        QCOMPARE(menuTitles(menu),
+                 QStringList({"Open Main Window  (Control + Alt + Super + V)", "-",
+                              "Check for Updates\u2026", "-", "Quit Stashwick"}));
         QCOMPARE(menu->actions().last()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
         QStringList calls;
         status.onOpenWindow = [&] { calls << "open"; };

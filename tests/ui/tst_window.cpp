@@ -1,6 +1,7 @@
 // The main window under the offscreen platform: the root view's tab bar, banner and tab
 // commands, the Slots tab (tiles, menu, drops, clear-all, footer) and the History tab (search,
 // empty states, the row limit). Rendered images go to build/tests/artifacts.
+#include "MenuTitles.h"
 #include "RenderArtifact.h"
 #include "TestImages.h"
 #include "WindowFixture.h"
@@ -60,14 +61,6 @@
 namespace {
 
 using Fixture = WindowFixture;
-
-QStringList titles(QMenu* menu) {
-    QStringList out;
-    for (QAction* a : menu->actions()) {
-        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    }
-    return out;
-}
 
 } // namespace
 
@@ -209,15 +202,15 @@ private Q_SLOTS:
 
         // The menu: transforms, every other slot, pin, delete.
         QMenu* menu = view.tile(1)->openActionsMenu();
-        QCOMPARE(titles(menu),
+        QCOMPARE(menuTitles(menu),
                  QStringList({"Copy as", "Move to slot", "Pin", "Delete slot content"}));
-        QCOMPARE(titles(menu->actions()[0]->menu()),
+        QCOMPARE(menuTitles(menu->actions()[0]->menu()),
                  QStringList({"Original", "Plain text", "lowercase", "UPPERCASE", "Title Case",
                               "Trimmed"}));
-        QCOMPARE(titles(menu->actions()[1]->menu()),
+        QCOMPARE(menuTitles(menu->actions()[1]->menu()),
                  QStringList({"Slot 2", "Slot 3", "Slot 4", "Slot 5", "Slot 6", "Slot 7", "Slot 8",
                               "Slot 9", "Slot 0"}));
-        QCOMPARE(titles(view.tile(0)->openActionsMenu())[2], QStringLiteral("Unpin"));
+        QCOMPARE(menuTitles(view.tile(0)->openActionsMenu())[2], QStringLiteral("Unpin"));
 
         // Copy as UPPERCASE: the clipboard gets it, the slot keeps its own.
         menu->actions()[0]->menu()->actions()[3]->trigger();
