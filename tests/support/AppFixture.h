@@ -6,6 +6,10 @@
 #include "core/ManualScheduler.h"
 #include "core/UserDefaults.h"
 
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 // An application state over an in-memory store and pasteboard, with a manual clock and
 // scheduler and settings in a temporary file.
 struct AppFixture {
@@ -22,4 +26,10 @@ struct AppFixture {
     QString stateFile = env.path("state.json");
 
     void copyText(const QString& text) { pasteboard.setContent({{"text/plain", text.toUtf8()}}); }
+    // state.json as last written; empty when there is none.
+    QJsonObject stateJson() const {
+        QFile f(stateFile);
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object()
+                                           : QJsonObject();
+    }
 };

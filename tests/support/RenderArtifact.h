@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QWidget>
@@ -12,4 +13,13 @@ inline QImage render(QWidget& w, const QString& name) {
     QDir().mkpath(QStringLiteral(ARTIFACTS_DIR));
     img.save(QStringLiteral(ARTIFACTS_DIR "/%1.png").arg(name));
     return img;
+}
+
+// The same once pending layouts have run, with no focus ring in the picture.
+inline QImage renderUnfocused(QWidget& w, const QString& name) {
+    QCoreApplication::processEvents();
+    if (QWidget* focused = QApplication::focusWidget()) {
+        focused->clearFocus();
+    }
+    return render(w, name);
 }

@@ -2,16 +2,11 @@
 // banner and the tray menu's first line, over a store that fell back to memory and over one
 // whose saves fail and then recover. Rendered images go to build/tests/artifacts.
 #include "LogCapture.h"
-#include "TestEnv.h"
-#include "app/AppState.h"
-#include "clipboard/MemoryPasteboard.h"
+#include "MenuTitles.h"
+#include "RenderArtifact.h"
+#include "WindowFixture.h"
 #include "core/AppPaths.h"
-#include "core/ManualClock.h"
-#include "core/UserDefaults.h"
-#include "platform/xdg/XdgDesktopServices.h"
 #include "shell/StatusItemController.h"
-#include "ui/AsyncThumbnails.h"
-#include "ui/Theme.h"
 #include "window/HotkeysBanner.h"
 #include "window/MainWindow.h"
 #include "window/NotSavingBanner.h"
@@ -19,9 +14,6 @@
 #include "window/WrappingText.h"
 
 #include <QAccessible>
-#include <QAction>
-#include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QTest>
@@ -32,45 +24,7 @@ namespace {
 const QStringList plainMenu = {"Open Main Window  (Control + Alt + Super + V)", "-",
                                "Check for Updates\u2026", "-", "Quit Stashwick"};
 
-QStringList titles(QMenu* menu) {
-    QStringList out;
-    for (QAction* a : menu->actions()) {
-        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    }
-    return out;
-}
-
-void render(QWidget& w, const QString& name) {
-    QCoreApplication::processEvents(); // pending layout requests
-    if (QWidget* focused = QApplication::focusWidget()) {
-        focused->clearFocus(); // no focus ring in the picture
-    }
-    QImage img(w.size(), QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    w.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
-    QDir().mkpath(QStringLiteral(ARTIFACTS_DIR));
-    QVERIFY(img.save(QStringLiteral(ARTIFACTS_DIR "/%1.png").arg(name)));
-}
-
-// Everything a window needs, over the store `makeStore` opens once the folders are set.
-struct Fixture {
-    explicit Fixture(const std::function<std::unique_ptr<StoreContainer>(TestEnv&)>& makeStore)
-        : state(makeStore(env), pasteboard, clock, false) {}
-
-    TestEnv env;
-    ManualClock clock;
-    MemoryPasteboard pasteboard;
-    UserDefaults defaults{env.path("settings.ini")};
-    AppState state;
-    Theme theme{defaults, [] { return false; }};
-    AsyncThumbnails thumbnails;
-    XdgDesktopServices desktop{QStringLiteral("/usr/bin/stashwick"), nullptr};
-    WindowContext context{state, theme, defaults, thumbnails, desktop};
-
-    void fill(int slot, const QString& text) {
-        state.slots().setItem(ClipboardItem::makeText(text, clock.now()), slot);
-    }
-};
+using Fixture = WindowFixture;
 
 } // namespace
 
@@ -107,18 +61,18 @@ private Q_SLOTS:
         // Both banners at once, this one first; it stays on every tab, Settings too.
         QVERIFY(root->banner()->isVisible());
         QVERIFY(banner->geometry().bottom() < root->banner()->geometry().top());
-        render(window, "window-not-saving-stacked-light");
+        renderUnfocused(window, "window-not-saving-stacked-light");
         f.state.setEventTapActive(true);
         f.state.setMainTab(MainTab::Settings);
         QVERIFY(banner->isVisible());
         QVERIFY(!root->banner()->isVisible());
         f.state.setMainTab(MainTab::Slots);
-        render(window, "window-not-saving-light");
+        renderUnfocused(window, "window-not-saving-light");
         f.defaults.setString(QStringLiteral("appearanceMode"), QStringLiteral("dark"));
         QVERIFY(banner->isVisible());
         QCOMPARE(banner->findChild<WrappingText*>()->palette().color(QPalette::WindowText),
                  f.theme.label());
-        render(window, "window-not-saving-dark");
+        renderUnfocused(window, "window-not-saving-dark");
     }
 
     void theBannerAndTrayLineFollowFailingAndRecoveringSaves() {
@@ -137,7 +91,7 @@ private Q_SLOTS:
         NotSavingBanner* banner = root.notSavingBanner();
         QVERIFY(!banner->isVisible());
         const int narrowest = root.minimumSizeHint().width();
-        QCOMPARE(titles(status.menu()), plainMenu);
+        QCOMPARE(menuTitles(status.menu()), plainMenu);
 
         // A reason with a path far wider than the window, and an "&" the menu must not eat.
         const QString path = QStringLiteral("/home/jo/.local/share/") + QString(300, u'x');
@@ -153,7 +107,7 @@ private Q_SLOTS:
         QCOMPARE(root.minimumSizeHint().width(), narrowest);
         QVERIFY(banner->width() <= RootView::minimumWidth);
         QVERIFY(banner->heightForWidth(banner->width()) > 3 * banner->fontMetrics().height());
-        render(root, "window-not-saving-long-reason-light");
+        renderUnfocused(root, "window-not-saving-long-reason-light");
 
         QMenu* menu = status.menu();
         QAction* line = menu->actions().first();
@@ -164,7 +118,7 @@ private Q_SLOTS:
         QCOMPARE(QTextDocumentFragment::fromHtml(line->toolTip()).toPlainText(),
                  QStringLiteral("Not saving: ") + reason);
         QVERIFY(menu->toolTipsVisible());
-        QCOMPARE(titles(menu).mid(1), QStringList{"-"} + plainMenu);
+        QCOMPARE(menuTitles(menu).mid(1), QStringList{"-"} + plainMenu);
 
         // Saving works again: the next change writes what waited, and both go away.
         store.setSaveFailure(std::nullopt);
@@ -172,15 +126,16 @@ private Q_SLOTS:
         QVERIFY(!store.isBehind());
         QVERIFY(f.state.notSavingReason().isEmpty());
         QVERIFY(!banner->isVisible());
-        QCOMPARE(titles(menu), plainMenu);
+        QCOMPARE(menuTitles(menu), plainMenu);
 
         // A short reason shows whole, and the line comes back only once.
         store.setSaveFailure(QStringLiteral("database or disk is full"));
         f.fill(3, QStringLiteral("again"));
         f.fill(4, QStringLiteral("and again"));
         QVERIFY(banner->isVisible());
-        QCOMPARE(titles(menu).first(), QStringLiteral("Not saving: ") + f.state.notSavingReason());
-        QCOMPARE(titles(menu).mid(1), QStringList{"-"} + plainMenu);
+        QCOMPARE(menuTitles(menu).first(),
+                 QStringLiteral("Not saving: ") + f.state.notSavingReason());
+        QCOMPARE(menuTitles(menu).mid(1), QStringList{"-"} + plainMenu);
     }
 };
 

@@ -36,6 +36,13 @@ struct Fixture : WindowFixture {
     }
 };
 
+// Shows `view` at the given size, once it is on the screen.
+bool showAt(QWidget& view, int width, int height) {
+    view.resize(width, height);
+    view.show();
+    return QTest::qWaitForWindowExposed(&view);
+}
+
 QMenu* shownMenu() {
     return qobject_cast<QMenu*>(QApplication::activePopupWidget());
 }
@@ -98,9 +105,7 @@ private Q_SLOTS:
         f.fill(1, QStringLiteral("one"));
         f.fill(2, QStringLiteral("two"));
         SlotsView view(f.context);
-        view.resize(900, 600);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(showAt(view, 900, 600));
 
         // Pin: the store changes from inside the menu's own click.
         QPointer<QMenu> menu = openMenu(view.tile(1)->actionsButton());
@@ -140,9 +145,7 @@ private Q_SLOTS:
 
         // A tile's menu: a capture into another slot arrives while it is open.
         SlotsView slots(f.context);
-        slots.resize(900, 600);
-        slots.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&slots));
+        QVERIFY(showAt(slots, 900, 600));
         QPointer<QMenu> menu = openMenu(slots.tile(1)->actionsButton());
         QVERIFY(menu);
         f.fill(5, QStringLiteral("captured meanwhile"));
@@ -158,9 +161,7 @@ private Q_SLOTS:
         // "Send to a slot": a newer entry takes the row's place; the menu still sends the
         // entry it was opened for.
         HistoryView history(f.context);
-        history.resize(700, 500);
-        history.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&history));
+        QVERIFY(showAt(history, 700, 500));
         menu = openMenu(history.rows().first()->sendButton());
         QVERIFY(menu);
         f.clock.advance(5);
@@ -176,9 +177,7 @@ private Q_SLOTS:
 
         // "Load into a slot": a copy recorded meanwhile rebuilds the list under the menu.
         StatsView stats(f.context);
-        stats.resize(800, 700);
-        stats.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&stats));
+        QVERIFY(showAt(stats, 800, 700));
         menu = openMenu(stats.rows().first()->loadButton());
         QVERIFY(menu);
         f.state.stats().recordCopy(ClipboardItem::makeText(QStringLiteral("another")), 6);
@@ -197,9 +196,7 @@ private Q_SLOTS:
         f.fill(2, QStringLiteral("stays"));
         f.state.slots().togglePinned(2);
         SlotsView view(f.context);
-        view.resize(900, 600);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(showAt(view, 900, 600));
         QPushButton* clearAll = button(&view, QStringLiteral("Clear all"));
         QVERIFY(clearAll);
 
@@ -223,6 +220,9 @@ private Q_SLOTS:
         QTest::mouseClick(clearAll, Qt::LeftButton);
         QMessageBox* box = view.findChild<QMessageBox*>();
         QVERIFY(box);
+        QCOMPARE(box->text(), QStringLiteral("Clear all unpinned slots?"));
+        QCOMPARE(box->informativeText(), QStringLiteral("Pinned slots are kept."));
+        QCOMPARE(box->buttons().size(), 2);
         QPushButton* clear = button(box, QStringLiteral("Clear unpinned slots"));
         QVERIFY(clear);
         QTest::mouseClick(clear, Qt::LeftButton);
@@ -235,9 +235,7 @@ private Q_SLOTS:
         f.fill(0, QStringLiteral("zero"));
         f.fill(4, QStringLiteral("four"));
         SlotsView view(f.context);
-        view.resize(900, 600);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(showAt(view, 900, 600));
         auto drop = [&](SlotTile* tile, const QString& text) {
             QMimeData mime;
             mime.setText(text);

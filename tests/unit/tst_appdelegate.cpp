@@ -17,13 +17,6 @@ struct DelegateFixture : AppFixture {
     AppDelegate delegate{state, defaults, scheduler,
                          AppDelegate::Platform{tap, synth, [this] { return trusted; }}, stateFile};
     DelegateFixture() { tap.trusted = false; }
-    QJsonObject dump() {
-        QFile f(stateFile);
-        if (!f.open(QIODevice::ReadOnly)) {
-            return {};
-        }
-        return QJsonDocument::fromJson(f.readAll()).object();
-    }
 };
 } // namespace
 
@@ -72,8 +65,8 @@ private Q_SLOTS:
         QVERIFY(!f.delegate.isRetryingTap());
         QCOMPARE(f.tap.installs, 1);
         QCOMPARE(status.last(), true);
-        QCOMPARE(f.dump()["eventTapActive"].toBool(), true);
-        QCOMPARE(f.dump()["accessibilityTrusted"].toBool(), true);
+        QCOMPARE(f.stateJson()["eventTapActive"].toBool(), true);
+        QCOMPARE(f.stateJson()["accessibilityTrusted"].toBool(), true);
         f.scheduler.advance(10.0);
         QCOMPARE(f.tap.installs, 1);
     }
@@ -160,7 +153,7 @@ private Q_SLOTS:
         QVERIFY(!f.state.container().hasPendingChanges());
         QCOMPARE(reasons.last().first().toString(), QString());
         QVERIFY(f.state.slots().revision() > revision);
-        QCOMPARE(f.dump()["historyCount"].toInt(), 1);
+        QCOMPARE(f.stateJson()["historyCount"].toInt(), 1);
     }
 
     void automationRunsSkipThePromptLine() {

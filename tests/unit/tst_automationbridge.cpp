@@ -19,14 +19,6 @@ V verdict(AutomationBridge& bridge, const char* url) {
     return bridge.handleWithReason(url).verdict;
 }
 
-QJsonObject readState(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return QJsonDocument::fromJson(f.readAll()).object();
-}
-
 // Every action of the bridge; the first six only show something.
 const QStringList allActions{
     "summon",         "show-tab",        "next-tab",       "prev-tab",       "dump",
@@ -154,7 +146,7 @@ private Q_SLOTS:
         AutomationBridge bridge(f.state, f.defaults, f.stateFile);
         f.copyText("hello world");
         QCOMPARE(verdict(bridge, "stashwick://capture-to-slot/3"), V::Done);
-        QJsonObject s = readState(f.stateFile);
+        QJsonObject s = f.stateJson();
         QCOMPARE(s["slots"].toArray().size(), 10);
         QCOMPARE(s["slots"].toArray()[3].toObject()["preview"].toString(),
                  QStringLiteral("hello world"));
@@ -165,18 +157,18 @@ private Q_SLOTS:
         QCOMPARE(verdict(bridge, "stashwick://capture-to-slot"),
                  V::NothingDone); // no number: nothing, still a dump
         QCOMPARE(verdict(bridge, "stashwick://capture-to-slot/99999999999999"), V::NothingDone);
-        QCOMPARE(readState(f.stateFile)["totalCopies"].toInt(), 1);
+        QCOMPARE(f.stateJson()["totalCopies"].toInt(), 1);
 
         QCOMPARE(verdict(bridge, "stashwick://transform-slot/uppercased/3"), V::Done);
         QCOMPARE(f.state.clipboard().read()->text, std::optional<QString>("HELLO WORLD"));
         QCOMPARE(verdict(bridge, "stashwick://transform-slot/3/shout"), V::Done);
         QCOMPARE(f.state.clipboard().read()->text, std::optional<QString>("hello world"));
         QCOMPARE(verdict(bridge, "stashwick://load-slot/3"), V::Done);
-        QCOMPARE(readState(f.stateFile)["totalPastes"].toInt(), 3);
+        QCOMPARE(f.stateJson()["totalPastes"].toInt(), 3);
 
         QCOMPARE(verdict(bridge, "stashwick://pin-slot/3"), V::Done);
         QCOMPARE(verdict(bridge, "stashwick://move-slot/3/7"), V::Done);
-        s = readState(f.stateFile);
+        s = f.stateJson();
         QCOMPARE(s["slots"].toArray()[7].toObject()["pinned"].toBool(), true);
         QCOMPARE(s["slots"].toArray()[3].toObject()["kind"].toString(), QStringLiteral("empty"));
 
@@ -225,7 +217,7 @@ private Q_SLOTS:
         QCOMPARE(verdict(bridge, "stashwick://load-stat/9/8"), V::NothingDone);
         QCOMPARE(verdict(bridge, "stashwick://load-stat/1/12"), V::NothingDone);
         QCOMPARE(f.state.slots().item(8)->text, std::optional<QString>("two"));
-        QJsonObject s = readState(f.stateFile);
+        QJsonObject s = f.stateJson();
         QCOMPARE(s["topContent"].toArray()[0].toObject()["rank"].toInt(), 1);
         QCOMPARE(s["topContent"].toArray()[0].toObject()["copyCount"].toInt(), 2);
         QCOMPARE(s["history"].toArray().size(), 3);
@@ -238,7 +230,7 @@ private Q_SLOTS:
         QCOMPARE(
             verdict(bridge, "stashwick://add-snippet/Sig/Hi%20{slot5}%20and%20{clipboard}/ignored"),
             V::Done);
-        s = readState(f.stateFile);
+        s = f.stateJson();
         QCOMPARE(s["snippetCount"].toInt(), 2);
         QCOMPARE(s["snippets"].toArray()[0].toObject()["title"].toString(), QStringLiteral("Sig"));
         QCOMPARE(s["snippets"].toArray()[1].toObject()["index"].toInt(), 2);
@@ -260,7 +252,7 @@ private Q_SLOTS:
         QCOMPARE(f.state.mainTab(), MainTab::Stats);
         QCOMPARE(verdict(bridge, "stashwick://next-tab"), V::Done);
         QCOMPARE(verdict(bridge, "stashwick://next-tab"), V::Done);
-        QCOMPARE(readState(f.stateFile)["mainTab"].toString(), QStringLiteral("slots"));
+        QCOMPARE(f.stateJson()["mainTab"].toString(), QStringLiteral("slots"));
         QCOMPARE(verdict(bridge, "stashwick://prev-tab"), V::Done);
         QCOMPARE(f.state.mainTab(), MainTab::Settings);
 
@@ -312,8 +304,7 @@ private Q_SLOTS:
 
         bridge.report().unavailableChords = [] { return QList<KeyChord>{{20, Modifiers(12)}}; };
         bridge.dumpState();
-        const QJsonArray conflicts =
-            readState(f.stateFile)["hotkeys"].toObject()["conflicts"].toArray();
+        const QJsonArray conflicts = f.stateJson()["hotkeys"].toObject()["conflicts"].toArray();
         QCOMPARE(conflicts.size(), 1);
         QCOMPARE(conflicts[0].toObject(),
                  QJsonObject({{"chord", "Control + Alt + 3"},
@@ -340,7 +331,7 @@ private Q_SLOTS:
         QCOMPARE(f.state.slots().item(1)->text, std::optional<QString>("entry 1"));
         QCOMPARE(verdict(bridge, "stashwick://history-to-slot/201/1"), V::NothingDone);
 
-        const QJsonObject s = readState(f.stateFile);
+        const QJsonObject s = f.stateJson();
         QCOMPARE(s["historyCount"].toInt(), 200);
         const QJsonArray history = s["history"].toArray();
         QCOMPARE(history.size(), 20);
@@ -380,7 +371,7 @@ private Q_SLOTS:
         f.copyText(QStringLiteral("\n") + exact + QStringLiteral("  "));
         QCOMPARE(verdict(bridge, "stashwick://capture-to-slot/4"), V::Done);
 
-        const QJsonObject s = readState(f.stateFile);
+        const QJsonObject s = f.stateJson();
         QCOMPARE(s["slots"].toArray()[3].toObject()["preview"].toString(), cut);
         QCOMPARE(s["history"].toArray()[1].toObject()["preview"].toString(), cut);
         QCOMPARE(s["topContent"].toArray()[1].toObject()["preview"].toString(), cut);
@@ -610,7 +601,7 @@ private Q_SLOTS:
             QCOMPARE(byLink.bridge.stateObject(), byCommand.bridge.stateObject());
             QCOMPARE(byLink.f.state.clipboard().read()->text,
                      byCommand.f.state.clipboard().read()->text);
-            QCOMPARE(readState(byLink.f.stateFile), readState(byCommand.f.stateFile));
+            QCOMPARE(byLink.f.stateJson(), byCommand.f.stateJson());
             QCOMPARE(byLink.gate.heldCount(), 0);
         }
     }

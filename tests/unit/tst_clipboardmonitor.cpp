@@ -30,12 +30,19 @@ struct Bed {
 class ClipboardMonitorTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Without notices the monitor polls, and says so.
     void recordsEachChangeOnce() {
         Bed bed;
         auto& [clock, scheduler, fake, history] = bed;
         fake.write(ClipboardItem::makeText("present at launch"));
+        LogCapture log;
         ClipboardMonitor monitor(fake, history, scheduler);
         monitor.start(0.6);
+        QVERIFY(!monitor.followsNotices());
+        QVERIFY(log.mentions(QStringLiteral("io.stashwick.app"),
+                             QStringLiteral("reports no changes: the history looks at it every "
+                                            "0.6 s")));
+        QCOMPARE(scheduler.pendingCount(), std::size_t{1});
 
         scheduler.advance(3.0); // unchanged counter: nothing
         QVERIFY(history.added.isEmpty());
@@ -199,20 +206,6 @@ private Q_SLOTS:
         fake.write(ClipboardItem::makeText("next"));
         scheduler.advance(0);
         QCOMPARE(history.added.size(), 1);
-    }
-
-    // Without notices the monitor polls, and says so.
-    void pollsWhereNoChangesAreReported() {
-        Bed bed;
-        auto& [clock, scheduler, fake, history] = bed;
-        LogCapture log;
-        ClipboardMonitor monitor(fake, history, scheduler);
-        monitor.start(0.6);
-        QVERIFY(!monitor.followsNotices());
-        QVERIFY(log.mentions(QStringLiteral("io.stashwick.app"),
-                             QStringLiteral("reports no changes: the history looks at it every "
-                                            "0.6 s")));
-        QCOMPARE(scheduler.pendingCount(), std::size_t{1});
     }
 
     // Notices after the monitor is gone do nothing.

@@ -139,6 +139,23 @@ QByteArray handmadeItem(int refWidth, int offsetWidth, const QByteArray& kind = 
     return q.build();
 }
 
+// The start of a text item's dictionary: kind, createdAt (0) and the key "files", whose value
+// (object 6) the caller adds next, then `extra` more key/value pairs (objects 7, 8, ...).
+RawPlist textItemHead(int refWidth = 1, int offsetWidth = 1, int extra = 0) {
+    RawPlist p(refWidth, offsetWidth);
+    QList<std::pair<int, int>> pairs{{1, 2}, {3, 4}, {5, 6}};
+    for (int i = 0; i < extra; ++i) {
+        pairs.append({7 + 2 * i, 8 + 2 * i});
+    }
+    p.add(p.dict(pairs));
+    p.add(RawPlist::ascii("kind"));
+    p.add(RawPlist::ascii("text"));
+    p.add(RawPlist::ascii("createdAt"));
+    p.add(RawPlist::date(0));
+    p.add(RawPlist::ascii("files"));
+    return p;
+}
+
 } // namespace
 
 class ItemEncodingTest : public QObject {
@@ -275,14 +292,8 @@ private Q_SLOTS:
 
         // 100,000 nested arrays under "files".
         {
-            RawPlist p(4, 4);
+            RawPlist p = textItemHead(4, 4);
             const int n = 100000;
-            p.add(p.dict({{1, 2}, {3, 4}, {5, 6}}));
-            p.add(RawPlist::ascii("kind"));
-            p.add(RawPlist::ascii("text"));
-            p.add(RawPlist::ascii("createdAt"));
-            p.add(RawPlist::date(0));
-            p.add(RawPlist::ascii("files"));
             for (int i = 0; i < n; ++i) {
                 p.add(p.array({i + 7 < n + 6 ? i + 7 : 0}));
             }
@@ -299,14 +310,8 @@ private Q_SLOTS:
         // Arrays that each refer to the next one twice: a tiny file that would expand
         // exponentially if followed.
         {
-            RawPlist p;
+            RawPlist p = textItemHead();
             const int depth = 24;
-            p.add(p.dict({{1, 2}, {3, 4}, {5, 6}}));
-            p.add(RawPlist::ascii("kind"));
-            p.add(RawPlist::ascii("text"));
-            p.add(RawPlist::ascii("createdAt"));
-            p.add(RawPlist::date(0));
-            p.add(RawPlist::ascii("files"));
             for (int i = 0; i < depth; ++i) {
                 p.add(p.array({7 + i, 7 + i}));
             }
@@ -319,15 +324,9 @@ private Q_SLOTS:
         // One big string shared by many references: refused once the bytes materialised
         // pass a small multiple of the input.
         {
-            RawPlist p(2, 4);
+            RawPlist p = textItemHead(2, 4);
             const int refs = 5000;
             QList<int> members(refs, 7);
-            p.add(p.dict({{1, 2}, {3, 4}, {5, 6}}));
-            p.add(RawPlist::ascii("kind"));
-            p.add(RawPlist::ascii("text"));
-            p.add(RawPlist::ascii("createdAt"));
-            p.add(RawPlist::date(0));
-            p.add(RawPlist::ascii("files"));
             p.add(p.array(members));
             p.add(RawPlist::ascii(QByteArray(10000, 'a')));
             QVERIFY(!ItemEncoding::decode(p.build()));
@@ -396,13 +395,7 @@ private Q_SLOTS:
         QVERIFY(!ItemEncoding::summarize(QByteArray("bplist00"), 10));
         // A lone surrogate in the part of the text that is read.
         {
-            RawPlist p;
-            p.add(p.dict({{1, 2}, {3, 4}, {5, 6}, {7, 8}}));
-            p.add(RawPlist::ascii("kind"));
-            p.add(RawPlist::ascii("text"));
-            p.add(RawPlist::ascii("createdAt"));
-            p.add(RawPlist::date(0));
-            p.add(RawPlist::ascii("files"));
+            RawPlist p = textItemHead(1, 1, 1);
             p.add(p.array({}));
             p.add(RawPlist::ascii("text"));
             p.add(RawPlist::utf16(QStringLiteral("ab") + QChar(0xD800) + u'c'));

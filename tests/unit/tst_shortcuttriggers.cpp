@@ -136,7 +136,6 @@ private Q_SLOTS:
             QVERIFY(lines[19].contains("stashwick://paste-slot/9"));
         }
         QVERIFY(GnomeShortcutEntries::entries(config, command)[20].binding.isEmpty());
-        QVERIFY(ShortcutTriggers::shortcuts(config)[20].preferredTrigger.isEmpty());
     }
 
     // A desktop keeps the keys it has for a shortcut it already knows (KDE's are its user's

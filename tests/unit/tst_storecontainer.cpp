@@ -80,6 +80,15 @@ bool fileHolds(const QString& path, const QByteArray& needle) {
     return f.open(QIODevice::ReadOnly) && f.readAll().contains(needle);
 }
 
+// A store in a file of its own, with the slots over it.
+struct FileStore {
+    TestEnv env;
+    const QString path = env.path("store.sqlite");
+    std::unique_ptr<StoreContainer> container = StoreContainer::make(false, path, nullptr);
+    ManualClock clock;
+    SlotStore slots{*container, clock};
+};
+
 } // namespace
 
 class StoreContainerTest : public QObject {
@@ -171,13 +180,8 @@ private Q_SLOTS:
     }
 
     void failedSavesKeepChangesPendingUntilTheNextSuccess() {
-        TestEnv env;
-        const QString path = env.path("store.sqlite");
-        QString error;
-        auto container = StoreContainer::make(false, path, &error);
-        QVERIFY(container);
-        ManualClock clock;
-        SlotStore slots(*container, clock);
+        FileStore f;
+        auto& [env, path, container, clock, slots] = f;
 
         auto committedSlotCount = [&] {
             // A second connection sees only what was committed.
@@ -215,12 +219,8 @@ private Q_SLOTS:
     }
 
     void waitingChangesAreBoundedByTheMemoryTheyHold() {
-        TestEnv env;
-        QString error;
-        auto container = StoreContainer::make(false, env.path("store.sqlite"), &error);
-        QVERIFY(container);
-        ManualClock clock;
-        SlotStore slots(*container, clock);
+        FileStore f;
+        auto& [env, path, container, clock, slots] = f;
         container->setSaveFailure(QStringLiteral("disk is full"));
         LogCapture log;
         // 40 MB images into one slot: each waits with its statement and its pages.
@@ -246,8 +246,7 @@ private Q_SLOTS:
         container->setSaveFailure(std::nullopt);
         QVERIFY(container->saveLogged("save failed"));
         QVERIFY(!container->isBehind());
-        auto reader = SqliteDatabase::open(env.path("store.sqlite"),
-                                           SqliteDatabase::Mode::ReadWrite, nullptr);
+        auto reader = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadWrite, nullptr);
         SqliteStatement row = reader->prepare("SELECT length(png), substr(png, 1, 1) FROM "
                                               "slot_record WHERE slot_index = 5");
         QCOMPARE(row.step(), SqliteStatement::Step::Row);
@@ -318,13 +317,8 @@ private Q_SLOTS:
     }
 
     void writesSqliteRefusesStayPendingAndAreReplayed() {
-        TestEnv env;
-        const QString path = env.path("store.sqlite");
-        QString error;
-        auto container = StoreContainer::make(false, path, &error);
-        QVERIFY(container);
-        ManualClock clock;
-        SlotStore slots(*container, clock);
+        FileStore f;
+        auto& [env, path, container, clock, slots] = f;
         QVERIFY(slots.setItem(ClipboardItem::makeText("before"), 0));
 
         // A full disk: the file may not grow past its size now.
