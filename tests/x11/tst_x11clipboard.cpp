@@ -352,8 +352,9 @@ private Q_SLOTS:
                      stopped < X11PasteboardReader::stallMs + 2000,
                  qPrintable(QString::number(stopped)));
         QVERIFY(m_pb->isStalled());
+        // (That stalled content is not asked for again is the silent owner's case: this owner
+        // refuses a second request at once, so the time taken here would prove nothing.)
         QVERIFY(!m_pb->data(slowType));
-        QVERIFY(timer.elapsed() < 500);
         qInfo("%d bytes in %lld ms; a stopped transfer gave up after %lld ms", size,
               static_cast<long long>(slow), static_cast<long long>(stopped));
     }
