@@ -188,9 +188,7 @@ void PlatformServices::chooseWayland(Scheduler& scheduler) {
         if (m_portal) {
             m_portal->probe();
         }
-        if (m_gnome) {
-            m_gnome->check({});
-        }
+        // GNOME's shortcuts are read again by the Settings card that asks, which waits for them.
         // A permission the user declined is asked for again.
         if (m_remoteDesktop &&
             m_remoteDesktop->state() == RemoteDesktopKeystrokes::State::Refused) {

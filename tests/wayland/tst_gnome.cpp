@@ -218,9 +218,7 @@ class GnomeTest : public QObject {
         if (m_shell) {
             QtScheduler scheduler;
             GnomeCustomShortcuts shortcuts(QStringLiteral(STASHWICK_BIN), scheduler);
-            bool done = false;
-            shortcuts.add(HotkeyConfig(), [&done] { done = true; });
-            return WaylandTestSession::waitFor([&] { return done; }, 30000) &&
+            return answered([&](auto done) { shortcuts.add(HotkeyConfig(), done); }) &&
                    shortcuts.status().state == GnomeShortcuts::State::Added;
         }
         QStringList paths;
@@ -248,9 +246,7 @@ class GnomeTest : public QObject {
     static bool freeGnomesOwnKeys(int expected) {
         QtScheduler scheduler;
         GnomeCustomShortcuts shortcuts(QStringLiteral(STASHWICK_BIN), scheduler);
-        bool done = false;
-        shortcuts.check([&done] { done = true; });
-        if (!WaylandTestSession::waitFor([&] { return done; }, 30000)) {
+        if (!answered([&](auto done) { shortcuts.check(done); })) {
             return false;
         }
         const QList<GnomeShortcuts::Clash> clashes = shortcuts.clashes(HotkeyConfig());
@@ -261,10 +257,15 @@ class GnomeTest : public QObject {
                      int(clashes.size()), expected);
             return false;
         }
-        done = false;
-        shortcuts.freeClashes(HotkeyConfig(), [&done] { done = true; });
-        return WaylandTestSession::waitFor([&] { return done; }, 30000) &&
+        return answered([&](auto done) { shortcuts.freeClashes(HotkeyConfig(), done); }) &&
                shortcuts.clashes(HotkeyConfig()).isEmpty();
+    }
+
+    // Makes one request of GNOME's shortcuts and waits (with a deadline) for its answer.
+    template <typename Request> static bool answered(Request request) {
+        bool done = false;
+        request([&done] { done = true; });
+        return WaylandTestSession::waitFor([&] { return done; }, 30000);
     }
 
     // The whole screen through the Screenshot portal, asked as the program (its application id,

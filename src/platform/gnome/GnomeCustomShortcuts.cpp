@@ -170,19 +170,16 @@ void GnomeCustomShortcuts::startNext() {
             ours << e.binding;
         }
         // As GNOME has them now, not as they were last read.
-        m_steps << readBindings();
-        m_steps << Step{
-            {}, [this, ours](const QByteArray&) {
-                QList<Step> sets;
-                for (const GnomeKeyBindings::Binding& b : m_bindings) {
-                    const QString kept = GnomeKeyBindings::without(b, ours);
-                    if (kept != GnomeKeyBindings::without(b, {})) {
-                        sets << Step{{QStringLiteral("set"), b.schema, b.key, kept}, nullptr};
-                    }
+        m_steps << readBindings([this, ours] {
+            QList<Step> sets;
+            for (const GnomeKeyBindings::Binding& b : m_bindings) {
+                const QString kept = GnomeKeyBindings::without(b, ours);
+                if (kept != GnomeKeyBindings::without(b, {})) {
+                    sets << Step{{QStringLiteral("set"), b.schema, b.key, kept}, nullptr};
                 }
-                m_steps = sets + m_steps;
-                return QString();
-            }};
+            }
+            m_steps = sets + m_steps;
+        });
         m_steps << readList([this](const QStringList& list) { noteList(list); });
         break;
     }
@@ -200,17 +197,6 @@ void GnomeCustomShortcuts::runSteps() {
         return;
     }
     Step step = m_steps.takeFirst();
-    if (step.arguments.isEmpty()) {
-        // Works on what the steps before it read; runs no command.
-        const QString failure = step.then ? step.then(QByteArray()) : QString();
-        if (!failure.isEmpty()) {
-            m_steps.clear();
-            finishRequest(failure);
-            return;
-        }
-        runSteps();
-        return;
-    }
     m_runner.run(step.arguments, [this, step](const GSettingsRunner::Result& result) {
         if (!result.ok) {
             m_steps.clear();
@@ -314,9 +300,12 @@ QList<GnomeCustomShortcuts::Step> GnomeCustomShortcuts::writeEntry(const Entry& 
     return steps;
 }
 
-GnomeCustomShortcuts::Step GnomeCustomShortcuts::readBindings() {
-    return {{QStringLiteral("list-recursively")}, [this](const QByteArray& output) {
+GnomeCustomShortcuts::Step GnomeCustomShortcuts::readBindings(std::function<void()> then) {
+    return {{QStringLiteral("list-recursively")}, [this, then](const QByteArray& output) {
                 m_bindings = GnomeKeyBindings::parse(QString::fromUtf8(output));
+                if (then) {
+                    then();
+                }
                 return QString();
             }};
 }

@@ -55,8 +55,8 @@ private:
     Step readList(std::function<void(const QStringList&)> then);
     Step writeList(const QStringList& list);
     QList<Step> writeEntry(const Entry& entry);
-    // Reads GNOME's own shortcuts into m_bindings.
-    Step readBindings();
+    // Reads GNOME's own shortcuts into m_bindings; then `then`, which may queue further steps.
+    Step readBindings(std::function<void()> then = {});
     // Notes how many of ours `list` holds.
     void noteList(const QStringList& list);
 

@@ -90,50 +90,12 @@ QString PortalSession::nextToken(const QString& kind) {
     return QStringLiteral("%1_%2_%3_%4").arg(m_tokenPrefix, kind, m_tokenBase).arg(++m_tokens);
 }
 
-PortalRequest* PortalSession::newRequest(QString* token) {
-    *token = nextToken(QStringLiteral("request"));
+PortalRequest* PortalSession::newRequest(const QString& token, Answer answer, Failure failure) {
     dropRequest();
-    auto* request = new PortalRequest(m_bus, service, *token, this);
+    auto* request = new PortalRequest(m_bus, service, token, this);
     connect(request, &PortalRequest::responded, request, &QObject::deleteLater);
     connect(request, &PortalRequest::failed, request, &QObject::deleteLater);
     m_pending = request;
-    return request;
-}
-
-void PortalSession::createSession(
-    QVariantMap options, const QString& sessionToken,
-    std::function<void(uint, const QVariantMap&, const QString&)> answer, Failure failure) {
-    QString token;
-    PortalRequest* request = newRequest(&token);
-    const QString session =
-        sessionToken.isEmpty() ? nextToken(QStringLiteral("session")) : sessionToken;
-    const QString predicted =
-        QStringLiteral("%1/session/%2/%3").arg(path, PortalRequest::senderElement(m_bus), session);
-    const quint64 generation = m_generation;
-    connect(request, &PortalRequest::responded, this,
-            [this, generation, predicted, answer = std::move(answer)](uint code,
-                                                                      const QVariantMap& results) {
-                if (generation == m_generation) {
-                    answer(code, results, predicted);
-                }
-            });
-    connect(request, &PortalRequest::failed, this,
-            [this, generation, failure = std::move(failure)](const QString& why) {
-                if (generation == m_generation) {
-                    failure(why);
-                }
-            });
-    options.insert(QStringLiteral("handle_token"), token);
-    options.insert(QStringLiteral("session_handle_token"), session);
-    QDBusMessage message = call(QStringLiteral("CreateSession"));
-    message << options;
-    request->send(message);
-}
-
-void PortalSession::request(const QString& method, const QVariantList& args, QVariantMap options,
-                            Answer answer, Failure failure) {
-    QString token;
-    PortalRequest* request = newRequest(&token);
     const quint64 generation = m_generation;
     connect(request, &PortalRequest::responded, this,
             [this, generation, answer = std::move(answer)](uint code, const QVariantMap& results) {
@@ -147,6 +109,34 @@ void PortalSession::request(const QString& method, const QVariantList& args, QVa
                     failure(why);
                 }
             });
+    return request;
+}
+
+void PortalSession::createSession(
+    QVariantMap options, const QString& sessionToken,
+    std::function<void(uint, const QVariantMap&, const QString&)> answer, Failure failure) {
+    const QString token = nextToken(QStringLiteral("request"));
+    const QString session =
+        sessionToken.isEmpty() ? nextToken(QStringLiteral("session")) : sessionToken;
+    const QString predicted =
+        QStringLiteral("%1/session/%2/%3").arg(path, PortalRequest::senderElement(m_bus), session);
+    PortalRequest* request = newRequest(
+        token,
+        [predicted, answer = std::move(answer)](uint code, const QVariantMap& results) {
+            answer(code, results, predicted);
+        },
+        std::move(failure));
+    options.insert(QStringLiteral("handle_token"), token);
+    options.insert(QStringLiteral("session_handle_token"), session);
+    QDBusMessage message = call(QStringLiteral("CreateSession"));
+    message << options;
+    request->send(message);
+}
+
+void PortalSession::request(const QString& method, const QVariantList& args, QVariantMap options,
+                            Answer answer, Failure failure) {
+    const QString token = nextToken(QStringLiteral("request"));
+    PortalRequest* request = newRequest(token, std::move(answer), std::move(failure));
     options.insert(QStringLiteral("handle_token"), token);
     QDBusMessage message = sessionCall(method);
     for (const QVariant& arg : args) {

@@ -106,7 +106,9 @@ private Q_SLOTS:
     void onClosed(const QDBusMessage& message);
 
 private:
-    PortalRequest* newRequest(QString* token);
+    // The request named `token`, replacing the one still waiting; its Response goes to
+    // `answer`, a failed call to `failure`, unless a newer generation began.
+    PortalRequest* newRequest(const QString& token, Answer answer, Failure failure);
     QString nextToken(const QString& kind);
     void stopListeningForClose();
 
