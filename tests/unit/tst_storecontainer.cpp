@@ -183,9 +183,9 @@ private Q_SLOTS:
         FileStore f;
         auto& [env, path, container, clock, slots] = f;
 
-        auto committedSlotCount = [&] {
+        auto committedSlotCount = [&f] {
             // A second connection sees only what was committed.
-            auto reader = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadWrite, nullptr);
+            auto reader = SqliteDatabase::open(f.path, SqliteDatabase::Mode::ReadWrite, nullptr);
             return reader->queryInt("SELECT count(*) FROM slot_record").value_or(-1);
         };
 
