@@ -73,14 +73,6 @@ private Q_SLOTS:
         QVERIFY(ok("stashwick://load-slot/3"));
         QCOMPARE(clipboard(), QByteArray("Hello from xclip"));
         QCOMPARE(state()["totalPastes"].toInt(), 2);
-
-        QVERIFY(ok("stashwick://pin-slot/3"));
-        QVERIFY(ok("stashwick://move-slot/3/6"));
-        QCOMPARE(slot(6)["pinned"].toBool(), true);
-        QVERIFY(idle("stashwick://clear-unpinned")); // only the pinned slot holds anything
-        QCOMPARE(slot(6)["kind"].toString(), QStringLiteral("text"));
-        QVERIFY(ok("stashwick://clear-slot/6"));
-        QCOMPARE(slot(6)["kind"].toString(), QStringLiteral("empty"));
     }
 
     void pasteReachesTheCoordinatorAndRestores() {
