@@ -17,10 +17,11 @@
 // The user's keyboard is a session of Mutter's own remote-desktop D-Bus API, kept for the whole
 // suite (it is also the seat's keyboard, without which wl-copy fails under headless mutter).
 // What the GTK entry holds is read through its accessibility interface (AT-SPI).
-#include "AccessibleText.h"
+#include "ChordScenario.h"
 #include "MutterKeyboard.h"
 #include "PortalCallMonitor.h"
 #include "WaylandTestSession.h"
+#include "ZenityEntry.h"
 #include "core/QtScheduler.h"
 #include "hotkeys/HotkeyConfig.h"
 #include "platform/gnome/GnomeCustomShortcuts.h"
@@ -70,12 +71,14 @@ QByteArray compact(const QJsonObject& o) {
 
 } // namespace
 
-class GnomeTest : public QObject {
+class GnomeTest : public QObject, private ScenarioDesk {
     Q_OBJECT
 
     WaylandTestSession m_session;
     MutterKeyboard m_keys;
     AccessibleText m_accessible;
+    ZenityEntry m_entry{m_accessible};
+    ChordScenario m_scenario{*this};
     PortalCallMonitor m_portalCalls;
     bool m_held = false;
     // Copy and paste commands run after the user allowed remote interaction.
@@ -90,11 +93,6 @@ class GnomeTest : public QObject {
     int m_start = 0;
     int m_screenshotCode = -1;
     QString m_screenshotUri;
-
-    static QString slotPreview(int n) {
-        return WaylandTestSession::slot(WaylandTestSession::state(), n)[QStringLiteral("preview")]
-            .toString();
-    }
 
     // As GNOME runs a custom shortcut's command: at the chord's key press, Control and Alt
     // still down; the user lets go of them holdMs later.
@@ -370,37 +368,40 @@ class GnomeTest : public QObject {
             [&] { return QString::fromUtf8(m_session.log()).contains(text); }, 10000);
     }
 
-    // zenity's entry dialog on Wayland, in front with its entry focused and its window active
-    // (the keyboard's focus).
-    std::unique_ptr<QProcess> startEntry(const QString& text) {
-        auto p = std::make_unique<QProcess>();
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("GDK_BACKEND", "wayland");
-        p->setProcessEnvironment(e);
-        p->start(QStringLiteral("zenity"),
-                 {"--entry", "--title=entry", "--text=type here", "--entry-text=" + text});
-        const bool shown = WaylandTestSession::waitFor(
-            [&] {
-                return m_accessible.focusedText(QStringLiteral("zenity"), p->processId()) == text &&
-                       m_accessible.windowActive(QStringLiteral("zenity"), p->processId());
-            },
-            15000);
-        return shown ? std::move(p) : nullptr;
+    // The scenario's session: GNOME delivers the chords (or the suite runs their commands as
+    // GNOME does), the clipboard goes through X11 clients, and the entry is zenity's.
+    QJsonObject dump() override { return WaylandTestSession::dump(); }
+    bool run(const QString& url) override { return WaylandTestSession::ok(url); }
+    bool setClipboard(const QByteArray& text) override { return setX11Clipboard(text); }
+    QByteArray clipboard() override { return x11Clipboard(); }
+    bool pressChord(ScenarioDesk::Chord kind, int slot) override {
+        ++m_keyedChords;
+        return chord(kind == ScenarioDesk::Chord::Copy, slot);
     }
-    QString entryText(const QProcess& p) {
-        return m_accessible.focusedText(QStringLiteral("zenity"), p.processId()).value_or("");
+    bool keysReleased() override {
+        return WaylandTestSession::waitFor([this] { return !m_held; });
     }
-    // Accepts the dialog with Return; what zenity prints is the entry's final text. (Once, on a
-    // loaded machine under gnome-shell 43, the dialog stayed open after Return: the user
-    // presses it again.)
-    QByteArray acceptEntry(QProcess& p) {
+    bool openEntry(const QString& text) override {
+        return m_entry.start(text) && m_entry.selectAll([this] {
+            m_keys.tap(KEY_A, {KEY_LEFTCTRL});
+            return true;
+        });
+    }
+    bool pressEnd() override {
+        m_keys.tap(KEY_END);
+        return true;
+    }
+    QString entryText() override { return m_entry.text(); }
+    // (Once, on a loaded machine under gnome-shell 43, the dialog stayed open after Return: the
+    // user presses it again.)
+    QString closeEntry() override {
         for (int attempt = 0; attempt < 2; ++attempt) {
             m_keys.tap(KEY_ENTER);
-            if (p.waitForFinished(5000)) {
-                return p.readAllStandardOutput();
+            if (const auto text = m_entry.finished()) {
+                return *text;
             }
         }
-        return "(the dialog did not close)";
+        return QStringLiteral("(the dialog did not close)");
     }
 
 public Q_SLOTS:
@@ -479,9 +480,9 @@ private Q_SLOTS:
             "the portal's dialog did not show");
         QVERIFY(setX11Clipboard("copied before allowing"));
         QVERIFY(chord(true, 2));
-        QVERIFY2(
-            WaylandTestSession::waitFor([] { return slotPreview(2) == u"copied before allowing"; }),
-            qPrintable(slotPreview(2)));
+        QVERIFY2(WaylandTestSession::waitFor(
+                     [this] { return m_scenario.slotPreview(2) == u"copied before allowing"; }),
+                 qPrintable(m_scenario.slotPreview(2)));
         QVERIFY(logSays(QStringLiteral("Clipboard \u2192 slot 2 (no Ctrl+C pressed)")));
 
         QVERIFY(setX11Clipboard(usersClipboard));
@@ -504,71 +505,13 @@ private Q_SLOTS:
             compact(WaylandTestSession::dump()[QStringLiteral("platform")].toObject()).constData());
     }
 
-    // Control+A selects the entry's text; each copy command, run while Control and Alt are
-    // still held, fills the slot with it. The entry's text is unchanged afterwards: none of the
-    // program's keys reached it as typing.
-    void copyCommandFillsTheSlotFromAGtkEntry() {
-        auto entry = startEntry(QStringLiteral("from the entry"));
-        QVERIFY(entry);
-        m_keys.tap(KEY_A, {KEY_LEFTCTRL});
-        QList<qint64> times;
-        for (int i = 0; i < 20; ++i) {
-            // Something else on the clipboard: only a copy made by the keys fills the slot.
-            QVERIFY(setX11Clipboard("copy " + QByteArray::number(i)));
-            if (!slotPreview(3).isEmpty()) {
-                QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://clear-slot/3")));
-                QVERIFY(WaylandTestSession::waitFor([] { return slotPreview(3).isEmpty(); }));
-            }
-            QElapsedTimer t;
-            t.start();
-            QVERIFY(chord(true, 3));
-            ++m_keyedChords;
-            QVERIFY2(
-                WaylandTestSession::waitFor([] { return slotPreview(3) == u"from the entry"; }),
-                qPrintable(slotPreview(3)));
-            times << t.elapsed();
-        }
-        qInfo("copy chord to slot filled under %s: median %.0f ms of 20 (min %lld, max %lld)",
-              qPrintable(WaylandTestSession::compositor()), WaylandTestSession::median(times),
-              *std::min_element(times.cbegin(), times.cend()),
-              *std::max_element(times.cbegin(), times.cend()));
-        QVERIFY(WaylandTestSession::waitFor([this] { return !m_held; }));
-        QCOMPARE(entryText(*entry), QStringLiteral("from the entry"));
-        QCOMPARE(acceptEntry(*entry), QByteArray("from the entry\n"));
-    }
-
-    // Each paste command puts slot 5 at the entry's cursor and gives the user's clipboard back
-    // before the next.
-    void pasteCommandPutsTheSlotIntoAGtkEntry() {
-        QVERIFY(setX11Clipboard("PASTED"));
-        QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://capture-to-slot/5")));
-        QCOMPARE(slotPreview(5), QStringLiteral("PASTED"));
-        QVERIFY(setX11Clipboard(usersClipboard));
-
-        auto entry = startEntry(QStringLiteral("abc"));
-        QVERIFY(entry);
-        m_keys.tap(KEY_END);
-        QString expected = QStringLiteral("abc");
-        QList<qint64> times;
-        for (int i = 0; i < 20; ++i) {
-            expected += QStringLiteral("PASTED");
-            QElapsedTimer t;
-            t.start();
-            QVERIFY(chord(false, 5));
-            ++m_keyedChords;
-            QVERIFY2(WaylandTestSession::waitFor([&] { return entryText(*entry) == expected; }),
-                     qPrintable(entryText(*entry)));
-            times << t.elapsed();
-            // Restored by the program, an X11 owner now.
-            QTRY_COMPARE_WITH_TIMEOUT(x11Clipboard(), usersClipboard, 5000);
-        }
-        qInfo("paste chord to text in a GTK entry under %s: median %.0f ms of 20 (min %lld, "
-              "max %lld)",
-              qPrintable(WaylandTestSession::compositor()), WaylandTestSession::median(times),
-              *std::min_element(times.cbegin(), times.cend()),
-              *std::max_element(times.cbegin(), times.cend()));
-        QVERIFY(WaylandTestSession::waitFor([this] { return !m_held; }));
-        QCOMPARE(acceptEntry(*entry), (expected + u'\n').toUtf8());
+    // Each copy chord fills the slot from the entry's selection: the program presses the keys
+    // while Control and Alt are still held. Each paste chord puts slot 5 at the entry's cursor
+    // and the program, an X11 owner now, gives the user's clipboard back before the next.
+    void copyChordFillsTheSlotFromAGtkEntry() { m_scenario.copyChordFillsTheSlot(20); }
+    void pasteChordPutsTheSlotIntoAGtkEntry() { m_scenario.pasteChordPutsTheSlotAtTheCursor(20); }
+    void aCopyChordRightAfterAPasteCopiesTheSelection() {
+        m_scenario.copyChordOnce(8, QStringLiteral("copied after a paste"));
     }
 
     // wl-copy is a native Wayland client; mutter hands its selection to XWayland, where the
@@ -693,16 +636,7 @@ private Q_SLOTS:
         qInfo(
             "state.json platform at the second start: %s",
             compact(WaylandTestSession::dump()[QStringLiteral("platform")].toObject()).constData());
-        auto entry = startEntry(QStringLiteral("after the second start"));
-        QVERIFY(entry);
-        m_keys.tap(KEY_A, {KEY_LEFTCTRL});
-        QVERIFY(setX11Clipboard("something else"));
-        QVERIFY(chord(true, 6));
-        QVERIFY2(
-            WaylandTestSession::waitFor([] { return slotPreview(6) == u"after the second start"; }),
-            qPrintable(slotPreview(6)));
-        QVERIFY(WaylandTestSession::waitFor([this] { return !m_held; }));
-        acceptEntry(*entry);
+        m_scenario.copyChordOnce(6, QStringLiteral("after the second start"));
         // GNOME's RemoteDesktop portal keeps the permission from GNOME 45 on (a restore
         // token); GNOME 43 asks again.
         QCOMPARE(m_dialogs[1], gnomeRelease() >= 45 ? 0 : 1);
@@ -724,13 +658,12 @@ private Q_SLOTS:
         QVERIFY(setX11Clipboard("GIVEN BACK"));
         QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://capture-to-slot/4")));
         QVERIFY(setX11Clipboard(usersClipboard));
-        auto entry = startEntry(QString());
-        QVERIFY(entry);
-        QVERIFY(chord(false, 4));
-        QVERIFY2(WaylandTestSession::waitFor([&] { return entryText(*entry) == u"GIVEN BACK"; }),
-                 qPrintable(entryText(*entry)));
-        QVERIFY(WaylandTestSession::waitFor([this] { return !m_held; }));
-        QCOMPARE(acceptEntry(*entry), QByteArray("GIVEN BACK\n"));
+        QVERIFY(openEntry(QString()));
+        QVERIFY(pressChord(ScenarioDesk::Chord::Paste, 4));
+        QVERIFY2(WaylandTestSession::waitFor([this] { return m_entry.text() == u"GIVEN BACK"; }),
+                 qPrintable(m_entry.text()));
+        QVERIFY(keysReleased());
+        QCOMPARE(closeEntry(), QStringLiteral("GIVEN BACK"));
     }
 
     // Run from a build, without the desktop file the portals know the program by: the chords

@@ -8,8 +8,9 @@
 // the user presses them; last, a picture of the Settings window's shortcuts card.
 // KWin offers no virtual keyboard: the user's keys come from a fake-input client of the
 // test's own, on its own connection, which shares the seat's modifiers as a real keyboard does.
-#include "AccessibleText.h"
+#include "ChordScenario.h"
 #include "WaylandTestSession.h"
+#include "ZenityEntry.h"
 #include "core/UserDefaults.h"
 #include "hotkeys/HotkeyConfig.h"
 #include "platform/wayland/DataControlProtocol.h"
@@ -26,7 +27,7 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
-class KwinTest : public QObject, private DataControlProtocol::SourceEvents {
+class KwinTest : public QObject, private DataControlProtocol::SourceEvents, private ScenarioDesk {
     Q_OBJECT
 
     WaylandTestSession m_session;
@@ -48,6 +49,8 @@ class KwinTest : public QObject, private DataControlProtocol::SourceEvents {
     std::unique_ptr<PlasmaForegroundApp> m_focus;
     // What the GTK entry shows, read through the accessibility bus.
     AccessibleText m_accessible;
+    ZenityEntry m_entry{m_accessible};
+    ChordScenario m_scenario{*this};
     // Whether the KDE portal's window was up at the last look, and how many times it came up.
     bool m_portalWindowUp = false;
     int m_portalWindows = 0;
@@ -112,86 +115,14 @@ class KwinTest : public QObject, private DataControlProtocol::SourceEvents {
         return m_userConnection->roundtrip();
     }
 
-    bool waitForFocus(const QString& appId) {
-        // The first GTK program of a fresh session builds its caches first.
-        if (WaylandTestSession::waitFor([&] { return m_focus->appId() == appId; }, 30000)) {
-            return true;
-        }
-        qWarning("the focused window is \"%s\", not \"%s\"", qPrintable(m_focus->appId()),
-                 qPrintable(appId));
-        return false;
-    }
-    // zenity's entry dialog on Wayland, in front, its text all selected.
-    // The window list may still call the dialog before it, just closed, the focused "zenity";
-    // a Control+A sent before KWin gives the new one the keyboard is lost, and GTK unselects
-    // the text it selected on its own once KWin 5.27 refuses the primary selection it made
-    // without the keyboard. So this one's window is active and its text reads as selected.
-    std::unique_ptr<QProcess> startEntry(const QString& text) {
-        auto p = std::make_unique<QProcess>();
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("GDK_BACKEND", "wayland");
-        p->setProcessEnvironment(e);
-        p->start(QStringLiteral("zenity"), {"--entry", "--text=type here", "--entry-text=" + text});
-        const QString zenity = QStringLiteral("zenity");
-        if (!waitForFocus(zenity) ||
-            !WaylandTestSession::waitFor(
-                [&] { return m_accessible.windowActive(zenity, p->processId()); }, 10000)) {
-            return nullptr;
-        }
-        const bool selected = WaylandTestSession::waitFor(
-            [&] {
-                return selectAll() &&
-                       WaylandTestSession::waitFor(
-                           [&] { return m_accessible.focusedTextSelected(zenity, p->processId()); },
-                           500);
-            },
-            10000);
-        if (!selected) {
-            qWarning("the entry's text \"%s\" is not all selected", qPrintable(entryText(*p)));
-            return nullptr;
-        }
-        return p;
-    }
-    // Accepts the dialog with Return; what zenity prints is the entry's final text.
-    QByteArray acceptEntry(QProcess& p) {
-        if (!userKeys({{KEY_ENTER, true}, {KEY_ENTER, false}}) || !p.waitForFinished(5000)) {
-            return "(the dialog did not close)";
-        }
-        return p.readAllStandardOutput();
-    }
-    // The entry's whole text, read by copying it: select all and copy until the clipboard
-    // holds `expected` (a paste lands a little after its keystroke).
-    bool entryReads(const QByteArray& expected) {
-        return WaylandTestSession::waitFor(
-            [&] {
-                if (!selectAll()) {
-                    return false;
-                }
-                m_synth->sendCopy();
-                return m_connection->roundtrip() &&
-                       WaylandTestSession::waitFor(
-                           [&] { return WaylandTestSession::clipboard() == expected; }, 1000);
-            },
-            10000);
-    }
-    static QString slotPreview(int n) {
-        return WaylandTestSession::slot(WaylandTestSession::state(), n)[QStringLiteral("preview")]
-            .toString();
-    }
     static QString portalSays(const QJsonObject& platform) {
         return QString::fromUtf8(QJsonDocument(platform).toJson(QJsonDocument::Compact));
-    }
-    static void printMedian(const char* what, const QList<qint64>& times) {
-        qInfo("%s: median %.0f ms of %lld (min %lld, max %lld)", what,
-              WaylandTestSession::median(times), static_cast<long long>(times.size()),
-              *std::min_element(times.cbegin(), times.cend()),
-              *std::max_element(times.cbegin(), times.cend()));
     }
 
     // The user presses a chord: the modifiers, a tap of the key, and lets go of the modifiers
     // once KWin has the key, so that the program hears of the shortcut with them mostly still
     // down.
-    bool pressChord(std::initializer_list<quint32> modifiers, quint32 key) {
+    bool pressKeys(std::initializer_list<quint32> modifiers, quint32 key) {
         for (quint32 m : modifiers) {
             org_kde_kwin_fake_input_keyboard_key(m_user, m, 1);
         }
@@ -203,8 +134,8 @@ class KwinTest : public QObject, private DataControlProtocol::SourceEvents {
         }
         return m_userConnection->roundtrip();
     }
-    bool copyChord(quint32 digitKey) { return pressChord({KEY_LEFTCTRL, KEY_LEFTALT}, digitKey); }
-    bool pasteChord(quint32 digitKey) { return pressChord({KEY_LEFTCTRL, KEY_LEFTMETA}, digitKey); }
+    bool copyChord(quint32 digitKey) { return pressKeys({KEY_LEFTCTRL, KEY_LEFTALT}, digitKey); }
+    bool pasteChord(quint32 digitKey) { return pressKeys({KEY_LEFTCTRL, KEY_LEFTMETA}, digitKey); }
 
     // Counts the KDE portal's windows as they come up (its consent dialog); returns whether one
     // is up now.
@@ -244,9 +175,25 @@ class KwinTest : public QObject, private DataControlProtocol::SourceEvents {
     QJsonObject platform() {
         return WaylandTestSession::dump()[QStringLiteral("platform")].toObject();
     }
-    // zenity's entry text as the accessibility bus reads it.
-    QString entryText(const QProcess& p) {
-        return m_accessible.focusedText(QStringLiteral("zenity"), p.processId()).value_or("");
+    // The scenario's session: the user's fake-input keyboard presses the chords, which KDE's
+    // portal delivers; the clipboard is wl-copy's, and the entry zenity's.
+    QJsonObject dump() override { return WaylandTestSession::dump(); }
+    bool run(const QString& url) override { return WaylandTestSession::ok(url); }
+    bool setClipboard(const QByteArray& text) override { return m_session.setClipboard(text); }
+    QByteArray clipboard() override { return WaylandTestSession::clipboard(); }
+    bool pressChord(ScenarioDesk::Chord chord, int slot) override {
+        const quint32 digit = slot == 0 ? KEY_0 : KEY_1 + quint32(slot - 1);
+        return chord == ScenarioDesk::Chord::Copy ? copyChord(digit) : pasteChord(digit);
+    }
+    bool openEntry(const QString& text) override {
+        return m_entry.start(text) && m_entry.selectAll([this] { return selectAll(); });
+    }
+    bool pressEnd() override { return userKeys({{KEY_END, true}, {KEY_END, false}}); }
+    QString entryText() override { return m_entry.text(); }
+    QString closeEntry() override {
+        return userKeys({{KEY_ENTER, true}, {KEY_ENTER, false}})
+                   ? m_entry.finished().value_or(QStringLiteral("(the dialog did not close)"))
+                   : QString();
     }
 
 private Q_SLOTS:
@@ -339,8 +286,7 @@ private Q_SLOTS:
     // released, and no longer than the bound.
     void fakeInputCopiesAndPastesWhileTheUserHoldsModifiers() {
         QVERIFY(m_session.setClipboard("before the copy"));
-        auto entry = startEntry(QStringLiteral("from the entry"));
-        QVERIFY(entry);
+        QVERIFY(openEntry(QStringLiteral("from the entry")));
         QCOMPARE(pressWhileHeld([this] { m_synth->sendCopy(); }), !reportsModifiers());
         QTRY_COMPARE_WITH_TIMEOUT(WaylandTestSession::clipboard(), QByteArray("from the entry"),
                                   5000);
@@ -350,11 +296,10 @@ private Q_SLOTS:
         const int served = m_served;
         QCOMPARE(pressWhileHeld([this] { m_synth->sendPaste(); }), !reportsModifiers());
         QVERIFY(WaylandTestSession::waitFor([&] { return m_served > served; }));
-        // The entry's copy, not our clipboard, must say PASTED.
-        QVERIFY(m_session.setClipboard("after the paste"));
-        QVERIFY(entryReads("PASTED"));
+        QVERIFY2(WaylandTestSession::waitFor([this] { return m_entry.text() == u"PASTED"; }),
+                 qPrintable(m_entry.text()));
         // Nothing else reached the entry, and no modifier stayed down for the Return.
-        QCOMPARE(acceptEntry(*entry), QByteArray("PASTED\n"));
+        QCOMPARE(closeEntry(), QStringLiteral("PASTED"));
     }
 
     // A user who keeps holding the modifiers gets the keys after the bound, not never.
@@ -434,108 +379,32 @@ private Q_SLOTS:
                                             "fake input")
                                  .arg(keystrokes)));
         }
-        auto entry = startEntry(QStringLiteral("copied by the program"));
-        QVERIFY(entry);
+        QVERIFY(openEntry(QStringLiteral("copied by the program")));
         QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://copy-to-slot/3")));
-        QVERIFY2(WaylandTestSession::waitFor(
-                     [] { return slotPreview(3) == u"copied by the program"; }, 10000),
-                 (slotPreview(3) + QLatin1Char('\n') + QString::fromUtf8(m_session.log()))
-                     .toUtf8()
-                     .constData());
-        QCOMPARE(acceptEntry(*entry), QByteArray("copied by the program\n"));
+        QVERIFY2(
+            WaylandTestSession::waitFor(
+                [this] { return m_scenario.slotPreview(3) == u"copied by the program"; }, 10000),
+            (m_scenario.slotPreview(3) + QLatin1Char('\n') + QString::fromUtf8(m_session.log()))
+                .toUtf8()
+                .constData());
+        QCOMPARE(closeEntry(), QStringLiteral("copied by the program"));
 
         QVERIFY(m_session.setClipboard("the user's clipboard"));
-        entry = startEntry(QStringLiteral("abc"));
-        QVERIFY(entry);
-        QVERIFY(userKeys({{KEY_END, true}, {KEY_END, false}}));
+        QVERIFY(openEntry(QStringLiteral("abc")));
+        QVERIFY(pressEnd());
         QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://paste-slot/3")));
         QVERIFY(WaylandTestSession::waitFor([&] { return m_session.clipboardOwnerGone(); }));
         QTRY_COMPARE_WITH_TIMEOUT(WaylandTestSession::clipboard(),
                                   QByteArray("the user's clipboard"), 5000);
-        QCOMPARE(acceptEntry(*entry), QByteArray("abccopied by the program\n"));
+        QCOMPARE(closeEntry(), QStringLiteral("abccopied by the program"));
     }
 
     // The chords pressed on the user's keyboard: KWin's kglobalaccel hears them, the portal
     // tells the program, which copies from and pastes into a GTK entry.
-    void chordsCopyFromAndPasteIntoAGtkEntry() {
-        // Another application's copy is on the clipboard (a copy made while the program itself
-        // holds it is the next case).
-        // The program has seen it: a change it learns of after the chord's copy keys would
-        // pass for what they copied.
-        QVERIFY(m_session.setClipboard("before the chords"));
-        QVERIFY(WaylandTestSession::waitFor([] {
-            return WaylandTestSession::newestHistory(
-                       WaylandTestSession::dump())[QStringLiteral("preview")]
-                       .toString() == u"before the chords";
-        }));
-        auto entry = startEntry(QStringLiteral("from the entry"));
-        QVERIFY(entry);
-        // GTK has given the entry the keyboard focus.
-        QVERIFY(WaylandTestSession::waitFor([&] { return entryText(*entry) == u"from the entry"; },
-                                            10000));
-        QList<qint64> times;
-        for (int i = 0; i < 20; ++i) {
-            if (!slotPreview(3).isEmpty()) {
-                QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://clear-slot/3")));
-                QVERIFY(WaylandTestSession::waitFor([] { return slotPreview(3).isEmpty(); }));
-            }
-            QElapsedTimer t;
-            t.start();
-            QVERIFY(copyChord(KEY_3));
-            if (!WaylandTestSession::waitFor([] { return slotPreview(3) == u"from the entry"; },
-                                             10000)) {
-                // Whether the entry still had its text selected: the user's own Control+C.
-                QVERIFY(userKeys(
-                    {{KEY_LEFTCTRL, true}, {KEY_C, true}, {KEY_C, false}, {KEY_LEFTCTRL, false}}));
-                WaylandTestSession::waitFor(
-                    [] { return WaylandTestSession::clipboard() == "from the entry"; }, 2000);
-                qInfo("copy %d filled the slot with \"%s\"; the user's own copy then gave \"%s\"",
-                      i, qPrintable(slotPreview(3)), WaylandTestSession::clipboard().constData());
-                QFAIL("the copy chord did not copy the entry's selection");
-            }
-            times << t.elapsed();
-        }
-        printMedian("copy chord to slot filled", times);
-        QCOMPARE(acceptEntry(*entry), QByteArray("from the entry\n"));
-
-        QVERIFY(m_session.setClipboard("PASTED"));
-        QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://capture-to-slot/5")));
-        QCOMPARE(slotPreview(5), QStringLiteral("PASTED"));
-        QVERIFY(m_session.setClipboard("the user's clipboard"));
-        entry = startEntry(QStringLiteral("abc"));
-        QVERIFY(entry);
-        QVERIFY(userKeys({{KEY_END, true}, {KEY_END, false}}));
-        QString expected = QStringLiteral("abc");
-        times.clear();
-        for (int i = 0; i < 20; ++i) {
-            expected += QStringLiteral("PASTED");
-            QElapsedTimer t;
-            t.start();
-            QVERIFY(pasteChord(KEY_5));
-            QVERIFY2(
-                WaylandTestSession::waitFor([&] { return entryText(*entry) == expected; }, 10000),
-                qPrintable(entryText(*entry)));
-            times << t.elapsed();
-            // The user's clipboard is back before the next paste.
-            QTRY_COMPARE_WITH_TIMEOUT(WaylandTestSession::clipboard(),
-                                      QByteArray("the user's clipboard"), 5000);
-        }
-        printMedian("paste chord to text in the entry", times);
-        QCOMPARE(acceptEntry(*entry), (expected + QLatin1Char('\n')).toUtf8());
-    }
-
-    // After a paste chord the program holds the clipboard itself (the user's content put
-    // back); the next copy chord still copies the selection.
+    void copyChordFillsTheSlotFromAGtkEntry() { m_scenario.copyChordFillsTheSlot(20); }
+    void pasteChordPutsTheSlotIntoAGtkEntry() { m_scenario.pasteChordPutsTheSlotAtTheCursor(20); }
     void aCopyChordRightAfterAPasteCopiesTheSelection() {
-        auto entry = startEntry(QStringLiteral("copied after a paste"));
-        QVERIFY(entry);
-        QVERIFY(WaylandTestSession::waitFor(
-            [&] { return entryText(*entry) == u"copied after a paste"; }, 10000));
-        QVERIFY(copyChord(KEY_7));
-        QVERIFY2(WaylandTestSession::waitFor(
-                     [] { return slotPreview(7) == u"copied after a paste"; }, 10000),
-                 qPrintable(slotPreview(7)));
-        QCOMPARE(acceptEntry(*entry), QByteArray("copied after a paste\n"));
+        m_scenario.copyChordOnce(8, QStringLiteral("copied after a paste"));
     }
 
     // The program started again finds its shortcuts kept by kglobalaccel under its app id:
@@ -553,13 +422,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs, 0);
         qInfo("state.json platform: %s", qPrintable(portalSays(platform())));
 
-        auto entry = startEntry(QStringLiteral("after a restart"));
-        QVERIFY(entry);
-        QVERIFY(copyChord(KEY_4));
-        QVERIFY2(
-            WaylandTestSession::waitFor([] { return slotPreview(4) == u"after a restart"; }, 10000),
-            qPrintable(slotPreview(4) + QLatin1Char('\n') + QString::fromUtf8(m_session.log())));
-        QCOMPARE(acceptEntry(*entry), QByteArray("after a restart\n"));
+        m_scenario.copyChordOnce(4, QStringLiteral("after a restart"));
     }
 
     // A chord recorded in Settings (the configuration saved, the hotkeys reloaded): the program
@@ -579,14 +442,14 @@ private Q_SLOTS:
         QVERIFY2(bound, m_session.log().constData());
         qInfo("rebinding: %d consent dialog(s)", dialogs);
 
-        auto entry = startEntry(QStringLiteral("with the recorded chord"));
-        QVERIFY(entry);
-        QVERIFY(pressChord({KEY_LEFTALT, KEY_LEFTMETA}, KEY_6));
+        QVERIFY(openEntry(QStringLiteral("with the recorded chord")));
+        QVERIFY(pressKeys({KEY_LEFTALT, KEY_LEFTMETA}, KEY_6));
         QVERIFY2(
-            WaylandTestSession::waitFor([] { return slotPreview(6) == u"with the recorded chord"; },
-                                        10000),
-            qPrintable(slotPreview(6) + QLatin1Char('\n') + QString::fromUtf8(m_session.log())));
-        QCOMPARE(acceptEntry(*entry), QByteArray("with the recorded chord\n"));
+            WaylandTestSession::waitFor(
+                [this] { return m_scenario.slotPreview(6) == u"with the recorded chord"; }, 10000),
+            qPrintable(m_scenario.slotPreview(6) + QLatin1Char('\n') +
+                       QString::fromUtf8(m_session.log())));
+        QCOMPARE(closeEntry(), QStringLiteral("with the recorded chord"));
     }
 
     // The Settings window's shortcuts card under this KWin, as the program draws it: the

@@ -3,7 +3,9 @@
 // sway bindings that run the stashwick command, copy from and paste into native applications:
 // a GTK entry and the foot terminal. The user's keys come from a virtual keyboard of the
 // test's own.
+#include "ChordScenario.h"
 #include "WaylandTestSession.h"
+#include "ZenityEntry.h"
 
 #include <QBuffer>
 #include <QHash>
@@ -34,7 +36,7 @@ QJsonObject focusedNode(const QJsonObject& node) {
 
 } // namespace
 
-class SwayTest : public QObject {
+class SwayTest : public QObject, private ScenarioDesk {
     Q_OBJECT
 
     struct Chord {
@@ -46,6 +48,9 @@ class SwayTest : public QObject {
     QTemporaryDir m_files;
     // The chord of each binding's URL, as `stashwick --print-bindings sway` gave it.
     QHash<QString, Chord> m_chords;
+    AccessibleText m_accessible;
+    ZenityEntry m_entry{m_accessible};
+    ChordScenario m_scenario{*this};
     bool m_failed = false;
 
     static QJsonObject focused() {
@@ -56,41 +61,33 @@ class SwayTest : public QObject {
         return WaylandTestSession::waitFor(
             [&] { return focused()[QStringLiteral("app_id")].toString() == appId; }, 10000);
     }
-    // zenity 3 (GTK 3) calls its windows "zenity", zenity 4 (GTK 4) "org.gnome.Zenity".
-    static bool zenityFocused() {
-        const QString id = focused()[QStringLiteral("app_id")].toString();
-        return id == u"zenity" || id == u"org.gnome.Zenity";
-    }
-
     bool press(const QString& url) {
         const auto it = m_chords.constFind(url);
         return it != m_chords.cend() && m_session.typeChord(it->modifiers, it->keysym);
     }
-    static QString slotPreview(int n) {
-        return WaylandTestSession::slot(WaylandTestSession::state(), n)[QStringLiteral("preview")]
-            .toString();
-    }
 
-    // zenity's entry dialog on Wayland, in front, its text all selected.
-    std::unique_ptr<QProcess> startEntry(const QString& text) {
-        auto p = std::make_unique<QProcess>();
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("GDK_BACKEND", "wayland");
-        p->setProcessEnvironment(e);
-        p->start(QStringLiteral("zenity"),
-                 {"--entry", "--title=entry", "--text=type here", "--entry-text=" + text});
-        if (!WaylandTestSession::waitFor(zenityFocused, 10000) ||
-            !m_session.typeChord(Modifiers::of({Modifiers::control}), XKB_KEY_a)) {
-            return nullptr;
-        }
-        return p;
+    // The scenario's session: sway's bindings run the chords' commands, the clipboard is
+    // wl-copy's, and the entry zenity's.
+    QJsonObject dump() override { return WaylandTestSession::dump(); }
+    bool run(const QString& url) override { return WaylandTestSession::ok(url); }
+    bool setClipboard(const QByteArray& text) override { return m_session.setClipboard(text); }
+    QByteArray clipboard() override { return WaylandTestSession::clipboard(); }
+    bool pressChord(ScenarioDesk::Chord chord, int slot) override {
+        return press(QStringLiteral("stashwick://%1/%2")
+                         .arg(chord == ScenarioDesk::Chord::Copy ? "copy-to-slot" : "paste-slot")
+                         .arg(slot));
     }
-    // Accepts the dialog with Return; what zenity prints is the entry's final text.
-    QByteArray acceptEntry(QProcess& p) {
-        if (!m_session.tap(XKB_KEY_Return) || !p.waitForFinished(5000)) {
-            return "(the dialog did not close)";
-        }
-        return p.readAllStandardOutput();
+    bool openEntry(const QString& text) override {
+        return m_entry.start(text) && m_entry.selectAll([this] {
+            return m_session.typeChord(Modifiers::of({Modifiers::control}), XKB_KEY_a);
+        });
+    }
+    bool pressEnd() override { return m_session.tap(XKB_KEY_End); }
+    QString entryText() override { return m_entry.text(); }
+    QString closeEntry() override {
+        return m_session.tap(XKB_KEY_Return)
+                   ? m_entry.finished().value_or(QStringLiteral("(the dialog did not close)"))
+                   : QString();
     }
 
     static QByteArray contents(const QString& path) {
@@ -107,6 +104,7 @@ private Q_SLOTS:
         QVERIFY(m_files.isValid());
         QString error;
         QVERIFY2(m_session.openKeyboard(&error), qPrintable(error));
+        QVERIFY2(m_accessible.open(&error), qPrintable(error));
         QVERIFY(m_session.startInstance());
 
         // The program found data-control, the virtual keyboard and no shortcuts service.
@@ -231,56 +229,17 @@ private Q_SLOTS:
         QVERIFY(WaylandTestSession::waitFor([&] { return newest() == burst; }));
     }
 
-    // Control+A selects the entry's text; the copy chord's binding asks the program to copy,
-    // and the slot gets the text. The entry's text is unchanged afterwards: no key of the
-    // program's reached it as typing.
-    void copyChordFillsTheSlotFromAGtkEntry() {
-        auto entry = startEntry(QStringLiteral("from the entry"));
-        QVERIFY(entry);
-        QList<qint64> times;
-        for (int i = 0; i < 20; ++i) {
-            if (!slotPreview(3).isEmpty()) {
-                QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://clear-slot/3")));
-                QVERIFY(WaylandTestSession::waitFor([] { return slotPreview(3).isEmpty(); }));
-            }
-            QElapsedTimer t;
-            t.start();
-            QVERIFY(press(QStringLiteral("stashwick://copy-to-slot/3")));
-            QVERIFY2(
-                WaylandTestSession::waitFor([] { return slotPreview(3) == u"from the entry"; }),
-                qPrintable(slotPreview(3)));
-            times << t.elapsed();
-        }
-        qInfo("copy chord to slot filled: median %.0f ms of 20 (min %lld, max %lld)",
-              WaylandTestSession::median(times), *std::min_element(times.cbegin(), times.cend()),
-              *std::max_element(times.cbegin(), times.cend()));
-        QVERIFY(zenityFocused());
-        QCOMPARE(acceptEntry(*entry), QByteArray("from the entry\n"));
-    }
-
-    // The paste chord puts slot 5 at the entry's cursor and gives the user's clipboard back.
-    void pasteChordPutsTheSlotIntoAGtkEntry() {
-        QVERIFY(m_session.setClipboard("PASTED"));
-        QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://capture-to-slot/5")));
-        QCOMPARE(slotPreview(5), QStringLiteral("PASTED"));
-        QVERIFY(m_session.setClipboard(usersClipboard));
-
-        auto entry = startEntry(QStringLiteral("abc"));
-        QVERIFY(entry);
-        QVERIFY(m_session.tap(XKB_KEY_End));
-        QVERIFY(press(QStringLiteral("stashwick://paste-slot/5")));
-        // The program took the clipboard for the paste (the user's wl-copy stopped serving)
-        // and then put the user's content back.
-        QVERIFY(WaylandTestSession::waitFor([&] { return m_session.clipboardOwnerGone(); }));
-        QTRY_COMPARE_WITH_TIMEOUT(WaylandTestSession::clipboard(), usersClipboard, 5000);
-        QCOMPARE(acceptEntry(*entry), QByteArray("abcPASTED\n"));
+    void copyChordFillsTheSlotFromAGtkEntry() { m_scenario.copyChordFillsTheSlot(20); }
+    void pasteChordPutsTheSlotIntoAGtkEntry() { m_scenario.pasteChordPutsTheSlotAtTheCursor(20); }
+    void aCopyChordRightAfterAPasteCopiesTheSelection() {
+        m_scenario.copyChordOnce(8, QStringLiteral("copied after a paste"));
     }
 
     // foot is a terminal: the program pastes with Control+Shift+V (Control+V would insert a
     // literal character and Control+C interrupt cat). Each paste lands whole in cat's file and
     // the clipboard is the user's again before the next one.
     void pasteChordIntoFootUsesTheTerminalKeys() {
-        QCOMPARE(slotPreview(5), QStringLiteral("PASTED"));
+        QCOMPARE(m_scenario.slotPreview(5), QStringLiteral("PASTED"));
         QVERIFY(m_session.setClipboard(usersClipboard));
         const QString out = m_files.filePath("foot.out");
         const QString ended = m_files.filePath("foot.ended");

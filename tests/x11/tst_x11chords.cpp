@@ -1,6 +1,7 @@
 // Global chords in a real session: Xvfb with openbox, the real program, a real application
 // with a focused text field, and a second keyboard device standing for the user's hands
 // (not the XTEST device the program presses keys with).
+#include "ChordScenario.h"
 #include "StashwickSession.h"
 
 #include <QBuffer>
@@ -17,12 +18,14 @@
 #include <QTest>
 #include <optional>
 
-class X11ChordsTest : public QObject {
+class X11ChordsTest : public QObject, private ScenarioDesk {
     Q_OBJECT
 
     StashwickSession m_session;
     std::unique_ptr<QProcess> m_keyboard, m_app, m_grabber;
     QByteArray m_appOutput;
+    QString m_appText; // the text the application started with
+    ChordScenario m_scenario{*this};
 
     static bool waitForLine(QProcess& p, QByteArray& buffer, const QByteArray& line,
                             int ms = 10000) {
@@ -63,19 +66,13 @@ class X11ChordsTest : public QObject {
         const qsizetype at = out.indexOf("held ");
         return at < 0 ? -1 : out.mid(at + 5).split('\n').first().toInt();
     }
-    QJsonObject dump() { return m_session.dump(); }
     // The preview of the history's newest entry.
     QString newestInHistory() {
         return dump()["history"].toArray()[0].toObject()["preview"].toString();
     }
-    bool setClipboard(const QByteArray& text) { return m_session.setClipboard(text); }
-    QByteArray clipboard() { return m_session.clipboard(); }
 
-    QString slotText(int n) {
-        return dump()["slots"].toArray()[n].toObject()["preview"].toString();
-    }
     bool waitForSlot(int n, const QString& text, int ms = 3000) {
-        return QTest::qWaitFor([&] { return slotText(n) == text; }, ms);
+        return QTest::qWaitFor([&] { return m_scenario.slotPreview(n) == text; }, ms);
     }
 
     // A fresh application with the text field in front, its text all selected.
@@ -92,6 +89,7 @@ class X11ChordsTest : public QObject {
         }
         m_app->setProcessEnvironment(e);
         m_appOutput.clear();
+        m_appText = text;
         m_app->start(QStringLiteral(TEXT_FIELD_APP), {text, geometry});
         return waitForLine(*m_app, m_appOutput, "READY");
     }
@@ -180,6 +178,31 @@ class X11ChordsTest : public QObject {
         p.start("xclip", {"-o", "-selection", "primary", "-t", "UTF8_STRING"});
         p.waitForFinished(3000);
         return p.readAllStandardOutput();
+    }
+
+    // The scenario's session: the chords are the program's own grabs, pressed on the user's
+    // keyboard; the clipboard is xclip's, and the entry the test's text field.
+    QJsonObject dump() override { return m_session.dump(); }
+    bool run(const QString& url) override { return m_session.ok(url); }
+    bool setClipboard(const QByteArray& text) override { return m_session.setClipboard(text); }
+    QByteArray clipboard() override { return m_session.clipboard(); }
+    bool pressChord(ScenarioDesk::Chord kind, int slot) override {
+        return chord({"Control_L", kind == ScenarioDesk::Chord::Copy ? "Alt_L" : "Super_L"},
+                     QByteArray::number(slot));
+    }
+    bool openEntry(const QString& text) override { return startApp(text); }
+    bool pressEnd() override { return kb("tap End"); }
+    // The field's last "TEXT" line, or the text it started with.
+    QString entryText() override {
+        const QByteArray out = '\n' + appOutput();
+        const qsizetype at = out.lastIndexOf("\nTEXT ");
+        const qsizetype end = at < 0 ? -1 : out.indexOf('\n', at + 1);
+        return at < 0 ? m_appText : QString::fromUtf8(out.mid(at + 6, end < 0 ? -1 : end - at - 6));
+    }
+    QString closeEntry() override {
+        const QString text = entryText();
+        stopApp();
+        return text;
     }
 
 private Q_SLOTS:
@@ -297,16 +320,16 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return xtestKeysHeld() == 0; }, 2000));
     }
 
+    void copyChordFillsTheSlotFromAQtEntry() { m_scenario.copyChordFillsTheSlot(20); }
+    // Each paste reaches the application as Control+V alone.
     void pasteChordInsertsAtTheCursorAndRestores() {
-        QVERIFY(setClipboard("PASTED"));
-        QCOMPARE(stashwick({"stashwick://capture-to-slot/5"}), 0);
-        QVERIFY(setClipboard("the user's clipboard"));
-        QVERIFY(startApp("abc"));
-        QVERIFY(kb("tap End"));
-        QVERIFY(chord({"Control_L", "Super_L"}, "5"));
-        QVERIFY2(waitForLine(*m_app, m_appOutput, "TEXT abcPASTED", 3000), m_appOutput.constData());
-        QTRY_COMPARE_WITH_TIMEOUT(clipboard(), QByteArray("the user's clipboard"), 3000);
-        QVERIFY(appOutput().contains("KEY ctrl V\n"));
+        m_scenario.pasteChordPutsTheSlotAtTheCursor(20);
+        if (!QTest::currentTestFailed()) {
+            QCOMPARE(m_appOutput.count("KEY ctrl V\n"), 20);
+        }
+    }
+    void aCopyChordRightAfterAPasteCopiesTheSelection() {
+        m_scenario.copyChordOnce(8, QStringLiteral("copied after a paste"));
     }
 
     // A busy application that reads the clipboard late still pastes the slot; the user's
@@ -362,11 +385,11 @@ private Q_SLOTS:
     }
 
     void aChordWithAnExtraModifierReachesTheApplication() {
-        const QString before = slotText(3);
+        const QString before = m_scenario.slotPreview(3);
         QVERIFY(startApp("extra"));
         QVERIFY(chord({"Control_L", "Alt_L", "Shift_L"}, "3"));
         QVERIFY(QTest::qWaitFor([&] { return appOutput().contains("KEY ctrl+shift+alt "); }, 3000));
-        QCOMPARE(slotText(3), before);
+        QCOMPARE(m_scenario.slotPreview(3), before);
     }
 
     void aChordHeldByAnotherProgramIsReported() {
@@ -532,7 +555,7 @@ private Q_SLOTS:
         // The old chord is free again: the application receives it.
         QVERIFY(chord({"Control_L", "Alt_L"}, "1"));
         QVERIFY(QTest::qWaitFor([&] { return appOutput().contains("KEY ctrl+alt 1\n"); }, 3000));
-        QVERIFY(slotText(1).isEmpty());
+        QVERIFY(m_scenario.slotPreview(1).isEmpty());
         writeHotkeys(
             R"({"copyModifiers":12,"pasteModifiers":5,"summon":{"keyCode":9,"modifiers":13}})");
         QCOMPARE(stashwick({"stashwick://reload-hotkeys"}), 0);
