@@ -1,12 +1,12 @@
 #pragma once
 
 #include "ScenarioDesk.h"
+#include "Timings.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QList>
 #include <QTest>
-#include <algorithm>
 
 // The chord scenario every desktop session runs, written once: the copy chord fills a slot
 // from another application's selected text, the paste chord puts a slot at its cursor and gives
@@ -29,7 +29,7 @@ public:
             QVERIFY(clipboardSeen("copy " + QByteArray::number(i)));
             QVERIFY(copyTimed(3, text, &ms));
         }
-        printMedian("copy chord to slot filled", ms);
+        printTimings(QStringLiteral("copy chord to slot filled"), ms);
         QCOMPARE(m_desk.entryText(), text);
         QCOMPARE(m_desk.closeEntry(), text);
     }
@@ -57,7 +57,7 @@ public:
             QTRY_COMPARE_WITH_TIMEOUT(m_desk.clipboard(), users, 5000);
             QVERIFY(m_desk.keysReleased());
         }
-        printMedian("paste chord to text in the entry", ms);
+        printTimings(QStringLiteral("paste chord to text in the entry"), ms);
         QCOMPARE(m_desk.closeEntry(), expected);
     }
 
@@ -117,15 +117,5 @@ private:
             *ms << t.elapsed();
         }
         return m_desk.keysReleased();
-    }
-    static void printMedian(const char* what, QList<qint64> ms) {
-        if (ms.isEmpty()) {
-            return;
-        }
-        std::sort(ms.begin(), ms.end());
-        const qsizetype n = ms.size();
-        const double median = n % 2 ? double(ms[n / 2]) : (double(ms[n / 2 - 1]) + ms[n / 2]) / 2;
-        qInfo("%s: median %.0f ms of %lld (min %lld, max %lld)", what, median,
-              static_cast<long long>(n), ms.first(), ms.last());
     }
 };

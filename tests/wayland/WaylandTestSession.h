@@ -10,6 +10,7 @@
 // - the user's own keyboard: a virtual keyboard of the test's, apart from the program's, kept
 //   for the whole suite (a keyboard that comes and goes makes applications drop keys).
 
+#include "Timings.h"
 #include "hotkeys/Modifiers.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandVirtualKeyboard.h"
@@ -26,6 +27,7 @@
 #include <QTest>
 #include <algorithm>
 #include <functional>
+#include <linux/input-event-codes.h>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -59,17 +61,12 @@ public:
                    : QStringLiteral("x11");
     }
 
+    // The evdev key of digit `n`.
+    static quint32 digitKey(int n) { return n == 0 ? KEY_0 : KEY_1 + quint32(n - 1); }
+
     // Polls `done` until it holds or `ms` pass; the event loop runs meanwhile.
     static bool waitFor(const std::function<bool()>& done, int ms = 5000) {
         return QTest::qWaitFor(done, ms);
-    }
-    static double median(QList<qint64> values) {
-        if (values.isEmpty()) {
-            return 0;
-        }
-        std::sort(values.begin(), values.end());
-        const qsizetype n = values.size();
-        return n % 2 ? double(values[n / 2]) : (double(values[n / 2 - 1]) + values[n / 2]) / 2;
     }
 
     struct Run {
@@ -220,9 +217,7 @@ public:
             }
             times << t.elapsed();
         }
-        qInfo("%s: median %.0f ms of %d (min %lld, max %lld)", qPrintable(what), median(times),
-              count, *std::min_element(times.cbegin(), times.cend()),
-              *std::max_element(times.cbegin(), times.cend()));
+        printTimings(what, times);
         return true;
     }
     bool setClipboard(const QByteArray& bytes, const QString& type = QStringLiteral("text/plain"),

@@ -39,11 +39,6 @@ const QByteArray usersClipboard = "the user's clipboard";
 // How long the user still holds the chord's modifiers after its key went down.
 constexpr int holdMs = 150;
 
-// The evdev key of digit n.
-quint32 digitKey(int n) {
-    return n == 0 ? KEY_0 : KEY_1 + quint32(n - 1);
-}
-
 // GNOME's portal has its own GlobalShortcuts backend, as the program tells it.
 bool gnomePortalOffersGlobalShortcuts() {
     QFile file(qEnvironmentVariable("XDG_DESKTOP_PORTAL_DIR") + QStringLiteral("/gnome.portal"));
@@ -130,8 +125,8 @@ class GnomeTest : public QObject, private ScenarioDesk {
         m_keys.press(KEY_LEFTCTRL);
         m_keys.press(second);
         m_held = true;
-        m_keys.press(digitKey(n));
-        m_keys.release(digitKey(n));
+        m_keys.press(WaylandTestSession::digitKey(n));
+        m_keys.release(WaylandTestSession::digitKey(n));
         QTimer::singleShot(holdMs, this, [this, second] {
             m_keys.release(second);
             m_keys.release(KEY_LEFTCTRL);

@@ -182,7 +182,7 @@ class KwinTest : public QObject, private DataControlProtocol::SourceEvents, priv
     bool setClipboard(const QByteArray& text) override { return m_session.setClipboard(text); }
     QByteArray clipboard() override { return WaylandTestSession::clipboard(); }
     bool pressChord(ScenarioDesk::Chord chord, int slot) override {
-        const quint32 digit = slot == 0 ? KEY_0 : KEY_1 + quint32(slot - 1);
+        const quint32 digit = WaylandTestSession::digitKey(slot);
         return chord == ScenarioDesk::Chord::Copy ? copyChord(digit) : pasteChord(digit);
     }
     bool openEntry(const QString& text) override {

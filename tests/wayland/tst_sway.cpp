@@ -266,9 +266,7 @@ private Q_SLOTS:
             times << t.elapsed();
             QTRY_COMPARE_WITH_TIMEOUT(WaylandTestSession::clipboard(), usersClipboard, 5000);
         }
-        qInfo("paste chord to text in foot: median %.0f ms of 20 (min %lld, max %lld)",
-              WaylandTestSession::median(times), *std::min_element(times.cbegin(), times.cend()),
-              *std::max_element(times.cbegin(), times.cend()));
+        printTimings(QStringLiteral("paste chord to text in foot"), times);
         QCOMPARE(contents(out), expected);
         QVERIFY(!QFile::exists(ended)); // cat was never interrupted
         foot.kill();

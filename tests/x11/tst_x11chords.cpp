@@ -194,10 +194,13 @@ class X11ChordsTest : public QObject, private ScenarioDesk {
     bool pressEnd() override { return kb("tap End"); }
     // The field's last "TEXT" line, or the text it started with.
     QString entryText() override {
-        const QByteArray out = '\n' + appOutput();
-        const qsizetype at = out.lastIndexOf("\nTEXT ");
-        const qsizetype end = at < 0 ? -1 : out.indexOf('\n', at + 1);
-        return at < 0 ? m_appText : QString::fromUtf8(out.mid(at + 6, end < 0 ? -1 : end - at - 6));
+        QString text = m_appText;
+        for (const QByteArray& line : appOutput().split('\n')) {
+            if (line.startsWith("TEXT ")) {
+                text = QString::fromUtf8(line.mid(5));
+            }
+        }
+        return text;
     }
     QString closeEntry() override {
         const QString text = entryText();
