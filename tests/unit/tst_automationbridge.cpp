@@ -215,6 +215,7 @@ private Q_SLOTS:
         QCOMPARE(verdict(bridge, "stashwick://load-stat/1/8"), V::Done); // "two" was copied twice
         QCOMPARE(f.state.slots().item(8)->text, std::optional<QString>("two"));
         QCOMPARE(verdict(bridge, "stashwick://load-stat/9/8"), V::NothingDone);
+        QCOMPARE(verdict(bridge, "stashwick://load-stat/0/8"), V::NothingDone);
         QCOMPARE(verdict(bridge, "stashwick://load-stat/1/12"), V::NothingDone);
         QCOMPARE(f.state.slots().item(8)->text, std::optional<QString>("two"));
         QJsonObject s = f.stateJson();
@@ -519,6 +520,9 @@ private Q_SLOTS:
         QCOMPARE(LinkPolicy::shown(QString(3, u'x') + QStringLiteral("\U0001F600\U0001F600"), 4),
                  QStringLiteral("xxx\U0001F600\u2026"));
         QCOMPARE(LinkPolicy::shown(QStringLiteral("ab\u200b\u2066"), 2), QStringLiteral("ab"));
+        // Control characters are dropped, not shown.
+        QCOMPARE(LinkPolicy::shown(QStringLiteral("a\u0007b\u001bc\u0085d"), 10),
+                 QStringLiteral("abcd"));
     }
 
     void linkRequestsAreTheirOwnKind() {
@@ -543,6 +547,22 @@ private Q_SLOTS:
         const auto r = bridge.handleWithReason(QByteArray::fromStdString(link));
         QCOMPARE(r.verdict, V::Refused);
         QVERIFY(f.state.slots().item(1));
+    }
+
+    void aFrameIsHandedOutOnlyWhenWhole() {
+        InstanceFrame::Reader reader;
+        const std::string frame = InstanceFrame::encode("stashwick://dump");
+        reader.feed(frame.substr(0, frame.size() - 1));
+        QVERIFY(!reader.next());
+        reader.feed(frame.substr(frame.size() - 1) + frame);
+        QCOMPARE(reader.next(), std::optional<std::string>("stashwick://dump"));
+        QCOMPARE(reader.next(), std::optional<std::string>("stashwick://dump"));
+        QVERIFY(!reader.next());
+        // A length beyond the bound stops the reader for good.
+        reader.feed(std::string(4, '\xff'));
+        QVERIFY(reader.failed());
+        reader.feed(frame);
+        QVERIFY(!reader.next());
     }
 
     void linksThatOnlyShowRunAtOnce() {

@@ -29,8 +29,9 @@ private Q_SLOTS:
         QCOMPARE(expand("Hi {clipboard}!"), QStringLiteral("Hi !"));
         QCOMPARE(expand("{slot1}{slot1}", std::nullopt, {{1, "ab"}}), QStringLiteral("abab"));
         QCOMPARE(expand("{slot1}{slot1}"), QString());
-        QCOMPARE(expand("{slot0}|{slot10}|{Date}|{SLOT1}", std::nullopt, {{0, "zero"}, {1, "one"}}),
-                 QStringLiteral("zero|{slot10}|{Date}|{SLOT1}"));
+        QCOMPARE(expand("{slot0}|{slot9}|{slot10}|{Date}|{SLOT1}", std::nullopt,
+                        {{0, "zero"}, {1, "one"}, {9, "nine"}}),
+                 QStringLiteral("zero|nine|{slot10}|{Date}|{SLOT1}"));
         // Inserted text is expanded by later passes only.
         QCOMPARE(expand("{clipboard}", QStringLiteral("{date}")), QStringLiteral("Dec 5, 2026"));
         QCOMPARE(expand("{slot2}", std::nullopt, {{2, "{slot5}"}, {5, "five"}}),
