@@ -5,11 +5,13 @@
 // the test's own: the program, the stashwick command (also when a compositor binding runs it)
 // and the clients all see the same environment.
 //
-// - the real program started in the foreground, its state.json and the stashwick command;
+// - the real program started in the foreground, its state.json and the stashwick command
+//   (ProgramSession, with the session's own environment);
 // - the Wayland clipboard through wl-copy and wl-paste (the reference clients);
 // - the user's own keyboard: a virtual keyboard of the test's, apart from the program's, kept
 //   for the whole suite (a keyboard that comes and goes makes applications drop keys).
 
+#include "ProgramSession.h"
 #include "Timings.h"
 #include "hotkeys/Modifiers.h"
 #include "platform/wayland/WaylandConnection.h"
@@ -19,8 +21,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
 #include <QProcess>
@@ -32,15 +32,13 @@
 #include <optional>
 #include <vector>
 
-class WaylandTestSession {
+class WaylandTestSession : public ProgramSession {
 public:
     WaylandTestSession() = default;
-    ~WaylandTestSession() {
+    ~WaylandTestSession() override {
         stopInstance();
         stopClipboardOwner();
     }
-    WaylandTestSession(const WaylandTestSession&) = delete;
-    WaylandTestSession& operator=(const WaylandTestSession&) = delete;
 
     // "sway" or "kwin" inside run-in-session.sh; empty anywhere else (where the test must not
     // run: it would use the user's own data folder and clipboard).
@@ -69,29 +67,6 @@ public:
         return QTest::qWaitFor(done, ms);
     }
 
-    struct Run {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-    // Runs a program to its end (at most `ms`; killed after that).
-    static Run run(const QString& program, const QStringList& args, int ms = 10000,
-                   const QByteArray& input = {}) {
-        QProcess p;
-        p.start(program, args);
-        if (!input.isEmpty()) {
-            p.write(input);
-        }
-        p.closeWriteChannel();
-        if (!p.waitForFinished(ms)) {
-            p.kill();
-            p.waitForFinished();
-            return {-1, p.readAllStandardOutput(), p.readAllStandardError()};
-        }
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                p.readAllStandardOutput(), p.readAllStandardError()};
-    }
-
     // --- The program ---------------------------------------------------------------------
 
     // Where the suite keeps its pictures: `preferred` (the build's artifacts folder) where the
@@ -111,86 +86,6 @@ public:
                desktop.write(
                    "[Desktop Entry]\nType=Application\nName=Stashwick\nExec=" STASHWICK_BIN
                    "\n") > 0;
-    }
-
-    static QString stateFile() {
-        return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Stashwick/state.json");
-    }
-    static Run stashwick(const QStringList& args) {
-        return run(QStringLiteral(STASHWICK_BIN), args, 30000);
-    }
-    static bool ok(const QString& url) { return stashwick({url}).exitCode == 0; }
-    // The state as last written (the program writes it after every chord's outcome).
-    static QJsonObject state() {
-        QFile f(stateFile());
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object()
-                                           : QJsonObject();
-    }
-    // A fresh dump, then the state.
-    static QJsonObject dump() {
-        stashwick({QStringLiteral("stashwick://dump")});
-        return state();
-    }
-    // Slot `n` and the newest history entry; empty objects when the state has none.
-    static QJsonObject slot(const QJsonObject& state, int n) {
-        const QJsonArray slots = state[QStringLiteral("slots")].toArray();
-        return n >= 0 && n < slots.size() ? slots.at(n).toObject() : QJsonObject();
-    }
-    static QJsonObject newestHistory(const QJsonObject& state) {
-        const QJsonArray history = state[QStringLiteral("history")].toArray();
-        return history.isEmpty() ? QJsonObject() : history.at(0).toObject();
-    }
-
-    // Starts the program in the foreground (`stashwick` with no arguments, or another way of
-    // running it) and waits for its first state dump, so that no command starts a second
-    // instance meanwhile.
-    bool startInstance(const QString& program = QStringLiteral(STASHWICK_BIN),
-                       const QStringList& args = {}) {
-        QFile::remove(stateFile());
-        m_instance = std::make_unique<QProcess>();
-        m_instance->setProcessChannelMode(QProcess::MergedChannels);
-        m_log.clear();
-        m_instance->start(program, args);
-        return m_instance->waitForStarted() &&
-               waitFor([] { return QFile::exists(stateFile()); }, 15000);
-    }
-    // Stops it with SIGTERM; returns its whole log.
-    QByteArray stopInstance() {
-        if (!m_instance) {
-            return m_log;
-        }
-        m_instance->terminate();
-        if (!m_instance->waitForFinished(10000)) {
-            m_instance->kill();
-            m_instance->waitForFinished();
-        }
-        log();
-        m_instance.reset();
-        return m_log;
-    }
-    // What the program logged so far.
-    QByteArray log() {
-        if (m_instance) {
-            m_log += m_instance->readAll();
-        }
-        return m_log;
-    }
-    QProcess* instance() const { return m_instance.get(); }
-    // The program's resident set in KiB (VmRSS), -1 when it is not running.
-    qint64 residentKiB() const {
-        if (!m_instance || m_instance->state() != QProcess::Running) {
-            return -1;
-        }
-        QFile f(QStringLiteral("/proc/%1/status").arg(m_instance->processId()));
-        if (!f.open(QIODevice::ReadOnly)) {
-            return -1;
-        }
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:")) {
-                return line.mid(6).trimmed().split(' ').first().toLongLong();
-            }
-        }
-        return -1;
     }
 
     // --- The Wayland clipboard through the reference clients --------------------------------
@@ -288,8 +183,6 @@ public:
     }
 
 private:
-    std::unique_ptr<QProcess> m_instance;
-    QByteArray m_log;
     std::unique_ptr<QProcess> m_owner;
     std::vector<std::unique_ptr<QProcess>> m_retired;
     std::unique_ptr<WaylandConnection> m_connection;

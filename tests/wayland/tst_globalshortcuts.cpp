@@ -461,7 +461,7 @@ private Q_SLOTS:
         QJsonObject state;
         const bool bound = WaylandTestSession::waitFor(
             [&] {
-                state = WaylandTestSession::dump();
+                state = session.dump();
                 return state["platform"].toObject()["chords"].toString() ==
                            u"global-shortcuts-portal" &&
                        state["accessibilityTrusted"].toBool() &&
@@ -498,16 +498,15 @@ private Q_SLOTS:
         // Copy into slot 3: the copy keys reach no application (nothing has the focus), so
         // the slot takes what another program put on the clipboard.
         const QString copied = QStringLiteral("copied through the portal");
-        const auto newest = [] {
-            return WaylandTestSession::newestHistory(WaylandTestSession::dump())["preview"]
-                .toString();
+        const auto newest = [&] {
+            return WaylandTestSession::newestHistory(session.dump())["preview"].toString();
         };
         QVERIFY(session.setClipboard(copied.toUtf8()));
         QVERIFY2(WaylandTestSession::waitFor([&] { return newest() == copied; }, deadline),
                  session.log().constData());
         control("Activate", {QStringLiteral("copy-slot-3.ctrl-shift-3")});
-        const auto slot3 = [] {
-            return WaylandTestSession::slot(WaylandTestSession::dump(), 3)["preview"].toString();
+        const auto slot3 = [&] {
+            return WaylandTestSession::slot(session.dump(), 3)["preview"].toString();
         };
         QVERIFY2(WaylandTestSession::waitFor([&] { return slot3() == copied; }, deadline),
                  session.log().constData());
@@ -518,13 +517,11 @@ private Q_SLOTS:
         QVERIFY(session.setClipboard(other.toUtf8()));
         QVERIFY2(WaylandTestSession::waitFor([&] { return newest() == other; }, deadline),
                  session.log().constData());
-        const int pastes = WaylandTestSession::dump()["totalPastes"].toInt();
+        const int pastes = session.dump()["totalPastes"].toInt();
         control("Activate", {QStringLiteral("paste-slot-3")});
-        QVERIFY2(
-            WaylandTestSession::waitFor(
-                [&] { return WaylandTestSession::dump()["totalPastes"].toInt() == pastes + 1; },
-                deadline),
-            session.log().constData());
+        QVERIFY2(WaylandTestSession::waitFor(
+                     [&] { return session.dump()["totalPastes"].toInt() == pastes + 1; }, deadline),
+                 session.log().constData());
         QVERIFY(
             WaylandTestSession::waitFor([&] { return session.clipboardOwnerGone(); }, deadline));
         QVERIFY(WaylandTestSession::waitFor(

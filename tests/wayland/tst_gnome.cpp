@@ -365,8 +365,8 @@ class GnomeTest : public QObject, private ScenarioDesk {
 
     // The scenario's session: GNOME delivers the chords (or the suite runs their commands as
     // GNOME does), the clipboard goes through X11 clients, and the entry is zenity's.
-    QJsonObject dump() override { return WaylandTestSession::dump(); }
-    bool run(const QString& url) override { return WaylandTestSession::ok(url); }
+    QJsonObject dump() override { return m_session.dump(); }
+    bool run(const QString& url) override { return m_session.ok(url); }
     bool setClipboard(const QByteArray& text) override { return setX11Clipboard(text); }
     QByteArray clipboard() override { return x11Clipboard(); }
     bool pressChord(ScenarioDesk::Chord kind, int slot) override {
@@ -437,8 +437,7 @@ private Q_SLOTS:
 
         // No data-control under mutter: the clipboard is the X11 one; keys go through the
         // portal, which the program asks at once since the chords can come.
-        const QJsonObject platform =
-            WaylandTestSession::dump()[QStringLiteral("platform")].toObject();
+        const QJsonObject platform = m_session.dump()[QStringLiteral("platform")].toObject();
         qInfo("state.json platform at the first start: %s", compact(platform).constData());
         QCOMPARE(platform[QStringLiteral("session")].toString(), QStringLiteral("wayland"));
         QCOMPARE(platform[QStringLiteral("clipboard")].toString(), QStringLiteral("x11"));
@@ -495,9 +494,8 @@ private Q_SLOTS:
             "the portal's dialog did not show");
         QVERIFY2(answerDialogsUntilReady(), m_session.log().constData());
         QCOMPARE(m_dialogs[0], m_portalChords ? 2 : 1);
-        qInfo(
-            "state.json platform once allowed: %s",
-            compact(WaylandTestSession::dump()[QStringLiteral("platform")].toObject()).constData());
+        qInfo("state.json platform once allowed: %s",
+              compact(m_session.dump()[QStringLiteral("platform")].toObject()).constData());
     }
 
     // Each copy chord fills the slot from the entry's selection: the program presses the keys
@@ -551,7 +549,7 @@ private Q_SLOTS:
         if (!m_shell) {
             QSKIP("no shell to take screenshots");
         }
-        QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://show-tab/settings")));
+        QVERIFY(m_session.ok(QStringLiteral("stashwick://show-tab/settings")));
         QDBusConnection bus = QDBusConnection::sessionBus();
         QVERIFY(bus.registerService(QStringLiteral("org.gnome.Screenshot")));
         const QString file =
@@ -628,9 +626,8 @@ private Q_SLOTS:
         QVERIFY2(answerDialogsUntilReady(), m_session.log().constData());
         qInfo("dialogs answered under %s: %d at the first start, %d at the second",
               qPrintable(WaylandTestSession::compositor()), m_dialogs[0], m_dialogs[1]);
-        qInfo(
-            "state.json platform at the second start: %s",
-            compact(WaylandTestSession::dump()[QStringLiteral("platform")].toObject()).constData());
+        qInfo("state.json platform at the second start: %s",
+              compact(m_session.dump()[QStringLiteral("platform")].toObject()).constData());
         m_scenario.copyChordOnce(6, QStringLiteral("after the second start"));
         // GNOME's RemoteDesktop portal keeps the permission from GNOME 45 on (a restore
         // token); GNOME 43 asks again.
@@ -651,7 +648,7 @@ private Q_SLOTS:
                  0);
         QVERIFY(freeGnomesOwnKeys(1));
         QVERIFY(setX11Clipboard("GIVEN BACK"));
-        QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://capture-to-slot/4")));
+        QVERIFY(m_session.ok(QStringLiteral("stashwick://capture-to-slot/4")));
         QVERIFY(setX11Clipboard(usersClipboard));
         QVERIFY(openEntry(QString()));
         QVERIFY(pressChord(ScenarioDesk::Chord::Paste, 4));
@@ -673,8 +670,8 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(qEnvironmentVariable("XDG_DATA_HOME") +
                               QStringLiteral("/applications/io.stashwick.Stashwick.desktop")));
         QVERIFY(m_session.startInstance());
-        const auto chords = [] {
-            return WaylandTestSession::dump()[QStringLiteral("platform")]
+        const auto chords = [&] {
+            return m_session.dump()[QStringLiteral("platform")]
                 .toObject()[QStringLiteral("chords")]
                 .toString();
         };

@@ -172,13 +172,11 @@ class KwinTest : public QObject, private DataControlProtocol::SourceEvents, priv
             60000);
         return m_portalWindows - before;
     }
-    QJsonObject platform() {
-        return WaylandTestSession::dump()[QStringLiteral("platform")].toObject();
-    }
+    QJsonObject platform() { return m_session.dump()[QStringLiteral("platform")].toObject(); }
     // The scenario's session: the user's fake-input keyboard presses the chords, which KDE's
     // portal delivers; the clipboard is wl-copy's, and the entry zenity's.
-    QJsonObject dump() override { return WaylandTestSession::dump(); }
-    bool run(const QString& url) override { return WaylandTestSession::ok(url); }
+    QJsonObject dump() override { return m_session.dump(); }
+    bool run(const QString& url) override { return m_session.ok(url); }
     bool setClipboard(const QByteArray& text) override { return m_session.setClipboard(text); }
     QByteArray clipboard() override { return WaylandTestSession::clipboard(); }
     bool pressChord(ScenarioDesk::Chord chord, int slot) override {
@@ -332,7 +330,7 @@ private Q_SLOTS:
         QJsonObject platform;
         const bool settled = WaylandTestSession::waitFor(
             [&] {
-                platform = WaylandTestSession::dump()[QStringLiteral("platform")].toObject();
+                platform = m_session.dump()[QStringLiteral("platform")].toObject();
                 return !platform[QStringLiteral("clipboard")].toString().isEmpty();
             },
             20000);
@@ -343,8 +341,8 @@ private Q_SLOTS:
                  WaylandTestSession::offeredDataControl());
         QVERIFY(platform[QStringLiteral("clipboard")].toString() != u"x11");
         QVERIFY(m_session.setClipboard("copied in a Wayland app on KWin"));
-        QVERIFY(WaylandTestSession::waitFor([] {
-            const QJsonObject h = WaylandTestSession::newestHistory(WaylandTestSession::dump());
+        QVERIFY(WaylandTestSession::waitFor([&] {
+            const QJsonObject h = WaylandTestSession::newestHistory(m_session.dump());
             return h[QStringLiteral("preview")].toString() == u"copied in a Wayland app on KWin";
         }));
 
@@ -371,7 +369,7 @@ private Q_SLOTS:
 
     // The same through the program's own commands, once it presses keys with fake input.
     void programCopiesAndPastesThroughFakeInput() {
-        const QString keystrokes = WaylandTestSession::dump()[QStringLiteral("platform")]
+        const QString keystrokes = m_session.dump()[QStringLiteral("platform")]
                                        .toObject()[QStringLiteral("keystrokes")]
                                        .toString();
         if (keystrokes != u"kde-fake-input") {
@@ -380,7 +378,7 @@ private Q_SLOTS:
                                  .arg(keystrokes)));
         }
         QVERIFY(openEntry(QStringLiteral("copied by the program")));
-        QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://copy-to-slot/3")));
+        QVERIFY(m_session.ok(QStringLiteral("stashwick://copy-to-slot/3")));
         QVERIFY2(
             WaylandTestSession::waitFor(
                 [this] { return m_scenario.slotPreview(3) == u"copied by the program"; }, 10000),
@@ -392,7 +390,7 @@ private Q_SLOTS:
         QVERIFY(m_session.setClipboard("the user's clipboard"));
         QVERIFY(openEntry(QStringLiteral("abc")));
         QVERIFY(pressEnd());
-        QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://paste-slot/3")));
+        QVERIFY(m_session.ok(QStringLiteral("stashwick://paste-slot/3")));
         QVERIFY(WaylandTestSession::waitFor([&] { return m_session.clipboardOwnerGone(); }));
         QTRY_COMPARE_WITH_TIMEOUT(WaylandTestSession::clipboard(),
                                   QByteArray("the user's clipboard"), 5000);
@@ -436,7 +434,7 @@ private Q_SLOTS:
             config.save(defaults);
         }
         const int before = bindings();
-        QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://reload-hotkeys")));
+        QVERIFY(m_session.ok(QStringLiteral("stashwick://reload-hotkeys")));
         bool bound = false;
         const int dialogs = bindThroughThePortal(before + 1, &bound);
         QVERIFY2(bound, m_session.log().constData());
@@ -463,7 +461,7 @@ private Q_SLOTS:
         bool bound = false;
         QCOMPARE(bindThroughThePortal(1, &bound), 0);
         QVERIFY2(bound, m_session.log().constData());
-        QVERIFY(WaylandTestSession::ok(QStringLiteral("stashwick://show-tab/settings")));
+        QVERIFY(m_session.ok(QStringLiteral("stashwick://show-tab/settings")));
         // KWin's version ("4:6.7.4-1" as Debian gives it) names the file.
         const QString version =
             QString::fromUtf8(WaylandTestSession::run(QStringLiteral("dpkg-query"),

@@ -68,8 +68,8 @@ class SwayTest : public QObject, private ScenarioDesk {
 
     // The scenario's session: sway's bindings run the chords' commands, the clipboard is
     // wl-copy's, and the entry zenity's.
-    QJsonObject dump() override { return WaylandTestSession::dump(); }
-    bool run(const QString& url) override { return WaylandTestSession::ok(url); }
+    QJsonObject dump() override { return m_session.dump(); }
+    bool run(const QString& url) override { return m_session.ok(url); }
     bool setClipboard(const QByteArray& text) override { return m_session.setClipboard(text); }
     QByteArray clipboard() override { return WaylandTestSession::clipboard(); }
     bool pressChord(ScenarioDesk::Chord chord, int slot) override {
@@ -111,7 +111,7 @@ private Q_SLOTS:
         QJsonObject platform;
         const bool settled = WaylandTestSession::waitFor(
             [&] {
-                platform = WaylandTestSession::dump()[QStringLiteral("platform")].toObject();
+                platform = m_session.dump()[QStringLiteral("platform")].toObject();
                 return platform[QStringLiteral("chords")].toString() != u"waiting";
             },
             20000);
@@ -126,7 +126,7 @@ private Q_SLOTS:
                  QStringLiteral("compositor-bindings"));
 
         // The bindings the program prints become sway's.
-        const auto printed = WaylandTestSession::stashwick({"--print-bindings", "sway"});
+        const auto printed = m_session.stashwick({"--print-bindings", "sway"});
         QCOMPARE(printed.exitCode, 0);
         const QStringList lines = QString::fromUtf8(printed.out).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 21);
@@ -173,8 +173,8 @@ private Q_SLOTS:
         QVERIFY(focused()[QStringLiteral("shell")].toString() != u"xwayland");
 
         QVERIFY(m_session.setClipboard("copied in a Wayland app"));
-        QVERIFY(WaylandTestSession::waitFor([] {
-            const QJsonObject h = WaylandTestSession::newestHistory(WaylandTestSession::dump());
+        QVERIFY(WaylandTestSession::waitFor([&] {
+            const QJsonObject h = WaylandTestSession::newestHistory(m_session.dump());
             return h[QStringLiteral("preview")].toString() == u"copied in a Wayland app" &&
                    h[QStringLiteral("kind")].toString() == u"text";
         }));
@@ -185,16 +185,15 @@ private Q_SLOTS:
         QBuffer buffer(&png);
         QVERIFY(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG"));
         QVERIFY(m_session.setClipboard(png, QStringLiteral("image/png")));
-        QVERIFY(WaylandTestSession::waitFor([] {
-            return WaylandTestSession::newestHistory(
-                       WaylandTestSession::dump())[QStringLiteral("kind")]
+        QVERIFY(WaylandTestSession::waitFor([&] {
+            return WaylandTestSession::newestHistory(m_session.dump())[QStringLiteral("kind")]
                        .toString() == u"image";
         }));
 
         QVERIFY(m_session.setClipboard("file:///tmp/one.txt\r\nfile:///home/u/two%20words.pdf\r\n",
                                        QStringLiteral("text/uri-list")));
-        QVERIFY(WaylandTestSession::waitFor([] {
-            const QJsonObject h = WaylandTestSession::newestHistory(WaylandTestSession::dump());
+        QVERIFY(WaylandTestSession::waitFor([&] {
+            const QJsonObject h = WaylandTestSession::newestHistory(m_session.dump());
             return h[QStringLiteral("kind")].toString() == u"files" &&
                    h[QStringLiteral("preview")].toString() == u"one.txt, two words.pdf";
         }));
@@ -217,10 +216,9 @@ private Q_SLOTS:
             QVERIFY(m_session.setClipboard(burst.first().toUtf8(), QStringLiteral("text/plain"),
                                            false));
         }
-        const auto newest = [] {
+        const auto newest = [&] {
             QStringList texts;
-            const QJsonArray history =
-                WaylandTestSession::dump()[QStringLiteral("history")].toArray();
+            const QJsonArray history = m_session.dump()[QStringLiteral("history")].toArray();
             for (qsizetype i = 0; i < std::min<qsizetype>(5, history.size()); ++i) {
                 texts << history.at(i).toObject()[QStringLiteral("preview")].toString();
             }

@@ -1,19 +1,17 @@
 #pragma once
 
+#include "ProgramSession.h"
+
 #include <QDir>
 #include <QFile>
-#include <QHash>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
-// The pieces the end-to-end tests share: temporary XDG folders, the stashwick command, the
-// running program started in the foreground, its state.json, and the CLIPBOARD through xclip.
-class StashwickSession {
+// The program session of the X11 suites: temporary XDG folders of its own, and the CLIPBOARD
+// through xclip.
+class StashwickSession : public ProgramSession {
 public:
     StashwickSession() {
         QDir().mkpath(m_home.filePath("run"));
@@ -21,85 +19,15 @@ public:
                                                           QFileDevice::WriteOwner |
                                                           QFileDevice::ExeOwner);
     }
-    ~StashwickSession() {
-        stopInstance();
+    ~StashwickSession() override {
+        stopInstance(); // before its folders go
         if (m_xclip) {
             m_xclip->kill();
             m_xclip->waitForFinished();
         }
     }
 
-    QProcessEnvironment env() const {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("XDG_DATA_HOME", m_home.filePath("data"));
-        e.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-        e.insert("XDG_RUNTIME_DIR", m_home.filePath("run"));
-        for (auto it = extraEnv.cbegin(); it != extraEnv.cend(); ++it) {
-            e.insert(it.key(), it.value());
-        }
-        return e;
-    }
-    // Set for the program and the command on top of the temporary folders.
-    QHash<QString, QString> extraEnv;
     QString homePath(const QString& name) const { return m_home.filePath(name); }
-    QString dataDir() const {
-        return extraEnv.value("XDG_DATA_HOME", m_home.filePath("data")) + "/Stashwick";
-    }
-    QString stateFile() const { return dataDir() + "/state.json"; }
-
-    struct Run {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-    Run stashwick(const QStringList& args) const {
-        QProcess p;
-        p.setProcessEnvironment(env());
-        p.start(QStringLiteral(STASHWICK_BIN), args);
-        p.waitForFinished(30000);
-        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-    }
-    bool ok(const QString& url) const { return stashwick({url}).exitCode == 0; }
-
-    QJsonObject state() const {
-        QFile f(stateFile());
-        if (!f.open(QIODevice::ReadOnly)) {
-            return {};
-        }
-        return QJsonDocument::fromJson(f.readAll()).object();
-    }
-    // A fresh dump, then the state.
-    QJsonObject dump() const {
-        stashwick({"stashwick://dump"});
-        return state();
-    }
-    QJsonObject slot(int i) const { return state()["slots"].toArray()[i].toObject(); }
-
-    // Starts the program in the foreground (`stashwick` with no arguments) and waits for its
-    // first state dump, so that no command starts a second one meanwhile.
-    bool startInstance() {
-        QFile::remove(stateFile());
-        m_instance = std::make_unique<QProcess>();
-        m_instance->setProcessEnvironment(env());
-        m_instance->start(QStringLiteral(STASHWICK_BIN), {});
-        return m_instance->waitForStarted() &&
-               QTest::qWaitFor([&] { return QFile::exists(stateFile()); }, 10000);
-    }
-    // Stops it with SIGTERM and returns what it logged.
-    QByteArray stopInstance() {
-        if (!m_instance) {
-            return {};
-        }
-        m_instance->terminate();
-        if (!m_instance->waitForFinished(10000)) {
-            m_instance->kill();
-            m_instance->waitForFinished();
-        }
-        const QByteArray log = m_instance->readAllStandardError();
-        m_instance.reset();
-        return log;
-    }
-    QProcess* instance() const { return m_instance.get(); }
 
     // Owns the CLIPBOARD through xclip, as another application would.
     bool setClipboard(const QByteArray& bytes, const QString& type = QString()) {
@@ -135,8 +63,16 @@ public:
         return p.readAllStandardOutput();
     }
 
+protected:
+    QProcessEnvironment sessionEnv() const override {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("XDG_DATA_HOME", m_home.filePath("data"));
+        e.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+        e.insert("XDG_RUNTIME_DIR", m_home.filePath("run"));
+        return e;
+    }
+
 private:
     QTemporaryDir m_home;
-    std::unique_ptr<QProcess> m_instance;
     std::unique_ptr<QProcess> m_xclip;
 };
