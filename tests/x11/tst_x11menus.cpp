@@ -5,7 +5,6 @@
 #include "StashwickSession.h"
 
 #include <QHash>
-#include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRect>
@@ -95,7 +94,7 @@ class X11MenusTest : public QObject {
     // Entries of a tile's menu: Copy as, Move to slot, Pin/Unpin, Delete slot content.
     enum Entry { CopyAs, MoveTo, Pin, Delete, entryCount };
 
-    QJsonObject slot(int n) { return m_session.dump()["slots"].toArray()[n].toObject(); }
+    QJsonObject slot(int n) { return ProgramSession::slot(m_session.dump(), n); }
     bool running() const { return m_session.instance()->state() == QProcess::Running; }
 
 private Q_SLOTS:

@@ -68,7 +68,6 @@ def test_targets(build, labels):
 def killers(output):
     names = re.findall(r"\d+/\d+ Test\s+#\d+: (\S+) \.+\**\s*(?:Failed|Exception|Timeout|"
                        r"Subprocess aborted|Child aborted|SEGFAULT)", output)
-    names += re.findall(r"\d+/\d+ Test\s+#\d+: (\S+) \.+\s*\*+Timeout", output)
     return sorted(set(names))
 
 
