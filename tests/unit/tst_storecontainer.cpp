@@ -4,6 +4,7 @@
 #include "core/AtomicFile.h"
 #include "core/ManualClock.h"
 #include "core/UserDefaults.h"
+#include "platform/posix/RuntimeDir.h"
 #include "store/SlotStore.h"
 #include "store/StoreContainer.h"
 
@@ -355,15 +356,24 @@ private Q_SLOTS:
         // While saves keep failing, what waits is bounded: beyond it a change is refused whole.
         QVERIFY(container->db().exec("PRAGMA query_only = 1"));
         LogCapture log;
-        for (std::size_t i = 0; i < StoreContainer::maxPendingChanges; ++i) {
-            container->change("UPDATE slot_record SET pinned = 1 WHERE slot_index = 0", {});
+        const auto pin = [&] {
+            return container->change("UPDATE slot_record SET pinned = 1 WHERE slot_index = 0", {});
+        };
+        for (std::size_t i = 0; i + 1 < StoreContainer::maxPendingChanges; ++i) {
+            pin();
         }
+        // A swap whose second half finds no room is taken back whole.
+        QCOMPARE(slots.move(0, 3).status, StoreWrite::Status::Refused);
+        QCOMPARE(container->pendingCount(), StoreContainer::maxPendingChanges - 1);
+        QVERIFY(pin());
         QVERIFY(!slots.setItem(ClipboardItem::makeText("one too many"), 4));
         QVERIFY(log.mentions("io.stashwick.store", "store write refused: 1000 unsaved changes"));
         QVERIFY(container->db().exec("PRAGMA query_only = 0"));
         QVERIFY(container->saveLogged("save failed"));
         QVERIFY(slots.isPinned(0));
         QVERIFY(!slots.item(4));
+        QCOMPARE(slots.item(0)->text, std::optional<QString>("before"));
+        QCOMPARE(slots.item(3)->text, std::optional<QString>("after"));
     }
 
     void linkedStoreIsFollowedAndAFallbackNamesItsReason() {
@@ -461,6 +471,18 @@ private Q_SLOTS:
         QVERIFY(AtomicFile::write(AppPaths::stateFile(), "{\"again\": true}"));
         QCOMPARE(modeOf(data + "/state.json"), 0600);
         QCOMPARE(log.count(), 2);
+
+        // The instance's runtime folder too: one left open is closed, a link is not followed.
+        const QString run = qEnvironmentVariable("XDG_RUNTIME_DIR") + "/stashwick";
+        QVERIFY(QDir().mkpath(run));
+        QVERIFY(QFile::setPermissions(run, QFile::permissions(run) | QFileDevice::ReadOther));
+        std::string error;
+        QCOMPARE(RuntimeDir::path(&error), std::optional(run.toStdString()));
+        QCOMPARE(modeOf(run), 0700);
+        QVERIFY(QDir(run).removeRecursively());
+        QVERIFY(QFile::link(data, run));
+        QVERIFY(!RuntimeDir::path(&error));
+        QVERIFY2(error.find("is not a private folder") != std::string::npos, error.c_str());
     }
 
     void withoutADataLocationNothingIsWrittenAnywhere() {
