@@ -1,16 +1,10 @@
 // The window's menus and dialogs driven with the mouse and keys under the offscreen platform:
 // a tile's "Slot actions", the history's "Send to a slot" and the statistics' "Load into a
 // slot" change the store from the menu's own click, and stay open and usable while the store
-// changes under them; "Clear all" asks with Cancel as the default; a dropped long number
-// names no slot.
+// changes under them; "Clear all" asks with Cancel as the default; a drop names another
+// filled slot or moves nothing.
 #include "WindowFixture.h"
-#include "app/AppState.h"
-#include "clipboard/MemoryPasteboard.h"
-#include "core/ManualClock.h"
-#include "core/UserDefaults.h"
-#include "ui/AsyncThumbnails.h"
 #include "ui/IconChipButton.h"
-#include "ui/Theme.h"
 #include "window/history/HistoryRow.h"
 #include "window/history/HistoryView.h"
 #include "window/slots/SlotTile.h"
@@ -30,9 +24,10 @@
 namespace {
 
 struct Fixture : WindowFixture {
-    std::optional<QString> text(int slot) {
+    // A slot's text; none for an empty slot.
+    QString text(int slot) {
         const auto item = state.slots().item(slot);
-        return item ? item->text : std::nullopt;
+        return item ? item->text.value_or(QString()) : QStringLiteral("none");
     }
 };
 
@@ -86,6 +81,17 @@ void settle() {
     QCoreApplication::processEvents();
 }
 
+// Opens the menu of `button`, clicks through `titles` (an entry, then one of its submenu) and
+// lets the closed menus go; true when every entry was there.
+bool pick(QAbstractButton* button, const QStringList& titles) {
+    QMenu* menu = openMenu(button);
+    for (const QString& title : titles) {
+        menu = choose(menu, title);
+    }
+    settle();
+    return menu;
+}
+
 QPushButton* button(QWidget* in, const QString& text) {
     for (QPushButton* b : in->findChildren<QPushButton*>()) {
         if (b->text() == text) {
@@ -108,33 +114,23 @@ private Q_SLOTS:
         QVERIFY(showAt(view, 900, 600));
 
         // Pin: the store changes from inside the menu's own click.
-        QPointer<QMenu> menu = openMenu(view.tile(1)->actionsButton());
-        QVERIFY(choose(menu, QStringLiteral("Pin")));
-        settle();
+        QVERIFY(pick(view.tile(1)->actionsButton(), {"Pin"}));
         QVERIFY(f.state.slots().isPinned(1));
         QVERIFY(view.tile(1)->isPinned());
         QVERIFY(!shownMenu());
-        // The next menu tells what the slot is now.
-        QVERIFY(choose(openMenu(view.tile(1)->actionsButton()), QStringLiteral("Unpin")));
-        settle();
-        QVERIFY(!f.state.slots().isPinned(1));
-
-        // Move to slot, Slot 7: the content goes to 7, and 7's (none) to 1.
-        QMenu* move =
-            choose(openMenu(view.tile(1)->actionsButton()), QStringLiteral("Move to slot"));
-        QVERIFY(choose(move, QStringLiteral("Slot 7")));
-        settle();
-        QCOMPARE(f.text(7), std::optional<QString>("one"));
+        // Move to slot, Slot 7: the content and its pin go to 7, and 7's (none) to 1.
+        QVERIFY(pick(view.tile(1)->actionsButton(), {"Move to slot", "Slot 7"}));
+        QCOMPARE(f.text(7), "one");
+        QVERIFY(f.state.slots().isPinned(7) && view.tile(7)->isPinned());
         QVERIFY(!f.state.slots().item(1));
         QVERIFY(!view.tile(1)->actionsButton()->isVisibleTo(view.tile(1)));
-
-        // Delete slot content.
-        QVERIFY(
-            choose(openMenu(view.tile(7)->actionsButton()), QStringLiteral("Delete slot content")));
-        settle();
+        // The next menu tells what the slot is now.
+        QVERIFY(pick(view.tile(7)->actionsButton(), {"Unpin"}));
+        QVERIFY(!f.state.slots().isPinned(7));
+        QVERIFY(pick(view.tile(7)->actionsButton(), {"Delete slot content"}));
         QVERIFY(!f.state.slots().item(7));
         QCOMPARE(view.tile(7)->item(), std::nullopt);
-        QCOMPARE(f.text(2), std::optional<QString>("two"));
+        QCOMPARE(f.text(2), "two");
     }
 
     void anOpenMenuOutlivesStoreChanges() {
@@ -171,7 +167,7 @@ private Q_SLOTS:
         QVERIFY(menu && menu->isVisible());
         QVERIFY(choose(menu, QStringLiteral("Slot 3")));
         settle();
-        QCOMPARE(f.text(3), std::optional<QString>("older entry"));
+        QCOMPARE(f.text(3), "older entry");
         QVERIFY(!shownMenu());
         history.hide();
 
@@ -186,7 +182,7 @@ private Q_SLOTS:
         QVERIFY(menu && menu->isVisible());
         QVERIFY(choose(menu, QStringLiteral("Slot 0")));
         settle();
-        QCOMPARE(f.text(0), std::optional<QString>("often"));
+        QCOMPARE(f.text(0), "often");
         QVERIFY(!shownMenu());
     }
 
@@ -210,7 +206,7 @@ private Q_SLOTS:
             // The key goes where the dialog's keyboard focus is.
             QTest::keyClick(box->focusWidget() ? box->focusWidget() : box.data(), key);
             settle();
-            QCOMPARE(f.text(1), std::optional<QString>("goes"));
+            QCOMPARE(f.text(1), "goes");
             QVERIFY2(!box || !box->isVisible(), "the dialog closes");
             QCOMPARE(byDefault, QStringLiteral("Cancel"));
         }
@@ -227,12 +223,14 @@ private Q_SLOTS:
         QVERIFY(clear);
         QTest::mouseClick(clear, Qt::LeftButton);
         QVERIFY(!f.state.slots().item(1));
-        QCOMPARE(f.text(2), std::optional<QString>("stays"));
+        QCOMPARE(f.text(2), "stays");
     }
 
-    void aDroppedLongNumberMovesNothing() {
+    // Only "+N" or "N" of another slot that holds something moves; the two swap.
+    void aDropNamesAFilledSlotOrMovesNothing() {
         Fixture f;
         f.fill(0, QStringLiteral("zero"));
+        f.fill(2, QStringLiteral("two"));
         f.fill(4, QStringLiteral("four"));
         SlotsView view(f.context);
         QVERIFY(showAt(view, 900, 600));
@@ -246,14 +244,17 @@ private Q_SLOTS:
             QCoreApplication::sendEvent(tile, &event);
             return event.isAccepted();
         };
-        for (const char* text : {"12345678901", "4294967296", "10", "-12345678901"}) {
+        // Itself, an empty slot, no slot, not a number, and long numbers that wrap to one.
+        for (const char* text : {"2", "7", "12", "10", "", "abc", "4x", "-4", "12345678901",
+                                 "4294967296", "-12345678901"}) {
             QVERIFY2(!drop(view.tile(2), QString::fromLatin1(text)), text);
-            QVERIFY2(!f.state.slots().item(2), text);
+            QVERIFY2(f.text(2) == u"two", text);
         }
-        QCOMPARE(f.text(0), std::optional<QString>("zero"));
-        QCOMPARE(f.text(4), std::optional<QString>("four"));
+        QCOMPARE(f.text(0), "zero");
+        QCOMPARE(f.text(4), "four");
         QVERIFY(drop(view.tile(2), QStringLiteral("+4")));
-        QCOMPARE(f.text(2), std::optional<QString>("four"));
+        QCOMPARE(f.text(2), "four");
+        QCOMPARE(f.text(4), "two");
     }
 };
 
