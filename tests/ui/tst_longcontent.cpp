@@ -4,15 +4,9 @@
 // build/tests/artifacts.
 #include "RenderArtifact.h"
 #include "WindowFixture.h"
-#include "app/AppState.h"
-#include "clipboard/MemoryPasteboard.h"
-#include "core/ManualClock.h"
-#include "core/UserDefaults.h"
-#include "ui/AsyncThumbnails.h"
 #include "ui/Card.h"
 #include "ui/IconChipButton.h"
 #include "ui/Pill.h"
-#include "ui/Theme.h"
 #include "window/MainWindow.h"
 #include "window/RootView.h"
 #include "window/WrappingText.h"
@@ -26,10 +20,8 @@
 #include "window/stats/StatsView.h"
 #include "window/stats/TopContentRow.h"
 
-#include <QDir>
 #include <QLineEdit>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QTest>
 
 namespace {
@@ -46,7 +38,6 @@ const QString tileText = QStringLiteral(
     "again on Wednesday and nobody could fix it before the weekend started");
 
 struct Fixture : WindowFixture {
-
     Fixture() {
         for (const QString& text : {manyLines, longLine, longWord, QStringLiteral("   ")}) {
             const ClipboardItem item = ClipboardItem::makeText(text, clock.now());
@@ -206,15 +197,14 @@ private Q_SLOTS:
         f.state.slots().addHistory(invisible);
         f.state.stats().recordCopy(invisible, 2);
         HistoryView history(f.context);
-        history.resize(760, 480);
-        history.show();
+        StatsView stats(f.context);
+        for (QWidget* view : std::initializer_list<QWidget*>{&history, &stats}) {
+            view->resize(760, 480);
+            view->show();
+        }
         settle();
         QCOMPARE(shownLines(history.rows()[0]), QStringList({QStringLiteral("text")}));
         QCOMPARE(shownLines(history.rows()[1]), QStringList({QStringLiteral("text")}));
-        StatsView stats(f.context);
-        stats.resize(760, 480);
-        stats.show();
-        settle();
         QCOMPARE(stats.rows().size(), 5);
         QStringList shown;
         for (TopContentRow* row : stats.rows()) {
