@@ -18,13 +18,35 @@ public:
     QList<ClipboardItem> added;
 };
 
-// What every case watches: a fake clipboard, a history, a scheduler on a manual clock.
+// What every case watches: a fake clipboard, a history, a scheduler on a manual clock, and
+// the monitor once started (polling every 0.6 s where the clipboard reports no changes).
 struct Bed {
+    explicit Bed(bool notices) { fake.reportsEvents = notices; }
+    ClipboardMonitor& start() {
+        monitor.emplace(fake, history, scheduler);
+        monitor->start(0.6);
+        return *monitor;
+    }
+    void copy(const char* text) { fake.write(ClipboardItem::makeText(text)); }
+    QStringList texts() const {
+        QStringList out;
+        for (const ClipboardItem& item : history.added) {
+            out << item.text.value_or("(no text)");
+        }
+        return out;
+    }
     ManualClock clock;
     ManualScheduler scheduler{clock};
     FakeClipboard fake;
     RecordingHistory history;
+    std::optional<ClipboardMonitor> monitor;
 };
+
+void bothWays() {
+    QTest::addColumn<bool>("notices");
+    QTest::newRow("polling") << false;
+    QTest::newRow("change notices") << true;
+}
 } // namespace
 
 class ClipboardMonitorTest : public QObject {
@@ -32,240 +54,189 @@ class ClipboardMonitorTest : public QObject {
 private Q_SLOTS:
     // Without notices the monitor polls, and says so.
     void recordsEachChangeOnce() {
-        Bed bed;
-        auto& [clock, scheduler, fake, history] = bed;
-        fake.write(ClipboardItem::makeText("present at launch"));
+        Bed b(false);
+        b.copy("present at launch");
         LogCapture log;
-        ClipboardMonitor monitor(fake, history, scheduler);
-        monitor.start(0.6);
-        QVERIFY(!monitor.followsNotices());
+        QVERIFY(!b.start().followsNotices());
         QVERIFY(log.mentions(QStringLiteral("io.stashwick.app"),
                              QStringLiteral("reports no changes: the history looks at it every "
                                             "0.6 s")));
-        QCOMPARE(scheduler.pendingCount(), std::size_t{1});
+        QCOMPARE(b.scheduler.pendingCount(), std::size_t{1});
 
-        scheduler.advance(3.0); // unchanged counter: nothing
-        QVERIFY(history.added.isEmpty());
+        b.scheduler.advance(3.0); // unchanged counter: nothing
+        QVERIFY(b.history.added.isEmpty());
 
-        fake.write(ClipboardItem::makeText("a"));
-        scheduler.advance(0.6);
-        QCOMPARE(history.added.size(), 1);
-        scheduler.advance(0.6);
-        QCOMPARE(history.added.size(), 1);
-        fake.write(ClipboardItem::makeText("a"));
-        scheduler.advance(0.6);
-        QCOMPARE(history.added.size(), 1);
-        fake.write(ClipboardItem::makeText("b"));
-        scheduler.advance(0.6);
-        QCOMPARE(history.added.size(), 2);
+        b.copy("a");
+        b.scheduler.advance(0.6);
+        QCOMPARE(b.texts(), QStringList({"a"}));
+        b.scheduler.advance(0.6);
+        b.copy("a");
+        b.scheduler.advance(0.6);
+        QCOMPARE(b.texts(), QStringList({"a"}));
+        b.copy("b");
+        b.scheduler.advance(0.6);
+        QCOMPARE(b.texts(), QStringList({"a", "b"}));
 
         // Two writes between ticks: only what is there at the tick.
-        fake.write(ClipboardItem::makeText("c"));
-        fake.write(ClipboardItem::makeText("d"));
-        scheduler.advance(0.6);
-        QCOMPARE(history.added.size(), 3);
-        QCOMPARE(history.added.last().text, std::optional<QString>("d"));
+        b.copy("c");
+        b.copy("d");
+        b.scheduler.advance(0.6);
+        QCOMPARE(b.texts(), QStringList({"a", "b", "d"}));
 
-        // Empty or missing content is skipped.
-        fake.item.reset();
-        ++fake.changeCountValue;
-        scheduler.advance(0.6);
-        ClipboardItem empty;
-        fake.write(empty);
-        scheduler.advance(0.6);
-        QCOMPARE(history.added.size(), 3);
+        // Empty content is skipped.
+        b.fake.write(ClipboardItem());
+        b.scheduler.advance(0.6);
+        QCOMPARE(b.history.added.size(), 3);
     }
 
-    void concealedChangesAreSkippedAndNotLookedAtAgain() {
-        Bed bed;
-        auto& [clock, scheduler, fake, history] = bed;
-        ClipboardMonitor monitor(fake, history, scheduler);
-        monitor.start(0.6);
-        fake.concealed = true;
-        fake.write(ClipboardItem::makeText("secret"));
-        scheduler.advance(0.6);
-        fake.concealed = false;
-        scheduler.advance(1.2);
-        QVERIFY(history.added.isEmpty());
-    }
-
-    void contentTooLargeIsSkippedWithItsSize() {
-        Bed bed;
-        auto& [clock, scheduler, fake, history] = bed;
-        ClipboardMonitor monitor(fake, history, scheduler);
-        monitor.start(0.6);
-        LogCapture log;
-        fake.tooLarge = Oversize{300 * 1000 * 1000, false};
-        fake.write(ClipboardItem::makeText("never read"));
-        scheduler.advance(0.6);
-        QVERIFY(history.added.isEmpty());
-        QVERIFY(log.mentions(QStringLiteral("io.stashwick.app"), QStringLiteral("300 MB")));
-        fake.tooLarge.reset();
-        fake.write(ClipboardItem::makeText("small"));
-        scheduler.advance(0.6);
-        QCOMPARE(history.added.size(), 1);
-    }
-
-    void startTwiceKeepsOneTimerAndTicksStopWithTheMonitor() {
-        Bed bed;
-        auto& [clock, scheduler, fake, history] = bed;
-        {
-            ClipboardMonitor monitor(fake, history, scheduler);
-            monitor.start(0.6);
-            monitor.start(0.1);
-            QCOMPARE(scheduler.pendingCount(), std::size_t{1});
-            QVERIFY(qAbs(scheduler.nextDelay() - 0.6) < 1e-6);
-            fake.write(ClipboardItem::makeText("x"));
-            scheduler.advance(0.3);
-            QVERIFY(history.added.isEmpty()); // not yet: the first interval holds
-            scheduler.advance(0.3);
-            QCOMPARE(history.added.size(), 1);
-        }
-        fake.write(ClipboardItem::makeText("after"));
-        scheduler.advance(5.0);
-        QCOMPARE(history.added.size(), 1);
-        QCOMPARE(scheduler.pendingCount(), std::size_t{0});
+    void startTwiceKeepsOneTimer() {
+        Bed b(false);
+        b.start();
+        b.monitor->start(0.1);
+        QCOMPARE(b.scheduler.pendingCount(), std::size_t{1});
+        QVERIFY(qAbs(b.scheduler.nextDelay() - 0.6) < 1e-6);
+        b.copy("x");
+        b.scheduler.advance(0.3);
+        QVERIFY(b.history.added.isEmpty()); // not yet: the first interval holds
+        b.scheduler.advance(0.3);
+        QCOMPARE(b.texts(), QStringList({"x"}));
     }
 
     // Where the clipboard reports its changes: no timer at all, one look on the next turn of
     // the loop after each notice, each change of a burst in order.
     void followsChangeNoticesWithoutATimer() {
-        Bed bed;
-        auto& [clock, scheduler, fake, history] = bed;
-        fake.reportsEvents = true;
-        fake.write(ClipboardItem::makeText("present at launch"));
+        Bed b(true);
+        b.copy("present at launch");
         LogCapture log;
-        ClipboardMonitor monitor(fake, history, scheduler);
-        monitor.start(0.6);
+        ClipboardMonitor& monitor = b.start();
         QVERIFY(monitor.isRunning());
         QVERIFY(monitor.followsNotices());
         QVERIFY(log.mentions(QStringLiteral("io.stashwick.app"),
                              QStringLiteral("follows the clipboard's change notices")));
-        QCOMPARE(scheduler.pendingCount(), std::size_t{0});
-        scheduler.advance(60.0);
-        QVERIFY(history.added.isEmpty());
+        QCOMPARE(b.scheduler.pendingCount(), std::size_t{0});
+        b.scheduler.advance(60.0);
+        QVERIFY(b.history.added.isEmpty());
 
-        fake.write(ClipboardItem::makeText("a"));
-        QVERIFY(history.added.isEmpty()); // not inside whoever reported it
-        QCOMPARE(scheduler.pendingCount(), std::size_t{1});
-        QCOMPARE(scheduler.nextDelay(), 0.0);
-        scheduler.advance(0);
-        QCOMPARE(history.added.size(), 1);
-        QCOMPARE(scheduler.pendingCount(), std::size_t{0});
+        b.copy("a");
+        QVERIFY(b.history.added.isEmpty()); // not inside whoever reported it
+        QCOMPARE(b.scheduler.pendingCount(), std::size_t{1});
+        QCOMPARE(b.scheduler.nextDelay(), 0.0);
+        b.scheduler.advance(0);
+        QCOMPARE(b.texts(), QStringList({"a"}));
+        QCOMPARE(b.scheduler.pendingCount(), std::size_t{0});
 
         // A burst, each copy looked at before the next lands: all of it, in order.
         for (const char* text : {"b", "c", "d", "e", "f"}) {
-            fake.write(ClipboardItem::makeText(text));
-            scheduler.advance(0.03);
+            b.copy(text);
+            b.scheduler.advance(0.03);
         }
-        QCOMPARE(history.added.size(), 6);
-        QCOMPARE(history.added[1].text, std::optional<QString>("b"));
-        QCOMPARE(history.added[5].text, std::optional<QString>("f"));
+        QCOMPARE(b.texts(), QStringList({"a", "b", "c", "d", "e", "f"}));
 
         // Two changes before the look: one look, at what is there then.
-        fake.write(ClipboardItem::makeText("g"));
-        fake.write(ClipboardItem::makeText("h"));
-        QCOMPARE(scheduler.pendingCount(), std::size_t{1});
-        scheduler.advance(0);
-        QCOMPARE(history.added.size(), 7);
-        QCOMPARE(history.added.last().text, std::optional<QString>("h"));
+        b.copy("g");
+        b.copy("h");
+        QCOMPARE(b.scheduler.pendingCount(), std::size_t{1});
+        b.scheduler.advance(0);
+        QCOMPARE(b.texts().mid(6), QStringList({"h"}));
 
         // A notice without a change, and a repeat of the newest entry: nothing added.
-        fake.notifier.notifyChanged();
-        scheduler.advance(0);
-        fake.write(ClipboardItem::makeText("h"));
-        scheduler.advance(0);
-        QCOMPARE(history.added.size(), 7);
-        QCOMPARE(scheduler.pendingCount(), std::size_t{0});
+        b.fake.notifier.notifyChanged();
+        b.scheduler.advance(0);
+        b.copy("h");
+        b.scheduler.advance(0);
+        QCOMPARE(b.history.added.size(), 7);
+        QCOMPARE(b.scheduler.pendingCount(), std::size_t{0});
     }
 
-    // A change that can no longer be read (its owner quit) is skipped with a log line; so is
-    // concealed content, and neither is looked at again.
-    void unreadableAndConcealedNoticesAreSkipped() {
-        Bed bed;
-        auto& [clock, scheduler, fake, history] = bed;
-        fake.reportsEvents = true;
-        ClipboardMonitor monitor(fake, history, scheduler);
-        monitor.start(0.6);
+    // Concealed content (a password) is skipped; so, with a log line, are content refused for
+    // its size (naming the size) and a change that can no longer be read (its owner quit).
+    // None of them is looked at again.
+    void skippedChangesAreNotLookedAtAgain_data() { bothWays(); }
+    void skippedChangesAreNotLookedAtAgain() {
+        QFETCH(bool, notices);
+        Bed b(notices);
+        b.start();
+        const double look = notices ? 0 : 0.6;
         LogCapture log;
-        fake.item.reset();
-        ++fake.changeCountValue;
-        fake.notifier.notifyChanged();
-        scheduler.advance(0);
-        QVERIFY(history.added.isEmpty());
+        b.fake.concealed = true;
+        b.copy("secret");
+        b.scheduler.advance(look);
+        b.fake.concealed = false;
+        b.fake.notifier.notifyChanged();
+        b.scheduler.advance(2 * look);
+
+        b.fake.tooLarge = Oversize{300 * 1000 * 1000, false};
+        b.copy("never read");
+        b.scheduler.advance(look);
+        QVERIFY(log.mentions(QStringLiteral("io.stashwick.app"), QStringLiteral("300 MB")));
+        b.fake.tooLarge.reset();
+
+        b.fake.item.reset();
+        ++b.fake.changeCountValue;
+        b.fake.notifier.notifyChanged();
+        b.scheduler.advance(look);
         QVERIFY(
             log.mentions(QStringLiteral("io.stashwick.app"), QStringLiteral("could not be read")));
+        QVERIFY(b.history.added.isEmpty());
 
-        fake.concealed = true;
-        fake.write(ClipboardItem::makeText("secret"));
-        scheduler.advance(0);
-        fake.concealed = false;
-        fake.notifier.notifyChanged();
-        scheduler.advance(0);
-        QVERIFY(history.added.isEmpty());
-        fake.write(ClipboardItem::makeText("next"));
-        scheduler.advance(0);
-        QCOMPARE(history.added.size(), 1);
+        b.copy("next");
+        b.scheduler.advance(look);
+        QCOMPARE(b.texts(), QStringList({"next"}));
     }
 
-    // Notices after the monitor is gone do nothing.
-    void noticesStopWithTheMonitor() {
-        Bed bed;
-        auto& [clock, scheduler, fake, history] = bed;
-        fake.reportsEvents = true;
-        {
-            ClipboardMonitor monitor(fake, history, scheduler);
-            monitor.start(0.6);
-            fake.write(ClipboardItem::makeText("pending"));
-        }
-        fake.write(ClipboardItem::makeText("after"));
-        scheduler.advance(1.0);
-        QVERIFY(history.added.isEmpty());
-        QVERIFY(!fake.notifier.hasListeners());
+    // Ticks and notices after the monitor is gone do nothing.
+    void looksStopWithTheMonitor_data() { bothWays(); }
+    void looksStopWithTheMonitor() {
+        QFETCH(bool, notices);
+        Bed b(notices);
+        b.start();
+        b.copy("pending");
+        b.monitor.reset();
+        b.copy("after");
+        b.scheduler.advance(5.0);
+        QVERIFY(b.history.added.isEmpty());
+        QCOMPARE(b.scheduler.pendingCount(), std::size_t{0});
+        QVERIFY(!b.fake.notifier.hasListeners());
     }
 
     // A copy chord holds the history while it reads the clipboard itself: the change it
     // recorded is not read again; one that came after it is looked at once it lets go.
     void aHolderReadsItsChangeItself() {
-        Bed bed;
-        auto& [clock, scheduler, fake, history] = bed;
-        fake.reportsEvents = true;
-        ClipboardMonitor monitor(fake, history, scheduler);
-        monitor.start(0.6);
+        Bed b(true);
+        ClipboardMonitor& monitor = b.start();
         monitor.hold();
-        fake.write(ClipboardItem::makeText("copied by the chord"));
-        scheduler.advance(0.1);
-        QVERIFY(history.added.isEmpty());
-        monitor.release(fake.changeCount());
-        scheduler.advance(1.0);
-        QVERIFY(history.added.isEmpty()); // the chord put it in the history itself
-        QCOMPARE(scheduler.pendingCount(), std::size_t{0});
+        b.copy("copied by the chord");
+        b.scheduler.advance(0.1);
+        QVERIFY(b.history.added.isEmpty());
+        monitor.release(b.fake.changeCount());
+        b.scheduler.advance(1.0);
+        QVERIFY(b.history.added.isEmpty()); // the chord put it in the history itself
+        QCOMPARE(b.scheduler.pendingCount(), std::size_t{0});
 
         // A change after the one the holder read: looked at on release.
         monitor.hold();
-        fake.write(ClipboardItem::makeText("read by the chord"));
-        const qint64 read = fake.changeCount();
-        fake.write(ClipboardItem::makeText("came after"));
-        scheduler.advance(0.1);
+        b.copy("read by the chord");
+        const qint64 read = b.fake.changeCount();
+        b.copy("came after");
+        b.scheduler.advance(0.1);
         monitor.release(read);
-        QVERIFY(history.added.isEmpty()); // not inside the holder's step
-        scheduler.advance(0);
-        QCOMPARE(history.added.size(), 1);
-        QCOMPARE(history.added.last().text, std::optional<QString>("came after"));
+        QVERIFY(b.history.added.isEmpty()); // not inside the holder's step
+        b.scheduler.advance(0);
+        QCOMPARE(b.texts(), QStringList({"came after"}));
 
         // Refused for its size by the holder (nothing recorded): the history looks itself.
         monitor.hold();
         monitor.hold();
-        fake.write(ClipboardItem::makeText("too large for the chord"));
+        b.copy("too large for the chord");
         monitor.release(std::nullopt);
-        scheduler.advance(0.1);
-        QCOMPARE(history.added.size(), 1); // still held once
+        b.scheduler.advance(0.1);
+        QCOMPARE(b.history.added.size(), 1); // still held once
         monitor.release(std::nullopt);
-        scheduler.advance(0);
-        QCOMPARE(history.added.size(), 2);
+        b.scheduler.advance(0);
+        QCOMPARE(b.history.added.size(), 2);
         monitor.release(std::nullopt); // not held: nothing
-        scheduler.advance(1.0);
-        QCOMPARE(history.added.size(), 2);
+        b.scheduler.advance(1.0);
+        QCOMPARE(b.history.added.size(), 2);
     }
 };
 
