@@ -9,42 +9,30 @@ namespace {
 // A PNG written by hand, for the colour types and bit depths Qt's writer never produces
 // (2- and 4-bit palettes, grey with alpha, 16-bit grey).
 QByteArray pngChunk(const char* type, const QByteArray& data) {
-    static const auto table = [] {
-        std::array<quint32, 256> t{};
-        for (quint32 n = 0; n < 256; ++n) {
-            quint32 c = n;
-            for (int k = 0; k < 8; ++k) {
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            }
-            t[n] = c;
-        }
-        return t;
-    }();
-    QByteArray body = QByteArray(type, 4) + data;
+    const QByteArray body = QByteArray(type, 4) + data;
     quint32 crc = 0xFFFFFFFFu;
     for (const char ch : body) {
-        crc = table[(crc ^ static_cast<quint8>(ch)) & 0xFF] ^ (crc >> 8);
+        crc ^= static_cast<quint8>(ch);
+        for (int k = 0; k < 8; ++k) {
+            crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+        }
     }
     QByteArray out(4, '\0');
     qToBigEndian(static_cast<quint32>(data.size()), out.data());
-    out += body;
     QByteArray tail(4, '\0');
-    qToBigEndian(crc ^ 0xFFFFFFFFu, tail.data());
-    return out + tail;
+    qToBigEndian(~crc, tail.data());
+    return out + body + tail;
 }
 
-// `rows` are the raw scanlines (without filter bytes); `palette` is RGB triples.
-QByteArray handPng(int w, int h, int depth, int colourType, const QList<QByteArray>& rows,
+// Every one of the `h` scanlines is `row` (without its filter byte); `palette` is RGB triples.
+QByteArray handPng(int w, int h, int depth, int colourType, const QByteArray& row,
                    const QByteArray& palette = {}) {
     QByteArray header(13, '\0');
     qToBigEndian(static_cast<quint32>(w), header.data());
     qToBigEndian(static_cast<quint32>(h), header.data() + 4);
     header[8] = static_cast<char>(depth);
     header[9] = static_cast<char>(colourType);
-    QByteArray raw;
-    for (const QByteArray& row : rows) {
-        raw += '\0' + row;
-    }
+    const QByteArray raw = QByteArray('\0' + row).repeated(h);
     const QByteArray zlib = qCompress(raw).mid(4); // qCompress puts a length first
     QByteArray png("\x89PNG\r\n\x1a\n", 8);
     png += pngChunk("IHDR", header);
@@ -54,20 +42,15 @@ QByteArray handPng(int w, int h, int depth, int colourType, const QList<QByteArr
     return png + pngChunk("IDAT", zlib) + pngChunk("IEND", {});
 }
 
-// Vertical stripes of two colours, `w` x `h`, as scanlines of `depth`-bit palette indexes
-// 0 and 1 (left half 0, right half 1).
-QList<QByteArray> halves(int w, int h, int depth) {
-    QList<QByteArray> rows;
+// A scanline `w` wide of `depth`-bit palette indexes: 0 on the left half, 1 on the right.
+QByteArray halves(int w, int depth) {
     const int perByte = 8 / depth;
-    for (int y = 0; y < h; ++y) {
-        QByteArray row((w * depth + 7) / 8, '\0');
-        for (int x = w / 2; x < w; ++x) {
-            row[x / perByte] = static_cast<char>(static_cast<quint8>(row[x / perByte]) |
-                                                 (1 << (8 - depth - (x % perByte) * depth)));
-        }
-        rows.append(row);
+    QByteArray row((w * depth + 7) / 8, '\0');
+    for (int x = w / 2; x < w; ++x) {
+        row[x / perByte] = static_cast<char>(static_cast<quint8>(row[x / perByte]) |
+                                             (1 << (8 - depth - (x % perByte) * depth)));
     }
-    return rows;
+    return row;
 }
 
 } // namespace
@@ -97,49 +80,37 @@ private Q_SLOTS:
         mono.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
         QImage rgba(w, h, QImage::Format_RGBA64);
         QImage grey16(w, h, QImage::Format_Grayscale16);
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < w; ++x) {
-                const bool right = x >= w / 2;
+        QByteArray greyAlphaRow;
+        for (int x = 0; x < w; ++x) {
+            const bool right = x >= w / 2;
+            greyAlphaRow += right ? QByteArray("\xff\xff", 2) : QByteArray("\x00\xff", 2);
+            for (int y = 0; y < h; ++y) {
                 mono.setPixel(x, y, right ? 1 : 0);
                 rgba.setPixelColor(x, y, right ? QColor(0, 0, 255, 255) : QColor(255, 0, 0, 255));
                 grey16.setPixelColor(x, y, right ? QColor(255, 255, 255) : QColor(0, 0, 0));
             }
         }
-        QList<QByteArray> greyAlphaRows;
-        for (int y = 0; y < h; ++y) {
-            QByteArray row;
-            for (int x = 0; x < w; ++x) {
-                row += x >= w / 2 ? QByteArray("\xff\xff", 2) : QByteArray("\x00\xff", 2);
-            }
-            greyAlphaRows.append(row);
-        }
-        struct Case {
+        const QImage indexed = mono.convertToFormat(QImage::Format_Indexed8);
+        const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255);
+        const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+        const struct Case {
             const char* name;
             QByteArray png;
             QRgb left;
             QRgb right;
-        };
-        const Case cases[] = {
-            {"1-bit palette", TestImages::encode(mono, "png"), qRgb(255, 0, 0), qRgb(0, 0, 255)},
-            {"2-bit palette", handPng(w, h, 2, 3, halves(w, h, 2), redBlue), qRgb(255, 0, 0),
-             qRgb(0, 0, 255)},
-            {"4-bit palette", handPng(w, h, 4, 3, halves(w, h, 4), redBlue), qRgb(255, 0, 0),
-             qRgb(0, 0, 255)},
-            {"8-bit palette",
-             TestImages::encode(mono.convertToFormat(QImage::Format_Indexed8), "png"),
-             qRgb(255, 0, 0), qRgb(0, 0, 255)},
-            {"1-bit grey", handPng(w, h, 1, 0, halves(w, h, 1)), qRgb(0, 0, 0),
-             qRgb(255, 255, 255)},
-            {"16-bit grey", TestImages::encode(grey16, "png"), qRgb(0, 0, 0), qRgb(255, 255, 255)},
-            {"grey and alpha", handPng(w, h, 8, 4, greyAlphaRows), qRgb(0, 0, 0),
-             qRgb(255, 255, 255)},
-            {"RGB", TestImages::encode(mono.convertToFormat(QImage::Format_RGB32), "png"),
-             qRgb(255, 0, 0), qRgb(0, 0, 255)},
-            {"16-bit RGBA", TestImages::encode(rgba, "png"), qRgb(255, 0, 0), qRgb(0, 0, 255)},
-            {"TIFF palette",
-             TestImages::encode(mono.convertToFormat(QImage::Format_Indexed8), "tiff"),
-             qRgb(255, 0, 0), qRgb(0, 0, 255)},
-            {"TIFF bilevel", TestImages::encode(mono, "tiff"), qRgb(0, 0, 0), qRgb(255, 255, 255)},
+        } cases[] = {
+            {"1-bit palette", TestImages::encode(mono, "png"), red, blue},
+            {"2-bit palette", handPng(w, h, 2, 3, halves(w, 2), redBlue), red, blue},
+            {"4-bit palette", handPng(w, h, 4, 3, halves(w, 4), redBlue), red, blue},
+            {"8-bit palette", TestImages::encode(indexed, "png"), red, blue},
+            {"1-bit grey", handPng(w, h, 1, 0, halves(w, 1)), black, white},
+            {"16-bit grey", TestImages::encode(grey16, "png"), black, white},
+            {"grey and alpha", handPng(w, h, 8, 4, greyAlphaRow), black, white},
+            {"RGB", TestImages::encode(mono.convertToFormat(QImage::Format_RGB32), "png"), red,
+             blue},
+            {"16-bit RGBA", TestImages::encode(rgba, "png"), red, blue},
+            {"TIFF palette", TestImages::encode(indexed, "tiff"), red, blue},
+            {"TIFF bilevel", TestImages::encode(mono, "tiff"), black, white},
         };
         for (const Case& c : cases) {
             const auto thumb = Thumbnailer::downsample(c.png, 64);
