@@ -13,6 +13,13 @@ ClipboardItem textItem(std::optional<QString> text) {
     item.text = std::move(text);
     return item;
 }
+
+ClipboardItem filesItem(const QStringList& paths) {
+    ClipboardItem item;
+    item.kind = ClipboardKind::Files;
+    item.files = paths;
+    return item;
+}
 } // namespace
 
 class ClipboardItemTest : public QObject {
@@ -30,9 +37,7 @@ private Q_SLOTS:
         rich.kind = ClipboardKind::RichText;
         QCOMPARE(rich.preview(), QStringLiteral("héllo"));
 
-        ClipboardItem files;
-        files.kind = ClipboardKind::Files;
-        files.files = {"/Users/u/Desktop/report.pdf", "/tmp/a.txt"};
+        ClipboardItem files = filesItem({"/Users/u/Desktop/report.pdf", "/tmp/a.txt"});
         files.text = "ignored";
         QCOMPARE(files.preview(), QStringLiteral("report.pdf, a.txt"));
 
@@ -81,23 +86,19 @@ private Q_SLOTS:
         // Kept previews (the statistics') are cleaned as they are shown.
         QCOMPARE(ClipboardItem::cutPreview(text.trimmed(), 1000),
                  DisplayLine::clean(text.trimmed()));
-        ClipboardItem files;
-        files.kind = ClipboardKind::Files;
-        files.files = {"/tmp/" + text};
+        const ClipboardItem files = filesItem({"/tmp/" + text});
         QVERIFY(!files.preview().contains(QChar(0x202e)));
         QVERIFY(!files.preview().contains(u'\n'));
     }
 
     void boundedPreviewIsTheStartOfThePreview() {
         const QChar more(0x2026);
-        ClipboardItem files;
-        files.kind = ClipboardKind::Files;
-        files.files = {"/a/report.pdf", "/b/notes.txt", "/c/x"};
         ClipboardItem image;
         image.kind = ClipboardKind::Image;
         for (const ClipboardItem& item :
              {textItem(" \n abc\ndef \t\n"), textItem("\u00a0 x\ny \u3000"), textItem("  "),
-              textItem(std::nullopt), files, image, ClipboardItem(),
+              textItem(std::nullopt), filesItem({"/a/report.pdf", "/b/notes.txt", "/c/x"}), image,
+              ClipboardItem(),
               textItem("\u202e \u2066 ab\u202ec\r\nd\x01"
                        "e \u2069 "),
               textItem("\u202d\u202a\u2067 \t")}) {
@@ -115,7 +116,7 @@ private Q_SLOTS:
         QCOMPARE(textItem(huge).boundedPreview(4), QStringLiteral("xxxx") + more);
     }
 
-    void sameContentIgnoresTimeAndSource() {
+    void sameContentIgnoresTimeAndSourceOnly() {
         ClipboardItem a = textItem("same");
         a.createdAt = Instant(1.0);
         a.sourceBundleID = "org.example.one";
@@ -136,32 +137,25 @@ private Q_SLOTS:
         withRtf.rtf = QByteArray("{\\rtf1}");
         QVERIFY(!a.sameContent(withRtf));
 
-        ClipboardItem f1;
-        f1.kind = ClipboardKind::Files;
-        f1.files = {"/a", "/b"};
-        ClipboardItem f2 = f1;
-        f2.files = {"/b", "/a"};
-        QVERIFY(!f1.sameContent(f2));
-    }
+        QVERIFY(!filesItem({"/a", "/b"}).sameContent(filesItem({"/b", "/a"})));
 
-    void imagesCompareByBytesEvenWhenDeferred() {
-        ClipboardItem a;
-        a.kind = ClipboardKind::Image;
-        a.imagePNG = Blob(QByteArray("\x89PNG-one"));
+        // Images compare by their bytes, loading a deferred one only when the sizes agree.
+        ClipboardItem png;
+        png.kind = ClipboardKind::Image;
+        png.imagePNG = Blob(QByteArray("\x89PNG-one"));
         int loads = 0;
-        ClipboardItem b = a;
-        b.imagePNG = Blob::deferred(8, [&] {
+        ClipboardItem later = png;
+        later.imagePNG = Blob::deferred(8, [&] {
             ++loads;
             return QByteArray("\x89PNG-one");
         });
-        QVERIFY(a.sameContent(b));
+        QVERIFY(png.sameContent(later));
         QCOMPARE(loads, 1);
-        // A size mismatch is decided without loading.
-        b.imagePNG = Blob::deferred(3, [&] {
+        later.imagePNG = Blob::deferred(3, [&] {
             ++loads;
             return QByteArray("abc");
         });
-        QVERIFY(!a.sameContent(b));
+        QVERIFY(!png.sameContent(later));
         QCOMPARE(loads, 1);
     }
 
@@ -181,7 +175,6 @@ private Q_SLOTS:
         QSet<QString> hashes{h, ContentHash::canonical(html), ContentHash::canonical(png),
                              ContentHash::canonical(files)};
         QCOMPARE(hashes.size(), 4);
-        QCOMPARE(h.size(), 64);
     }
 
     void contentHashOfALongTextIsThatOfItsWholeUtf8() {
