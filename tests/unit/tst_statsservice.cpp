@@ -29,34 +29,22 @@ using Fixture = StoreStack;
 class StatsServiceTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void copiesOfTheSameContentShareOneStat() {
+    // Copies of the same content share one stat; the ranking goes by count, then by recency.
+    void copiesShareAStatAndAreRanked() {
         Fixture f;
+        f.stats.recordCopy(ClipboardItem::makeText("a"), 0);
+        f.clock.advance(1);
         const Instant first = f.clock.now();
-        f.stats.recordCopy(ClipboardItem::makeText("same"), 1);
+        f.stats.recordCopy(ClipboardItem::makeText("b"), 1);
         f.clock.advance(30);
-        f.stats.recordCopy(ClipboardItem::makeText("same"), 2);
-        QCOMPARE(f.stats.total(Kind::Copy), 2);
+        f.stats.recordCopy(ClipboardItem::makeText("b"), 2);
+        const Instant last = f.clock.now();
+        f.clock.advance(1);
+        f.stats.recordCopy(ClipboardItem::makeText("c"), 0);
+        QCOMPARE(f.stats.total(Kind::Copy), 4);
         QCOMPARE(f.stats.count(Kind::Copy, 1), 1);
         QCOMPARE(f.stats.count(Kind::Copy, 2), 1);
-        QCOMPARE(f.stats.revision(), 2);
-        const auto top = f.stats.topCopied(10);
-        QCOMPARE(top.size(), 1);
-        QCOMPARE(top[0].copyCount, 2);
-        QCOMPARE(top[0].rank, 1);
-        QCOMPARE(top[0].id, ContentHash::canonical(ClipboardItem::makeText("same")));
-        QCOMPARE(top[0].lastCopiedAt, f.clock.now());
-        QCOMPARE(
-            f.container->db().queryInt("SELECT CAST(first_copied_at AS INTEGER) FROM content_stat"),
-            std::optional<qint64>(static_cast<qint64>(first.secondsSinceReference())));
-        QCOMPARE(f.stats.loadableItem(top[0].id)->text, std::optional<QString>("same"));
-    }
-
-    void rankingOrdersByCountThenRecency() {
-        Fixture f;
-        for (const char* t : {"a", "b", "b", "c"}) {
-            f.clock.advance(1);
-            f.stats.recordCopy(ClipboardItem::makeText(t), 0);
-        }
+        QCOMPARE(f.stats.revision(), 4);
         QStringList order;
         for (const auto& t : f.stats.topCopied(10)) {
             order << QStringLiteral("%1:%2:%3").arg(t.rank).arg(t.preview).arg(t.copyCount);
@@ -65,6 +53,16 @@ private Q_SLOTS:
         QCOMPARE(order, QStringList({"1:b:2", "2:c:1", "3:a:1"}));
         QCOMPARE(f.stats.topCopied(2).size(), 2);
         QVERIFY(f.stats.topCopied(0).isEmpty());
+
+        const auto top = f.stats.topCopied(1)[0];
+        QCOMPARE(top.id, ContentHash::canonical(ClipboardItem::makeText("b")));
+        QCOMPARE(top.lastCopiedAt, last);
+        QCOMPARE(f.container->db().queryInt(
+                     QStringLiteral("SELECT CAST(first_copied_at AS INTEGER) FROM content_stat "
+                                    "WHERE content_hash = '%1'")
+                         .arg(top.id)),
+                 std::optional<qint64>(static_cast<qint64>(first.secondsSinceReference())));
+        QCOMPARE(f.stats.loadableItem(top.id)->text, std::optional<QString>("b"));
     }
 
     void reloadableLimitInBothDirections() {
