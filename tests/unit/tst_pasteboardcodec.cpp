@@ -53,6 +53,16 @@ QByteArray pngDeclaring(quint32 width, quint32 height) {
            pngChunk("IEND", {});
 }
 
+// An item as a read at `now` gives it.
+ClipboardItem item(ClipboardKind kind, std::optional<QString> text, QStringList files = {}) {
+    ClipboardItem out;
+    out.kind = kind;
+    out.text = std::move(text);
+    out.files = std::move(files);
+    out.createdAt = now;
+    return out;
+}
+
 QStringList typesOf(const MemoryPasteboard& pb) {
     QStringList out;
     for (const auto& f : pb.flavours()) {
@@ -88,57 +98,48 @@ private Q_SLOTS:
     }
 
     void kindsFollowTheOrderOfChecks() {
-        auto plain = readOf({{"text/plain", "just text"}});
-        QCOMPARE(plain->kind, ClipboardKind::Text);
-        QCOMPARE(plain->createdAt, now);
-        QVERIFY(!plain->sourceBundleID);
-
-        auto web = readOf({{"text/html", "<b>x</b>"}, {"text/plain", "x"}});
-        QCOMPARE(web->kind, ClipboardKind::RichText);
-        QCOMPARE(web->html, std::optional<QString>("<b>x</b>"));
-        QCOMPARE(web->text, std::optional<QString>("x"));
-
-        auto rtfOnly = readOf({{"application/rtf", "{\\rtf1 x}"}});
-        QCOMPARE(rtfOnly->kind, ClipboardKind::RichText);
-        QCOMPARE(rtfOnly->rtf, std::optional<QByteArray>("{\\rtf1 x}"));
-        QVERIFY(!rtfOnly->text);
-
-        // An image wins over text and keeps the text flavours beside it.
         const QByteArray png = TestImages::png(4, 3);
-        auto image = readOf({{"text/plain", "caption"}, {"image/png", png}});
-        QCOMPARE(image->kind, ClipboardKind::Image);
-        QCOMPARE(image->imagePNG->bytes(), png); // PNG is taken as offered
-        QCOMPARE(image->text, std::optional<QString>("caption"));
-
-        // Files win over images; a plain text beside them replaces the file names.
         const QByteArray uris =
             "file:///home/u/a%20b.txt\r\nhttps://example.org/x\r\nfile:///tmp/c.pdf\r\n";
-        auto files = readOf({{"text/uri-list", uris}, {"image/png", png}});
-        QCOMPARE(files->kind, ClipboardKind::Files);
-        QCOMPARE(files->files, QStringList({"/home/u/a b.txt", "/tmp/c.pdf"}));
-        QCOMPARE(files->text, std::optional<QString>("a b.txt\nc.pdf"));
-        QVERIFY(!files->imagePNG);
-        auto filesWithText = readOf({{"text/uri-list", uris}, {"text/plain", "two files"}});
-        QCOMPARE(filesWithText->text, std::optional<QString>("two files"));
-
-        // GTK file managers: copied or cut files, a folder keeping its name; a copied pair of
-        // files is files, not text.
-        auto gnome =
-            readOf({{"x-special/gnome-copied-files", "cut\nfile:///tmp/a.txt\nfile:///tmp/dir/"},
-                    {"text/plain", "/tmp/a.txt\n/tmp/dir/"}});
-        QCOMPARE(gnome->kind, ClipboardKind::Files);
-        QCOMPARE(gnome->files, QStringList({"/tmp/a.txt", "/tmp/dir"}));
-        QVERIFY(!readOf({{"x-special/gnome-copied-files", "paste\nfile:///tmp/a.txt"}}));
-        auto folder = readOf({{"text/uri-list", "file:///home/u/Pictures/\r\n"}});
-        QCOMPARE(folder->text, std::optional<QString>("Pictures"));
-
-        // URLs that are not local files do not make a file item.
-        auto web2 = readOf({{"text/uri-list", "https://example.org/\r\n"}, {"text/plain", "u"}});
-        QCOMPARE(web2->kind, ClipboardKind::Text);
-
-        // Types but nothing usable.
-        QVERIFY(!readOf({{"application/x-private", "zzz"}}));
-        QVERIFY(!readOf({{"text/uri-list", "https://example.org/\r\n"}}));
+        const QStringList uriFiles{"/home/u/a b.txt", "/tmp/c.pdf"};
+        ClipboardItem web = item(ClipboardKind::RichText, "x");
+        web.html = "<b>x</b>";
+        ClipboardItem rtf = item(ClipboardKind::RichText, std::nullopt);
+        rtf.rtf = "{\\rtf1 x}";
+        ClipboardItem image = item(ClipboardKind::Image, "caption");
+        image.imagePNG = Blob(png); // PNG is taken as offered
+        const struct {
+            QList<Pasteboard::Flavour> offered;
+            std::optional<ClipboardItem> read;
+        } cases[] = {
+            {{{"text/plain", "just text"}}, item(ClipboardKind::Text, "just text")},
+            {{{"text/html", "<b>x</b>"}, {"text/plain", "x"}}, web},
+            {{{"application/rtf", "{\\rtf1 x}"}}, rtf},
+            // An image wins over text and keeps the text flavours beside it.
+            {{{"text/plain", "caption"}, {"image/png", png}}, image},
+            // Files win over images; a plain text beside them replaces the file names.
+            {{{"text/uri-list", uris}, {"image/png", png}},
+             item(ClipboardKind::Files, "a b.txt\nc.pdf", uriFiles)},
+            {{{"text/uri-list", uris}, {"text/plain", "two files"}},
+             item(ClipboardKind::Files, "two files", uriFiles)},
+            {{{"text/uri-list", "file:///home/u/Pictures/\r\n"}},
+             item(ClipboardKind::Files, "Pictures", {"/home/u/Pictures"})},
+            // GTK file managers: copied or cut files, a folder keeping its name; a copied pair
+            // of files is files, not text.
+            {{{"x-special/gnome-copied-files", "cut\nfile:///tmp/a.txt\nfile:///tmp/dir/"},
+              {"text/plain", "/tmp/a.txt\n/tmp/dir/"}},
+             item(ClipboardKind::Files, "/tmp/a.txt\n/tmp/dir/", {"/tmp/a.txt", "/tmp/dir"})},
+            {{{"x-special/gnome-copied-files", "paste\nfile:///tmp/a.txt"}}, std::nullopt},
+            // URLs that are not local files do not make a file item.
+            {{{"text/uri-list", "https://example.org/\r\n"}, {"text/plain", "u"}},
+             item(ClipboardKind::Text, "u")},
+            // Types but nothing usable.
+            {{{"application/x-private", "zzz"}}, std::nullopt},
+            {{{"text/uri-list", "https://example.org/\r\n"}}, std::nullopt},
+        };
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            QVERIFY2(readOf(cases[i].offered) == cases[i].read, qPrintable(QString::number(i)));
+        }
     }
 
     void imagesAreConvertedToPng() {
