@@ -12,7 +12,7 @@ const Modifiers ctrlAlt(12), ctrlSuper(5), ctrlAltSuper(13);
 class ChordRecognizerTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void decidesByExactMatchWithSummonFirst() {
+    void decidesByExactMatchWithSummonFirstFromTheEventFlags() {
         ChordRecognizer r{HotkeyConfig::defaults()};
         QCOMPARE(r.decide({key3, ctrlAlt}), HotkeyDecision::copyToSlot(3));
         QCOMPARE(r.decide({key3, ctrlSuper}), HotkeyDecision::pasteFromSlot(3));
@@ -36,20 +36,18 @@ private Q_SLOTS:
         QCOMPARE(ChordRecognizer::keyCode(0), std::optional<quint16>(29));
         QVERIFY(!ChordRecognizer::keyCode(10));
         QVERIFY(!ChordRecognizer::keyCode(-1));
-    }
 
-    void flagsMapToModifiersIgnoringLockAndFn() {
+        // Event flags map to the four modifiers; Caps Lock, Fn and the rest are ignored.
         QCOMPARE(ChordRecognizer::modifiersFromFlags(0x40000 | 0x80000), ctrlAlt);
         QCOMPARE(ChordRecognizer::modifiersFromFlags(0x40000 | 0x80000 | 0x10000), ctrlAlt);
         QCOMPARE(ChordRecognizer::modifiersFromFlags(0x40000 | 0x80000 | 0x800000 | 0x200000 |
                                                      0x400000 | 0x21),
                  ctrlAlt);
         QCOMPARE(ChordRecognizer::modifiersFromFlags(0x100000 | 0x20000), Modifiers(3));
-        ChordRecognizer r{HotkeyConfig::defaults()};
-        QCOMPARE(r.decide({key3, ChordRecognizer::modifiersFromFlags(0x40000 | 0x80000 | 0x10000)}),
-                 HotkeyDecision::copyToSlot(3));
     }
 
+    // The controller starts only with trust and an installable tap, hands on the chords it
+    // swallows, and takes a new configuration at the next key.
     void controllerStartsOnlyWithTrust() {
         FakeEventTap tap;
         QList<HotkeyDecision> matched;
@@ -86,14 +84,7 @@ private Q_SLOTS:
         QVERIFY(!tap.send({EventTap::EventType::DisabledByTimeout, {}}));
         QVERIFY(!tap.send({EventTap::EventType::DisabledByUserInput, {}}));
         QCOMPARE(tap.reenables, 2);
-    }
 
-    void updateConfigTakesEffectAtTheNextKey() {
-        FakeEventTap tap;
-        QList<HotkeyDecision> matched;
-        EventTapController controller(tap, ChordRecognizer{HotkeyConfig::defaults()},
-                                      [&](const HotkeyDecision& d) { matched << d; });
-        QVERIFY(controller.start());
         HotkeyConfig changed = HotkeyConfig::defaults();
         changed.copyModifiers = Modifiers(Modifiers::control | Modifiers::shift);
         LogCapture log;
@@ -102,7 +93,7 @@ private Q_SLOTS:
         QCOMPARE(tap.installedConfig, changed);
         QVERIFY(!tap.keyDown({key3, ctrlAlt}));
         QVERIFY(tap.keyDown({key3, Modifiers(6)}));
-        QCOMPARE(matched, QList<HotkeyDecision>({HotkeyDecision::copyToSlot(3)}));
+        QCOMPARE(matched, QList<HotkeyDecision>(2, HotkeyDecision::copyToSlot(3)));
         tap.held = {{key3, Modifiers(6)}};
         QCOMPARE(controller.unavailableChords().size(), 1);
     }
