@@ -44,6 +44,10 @@ class GnomeShortcutsTest : public QObject {
             .value_or(QStringList{QStringLiteral("<unreadable>")})
             .value(0);
     }
+    // The name, command and binding of the entry at `path`.
+    static QStringList stored(const QString& path) {
+        return {entryKey(path, "name"), entryKey(path, "command"), entryKey(path, "binding")};
+    }
     QStringList userList() {
         return GVariantText::parseStringArray(gsettings({"get", list, "custom-keybindings"}))
             .value_or(QStringList{QStringLiteral("<unreadable>")});
@@ -103,7 +107,7 @@ private Q_SLOTS:
         m_bus.waitForFinished(5000);
     }
 
-    void theEntriesOfAConfiguration() {
+    void theEntriesOfAConfigurationInGsettingsTextForm() {
         HotkeyConfig config;
         const QList<GnomeShortcuts::Entry> e = GnomeShortcutEntries::entries(config, command);
         QCOMPARE(e.size(), GnomeShortcuts::entryCount);
@@ -135,9 +139,8 @@ private Q_SLOTS:
         QVERIFY(sh.waitForFinished(10000));
         QCOMPARE(sh.readAllStandardOutput(),
                  QByteArray("</opt/it's here/stashwick><stashwick://copy-to-slot/3>"));
-    }
 
-    void stringArraysInGsettingsTextForm() {
+        // String arrays in gsettings' text form.
         QCOMPARE(GVariantText::parseStringArray("@as []"), QStringList());
         QCOMPARE(GVariantText::parseStringArray(" ['/a/', \"/b'c/\", '\\\\d\\'\\u00e9'] \n"),
                  QStringList({"/a/", "/b'c/", "\\d'\u00e9"}));
@@ -154,9 +157,10 @@ private Q_SLOTS:
         gsettings({"reset-recursively", schema});
     }
 
-    // GNOME's own shortcuts as gsettings lists them: shortcut schemas only, arrays and single
-    // strings, any spelling of the modifiers.
-    void gnomesOwnShortcutsInAListing() {
+    // GNOME's own shortcuts as gsettings lists them (shortcut schemas only, arrays and single
+    // strings, any spelling of the modifiers); one on a chord of ours is found, and taken off
+    // with its other keys kept.
+    void gnomesOwnShortcutOnAChordIsTakenOff() {
         const auto bindings = GnomeKeyBindings::parse(
             "org.gnome.shell.keybindings open-new-window-application-1 ['<Super><Control>1']\n"
             "org.gnome.desktop.wm.keybindings close ['<Alt>F4', 'disabled', '']\n"
@@ -179,10 +183,7 @@ private Q_SLOTS:
         QCOMPARE(GnomeKeyBindings::without(bindings[2], {"<Control><Alt>l"}), QStringLiteral("''"));
         QCOMPARE(GnomeKeyBindings::without(bindings[0], {"<Control><Super>1"}),
                  QStringLiteral("@as []"));
-    }
 
-    // GNOME's own shortcut on a chord of ours is found, and taken off with its other keys kept.
-    void gnomesOwnShortcutOnAChordIsTakenOff() {
         const QString wm = QStringLiteral("org.gnome.desktop.wm.keybindings");
         const QString key = QStringLiteral("switch-to-workspace-3");
         gsettings({"set", wm, key, "['<Super>Page_Up', '<Primary><Super>3']"});
@@ -216,19 +217,13 @@ private Q_SLOTS:
         QVERIFY(finished([&](auto done) { gnome.add(HotkeyConfig(), done); }));
         QCOMPARE(gnome.status().state, GnomeShortcuts::State::Added);
         QCOMPARE(gnome.status().present, GnomeShortcuts::entryCount);
-        const QList<GnomeShortcuts::Entry> ours = gnome.entries(HotkeyConfig());
         QStringList expected{userPath};
-        for (const auto& e : ours) {
+        for (const auto& e : gnome.entries(HotkeyConfig())) {
             expected << e.path;
+            QCOMPARE(stored(e.path), QStringList({e.name, e.command, e.binding}));
         }
         QCOMPARE(userList(), expected);
-        for (const auto& e : ours) {
-            QCOMPARE(entryKey(e.path, "name"), e.name);
-            QCOMPARE(entryKey(e.path, "command"), e.command);
-            QCOMPARE(entryKey(e.path, "binding"), e.binding);
-        }
-        QCOMPARE(entryKey(userPath, "name"), QStringLiteral("Terminal"));
-        QCOMPARE(entryKey(userPath, "binding"), QStringLiteral("<Super>t"));
+        QCOMPARE(stored(userPath), QStringList({"Terminal", "gnome-terminal", "<Super>t"}));
 
         // Another instance (the next start) reads them back from the list.
         GnomeCustomShortcuts again(command, m_scheduler);
@@ -288,11 +283,9 @@ private Q_SLOTS:
         QCOMPARE(gnome.status().state, GnomeShortcuts::State::Absent);
         QCOMPARE(userList(), QStringList({userPath, later}));
         for (const auto& e : gnome.entries(HotkeyConfig())) {
-            QCOMPARE(entryKey(e.path, "name"), QString());
-            QCOMPARE(entryKey(e.path, "binding"), QString());
+            QCOMPARE(stored(e.path), QStringList({"", "", ""}));
         }
-        QCOMPARE(entryKey(userPath, "name"), QStringLiteral("Terminal"));
-        QCOMPARE(entryKey(userPath, "command"), QStringLiteral("gnome-terminal"));
+        QCOMPARE(stored(userPath), QStringList({"Terminal", "gnome-terminal", "<Super>t"}));
         QCOMPARE(entryKey(later, "name"), QStringLiteral("Later"));
         // An update with none of ours in the list writes nothing back.
         QVERIFY(finished([&](auto done) { gnome.update(HotkeyConfig(), done); }));
