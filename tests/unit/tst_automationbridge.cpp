@@ -485,8 +485,6 @@ private Q_SLOTS:
         const auto said = [](const char* url) {
             return LinkPolicy::describe(*AutomationUrl::parse(url));
         };
-        QCOMPARE(said("stashwick://paste-slot/3"),
-                 "A link asks Stashwick to paste slot 3 into the window in front");
         // The numbers the bridge would use, not the first components.
         QCOMPARE(said("stashwick://history-to-slot/x/2/0"),
                  "A link asks Stashwick to put clipboard history entry 2 (1 is the newest) into "
