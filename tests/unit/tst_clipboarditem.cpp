@@ -1,3 +1,4 @@
+#include "TestItems.h"
 #include "clipboard/ClipboardItem.h"
 #include "clipboard/ContentHash.h"
 #include "clipboard/DisplayLine.h"
@@ -8,17 +9,7 @@
 
 namespace {
 ClipboardItem textItem(std::optional<QString> text) {
-    ClipboardItem item;
-    item.kind = ClipboardKind::Text;
-    item.text = std::move(text);
-    return item;
-}
-
-ClipboardItem filesItem(const QStringList& paths) {
-    ClipboardItem item;
-    item.kind = ClipboardKind::Files;
-    item.files = paths;
-    return item;
+    return TestItems::of(ClipboardKind::Text, std::move(text));
 }
 } // namespace
 
@@ -37,7 +28,7 @@ private Q_SLOTS:
         rich.kind = ClipboardKind::RichText;
         QCOMPARE(rich.preview(), QStringLiteral("héllo"));
 
-        ClipboardItem files = filesItem({"/Users/u/Desktop/report.pdf", "/tmp/a.txt"});
+        ClipboardItem files = TestItems::files({"/Users/u/Desktop/report.pdf", "/tmp/a.txt"});
         files.text = "ignored";
         QCOMPARE(files.preview(), QStringLiteral("report.pdf, a.txt"));
 
@@ -86,7 +77,7 @@ private Q_SLOTS:
         // Kept previews (the statistics') are cleaned as they are shown.
         QCOMPARE(ClipboardItem::cutPreview(text.trimmed(), 1000),
                  DisplayLine::clean(text.trimmed()));
-        const ClipboardItem files = filesItem({"/tmp/" + text});
+        const ClipboardItem files = TestItems::files({"/tmp/" + text});
         QVERIFY(!files.preview().contains(QChar(0x202e)));
         QVERIFY(!files.preview().contains(u'\n'));
     }
@@ -97,8 +88,8 @@ private Q_SLOTS:
         image.kind = ClipboardKind::Image;
         for (const ClipboardItem& item :
              {textItem(" \n abc\ndef \t\n"), textItem("\u00a0 x\ny \u3000"), textItem("  "),
-              textItem(std::nullopt), filesItem({"/a/report.pdf", "/b/notes.txt", "/c/x"}), image,
-              ClipboardItem(),
+              textItem(std::nullopt), TestItems::files({"/a/report.pdf", "/b/notes.txt", "/c/x"}),
+              image, ClipboardItem(),
               textItem("\u202e \u2066 ab\u202ec\r\nd\x01"
                        "e \u2069 "),
               textItem("\u202d\u202a\u2067 \t")}) {
@@ -137,7 +128,7 @@ private Q_SLOTS:
         withRtf.rtf = QByteArray("{\\rtf1}");
         QVERIFY(!a.sameContent(withRtf));
 
-        QVERIFY(!filesItem({"/a", "/b"}).sameContent(filesItem({"/b", "/a"})));
+        QVERIFY(!TestItems::files({"/a", "/b"}).sameContent(TestItems::files({"/b", "/a"})));
 
         // Images compare by their bytes, loading a deferred one only when the sizes agree.
         ClipboardItem png;

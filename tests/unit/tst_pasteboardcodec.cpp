@@ -1,4 +1,5 @@
 #include "TestImages.h"
+#include "TestItems.h"
 #include "clipboard/ContentLimit.h"
 #include "clipboard/FakeClipboard.h"
 #include "clipboard/ImageConversion.h"
@@ -55,10 +56,7 @@ QByteArray pngDeclaring(quint32 width, quint32 height) {
 
 // An item as a read at `now` gives it.
 ClipboardItem item(ClipboardKind kind, std::optional<QString> text, QStringList files = {}) {
-    ClipboardItem out;
-    out.kind = kind;
-    out.text = std::move(text);
-    out.files = std::move(files);
+    ClipboardItem out = TestItems::of(kind, std::move(text), std::move(files));
     out.createdAt = now;
     return out;
 }

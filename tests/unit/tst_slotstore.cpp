@@ -1,3 +1,4 @@
+#include "TestItems.h"
 #include "clipboard/ItemEncoding.h"
 #include "core/ManualClock.h"
 #include "store/SlotStore.h"
@@ -13,28 +14,9 @@ ClipboardItem text(const QString& t) {
     return ClipboardItem::makeText(t);
 }
 
-ClipboardItem image(const QByteArray& png, std::optional<QString> caption = std::nullopt) {
-    ClipboardItem item;
-    item.kind = ClipboardKind::Image;
-    item.imagePNG = Blob(png);
-    item.text = std::move(caption);
-    return item;
-}
-
-ClipboardItem rich(const QString& t, const QString& html, std::optional<QByteArray> rtf) {
-    ClipboardItem item = text(t);
-    item.kind = ClipboardKind::RichText;
-    item.html = html;
-    item.rtf = std::move(rtf);
-    return item;
-}
-
-ClipboardItem files(const QStringList& paths) {
-    ClipboardItem item;
-    item.kind = ClipboardKind::Files;
-    item.files = paths;
-    return item;
-}
+using TestItems::files;
+using TestItems::image;
+using TestItems::rich;
 
 QStringList previews(const QList<SlotStore::HistoryEntry>& entries) {
     QStringList out;
