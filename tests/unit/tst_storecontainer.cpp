@@ -356,8 +356,9 @@ private Q_SLOTS:
         // While saves keep failing, what waits is bounded: beyond it a change is refused whole.
         QVERIFY(container->db().exec("PRAGMA query_only = 1"));
         LogCapture log;
-        const auto pin = [&] {
-            return container->change("UPDATE slot_record SET pinned = 1 WHERE slot_index = 0", {});
+        const auto pin = [&f] {
+            return f.container->change("UPDATE slot_record SET pinned = 1 WHERE slot_index = 0",
+                                       {});
         };
         for (std::size_t i = 0; i + 1 < StoreContainer::maxPendingChanges; ++i) {
             pin();
