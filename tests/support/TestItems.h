@@ -35,4 +35,9 @@ inline ClipboardItem rich(const QString& text, const QString& html, std::optiona
     return item;
 }
 
+// An item's text for comparing: "<empty>" for no item, "<no text>" for one without text.
+inline QString textOf(const std::optional<ClipboardItem>& item) {
+    return item ? item->text.value_or(QStringLiteral("<no text>")) : QStringLiteral("<empty>");
+}
+
 } // namespace TestItems

@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 #include "LogCapture.h"
 #include "SmallDisk.h"
+#include "TestItems.h"
 #include "app/AutomationBridge.h"
 #include "app/LinkGate.h"
 #include "app/LinkPolicy.h"
@@ -60,9 +61,7 @@ struct FakeFront {
     }
 };
 
-QString textOf(const std::optional<ClipboardItem>& item) {
-    return item ? item->text.value_or(QStringLiteral("<no text>")) : QStringLiteral("<empty>");
-}
+using TestItems::textOf;
 
 // The bridge over a fresh program state.
 struct BridgeFixture : AppFixture {

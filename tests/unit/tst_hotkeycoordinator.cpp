@@ -1,5 +1,6 @@
 #include "LogCapture.h"
 #include "StoreStack.h"
+#include "TestItems.h"
 #include "app/ServiceSlotClipboard.h"
 #include "core/ManualScheduler.h"
 #include "hotkeys/FakeKeystrokeSynthesizer.h"
@@ -44,9 +45,7 @@ private:
     FakeKeystrokeSynthesizer& m_keys;
 };
 
-QString textOf(const std::optional<ClipboardItem>& item) {
-    return item ? item->text.value_or(QStringLiteral("<no text>")) : QStringLiteral("<empty>");
-}
+using TestItems::textOf;
 
 struct Fixture : StoreStack {
     ManualScheduler scheduler{clock};
