@@ -10,7 +10,6 @@
 #include <QImageReader>
 #include <QStringEncoder>
 #include <QTest>
-#include <QtEndian>
 
 namespace {
 const Instant now(800000000.5);
@@ -19,39 +18,6 @@ std::optional<ClipboardItem> readOf(const QList<Pasteboard::Flavour>& flavours) 
     MemoryPasteboard pb;
     pb.setContent(flavours);
     return PasteboardCodec::read(pb, now).item();
-}
-
-void appendBigEndian(QByteArray& out, quint32 v) {
-    const quint32 be = qToBigEndian(v);
-    out.append(reinterpret_cast<const char*>(&be), 4);
-}
-
-// A PNG chunk with its CRC-32 (over type and data).
-QByteArray pngChunk(const QByteArray& type, const QByteArray& data) {
-    quint32 crc = 0xFFFFFFFF;
-    for (const char c : type + data) {
-        crc ^= static_cast<quint8>(c);
-        for (int k = 0; k < 8; ++k) {
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-    }
-    QByteArray out;
-    appendBigEndian(out, static_cast<quint32>(data.size()));
-    out += type + data;
-    appendBigEndian(out, ~crc);
-    return out;
-}
-
-// A few bytes of PNG whose header says it is `width` x `height` (8-bit RGB), with an empty
-// image data chunk: its pixels are not there.
-QByteArray pngDeclaring(quint32 width, quint32 height) {
-    QByteArray ihdr;
-    appendBigEndian(ihdr, width);
-    appendBigEndian(ihdr, height);
-    ihdr.append("\x08\x02\x00\x00\x00", 5);
-    return QByteArray("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", ihdr) +
-           pngChunk("IDAT", QByteArray("\x78\x9C\x03\x00\x00\x00\x00\x01", 8)) +
-           pngChunk("IEND", {});
 }
 
 // An item as a read at `now` gives it.
@@ -173,7 +139,8 @@ private Q_SLOTS:
     // Only the formats the program knows are decoded, each by its own decoder; the size in the
     // header is checked before anything is decoded.
     void imagesAreDecodedOnlyWithinBounds() {
-        const QByteArray huge = pngDeclaring(100000, 100000);
+        // A header of 100000 x 100000 (8-bit RGB) before scanlines without pixels.
+        const QByteArray huge = TestImages::handPng(100000, 100000, 8, 2, {});
         QBuffer buffer;
         buffer.setData(huge);
         buffer.open(QIODevice::ReadOnly);

@@ -2,45 +2,8 @@
 #include "clipboard/Thumbnailer.h"
 
 #include <QTest>
-#include <QtEndian>
 
 namespace {
-
-// A PNG written by hand, for the colour types and bit depths Qt's writer never produces
-// (2- and 4-bit palettes, grey with alpha, 16-bit grey).
-QByteArray pngChunk(const char* type, const QByteArray& data) {
-    const QByteArray body = QByteArray(type, 4) + data;
-    quint32 crc = 0xFFFFFFFFu;
-    for (const char ch : body) {
-        crc ^= static_cast<quint8>(ch);
-        for (int k = 0; k < 8; ++k) {
-            crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-        }
-    }
-    QByteArray out(4, '\0');
-    qToBigEndian(static_cast<quint32>(data.size()), out.data());
-    QByteArray tail(4, '\0');
-    qToBigEndian(~crc, tail.data());
-    return out + body + tail;
-}
-
-// Every one of the `h` scanlines is `row` (without its filter byte); `palette` is RGB triples.
-QByteArray handPng(int w, int h, int depth, int colourType, const QByteArray& row,
-                   const QByteArray& palette = {}) {
-    QByteArray header(13, '\0');
-    qToBigEndian(static_cast<quint32>(w), header.data());
-    qToBigEndian(static_cast<quint32>(h), header.data() + 4);
-    header[8] = static_cast<char>(depth);
-    header[9] = static_cast<char>(colourType);
-    const QByteArray raw = QByteArray('\0' + row).repeated(h);
-    const QByteArray zlib = qCompress(raw).mid(4); // qCompress puts a length first
-    QByteArray png("\x89PNG\r\n\x1a\n", 8);
-    png += pngChunk("IHDR", header);
-    if (!palette.isEmpty()) {
-        png += pngChunk("PLTE", palette);
-    }
-    return png + pngChunk("IDAT", zlib) + pngChunk("IEND", {});
-}
 
 // A scanline `w` wide of `depth`-bit palette indexes: 0 on the left half, 1 on the right.
 QByteArray halves(int w, int depth) {
@@ -100,12 +63,12 @@ private Q_SLOTS:
             QRgb right;
         } cases[] = {
             {"1-bit palette", TestImages::encode(mono, "png"), red, blue},
-            {"2-bit palette", handPng(w, h, 2, 3, halves(w, 2), redBlue), red, blue},
-            {"4-bit palette", handPng(w, h, 4, 3, halves(w, 4), redBlue), red, blue},
+            {"2-bit palette", TestImages::handPng(w, h, 2, 3, halves(w, 2), redBlue), red, blue},
+            {"4-bit palette", TestImages::handPng(w, h, 4, 3, halves(w, 4), redBlue), red, blue},
             {"8-bit palette", TestImages::encode(indexed, "png"), red, blue},
-            {"1-bit grey", handPng(w, h, 1, 0, halves(w, 1)), black, white},
+            {"1-bit grey", TestImages::handPng(w, h, 1, 0, halves(w, 1)), black, white},
             {"16-bit grey", TestImages::encode(grey16, "png"), black, white},
-            {"grey and alpha", handPng(w, h, 8, 4, greyAlphaRow), black, white},
+            {"grey and alpha", TestImages::handPng(w, h, 8, 4, greyAlphaRow), black, white},
             {"RGB", TestImages::encode(mono.convertToFormat(QImage::Format_RGB32), "png"), red,
              blue},
             {"16-bit RGBA", TestImages::encode(rgba, "png"), red, blue},
