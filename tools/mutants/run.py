@@ -5,8 +5,11 @@ Each slip is applied to the one file under src/ that holds its lines, the build 
 to date, and the chosen tests run until the first failure; the file is then put back. A slip
 that does not build is reported as such and counted neither way.
 
-  tools/mutants/run.py --tree DIR [--build DIR] [--labels 'unit|ui'] [--only ID,...]
-                       [--check] [--report FILE]
+  tools/mutants/run.py --tree DIR [--build DIR] [--slips FILE] [--labels 'unit|ui']
+                       [--build-all] [--jobs N] [--only ID,...] [--check] [--report FILE]
+
+--build-all brings the whole tree up to date for each slip, for tests that run the program and
+its peers (the x11 and wayland labels), not only the test executables.
 """
 import argparse
 import pathlib
@@ -78,6 +81,8 @@ def main():
     ap.add_argument("--slips", type=pathlib.Path,
                     default=pathlib.Path(__file__).resolve().parent / "slips.txt")
     ap.add_argument("--labels", default="unit|ui")
+    ap.add_argument("--build-all", action="store_true")
+    ap.add_argument("--jobs", type=int, default=2)
     ap.add_argument("--only", default="")
     ap.add_argument("--check", action="store_true", help="only say where each slip applies")
     ap.add_argument("--report", type=pathlib.Path)
@@ -89,7 +94,7 @@ def main():
         wanted = set(args.only.split(","))
         slips = [s for s in slips if s["id"] in wanted]
 
-    targets = [] if args.check else test_targets(build, args.labels)
+    targets = [] if args.check or args.build_all else test_targets(build, args.labels)
     rows, unplaced = [], 0
     for slip in slips:
         found = locate(tree, slip)
@@ -108,12 +113,14 @@ def main():
         started = time.monotonic()
         try:
             path.write_text(mutated, encoding="utf-8")
-            code, out = run(["cmake", "--build", str(build), "--target", *targets], tree, 1800)
+            chosen = ["--target", *targets] if targets else []
+            code, out = run(["cmake", "--build", str(build), *chosen], tree, 1800)
             if code != 0:
                 result, by = "not built", ""
             else:
-                code, out = run(["ctest", "--test-dir", str(build), "-L", args.labels, "-j2",
-                                 "--stop-on-failure", "--timeout", "300"], tree, 1800)
+                code, out = run(["ctest", "--test-dir", str(build), "-L", args.labels,
+                                 f"-j{args.jobs}", "--stop-on-failure", "--timeout", "300"],
+                                tree, 1800)
                 if code == 0:
                     result, by = "survived", ""
                 else:
