@@ -1,9 +1,8 @@
 // A slow CLIPBOARD owner for the transfer tests: offers `bytes` bytes (byte i is i % 251) as
 // application/x-stashwick-slow, always by an incremental (INCR) transfer of `chunk`-byte
 // chunks, each sent `delayMs` after the previous one was taken. With `stopAfter` > 0 it goes
-// silent after that many chunks. It announces `hint` bytes (by default all of them: INCR's
-// figure is only a lower bound). It prints "owning" once it owns the selection.
-// Usage: incr_owner bytes chunk delayMs stopAfter [hint]
+// silent after that many chunks. It prints "owning" once it owns the selection.
+// Usage: incr_owner bytes chunk delayMs stopAfter
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -39,11 +38,10 @@ void notify(xcb_connection_t* c, const xcb_selection_request_event_t& req, xcb_a
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5 && argc != 6) {
+    if (argc != 5) {
         return 2;
     }
     const std::size_t size = std::stoul(argv[1]);
-    const auto hint = static_cast<uint32_t>(argc == 6 ? std::stoul(argv[5]) : size);
     const std::size_t chunk = std::stoul(argv[2]);
     const auto delay = std::chrono::milliseconds(std::stol(argv[3]));
     const int stopAfter = std::stoi(argv[4]);
@@ -92,6 +90,7 @@ int main(int argc, char** argv) {
                 done = false;
                 const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
                 xcb_change_window_attributes(c, to, XCB_CW_EVENT_MASK, &mask);
+                const auto hint = static_cast<uint32_t>(size);
                 xcb_change_property(c, XCB_PROP_MODE_REPLACE, to, property, incr, 32, 1, &hint);
                 notify(c, req, property);
             } else {

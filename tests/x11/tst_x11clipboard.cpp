@@ -358,16 +358,6 @@ private Q_SLOTS:
         qInfo("%d bytes in %lld ms; a stopped transfer gave up after %lld ms", size,
               static_cast<long long>(slow), static_cast<long long>(stopped));
     }
-
-    // The size an INCR transfer announces is only a lower bound: one that sends 2 MiB after
-    // announcing 64 KiB passes a 1 MiB bound and is refused with its whole size, none of it kept.
-    void aTransferLargerThanItAnnouncedStopsAtTheBound() {
-        QVERIFY(own(QStringLiteral(INCR_OWNER), {"2097152", "65536", "0", "0", "65536"}, slowType));
-        X11PasteboardReader bounded(X11SelectionReader::forQtDisplay(X11PasteboardReader::stallMs),
-                                    QStringLiteral("CLIPBOARD"), 1048576);
-        QVERIFY(!bounded.data(slowType));
-        QCOMPARE(bounded.oversize(), std::optional<Oversize>(Oversize{2097152, false}));
-    }
 };
 
 QTEST_MAIN(X11ClipboardTest)
