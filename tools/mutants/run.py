@@ -113,7 +113,7 @@ def main():
         started = time.monotonic()
         try:
             path.write_text(mutated, encoding="utf-8")
-            chosen = ["--target", *targets] if targets else []
+            chosen = [] if args.build_all else ["--target", *targets]
             code, out = run(["cmake", "--build", str(build), *chosen], tree, 1800)
             if code != 0:
                 result, by = "not built", ""
