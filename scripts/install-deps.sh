@@ -46,7 +46,7 @@ packages=(
   xvfb x11-xkb-utils openbox xdotool xclip x11-utils xdg-utils desktop-file-utils procps
   dpkg-dev file lintian appstream
   xterm lxterminal
-  at-spi2-core python3-pyatspi dbus
+  at-spi2-core dbus
   clang "$clang_rt" clang-format
   libwayland-dev libxkbcommon-dev wayland-protocols plasma-wayland-protocols
   sway kwin-wayland xwayland wl-clipboard foot zenity xdg-desktop-portal xdg-desktop-portal-dev

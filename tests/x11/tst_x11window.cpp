@@ -1,7 +1,9 @@
 // The main window of the real program under Xvfb with openbox: summoned by command and by
 // chord over another application, switched by show-tab, a tile clicked and dragged with the
-// mouse, held to its minimum size, closed without quitting; screenshots of the Slots and
-// History tabs in light and dark (build/tests/artifacts).
+// mouse, held to its minimum size, closed without quitting, read and driven as a screen reader
+// does (AT-SPI, on the suite's own session bus); screenshots of the Slots and History tabs in
+// light and dark (build/tests/artifacts).
+#include "AccessibleText.h"
 #include "StashwickSession.h"
 
 #include <QBuffer>
@@ -64,6 +66,7 @@ private Q_SLOTS:
         m_keyboard = std::make_unique<QProcess>();
         m_keyboard->start(QStringLiteral(FAKE_KEYBOARD));
         QVERIFY(m_keyboard->waitForReadyRead(5000));
+        m_session.extraEnv = {{"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}};
         QVERIFY(m_session.startInstance());
         QVERIFY(
             QTest::qWaitFor([&] { return m_session.dump()["eventTapActive"].toBool(); }, 10000));
@@ -118,6 +121,89 @@ private Q_SLOTS:
         QCOMPARE(m_session.state()["mainTab"].toString(), QStringLiteral("history"));
         // The History tab shows its search field where the slot tiles were.
         QVERIFY(QTest::qWaitFor([&] { return shoot("x11-window-history-light") != slots; }, 3000));
+        QCOMPARE(m_session.stashwick({"stashwick://show-tab/slots"}).exitCode, 0);
+    }
+
+    // A screen reader reads the tab bar as five named page tabs, the chosen one selected, and
+    // the Light / Dark and Theme pickers as groups of radio buttons, the chosen one checked.
+    // Right and Return typed into the window choose the next tab; a screen reader's Press on
+    // Dark chooses it, and the rebuilt window says so.
+    void aScreenReaderReadsTheTabsAndPickersAndChoosesWithThem() {
+        using A = AccessibleText;
+        A a11y;
+        QString error;
+        QVERIFY2(a11y.open(&error), qPrintable(error));
+        std::optional<AccessibleRef> frame, tabs;
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         const auto app = a11y.application(QStringLiteral("stashwick"), 0);
+                         frame = app ? a11y.find(*app,
+                                                 [&](const AccessibleRef& r) {
+                                                     return a11y.name(r) == u"Stashwick" &&
+                                                            a11y.has(r, A::Showing);
+                                                 })
+                                     : std::nullopt;
+                         tabs = frame ? a11y.findNamed(*frame, u"page tab list", u"Tabs")
+                                      : std::nullopt;
+                         return tabs.has_value();
+                     },
+                     20000),
+                 "no tab bar in the window's accessible tree");
+        QCOMPARE(a11y.childNames(*tabs),
+                 QStringList({"page tab: Slots", "page tab: History", "page tab: Snippets",
+                              "page tab: Stats", "page tab: Settings"}));
+        QCOMPARE(a11y.childNames(*tabs, A::Selected), QStringList{"Slots"});
+        QCOMPARE(a11y.childNames(*tabs, A::Selectable).size(), 5);
+
+        // Tab until a page tab has the keyboard (each Tab lands before the next), Right, Return.
+        const auto tabFocused = [&] { return a11y.childNames(*tabs, A::Focused); };
+        for (int i = 0; i < 40 && !QTest::qWaitFor([&] { return !tabFocused().isEmpty(); }, 1500);
+             ++i) {
+            QVERIFY(mouse({"key", "Tab"}));
+        }
+        QCOMPARE(tabFocused(), QStringList{"Slots"});
+        QVERIFY(mouse({"key", "Right", "Return"}));
+        QTRY_COMPARE_WITH_TIMEOUT(a11y.childNames(*tabs, A::Selected), QStringList{"History"},
+                                  5000);
+        QCOMPARE(tabFocused(), QStringList{"History"});
+        QCOMPARE(m_session.dump()["mainTab"].toString(), QStringLiteral("history"));
+
+        QCOMPARE(m_session.stashwick({"stashwick://show-tab/settings"}).exitCode, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(a11y.childNames(*tabs, A::Selected), QStringList{"Settings"},
+                                  5000);
+        const auto picker = [&](QStringView name) {
+            const auto panel = a11y.findNamed(*frame, u"panel", name);
+            return panel ? panel : a11y.findNamed(*frame, u"grouping", name);
+        };
+        const auto looks = picker(u"Light / Dark"), theme = picker(u"Theme");
+        QVERIFY(looks && theme);
+        QCOMPARE(
+            a11y.childNames(*looks),
+            QStringList({"radio button: System", "radio button: Light", "radio button: Dark"}));
+        QCOMPARE(a11y.childNames(*looks, A::Checked), QStringList{"System"});
+        QCOMPARE(a11y.childNames(*theme),
+                 QStringList(
+                     {"radio button: Warm Cream", "radio button: Charcoal", "radio button: Bone"}));
+        QCOMPARE(a11y.childNames(*theme, A::Checked), QStringList{"Warm Cream"});
+
+        QVERIFY(a11y.doAction(a11y.children(*looks).value(2), u"Press"));
+        QSettings settings(m_session.homePath("config/Stashwick/Stashwick.conf"),
+                           QSettings::IniFormat);
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                settings.sync();
+                return settings.value("appearanceMode").toString() == u"dark";
+            },
+            5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const auto rebuilt = picker(u"Light / Dark");
+                return rebuilt && a11y.childNames(*rebuilt, A::Checked) == QStringList{"Dark"};
+            },
+            5000));
+        settings.setValue("appearanceMode", "system");
+        settings.sync();
+        QCOMPARE(m_session.stashwick({"stashwick://reload-hotkeys"}).exitCode, 0);
         QCOMPARE(m_session.stashwick({"stashwick://show-tab/slots"}).exitCode, 0);
     }
 

@@ -2,7 +2,8 @@
 
 // What applications show, read as a screen reader reads it: the accessibility tree (AT-SPI) on
 // the session's accessibility bus, through QtDBus. GTK applications publish theirs whatever
-// their display, so this reads a GTK entry on Wayland and the desktop portal's dialog.
+// their display, so this reads a GTK entry on Wayland and the desktop portal's dialog; the
+// program's own window publishes its tree as Qt does, and is read and driven the same way.
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -14,6 +15,7 @@
 #include <QDBusVariant>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -39,8 +41,16 @@ inline const QDBusArgument& operator>>(const QDBusArgument& arg, AccessibleRef& 
 
 class AccessibleText {
 public:
-    // AT-SPI states (AtspiStateType) this test looks at.
-    enum State : uint { Active = 1, Focused = 12, Sensitive = 24 };
+    // AT-SPI states (AtspiStateType) the tests look at.
+    enum State : uint {
+        Active = 1,
+        Checked = 4,
+        Focused = 12,
+        Selectable = 22,
+        Selected = 23,
+        Sensitive = 24,
+        Showing = 25
+    };
 
     bool open(QString* error) {
         qDBusRegisterMetaType<AccessibleRef>();
@@ -158,18 +168,48 @@ public:
                                            has(r, Sensitive);
                                 })
                          : std::nullopt;
-        if (!b) {
-            return false;
-        }
-        QDBusMessage act = QDBusMessage::createMethodCall(b->service, b->path.path(),
-                                                          QStringLiteral("org.a11y.atspi.Action"),
-                                                          QStringLiteral("DoAction"));
-        act << 0;
-        const QDBusReply<bool> done = m_bus.call(act);
-        return done.isValid() && done.value();
+        return b && act(*b, 0);
     }
 
-private:
+    // Does the action called `actionName` of `ref`, as a screen reader's command does.
+    bool doAction(const AccessibleRef& ref, QStringView actionName) {
+        const int count =
+            property(ref, QStringLiteral("NActions"), QStringLiteral("org.a11y.atspi.Action"))
+                .toInt();
+        for (int i = 0; i < count; ++i) {
+            QDBusMessage get = QDBusMessage::createMethodCall(
+                ref.service, ref.path.path(), QStringLiteral("org.a11y.atspi.Action"),
+                QStringLiteral("GetName"));
+            get << i;
+            const QDBusReply<QString> name = m_bus.call(get);
+            if (name.isValid() && name.value() == actionName) {
+                return act(ref, i);
+            }
+        }
+        return false;
+    }
+
+    // The first object under `from` (itself included) with this role and name.
+    std::optional<AccessibleRef> findNamed(const AccessibleRef& from, QStringView role,
+                                           QStringView objectName) {
+        return find(from, [&](const AccessibleRef& r) {
+            return roleName(r) == role && name(r) == objectName;
+        });
+    }
+    // The names of the children of `ref` that are in `state`; each child as "role: name" when
+    // no state is given.
+    QStringList childNames(const AccessibleRef& ref, std::optional<State> state = std::nullopt) {
+        QStringList out;
+        for (const AccessibleRef& child : children(ref)) {
+            if (!state) {
+                out << roleName(child) + QStringLiteral(": ") + name(child);
+            } else if (has(child, *state)) {
+                out << name(child);
+            }
+        }
+        return out;
+    }
+
     std::optional<AccessibleRef> window(QStringView title) {
         const AccessibleRef root{QStringLiteral("org.a11y.atspi.Registry"),
                                  QDBusObjectPath("/org/a11y/atspi/accessible/root")};
@@ -227,10 +267,6 @@ private:
         return std::nullopt;
     }
 
-    QDBusMessage accessibleCall(const AccessibleRef& ref, const QString& method) {
-        return QDBusMessage::createMethodCall(ref.service, ref.path.path(),
-                                              QStringLiteral("org.a11y.atspi.Accessible"), method);
-    }
     QList<AccessibleRef> children(const AccessibleRef& ref) {
         const QDBusReply<QList<AccessibleRef>> list =
             m_bus.call(accessibleCall(ref, QStringLiteral("GetChildren")));
@@ -260,15 +296,6 @@ private:
             m_bus.call(accessibleCall(ref, QStringLiteral("GetRoleName")));
         return role.isValid() ? role.value() : QString();
     }
-    QVariant property(const AccessibleRef& ref, const QString& name,
-                      const QString& interface = QStringLiteral("org.a11y.atspi.Accessible")) {
-        QDBusMessage get = QDBusMessage::createMethodCall(
-            ref.service, ref.path.path(), QStringLiteral("org.freedesktop.DBus.Properties"),
-            QStringLiteral("Get"));
-        get << interface << name;
-        const QDBusReply<QDBusVariant> value = m_bus.call(get);
-        return value.isValid() ? value.value().variant() : QVariant();
-    }
     QString name(const AccessibleRef& ref) {
         return property(ref, QStringLiteral("Name")).toString();
     }
@@ -284,6 +311,29 @@ private:
         const QList<uint> words = bits.value();
         const uint word = state / 32;
         return word < uint(words.size()) && (words[word] >> (state % 32)) & 1u;
+    }
+
+private:
+    bool act(const AccessibleRef& ref, int index) {
+        QDBusMessage call = QDBusMessage::createMethodCall(ref.service, ref.path.path(),
+                                                           QStringLiteral("org.a11y.atspi.Action"),
+                                                           QStringLiteral("DoAction"));
+        call << index;
+        const QDBusReply<bool> done = m_bus.call(call);
+        return done.isValid() && done.value();
+    }
+    QDBusMessage accessibleCall(const AccessibleRef& ref, const QString& method) {
+        return QDBusMessage::createMethodCall(ref.service, ref.path.path(),
+                                              QStringLiteral("org.a11y.atspi.Accessible"), method);
+    }
+    QVariant property(const AccessibleRef& ref, const QString& name,
+                      const QString& interface = QStringLiteral("org.a11y.atspi.Accessible")) {
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            ref.service, ref.path.path(), QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("Get"));
+        get << interface << name;
+        const QDBusReply<QDBusVariant> value = m_bus.call(get);
+        return value.isValid() ? value.value().variant() : QVariant();
     }
 
     QDBusConnection m_bus{QString()};
