@@ -1,11 +1,11 @@
 // KWin headless (run-in-session.sh kwin; 5.27, 6.3, 6.7): KWin's fake input copies from and
-// pastes into a GTK entry on Wayland while the user still holds the chord's modifiers; copies made
-// by native Wayland applications reach the real program's history through data-control; and the
-// program's own copy-to-slot and paste-slot work there. The chords go through KDE's real
-// GlobalShortcuts portal backend (kglobalaccel inside kwin_wayland on Plasma 6): bound on the
-// first start (KDE 6.7 asks the user once in a dialog, answered here with Return), bound again
-// without a dialog on a second start, bound anew when the configuration changes, and pressed as
-// the user presses them; last, a picture of the Settings window's shortcuts card.
+// pastes into a GTK entry on Wayland while the user still holds the chord's modifiers, and copies
+// made by native Wayland applications reach the real program's history through data-control.
+// The chords go through KDE's real GlobalShortcuts portal backend (kglobalaccel inside
+// kwin_wayland on Plasma 6): bound on the first start (KDE 6.7 asks the user once in a dialog,
+// answered here with Return), bound again without a dialog on a second start, bound anew when
+// the configuration changes, and pressed as the user presses them; last, a picture of the
+// Settings window's shortcuts card.
 // KWin offers no virtual keyboard: the user's keys come from a fake-input client of the
 // test's own, on its own connection, which shares the seat's modifiers as a real keyboard does.
 #include "ChordScenario.h"
@@ -365,36 +365,6 @@ private Q_SLOTS:
         QCOMPARE(p[QStringLiteral("clipboard")].toString(),
                  WaylandTestSession::offeredDataControl());
         QVERIFY(!m_session.log().contains("did not bind the shortcuts"));
-    }
-
-    // The same through the program's own commands, once it presses keys with fake input.
-    void programCopiesAndPastesThroughFakeInput() {
-        const QString keystrokes = m_session.dump()[QStringLiteral("platform")]
-                                       .toObject()[QStringLiteral("keystrokes")]
-                                       .toString();
-        if (keystrokes != u"kde-fake-input") {
-            QSKIP(qPrintable(QStringLiteral("the program presses keys with \"%1\", not KWin's "
-                                            "fake input")
-                                 .arg(keystrokes)));
-        }
-        QVERIFY(openEntry(QStringLiteral("copied by the program")));
-        QVERIFY(m_session.ok(QStringLiteral("stashwick://copy-to-slot/3")));
-        QVERIFY2(
-            WaylandTestSession::waitFor(
-                [this] { return m_scenario.slotPreview(3) == u"copied by the program"; }, 10000),
-            (m_scenario.slotPreview(3) + QLatin1Char('\n') + QString::fromUtf8(m_session.log()))
-                .toUtf8()
-                .constData());
-        QCOMPARE(closeEntry(), QStringLiteral("copied by the program"));
-
-        QVERIFY(m_session.setClipboard("the user's clipboard"));
-        QVERIFY(openEntry(QStringLiteral("abc")));
-        QVERIFY(pressEnd());
-        QVERIFY(m_session.ok(QStringLiteral("stashwick://paste-slot/3")));
-        QVERIFY(WaylandTestSession::waitFor([&] { return m_session.clipboardOwnerGone(); }));
-        QTRY_COMPARE_WITH_TIMEOUT(WaylandTestSession::clipboard(),
-                                  QByteArray("the user's clipboard"), 5000);
-        QCOMPARE(closeEntry(), QStringLiteral("abccopied by the program"));
     }
 
     // The chords pressed on the user's keyboard: KWin's kglobalaccel hears them, the portal

@@ -1,15 +1,12 @@
-// The real program in a headless sway session (run-in-session.sh sway): copies made by native
-// Wayland applications reach the history with no X11 window focused, and the chords, given by
-// sway bindings that run the stashwick command, copy from and paste into native applications:
-// a GTK entry and the foot terminal. The user's keys come from a virtual keyboard of the
-// test's own.
+// The real program in a headless sway session (run-in-session.sh sway): a burst of copies made
+// by native Wayland applications reaches the history in order, and the chords, given by sway
+// bindings that run the stashwick command, copy from and paste into native applications: a GTK
+// entry and the foot terminal. The user's keys come from a virtual keyboard of the test's own.
 #include "ChordScenario.h"
 #include "WaylandTestSession.h"
 #include "ZenityEntry.h"
 
-#include <QBuffer>
 #include <QHash>
-#include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <xkbcommon/xkbcommon.h>
@@ -165,42 +162,6 @@ private Q_SLOTS:
         if (m_failed) {
             qInfo("the program's log:\n%s", log.constData());
         }
-    }
-
-    // wl-copy is a native Wayland client; sway hands its selection to X11 clients only while
-    // an X11 window has the focus, and none has it here.
-    void nativeCopiesReachTheHistoryWithoutFocus() {
-        QVERIFY(focused()[QStringLiteral("shell")].toString() != u"xwayland");
-
-        QVERIFY(m_session.setClipboard("copied in a Wayland app"));
-        QVERIFY(WaylandTestSession::waitFor([&] {
-            const QJsonObject h = WaylandTestSession::newestHistory(m_session.dump());
-            return h[QStringLiteral("preview")].toString() == u"copied in a Wayland app" &&
-                   h[QStringLiteral("kind")].toString() == u"text";
-        }));
-
-        QImage picture(64, 48, QImage::Format_RGB32);
-        picture.fill(QColor(0x3E, 0x9D, 0x6E));
-        QByteArray png;
-        QBuffer buffer(&png);
-        QVERIFY(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG"));
-        QVERIFY(m_session.setClipboard(png, QStringLiteral("image/png")));
-        QVERIFY(WaylandTestSession::waitFor([&] {
-            return WaylandTestSession::newestHistory(m_session.dump())[QStringLiteral("kind")]
-                       .toString() == u"image";
-        }));
-
-        QVERIFY(m_session.setClipboard("file:///tmp/one.txt\r\nfile:///home/u/two%20words.pdf\r\n",
-                                       QStringLiteral("text/uri-list")));
-        QVERIFY(WaylandTestSession::waitFor([&] {
-            const QJsonObject h = WaylandTestSession::newestHistory(m_session.dump());
-            return h[QStringLiteral("kind")].toString() == u"files" &&
-                   h[QStringLiteral("preview")].toString() == u"one.txt, two words.pdf";
-        }));
-
-        // From the copy to the history. Each poll is one `stashwick://dump`, included.
-        QVERIFY(m_session.timeCopiesToHistory(QStringLiteral("latency "),
-                                              QStringLiteral("wl-copy to history")));
     }
 
     // The history follows data-control's selection events: five copies 120 ms apart, each by

@@ -13,7 +13,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -105,12 +104,6 @@ class X11ChordsTest : public QObject, private ScenarioDesk {
             m_appOutput += m_app->readAllStandardOutput();
         }
         return m_appOutput;
-    }
-
-    void writeHotkeys(const QByteArray& json) {
-        QSettings s(m_session.homePath("config/Stashwick/Stashwick.conf"), QSettings::IniFormat);
-        s.setValue("hotkeyConfig", json);
-        s.sync();
     }
 
     // A real terminal in front running `cat > out` (then writing `done`, which an interrupt
@@ -367,26 +360,6 @@ private Q_SLOTS:
               static_cast<long long>(read), static_cast<long long>(back));
     }
 
-    // An application that never reads it: the user's clipboard is back after the bound, as
-    // the history tells (the program's own writes are recorded like any other).
-    void aPasteNobodyReadsIsTakenBackAfterTheBound() {
-        QVERIFY(setClipboard("PASTED"));
-        QCOMPARE(stashwick({"stashwick://capture-to-slot/5"}), 0);
-        QVERIFY(setClipboard("the user's clipboard"));
-        QVERIFY(startApp("abc", QString(), QString(), -1));
-        QTRY_COMPARE_WITH_TIMEOUT(newestInHistory(), QStringLiteral("the user's clipboard"), 3000);
-        QElapsedTimer t;
-        t.start();
-        QVERIFY(chord({"Control_L", "Super_L"}, "5"));
-        QVERIFY2(waitForLine(*m_app, m_appOutput, "KEY ctrl V", 3000), m_appOutput.constData());
-        QTRY_COMPARE_WITH_TIMEOUT(newestInHistory(), QStringLiteral("PASTED"), 3000);
-        QTRY_COMPARE_WITH_TIMEOUT(newestInHistory(), QStringLiteral("the user's clipboard"), 5000);
-        qInfo("nobody read the paste: the user's clipboard back %lld ms after the chord",
-              static_cast<long long>(t.elapsed()));
-        QCOMPARE(clipboard(), QByteArray("the user's clipboard"));
-        QVERIFY(!appOutput().contains("TEXT abcPASTED"));
-    }
-
     void aChordWithAnExtraModifierReachesTheApplication() {
         const QString before = m_scenario.slotPreview(3);
         QVERIFY(startApp("extra"));
@@ -544,24 +517,6 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(term->done));
         term->process->kill();
         term->process->waitForFinished();
-    }
-
-    void newModifiersApplyAtOnceAndFreeTheOldChord() {
-        writeHotkeys(
-            R"({"copyModifiers":6,"pasteModifiers":5,"summon":{"keyCode":9,"modifiers":13}})");
-        QCOMPARE(stashwick({"stashwick://reload-hotkeys"}), 0);
-        QCOMPARE(dump()["hotkeys"].toObject()["copy"].toString(),
-                 QStringLiteral("Control + Shift + N"));
-        QVERIFY(startApp("new chord"));
-        QVERIFY(chord({"Control_L", "Shift_L"}, "9"));
-        QVERIFY(waitForSlot(9, "new chord"));
-        // The old chord is free again: the application receives it.
-        QVERIFY(chord({"Control_L", "Alt_L"}, "1"));
-        QVERIFY(QTest::qWaitFor([&] { return appOutput().contains("KEY ctrl+alt 1\n"); }, 3000));
-        QVERIFY(m_scenario.slotPreview(1).isEmpty());
-        writeHotkeys(
-            R"({"copyModifiers":12,"pasteModifiers":5,"summon":{"keyCode":9,"modifiers":13}})");
-        QCOMPARE(stashwick({"stashwick://reload-hotkeys"}), 0);
     }
 };
 

@@ -124,14 +124,6 @@ private Q_SLOTS:
         m_owners.clear();
     }
 
-    void readsPlainTextFromXclip() {
-        QVERIFY(xclip("UTF8_STRING", "Grüße from xclip"));
-        const auto item = m_clipboard->read();
-        QVERIFY(item);
-        QCOMPARE(item->kind, ClipboardKind::Text);
-        QCOMPARE(item->text, std::optional<QString>("Grüße from xclip"));
-    }
-
     void readsHtmlWithText() {
         QVERIFY(qtOwner({{"text/html", "<b>bold</b>"}, {"text/plain", "bold"}}));
         const auto item = m_clipboard->read();

@@ -53,8 +53,6 @@ class X11WindowTest : public QObject {
         return {24 + 85 + (i % 5) * 185, 175 + (i / 5) * 132};
     }
     bool mouse(const QStringList& args) { return QProcess::execute("xdotool", args) == 0; }
-    // The copy button of the first snippet's row, below the editor card.
-    static QPoint snippetCopyButton() { return {840, 364}; }
     QImage shoot(const QString& name) {
         const QString file = QStringLiteral(ARTIFACTS_DIR "/%1.png").arg(name);
         QProcess::execute(SCREENSHOT, {file, window()});
@@ -311,28 +309,6 @@ private Q_SLOTS:
             3000));
         app.kill();
         app.waitForFinished();
-    }
-
-    void aSnippetAddedInTheTabIsCopiedExpanded() {
-        QCOMPARE(m_session.stashwick({"stashwick://show-tab/snippets"}).exitCode, 0);
-        QVERIFY(QTest::qWaitFor([&] { return activeName() == u"Stashwick"; }, 5000));
-        const QString w = window();
-        QVERIFY(mouse({"mousemove", "--window", w, "480", "148", "click", "1"}));
-        QVERIFY(mouse({"type", "--delay", "15", "Greeting"}));
-        QVERIFY(mouse({"mousemove", "--window", w, "480", "200", "click", "1"}));
-        QVERIFY(mouse({"type", "--delay", "15", "Hello {slot5}"}));
-        QVERIFY(mouse({"mousemove", "--window", w, "874", "278", "click", "1"}));
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                return m_session.dump()["snippets"].toArray()[0].toObject()["title"].toString() ==
-                       u"Greeting";
-            },
-            3000));
-        const QPoint copy = snippetCopyButton();
-        QVERIFY(mouse({"mousemove", "--window", w, QString::number(copy.x()),
-                       QString::number(copy.y()), "click", "1"}));
-        QTRY_COMPARE_WITH_TIMEOUT(m_session.clipboard(), QByteArray("Hello hello from xclip"),
-                                  3000);
     }
 
     void screenshotsOfTheOtherTabs() {
