@@ -43,6 +43,7 @@ private Q_SLOTS:
             return StoreContainer::openPrimaryOrFallback(AppPaths::storeFile());
         });
         QVERIFY(f.state.container().isInMemory());
+        QCOMPARE(log.count(), 1); // the fallback, said once
         const QString reason = f.state.notSavingReason();
         QVERIFY(!reason.isEmpty());
         f.fill(1, QStringLiteral("Meeting notes for Thursday"));

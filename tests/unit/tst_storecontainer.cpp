@@ -163,23 +163,6 @@ private Q_SLOTS:
         QVERIFY(!container->isInMemory());
     }
 
-    void unwritableDataFolderFallsBackToMemory() {
-        TestEnv env;
-        // XDG_DATA_HOME is a regular file: the data folder cannot be created (even as root).
-        writeFile(env.path("data"), "not a folder");
-        LogCapture log;
-        auto container = StoreContainer::openPrimaryOrFallback(AppPaths::storeFile());
-        QVERIFY(container);
-        QVERIFY(container->isInMemory());
-        QCOMPARE(log.count(), 1);
-
-        ManualClock clock;
-        SlotStore slots(*container, clock);
-        slots.setItem(ClipboardItem::makeText("in memory"), 1);
-        QCOMPARE(slots.item(1)->text, std::optional<QString>("in memory"));
-        QCOMPARE(slots.revision(), 1);
-    }
-
     void failedSavesKeepChangesPendingUntilTheNextSuccess() {
         FileStore f;
         auto& [env, path, container, clock, slots] = f;
