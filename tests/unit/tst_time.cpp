@@ -1,10 +1,7 @@
 #include "TestEnv.h"
-#include "core/AppPaths.h"
 #include "core/ManualScheduler.h"
 #include "core/UserDefaults.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QTest>
 
 class TimeTest : public QObject {
@@ -69,14 +66,6 @@ private Q_SLOTS:
         const Instant i = Instant::fromDateTime(dt);
         QCOMPARE(i.toDateTime(), dt);
         QCOMPARE(Instant::fromUnixSeconds(978307200.0).secondsSinceReference(), 0.0);
-    }
-
-    void dataFolderIsCreatedUnderXdgDataHome() {
-        TestEnv env;
-        const QString dir = AppPaths::dataDir();
-        QCOMPARE(dir, QDir(env.path("data")).filePath("Stashwick"));
-        QVERIFY(QFileInfo(dir).isDir());
-        QCOMPARE(QFileInfo(AppPaths::storeFile()).fileName(), QStringLiteral("Store.sqlite"));
     }
 
     void userDefaultsRoundTripAndMissingKeys() {
