@@ -86,17 +86,15 @@ public:
         return history.isEmpty() ? QJsonObject() : history.at(0).toObject();
     }
 
-    // Starts the program in the foreground (`stashwick` with no arguments, or another way of
-    // running it) and waits for its first state dump, so that no command starts a second
-    // instance meanwhile.
-    bool startInstance(const QString& program = QStringLiteral(STASHWICK_BIN),
-                       const QStringList& args = {}) {
+    // Starts the program in the foreground (`stashwick` with no arguments) and waits for its
+    // first state dump, so that no command starts a second instance meanwhile.
+    bool startInstance() {
         QFile::remove(stateFile());
         m_instance = std::make_unique<QProcess>();
         m_instance->setProcessEnvironment(env());
         m_instance->setProcessChannelMode(QProcess::MergedChannels);
         m_log.clear();
-        m_instance->start(program, args);
+        m_instance->start(QStringLiteral(STASHWICK_BIN), QStringList());
         return m_instance->waitForStarted() &&
                QTest::qWaitFor([&] { return QFile::exists(stateFile()); }, 15000);
     }

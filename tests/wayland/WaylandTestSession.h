@@ -69,14 +69,6 @@ public:
 
     // --- The program ---------------------------------------------------------------------
 
-    // Where the suite keeps its pictures: `preferred` (the build's artifacts folder) where the
-    // session may write there, else its runtime folder (a checkout in a private home is
-    // reached read-only).
-    static QString artifactsDir(const QString& preferred) {
-        return QFileInfo(preferred).isWritable() ? preferred
-                                                 : qEnvironmentVariable("XDG_RUNTIME_DIR");
-    }
-
     // The portal finds the program by its desktop file (1.22 refuses sessions to a connection
     // whose application it does not know): a minimal one, in the session's data folder.
     static bool installDesktopFile() {

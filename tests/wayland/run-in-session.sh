@@ -3,7 +3,7 @@
 # Runs a command inside a private, headless Wayland session with XWayland and a private session
 # bus, then tears the whole session down and returns the command's status.
 #
-# Usage: run-in-session.sh [--env NAME=VALUE]... [--writable DIR]... [--reach DIR]...
+# Usage: run-in-session.sh [--env NAME=VALUE]... [--reach DIR]...
 #                          <sway|kwin|mutter|gnome-shell> command [args...]
 #
 # As root (sway refuses to run as root) the compositor, the bus and the command run as the
@@ -17,8 +17,6 @@
 # mutter or gnome-shell: the tests' sign that they run in such a session), and the --env
 # variables. gnome-shell runs with a private system bus (DBUS_SYSTEM_BUS_ADDRESS) and GNOME's
 # media-keys daemon, which runs the commands of GNOME's custom keyboard shortcuts.
-# Every --writable DIR is created and handed to that user (for artifacts written by the
-# command).
 # Every --reach DIR (the build and source folders) is what the command reads at its own path. As
 # root, where that user cannot get there (a checkout in a private home, 0700), the session runs
 # in a private mount namespace in which the first folder on the way that the user cannot search
@@ -28,24 +26,18 @@
 set -uo pipefail
 
 usage() {
-    echo "usage: $0 [--env NAME=VALUE]... [--writable DIR]... [--reach DIR]... <sway|kwin|mutter|gnome-shell> command [args...]" >&2
+    echo "usage: $0 [--env NAME=VALUE]... [--reach DIR]... <sway|kwin|mutter|gnome-shell> command [args...]" >&2
     exit 2
 }
 
 all_args=("$@")
 extra_env=()
-writable=()
 reach=()
 while (($#)); do
     case "$1" in
     --env)
         [[ $# -ge 2 && "$2" == *=* ]] || usage
         extra_env+=("$2")
-        shift 2
-        ;;
-    --writable)
-        [[ $# -ge 2 ]] || usage
-        writable+=("$2")
         shift 2
         ;;
     --reach)
@@ -117,13 +109,6 @@ if [[ ! -d /tmp/.X11-unix ]]; then
 fi
 if ((EUID == 0)); then
     chown -R "$run_uid:$run_gid" "$base"
-    for d in "${writable[@]}"; do
-        mkdir -p "$d" && chown -R "$run_uid:$run_gid" "$d"
-    done
-else
-    for d in "${writable[@]}"; do
-        mkdir -p "$d"
-    done
 fi
 
 # Each hidden folder: mounted at a staging point before the first folder on its way that the

@@ -27,9 +27,7 @@
 #include "platform/gnome/GnomeCustomShortcuts.h"
 
 #include <QDir>
-#include <QImage>
 #include <QTimer>
-#include <QUrl>
 #include <functional>
 #include <linux/input-event-codes.h>
 
@@ -86,8 +84,6 @@ class GnomeTest : public QObject, private ScenarioDesk {
     // Dialogs the user answered, at the first start of the program and at the second.
     int m_dialogs[3] = {0, 0, 0};
     int m_start = 0;
-    int m_screenshotCode = -1;
-    QString m_screenshotUri;
 
     // As GNOME runs a custom shortcut's command: at the chord's key press, Control and Alt
     // still down; the user lets go of them holdMs later.
@@ -261,63 +257,6 @@ class GnomeTest : public QObject, private ScenarioDesk {
         return WaylandTestSession::waitFor([&] { return done; }, 30000);
     }
 
-    // The whole screen through the Screenshot portal, asked as the program (its application id,
-    // which the permission is kept for), saved at `file`.
-    bool screenshotThroughThePortal(const QString& file, QString* why) {
-        QDBusConnection bus = QDBusConnection::sessionBus();
-        const auto call = [&](const QString& service, const QString& path, const QString& iface,
-                              const QString& method, const QVariantList& args) {
-            QDBusMessage m = QDBusMessage::createMethodCall(service, path, iface, method);
-            m.setArguments(args);
-            const QDBusMessage reply = bus.call(m, QDBus::Block, 30000);
-            if (reply.type() == QDBusMessage::ErrorMessage) {
-                *why = method + QStringLiteral(": ") + reply.errorMessage();
-                return QDBusMessage();
-            }
-            return reply;
-        };
-        const QString appId = QStringLiteral("io.stashwick.Stashwick");
-        const QString desktop = QStringLiteral("/org/freedesktop/portal/desktop");
-        call(QStringLiteral("org.freedesktop.portal.Desktop"), desktop,
-             QStringLiteral("org.freedesktop.host.portal.Registry"), QStringLiteral("Register"),
-             {appId, QVariantMap()});
-        if (call(QStringLiteral("org.freedesktop.impl.portal.PermissionStore"),
-                 QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"),
-                 QStringLiteral("org.freedesktop.impl.portal.PermissionStore"),
-                 QStringLiteral("SetPermission"),
-                 {QStringLiteral("screenshot"), true, QStringLiteral("screenshot"), appId,
-                  QStringList{QStringLiteral("yes")}})
-                .type() != QDBusMessage::ReplyMessage) {
-            return false;
-        }
-        const QString token = QStringLiteral("stashwick_test_shot");
-        const QString sender = bus.baseService().mid(1).replace(u'.', u'_');
-        const QString request = desktop + QStringLiteral("/request/") + sender + u'/' + token;
-        m_screenshotCode = -1;
-        bus.connect(QStringLiteral("org.freedesktop.portal.Desktop"), request,
-                    QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"),
-                    this, SLOT(onScreenshotResponse(uint, QVariantMap)));
-        if (call(QStringLiteral("org.freedesktop.portal.Desktop"), desktop,
-                 QStringLiteral("org.freedesktop.portal.Screenshot"), QStringLiteral("Screenshot"),
-                 {QString(), QVariantMap{{QStringLiteral("handle_token"), token},
-                                         {QStringLiteral("interactive"), false}}})
-                .type() != QDBusMessage::ReplyMessage) {
-            return false;
-        }
-        if (!WaylandTestSession::waitFor([this] { return m_screenshotCode >= 0; }, 20000) ||
-            m_screenshotCode != 0) {
-            *why = QStringLiteral("the Screenshot portal answered %1").arg(m_screenshotCode);
-            return false;
-        }
-        const QString taken = QUrl(m_screenshotUri).toLocalFile();
-        QFile::remove(file);
-        if (!QFile::copy(taken, file)) {
-            *why = QStringLiteral("cannot copy %1").arg(taken);
-            return false;
-        }
-        return true;
-    }
-
     // The program's desktop file in the user's applications folder, starting the build's
     // program.
     static bool installDesktopFile() {
@@ -392,13 +331,6 @@ class GnomeTest : public QObject, private ScenarioDesk {
             }
         }
         return QStringLiteral("(the dialog did not close)");
-    }
-
-public Q_SLOTS:
-    // The Screenshot portal's answer.
-    void onScreenshotResponse(uint code, const QVariantMap& results) {
-        m_screenshotCode = int(code);
-        m_screenshotUri = results.value(QStringLiteral("uri")).toString();
     }
 
 private Q_SLOTS:
@@ -510,77 +442,6 @@ private Q_SLOTS:
         QCOMPARE(m_portalCalls.count("NotifyKeyboardKeycode"), 4 * m_keyedChords);
         QCOMPARE(m_portalCalls.count("CreateSession"), 1);
         QCOMPARE(m_portalCalls.count("Start"), 1);
-    }
-
-    // The Settings window's shortcuts availability card, as the shell shows it: a PNG through
-    // the shell's screenshot service, which answers only a few callers by their bus names
-    // (GNOME's screenshot tool among them: the suite takes that name on its private bus). The
-    // focused window where the shell gives the window the focus, else the whole screen.
-    void screenshotOfTheShortcutsCard() {
-        if (!m_shell) {
-            QSKIP("no shell to take screenshots");
-        }
-        QVERIFY(m_session.ok(QStringLiteral("stashwick://show-tab/settings")));
-        QDBusConnection bus = QDBusConnection::sessionBus();
-        QVERIFY(bus.registerService(QStringLiteral("org.gnome.Screenshot")));
-        const QString file =
-            WaylandTestSession::artifactsDir(QStringLiteral(ARTIFACTS_DIR)) +
-            QStringLiteral("/gnome-shell-%1-settings-card.png").arg(gnomeRelease());
-        QString why;
-        const auto shoot = [&](const QString& method, QVariantList args) {
-            QFile::remove(file);
-            QDBusMessage call = QDBusMessage::createMethodCall(
-                QStringLiteral("org.gnome.Shell.Screenshot"),
-                QStringLiteral("/org/gnome/Shell/Screenshot"),
-                QStringLiteral("org.gnome.Shell.Screenshot"), method);
-            call.setArguments(args << file);
-            const QDBusMessage reply = bus.call(call);
-            if (reply.type() != QDBusMessage::ReplyMessage ||
-                !reply.arguments().value(0).toBool()) {
-                why = method + QStringLiteral(": ") +
-                      (reply.type() == QDBusMessage::ErrorMessage ? reply.errorMessage()
-                                                                  : QStringLiteral("no success"));
-                return false;
-            }
-            const QImage image(file);
-            // Large, and painted: its middle is not one colour.
-            if (image.width() < 400 || image.height() < 300) {
-                why = method + QStringLiteral(": too small a window");
-                return false;
-            }
-            const QRgb first = image.pixel(image.width() / 2, image.height() / 4);
-            for (int y = image.height() / 4; y < image.height() * 3 / 4; y += 7) {
-                for (int x = image.width() / 4; x < image.width() * 3 / 4; x += 7) {
-                    if (image.pixel(x, y) != first) {
-                        return true;
-                    }
-                }
-            }
-            why = method + QStringLiteral(": not painted yet");
-            return false;
-        };
-        // Until the window is up (and painted).
-        const bool window = WaylandTestSession::waitFor(
-            [&] {
-                return shoot(QStringLiteral("ScreenshotWindow"), {true, false, false});
-            },
-            10000);
-        const bool shot =
-            window || WaylandTestSession::waitFor(
-                          [&] {
-                              return shoot(QStringLiteral("Screenshot"), {false, false});
-                          },
-                          5000);
-        bus.unregisterService(QStringLiteral("org.gnome.Screenshot"));
-        // GNOME 51's service answers GNOME's own daemons alone: the whole screen through the
-        // Screenshot portal then, with the permission GNOME keeps for it given beforehand.
-        const bool portal = !shot && screenshotThroughThePortal(file, &why);
-        QVERIFY2(shot || portal, qPrintable(why));
-        qInfo("screenshot (%s): %s",
-              window ? "the focused window"
-              : shot ? "the whole screen"
-                     : "the Screenshot portal",
-              qPrintable(file));
     }
 
     // The program started again: where the portal keeps the permission (RemoteDesktop version

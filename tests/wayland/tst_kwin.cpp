@@ -4,8 +4,7 @@
 // The chords go through KDE's real GlobalShortcuts portal backend (kglobalaccel inside
 // kwin_wayland on Plasma 6): bound on the first start (KDE 6.7 asks the user once in a dialog,
 // answered here with Return), bound again without a dialog on a second start, bound anew when
-// the configuration changes, and pressed as the user presses them; last, a picture of the
-// Settings window's shortcuts card.
+// the configuration changes, and pressed as the user presses them.
 // KWin offers no virtual keyboard: the user's keys come from a fake-input client of the
 // test's own, on its own connection, which shares the seat's modifiers as a real keyboard does.
 #include "ChordScenario.h"
@@ -19,7 +18,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QImage>
 #include <cstring>
 #include <fake-input-client-protocol.h>
 #include <functional>
@@ -418,40 +416,6 @@ private Q_SLOTS:
             qPrintable(m_scenario.slotPreview(6) + QLatin1Char('\n') +
                        QString::fromUtf8(m_session.log())));
         QCOMPARE(closeEntry(), QStringLiteral("with the recorded chord"));
-    }
-
-    // The Settings window's shortcuts card under this KWin, as the program draws it: the
-    // program started again with a hook that saves its own window (KWin offers no screenshots
-    // without OpenGL, and XWayland hands out black).
-    void pictureOfTheShortcutsCard() {
-        m_session.stopInstance();
-        const QString request = qEnvironmentVariable("XDG_RUNTIME_DIR") + "/snapshot-request";
-        QVERIFY(m_session.startInstance(QStringLiteral(WINDOW_SNAPSHOT),
-                                        {QStringLiteral(STASHWICK_MODULE), request}));
-        bool bound = false;
-        QCOMPARE(bindThroughThePortal(1, &bound), 0);
-        QVERIFY2(bound, m_session.log().constData());
-        QVERIFY(m_session.ok(QStringLiteral("stashwick://show-tab/settings")));
-        // KWin's version ("4:6.7.4-1" as Debian gives it) names the file.
-        const QString version =
-            QString::fromUtf8(WaylandTestSession::run(QStringLiteral("dpkg-query"),
-                                                      {"-W", "-f", "${Version}", "kwin-wayland"})
-                                  .out)
-                .section(u':', -1)
-                .section(u'-', 0, 0);
-        const QString file = WaylandTestSession::artifactsDir(QStringLiteral(ARTIFACTS_DIR)) +
-                             QStringLiteral("/kde-settings-kwin-%1.png").arg(version);
-        QFile::remove(file);
-        {
-            QFile ask(request);
-            QVERIFY(ask.open(QIODevice::WriteOnly));
-            ask.write(file.toUtf8());
-        }
-        QVERIFY2(WaylandTestSession::waitFor([&] { return !QFile::exists(request); }, 10000),
-                 m_session.log().constData());
-        const QImage shot(file);
-        QVERIFY(!shot.isNull());
-        qInfo("the Settings window: %s (%dx%d)", qPrintable(file), shot.width(), shot.height());
     }
 };
 
