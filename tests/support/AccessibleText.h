@@ -210,34 +210,6 @@ public:
         return out;
     }
 
-    std::optional<AccessibleRef> window(QStringView title) {
-        const AccessibleRef root{QStringLiteral("org.a11y.atspi.Registry"),
-                                 QDBusObjectPath("/org/a11y/atspi/accessible/root")};
-        for (const AccessibleRef& app : children(root)) {
-            if (name(app) == u"gnome-shell") {
-                continue;
-            }
-            for (const AccessibleRef& w : children(app)) {
-                if (name(w).compare(title, Qt::CaseInsensitive) == 0) {
-                    return w;
-                }
-            }
-        }
-        return std::nullopt;
-    }
-
-    // An object of the portal's dialogs called `itemName` in `state`. (Role names differ
-    // between GTK versions: a GTK 4 dialog is a "window", its check box a "switch".)
-    std::optional<AccessibleRef> portalItem(QStringView itemName, State state) {
-        const auto app = application(QStringLiteral("xdg-desktop-portal-gnome"), 0);
-        if (!app) {
-            return std::nullopt;
-        }
-        return find(*app, [this, itemName, state](const AccessibleRef& r) {
-            return name(r).compare(itemName, Qt::CaseInsensitive) == 0 && has(r, state);
-        });
-    }
-
     // The application called `name` (from process `pid` unless 0).
     std::optional<AccessibleRef> application(const QString& appName, qint64 pid) {
         const AccessibleRef root{QStringLiteral("org.a11y.atspi.Registry"),
@@ -286,11 +258,6 @@ public:
         }
         return out;
     }
-    // A text field: "text" to GTK 3, "text box" to GTK 4.
-    bool isTextField(const AccessibleRef& ref) {
-        const QString role = roleName(ref);
-        return role == u"text" || role == u"text box";
-    }
     QString roleName(const AccessibleRef& ref) {
         const QDBusReply<QString> role =
             m_bus.call(accessibleCall(ref, QStringLiteral("GetRoleName")));
@@ -314,6 +281,39 @@ public:
     }
 
 private:
+    std::optional<AccessibleRef> window(QStringView title) {
+        const AccessibleRef root{QStringLiteral("org.a11y.atspi.Registry"),
+                                 QDBusObjectPath("/org/a11y/atspi/accessible/root")};
+        for (const AccessibleRef& app : children(root)) {
+            if (name(app) == u"gnome-shell") {
+                continue;
+            }
+            for (const AccessibleRef& w : children(app)) {
+                if (name(w).compare(title, Qt::CaseInsensitive) == 0) {
+                    return w;
+                }
+            }
+        }
+        return std::nullopt;
+    }
+
+    // An object of the portal's dialogs called `itemName` in `state`. (Role names differ
+    // between GTK versions: a GTK 4 dialog is a "window", its check box a "switch".)
+    std::optional<AccessibleRef> portalItem(QStringView itemName, State state) {
+        const auto app = application(QStringLiteral("xdg-desktop-portal-gnome"), 0);
+        if (!app) {
+            return std::nullopt;
+        }
+        return find(*app, [this, itemName, state](const AccessibleRef& r) {
+            return name(r).compare(itemName, Qt::CaseInsensitive) == 0 && has(r, state);
+        });
+    }
+
+    // A text field: "text" to GTK 3, "text box" to GTK 4.
+    bool isTextField(const AccessibleRef& ref) {
+        const QString role = roleName(ref);
+        return role == u"text" || role == u"text box";
+    }
     bool act(const AccessibleRef& ref, int index) {
         QDBusMessage call = QDBusMessage::createMethodCall(ref.service, ref.path.path(),
                                                            QStringLiteral("org.a11y.atspi.Action"),

@@ -53,6 +53,18 @@ class X11WindowTest : public QObject {
         return {24 + 85 + (i % 5) * 185, 175 + (i / 5) * 132};
     }
     bool mouse(const QStringList& args) { return QProcess::execute("xdotool", args) == 0; }
+    QString settingsFile() const { return m_session.homePath("config/Stashwick/Stashwick.conf"); }
+    // The appearance (and the palette, where one is given) written to the settings file and
+    // applied to the running program at once.
+    bool setLooks(const char* mode, const char* palette = nullptr) {
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        settings.setValue("appearanceMode", mode);
+        if (palette) {
+            settings.setValue("themePalette", palette);
+        }
+        settings.sync();
+        return m_session.stashwick({"stashwick://reload-hotkeys"}).exitCode == 0;
+    }
     QImage shoot(const QString& name) {
         const QString file = QStringLiteral(ARTIFACTS_DIR "/%1.png").arg(name);
         QProcess::execute(SCREENSHOT, {file, window()});
@@ -185,8 +197,7 @@ private Q_SLOTS:
         QCOMPARE(a11y.childNames(*theme, A::Checked), QStringList{"Warm Cream"});
 
         QVERIFY(a11y.doAction(a11y.children(*looks).value(2), u"Press"));
-        QSettings settings(m_session.homePath("config/Stashwick/Stashwick.conf"),
-                           QSettings::IniFormat);
+        QSettings settings(settingsFile(), QSettings::IniFormat);
         QVERIFY(QTest::qWaitFor(
             [&] {
                 settings.sync();
@@ -199,9 +210,7 @@ private Q_SLOTS:
                 return rebuilt && a11y.childNames(*rebuilt, A::Checked) == QStringList{"Dark"};
             },
             5000));
-        settings.setValue("appearanceMode", "system");
-        settings.sync();
-        QCOMPARE(m_session.stashwick({"stashwick://reload-hotkeys"}).exitCode, 0);
+        QVERIFY(setLooks("system"));
         QCOMPARE(m_session.stashwick({"stashwick://show-tab/slots"}).exitCode, 0);
     }
 
@@ -243,20 +252,14 @@ private Q_SLOTS:
         QVERIFY(mouse({"windowsize", "--sync", w, "960", "680"}));
 
         // Dark, at once.
-        QSettings settings(m_session.homePath("config/Stashwick/Stashwick.conf"),
-                           QSettings::IniFormat);
-        settings.setValue("appearanceMode", "dark");
-        settings.sync();
-        QCOMPARE(m_session.stashwick({"stashwick://reload-hotkeys"}).exitCode, 0);
+        QVERIFY(setLooks("dark"));
         QVERIFY(QTest::qWaitFor(
             [&] { return qGray(shoot("x11-window-slots-dark").pixel(8, 600)) < 60; }, 3000));
         const QImage darkSlots = shoot("x11-window-slots-dark");
         QCOMPARE(m_session.stashwick({"stashwick://show-tab/history"}).exitCode, 0);
         QVERIFY(
             QTest::qWaitFor([&] { return shoot("x11-window-history-dark") != darkSlots; }, 3000));
-        settings.setValue("appearanceMode", "system");
-        settings.sync();
-        QCOMPARE(m_session.stashwick({"stashwick://reload-hotkeys"}).exitCode, 0);
+        QVERIFY(setLooks("system"));
 
         QVERIFY(mouse({"windowactivate", "--sync", window()}));
         QVERIFY(mouse({"key", "--clearmodifiers", "ctrl+w"}));
@@ -312,15 +315,10 @@ private Q_SLOTS:
     }
 
     void screenshotsOfTheOtherTabs() {
-        QSettings settings(m_session.homePath("config/Stashwick/Stashwick.conf"),
-                           QSettings::IniFormat);
         QImage previous;
         for (const auto& [palette, mode] :
              {std::pair{"warmCream", "light"}, std::pair{"charcoal", "dark"}}) {
-            settings.setValue("themePalette", palette);
-            settings.setValue("appearanceMode", mode);
-            settings.sync();
-            QCOMPARE(m_session.stashwick({"stashwick://reload-hotkeys"}).exitCode, 0);
+            QVERIFY(setLooks(mode, palette));
             for (const char* tab : {"snippets", "stats", "settings"}) {
                 QCOMPARE(
                     m_session.stashwick({QStringLiteral("stashwick://show-tab/") + tab}).exitCode,
@@ -336,10 +334,7 @@ private Q_SLOTS:
                     3000));
             }
         }
-        settings.setValue("themePalette", "warmCream");
-        settings.setValue("appearanceMode", "system");
-        settings.sync();
-        QCOMPARE(m_session.stashwick({"stashwick://reload-hotkeys"}).exitCode, 0);
+        QVERIFY(setLooks("system", "warmCream"));
     }
 };
 
