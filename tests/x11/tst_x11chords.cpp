@@ -2,6 +2,7 @@
 // with a focused text field, and a second keyboard device standing for the user's hands
 // (not the XTEST device the program presses keys with).
 #include "ChordScenario.h"
+#include "FakeKeyboard.h"
 #include "StashwickSession.h"
 
 #include <QBuffer>
@@ -21,50 +22,13 @@ class X11ChordsTest : public QObject, private ScenarioDesk {
     Q_OBJECT
 
     StashwickSession m_session;
-    std::unique_ptr<QProcess> m_keyboard, m_app, m_grabber;
+    FakeKeyboard m_keyboard;
+    std::unique_ptr<QProcess> m_app, m_grabber;
     QByteArray m_appOutput;
     QString m_appText; // the text the application started with
     ChordScenario m_scenario{*this};
 
-    static bool waitForLine(QProcess& p, QByteArray& buffer, const QByteArray& line,
-                            int ms = 10000) {
-        return QTest::qWaitFor(
-            [&] {
-                buffer += p.readAllStandardOutput();
-                return buffer.contains(line + '\n');
-            },
-            ms);
-    }
-
-    bool kb(const QByteArray& command) {
-        m_keyboard->readAllStandardOutput();
-        m_keyboard->write(command + '\n');
-        QByteArray out;
-        return waitForLine(*m_keyboard, out, "ok", 5000);
-    }
-    bool chord(const QList<QByteArray>& modifiers, const QByteArray& key) {
-        bool ok = true;
-        for (const auto& m : modifiers) {
-            ok = ok && kb("down " + m);
-        }
-        ok = ok && kb("tap " + key);
-        for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
-            ok = ok && kb("up " + *it);
-        }
-        return ok;
-    }
-
     int stashwick(const QStringList& args) { return m_session.stashwick(args).exitCode; }
-    int xtestKeysHeld() {
-        m_keyboard->readAllStandardOutput();
-        m_keyboard->write("xtestheld\n");
-        QByteArray out;
-        if (!waitForLine(*m_keyboard, out, "ok", 5000)) {
-            return -1;
-        }
-        const qsizetype at = out.indexOf("held ");
-        return at < 0 ? -1 : out.mid(at + 5).split('\n').first().toInt();
-    }
     // The preview of the history's newest entry.
     QString newestInHistory() {
         return dump()["history"].toArray()[0].toObject()["preview"].toString();
@@ -148,9 +112,9 @@ class X11ChordsTest : public QObject, private ScenarioDesk {
             return std::nullopt;
         }
         for (char c : word) {
-            kb(QByteArray("tap ") + c);
+            m_keyboard.send(QByteArray("tap ") + c);
         }
-        kb("tap Return");
+        m_keyboard.send("tap Return");
         if (!QTest::qWaitFor([&] { return t.output() == word + '\n'; }, 5000)) {
             qWarning("%s: typed text did not reach cat: %s", qPrintable(cls),
                      t.output().constData());
@@ -180,11 +144,12 @@ class X11ChordsTest : public QObject, private ScenarioDesk {
     bool setClipboard(const QByteArray& text) override { return m_session.setClipboard(text); }
     QByteArray clipboard() override { return m_session.clipboard(); }
     bool pressChord(ScenarioDesk::Chord kind, int slot) override {
-        return chord({"Control_L", kind == ScenarioDesk::Chord::Copy ? "Alt_L" : "Super_L"},
-                     QByteArray::number(slot));
+        return m_keyboard.chord(
+            {"Control_L", kind == ScenarioDesk::Chord::Copy ? "Alt_L" : "Super_L"},
+            QByteArray::number(slot));
     }
     bool openEntry(const QString& text) override { return startApp(text); }
-    bool pressEnd() override { return kb("tap End"); }
+    bool pressEnd() override { return m_keyboard.send("tap End"); }
     // The field's last "TEXT" line, or the text it started with.
     QString entryText() override {
         QString text = m_appText;
@@ -209,9 +174,7 @@ private Q_SLOTS:
         QByteArray out;
         QVERIFY(waitForLine(*m_grabber, out, "ready"));
 
-        m_keyboard = std::make_unique<QProcess>();
-        m_keyboard->start(QStringLiteral(FAKE_KEYBOARD));
-        QVERIFY(waitForLine(*m_keyboard, out, "ready"));
+        QVERIFY(m_keyboard.start());
 
         QVERIFY(m_session.startInstance());
         QVERIFY(QTest::qWaitFor([&] { return dump()["eventTapActive"].toBool(); }, 10000));
@@ -220,31 +183,29 @@ private Q_SLOTS:
     void cleanupTestCase() {
         stopApp();
         m_session.stopInstance();
-        for (auto* p : {m_keyboard.get(), m_grabber.get()}) {
-            if (p) {
-                p->terminate();
-                if (!p->waitForFinished(3000)) {
-                    p->kill();
-                    p->waitForFinished();
-                }
+        if (m_grabber) {
+            m_grabber->terminate();
+            if (!m_grabber->waitForFinished(3000)) {
+                m_grabber->kill();
+                m_grabber->waitForFinished();
             }
         }
     }
 
     void copyChordFillsTheSlotAlsoWithLocksOn() {
         QVERIFY(startApp("first selection"));
-        QVERIFY(kb("down Control_L"));
-        QVERIFY(kb("down Alt_L"));
+        QVERIFY(m_keyboard.send("down Control_L"));
+        QVERIFY(m_keyboard.send("down Alt_L"));
         QElapsedTimer t;
         t.start();
-        QVERIFY(kb("tap 3")); // press and release of the chord key
+        QVERIFY(m_keyboard.send("tap 3")); // press and release of the chord key
         const qint64 released = t.elapsed();
         QVERIFY(waitForSlot(3, "first selection"));
         qInfo("copy chord: slot filled %lld ms after the chord key went down, %lld ms after its "
               "release (one state dump of about 3 ms included)",
               static_cast<long long>(t.elapsed()), static_cast<long long>(t.elapsed() - released));
-        QVERIFY(kb("up Alt_L"));
-        QVERIFY(kb("up Control_L"));
+        QVERIFY(m_keyboard.send("up Alt_L"));
+        QVERIFY(m_keyboard.send("up Control_L"));
         const QJsonObject s = dump();
         QCOMPARE(s["totalCopies"].toInt(), 1);
         QCOMPARE(s["history"].toArray()[0].toObject()["preview"].toString(),
@@ -254,28 +215,28 @@ private Q_SLOTS:
         QVERIFY(!appOutput().contains("KEY ctrl+alt C"));
 
         QVERIFY(startApp("with caps lock"));
-        QVERIFY(kb("tap Caps_Lock"));
-        QVERIFY(chord({"Control_L", "Alt_L"}, "3"));
+        QVERIFY(m_keyboard.send("tap Caps_Lock"));
+        QVERIFY(m_keyboard.chord({"Control_L", "Alt_L"}, "3"));
         QVERIFY(waitForSlot(3, "with caps lock"));
-        QVERIFY(kb("tap Caps_Lock"));
+        QVERIFY(m_keyboard.send("tap Caps_Lock"));
 
         QVERIFY(startApp("with num lock"));
-        QVERIFY(kb("tap Num_Lock"));
-        QVERIFY(chord({"Control_L", "Alt_L"}, "3"));
+        QVERIFY(m_keyboard.send("tap Num_Lock"));
+        QVERIFY(m_keyboard.chord({"Control_L", "Alt_L"}, "3"));
         QVERIFY(waitForSlot(3, "with num lock"));
-        QVERIFY(kb("tap Num_Lock"));
+        QVERIFY(m_keyboard.send("tap Num_Lock"));
         QCOMPARE(dump()["totalCopies"].toInt(), 3);
     }
 
     void holdingTheModifiersAndTappingTwoDigits() {
         QVERIFY(startApp("twice"));
-        QVERIFY(kb("down Control_L"));
-        QVERIFY(kb("down Alt_L"));
-        QVERIFY(kb("tap 3"));
+        QVERIFY(m_keyboard.send("down Control_L"));
+        QVERIFY(m_keyboard.send("down Alt_L"));
+        QVERIFY(m_keyboard.send("tap 3"));
         QVERIFY(waitForSlot(3, "twice"));
-        QVERIFY(kb("tap 4"));
-        QVERIFY(kb("up Alt_L"));
-        QVERIFY(kb("up Control_L"));
+        QVERIFY(m_keyboard.send("tap 4"));
+        QVERIFY(m_keyboard.send("up Alt_L"));
+        QVERIFY(m_keyboard.send("up Control_L"));
         QVERIFY(waitForSlot(4, "twice"));
         // No digit was typed into the field.
         QVERIFY2(!appOutput().contains("TEXT "), appOutput().constData());
@@ -284,36 +245,28 @@ private Q_SLOTS:
     void plainKeysRightAfterAChordCarryNoModifiers() {
         // Released one after the other, then a plain key.
         QVERIFY(startApp("one by one"));
-        QVERIFY(kb("down Control_L"));
-        QVERIFY(kb("down Alt_L"));
-        QVERIFY(kb("tap 4"));
+        QVERIFY(m_keyboard.send("down Control_L"));
+        QVERIFY(m_keyboard.send("down Alt_L"));
+        QVERIFY(m_keyboard.send("tap 4"));
         QVERIFY(waitForSlot(4, "one by one"));
-        QVERIFY(kb("up Alt_L"));
-        QVERIFY(kb("up Control_L"));
-        QVERIFY(kb("tap a"));
+        QVERIFY(m_keyboard.send("up Alt_L"));
+        QVERIFY(m_keyboard.send("up Control_L"));
+        QVERIFY(m_keyboard.send("tap a"));
         QVERIFY2(waitForLine(*m_app, m_appOutput, "KEY none A", 3000), m_appOutput.constData());
         // The modifiers pressed again for the user on the XTEST device are let go there too,
         // or the server would ignore the next program's press of them (xdotool, on-screen
         // keyboards).
-        QVERIFY(QTest::qWaitFor([&] { return xtestKeysHeld() == 0; }, 2000));
+        QVERIFY(QTest::qWaitFor([&] { return m_keyboard.xtestKeysHeld() == 0; }, 2000));
 
         // Released in the same instant as the plain key goes down (one write, no waiting).
         QVERIFY(startApp("at once"));
-        QVERIFY(kb("down Control_L"));
-        QVERIFY(kb("down Alt_L"));
-        QVERIFY(kb("tap 4"));
+        QVERIFY(m_keyboard.send("down Control_L"));
+        QVERIFY(m_keyboard.send("down Alt_L"));
+        QVERIFY(m_keyboard.send("tap 4"));
         QVERIFY(waitForSlot(4, "at once"));
-        m_keyboard->readAllStandardOutput();
-        m_keyboard->write("up Alt_L\nup Control_L\ntap b\n");
-        QByteArray oks;
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                oks += m_keyboard->readAllStandardOutput();
-                return oks.count("ok\n") == 3;
-            },
-            5000));
+        QVERIFY(m_keyboard.sendAtOnce({"up Alt_L", "up Control_L", "tap b"}));
         QVERIFY2(waitForLine(*m_app, m_appOutput, "KEY none B", 3000), m_appOutput.constData());
-        QVERIFY(QTest::qWaitFor([&] { return xtestKeysHeld() == 0; }, 2000));
+        QVERIFY(QTest::qWaitFor([&] { return m_keyboard.xtestKeysHeld() == 0; }, 2000));
     }
 
     void copyChordFillsTheSlotFromAQtEntry() { m_scenario.copyChordFillsTheSlot(20); }
@@ -342,13 +295,13 @@ private Q_SLOTS:
         QCOMPARE(stashwick({"stashwick://capture-to-slot/5"}), 0);
         QVERIFY(setClipboard("the user's clipboard"));
         QVERIFY(startApp("abc", QString(), QString(), delayMs));
-        QVERIFY(kb("tap End"));
+        QVERIFY(m_keyboard.send("tap End"));
         // The history tells when the user's clipboard is back (the program's own writes are
         // recorded like any other): reading the clipboard would count as the application's read.
         QTRY_COMPARE_WITH_TIMEOUT(newestInHistory(), QStringLiteral("the user's clipboard"), 3000);
         QElapsedTimer t;
         t.start();
-        QVERIFY(chord({"Control_L", "Super_L"}, "5"));
+        QVERIFY(m_keyboard.chord({"Control_L", "Super_L"}, "5"));
         QVERIFY2(waitForLine(*m_app, m_appOutput, "READING", 5000), m_appOutput.constData());
         const qint64 read = t.elapsed();
         QVERIFY2(waitForLine(*m_app, m_appOutput, "TEXT abcPASTED", 3000), m_appOutput.constData());
@@ -363,7 +316,7 @@ private Q_SLOTS:
     void aChordWithAnExtraModifierReachesTheApplication() {
         const QString before = m_scenario.slotPreview(3);
         QVERIFY(startApp("extra"));
-        QVERIFY(chord({"Control_L", "Alt_L", "Shift_L"}, "3"));
+        QVERIFY(m_keyboard.chord({"Control_L", "Alt_L", "Shift_L"}, "3"));
         QVERIFY(QTest::qWaitFor([&] { return appOutput().contains("KEY ctrl+shift+alt "); }, 3000));
         QCOMPARE(m_scenario.slotPreview(3), before);
     }
@@ -376,18 +329,18 @@ private Q_SLOTS:
                  QStringLiteral("Already taken by another program"));
         QCOMPARE(m_session.instance()->state(), QProcess::Running);
         QVERIFY(startApp("the rest still work"));
-        QVERIFY(chord({"Control_L", "Alt_L"}, "8"));
+        QVERIFY(m_keyboard.chord({"Control_L", "Alt_L"}, "8"));
         QVERIFY(waitForSlot(8, "the rest still work"));
     }
 
     void chordsFollowTheKeyUnderAnotherLayoutGroup() {
         QCOMPARE(QProcess::execute("setxkbmap", {"-layout", "us,ru"}), 0);
-        QVERIFY(kb("lockgroup 1"));
+        QVERIFY(m_keyboard.send("lockgroup 1"));
         QVERIFY(startApp("second group"));
-        QVERIFY(kb("lockgroup 1"));
-        QVERIFY(chord({"Control_L", "Alt_L"}, "2"));
+        QVERIFY(m_keyboard.send("lockgroup 1"));
+        QVERIFY(m_keyboard.chord({"Control_L", "Alt_L"}, "2"));
         QVERIFY(waitForSlot(2, "second group"));
-        QVERIFY(kb("lockgroup 0"));
+        QVERIFY(m_keyboard.send("lockgroup 0"));
         QCOMPARE(QProcess::execute("setxkbmap", {"-layout", "us"}), 0);
     }
 
@@ -411,7 +364,7 @@ private Q_SLOTS:
         const QString active = QString::fromLatin1(appOutput().mid(at + 7).split('\n').first());
         QVERIFY(
             QTest::qWaitFor([&] { return run("xdotool", {"getactivewindow"}) == active; }, 3000));
-        QVERIFY(chord({"Control_L", "Alt_L"}, "5"));
+        QVERIFY(m_keyboard.chord({"Control_L", "Alt_L"}, "5"));
         QString hud;
         QVERIFY(QTest::qWaitFor(
             [&] {
@@ -456,7 +409,7 @@ private Q_SLOTS:
         picture.save(&buffer, "PNG");
         QVERIFY(m_session.setClipboard(png, "image/png"));
         QVERIFY(startApp(""));
-        QVERIFY(chord({"Control_L", "Alt_L"}, "6"));
+        QVERIFY(m_keyboard.chord({"Control_L", "Alt_L"}, "6"));
         QVERIFY(QTest::qWaitFor(
             [&] { return dump()["slots"].toArray()[6].toObject()["kind"].toString() == "image"; },
             3000));
@@ -494,19 +447,19 @@ private Q_SLOTS:
         auto term = startTerminal(program, cls, options, textRow, "selected");
         QVERIFY(term);
 
-        QVERIFY(chord({"Control_L", "Alt_L"}, "3"));
+        QVERIFY(m_keyboard.chord({"Control_L", "Alt_L"}, "3"));
         QVERIFY(waitForSlot(3, "selected"));
         if (bySelection) {
             QCOMPARE(clipboard(), QByteArray("the user's clipboard")); // untouched
         }
 
         const QByteArray beforePaste = clipboard();
-        QVERIFY(chord({"Control_L", "Super_L"}, "5"));
+        QVERIFY(m_keyboard.chord({"Control_L", "Super_L"}, "5"));
         // The terminal asks for the clipboard after the chord: Return typed before the paste
         // lands would come first.
         QVERIFY2(QTest::qWaitFor([&] { return term->output() == "selected\nPASTED"; }, 3000),
                  term->output().constData());
-        QVERIFY(kb("tap Return"));
+        QVERIFY(m_keyboard.send("tap Return"));
         QVERIFY2(QTest::qWaitFor([&] { return term->output() == "selected\nPASTED\n"; }, 3000),
                  term->output().constData());
         QTRY_COMPARE_WITH_TIMEOUT(clipboard(), beforePaste, 3000);

@@ -4,6 +4,7 @@
 // does (AT-SPI, on the suite's own session bus); screenshots of the Slots and History tabs in
 // light and dark (build/tests/artifacts).
 #include "AccessibleText.h"
+#include "FakeKeyboard.h"
 #include "StashwickSession.h"
 
 #include <QBuffer>
@@ -18,7 +19,8 @@ class X11WindowTest : public QObject {
     Q_OBJECT
 
     StashwickSession m_session;
-    std::unique_ptr<QProcess> m_keyboard, m_app;
+    FakeKeyboard m_keyboard;
+    std::unique_ptr<QProcess> m_app;
 
     static QString run(const QString& program, const QStringList& args) {
         QProcess p;
@@ -31,17 +33,6 @@ class X11WindowTest : public QObject {
         return run("xdotool", {"search", "--onlyvisible", "--name", "^Stashwick$"})
             .split('\n')
             .first();
-    }
-    bool kb(const QByteArray& command) {
-        m_keyboard->readAllStandardOutput();
-        m_keyboard->write(command + '\n');
-        QByteArray out;
-        return QTest::qWaitFor(
-            [&] {
-                out += m_keyboard->readAllStandardOutput();
-                return out.contains("ok\n");
-            },
-            5000);
     }
     QString slotPreview(int n) {
         return m_session.dump()["slots"].toArray()[n].toObject()["preview"].toString();
@@ -73,9 +64,7 @@ class X11WindowTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        m_keyboard = std::make_unique<QProcess>();
-        m_keyboard->start(QStringLiteral(FAKE_KEYBOARD));
-        QVERIFY(m_keyboard->waitForReadyRead(5000));
+        QVERIFY(m_keyboard.start());
         m_session.extraEnv = {{"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}};
         QVERIFY(m_session.startInstance());
         QVERIFY(
@@ -99,16 +88,14 @@ private Q_SLOTS:
         QCOMPARE(m_session.stashwick({"stashwick://capture-to-slot/3"}).exitCode, 0);
         m_app = std::make_unique<QProcess>();
         m_app->start(QStringLiteral(TEXT_FIELD_APP), {"another application"});
-        QVERIFY(QTest::qWaitFor([&] { return m_app->readAllStandardOutput().contains("READY"); },
-                                10000));
+        QByteArray out;
+        QVERIFY(waitForLine(*m_app, out, "READY"));
     }
 
     void cleanupTestCase() {
         m_app->kill();
         m_app->waitForFinished();
         m_session.stopInstance();
-        m_keyboard->kill();
-        m_keyboard->waitForFinished();
     }
 
     void summonedByCommandAndByChordOverAnotherApplication() {
@@ -119,9 +106,7 @@ private Q_SLOTS:
 
         QVERIFY(mouse({"search", "--name", "test field", "windowactivate", "--sync"}));
         QVERIFY(activeName() != u"Stashwick");
-        QVERIFY(kb("down Control_L") && kb("down Alt_L") && kb("down Super_L"));
-        QVERIFY(kb("tap v"));
-        QVERIFY(kb("up Super_L") && kb("up Alt_L") && kb("up Control_L"));
+        QVERIFY(m_keyboard.chord({"Control_L", "Alt_L", "Super_L"}, "v"));
         QVERIFY(QTest::qWaitFor([&] { return activeName() == u"Stashwick"; }, 5000));
     }
 
@@ -273,9 +258,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return activeName() == u"Stashwick"; }, 5000));
         // The "Copy to slot" row's button, then Control+Shift held with 7.
         QVERIFY(mouse({"mousemove", "--window", window(), "824", "559", "click", "1"}));
-        QVERIFY(kb("down Control_L") && kb("down Shift_L"));
-        QVERIFY(kb("tap 7"));
-        QVERIFY(kb("up Shift_L") && kb("up Control_L"));
+        QVERIFY(m_keyboard.chord({"Control_L", "Shift_L"}, "7"));
         QVERIFY(QTest::qWaitFor(
             [&] {
                 return m_session.dump()["hotkeys"].toObject()["copy"].toString() ==
@@ -293,23 +276,11 @@ private Q_SLOTS:
         QProcess app;
         app.start(QStringLiteral(TEXT_FIELD_APP), {"recorded chord"});
         QByteArray out;
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                out += app.readAllStandardOutput();
-                return out.contains("READY");
-            },
-            10000));
-        QVERIFY(kb("down Control_L") && kb("down Shift_L") && kb("tap 3") && kb("up Shift_L") &&
-                kb("up Control_L"));
+        QVERIFY(waitForLine(app, out, "READY"));
+        QVERIFY(m_keyboard.chord({"Control_L", "Shift_L"}, "3"));
         QVERIFY(QTest::qWaitFor([&] { return slotPreview(3) == u"recorded chord"; }, 3000));
-        QVERIFY(kb("down Control_L") && kb("down Alt_L") && kb("tap 3") && kb("up Alt_L") &&
-                kb("up Control_L"));
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                out += app.readAllStandardOutput();
-                return out.contains("KEY ctrl+alt 3");
-            },
-            3000));
+        QVERIFY(m_keyboard.chord({"Control_L", "Alt_L"}, "3"));
+        QVERIFY(waitForLine(app, out, "KEY ctrl+alt 3", 3000));
         app.kill();
         app.waitForFinished();
     }
