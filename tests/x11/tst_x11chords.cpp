@@ -4,6 +4,7 @@
 #include "ChordScenario.h"
 #include "FakeKeyboard.h"
 #include "StashwickSession.h"
+#include "Xdotool.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -102,13 +103,13 @@ class X11ChordsTest : public QObject, private ScenarioDesk {
         QString window;
         if (!QTest::qWaitFor(
                 [&] {
-                    window = run("xdotool", {"search", "--onlyvisible", "--class", cls})
+                    window = Xdotool::output({"search", "--onlyvisible", "--class", cls})
                                  .split('\n')
                                  .first();
                     return !window.isEmpty();
                 },
                 10000) ||
-            QProcess::execute("xdotool", {"windowactivate", "--sync", window}) != 0) {
+            !Xdotool::run({"windowactivate", "--sync", window})) {
             return std::nullopt;
         }
         for (char c : word) {
@@ -120,9 +121,8 @@ class X11ChordsTest : public QObject, private ScenarioDesk {
                      t.output().constData());
             return std::nullopt;
         }
-        QProcess::execute("xdotool",
-                          {"mousemove", "--window", window, "20", QString::number(textRow), "click",
-                           "--repeat", "2", "--delay", "100", "1"});
+        Xdotool::run({"mousemove", "--window", window, "20", QString::number(textRow), "click",
+                      "--repeat", "2", "--delay", "100", "1"});
         if (!QTest::qWaitFor([&] { return primary() == word; }, 3000)) {
             qWarning("%s: the double click selected \"%s\"", qPrintable(cls),
                      primary().constData());
@@ -344,13 +344,6 @@ private Q_SLOTS:
         QCOMPARE(QProcess::execute("setxkbmap", {"-layout", "us"}), 0);
     }
 
-    static QString run(const QString& program, const QStringList& args) {
-        QProcess p;
-        p.start(program, args);
-        p.waitForFinished(5000);
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    }
-
     void theHudShowsAtTheBottomCentreAndLetsClicksThrough() {
         // A click target lies under the HUD's area (bottom centre of the 1920 x 1080 screen),
         // and the focused application elsewhere.
@@ -363,33 +356,33 @@ private Q_SLOTS:
         QVERIFY(at >= 0);
         const QString active = QString::fromLatin1(appOutput().mid(at + 7).split('\n').first());
         QVERIFY(
-            QTest::qWaitFor([&] { return run("xdotool", {"getactivewindow"}) == active; }, 3000));
+            QTest::qWaitFor([&] { return Xdotool::output({"getactivewindow"}) == active; }, 3000));
         QVERIFY(m_keyboard.chord({"Control_L", "Alt_L"}, "5"));
         QString hud;
         QVERIFY(QTest::qWaitFor(
             [&] {
-                hud = run("xdotool", {"search", "--onlyvisible", "--name", "Stashwick HUD"});
+                hud = Xdotool::output({"search", "--onlyvisible", "--name", "Stashwick HUD"});
                 return !hud.isEmpty();
             },
             1000));
         // 420 x 96, centred, its bottom edge 96 above the bottom of the screen.
-        const QString geometry = run("xdotool", {"getwindowgeometry", hud.split('\n').first()});
+        const QString geometry = Xdotool::output({"getwindowgeometry", hud.split('\n').first()});
         QVERIFY2(geometry.contains("Position: 750,888") && geometry.contains("Geometry: 420x96"),
                  qPrintable(geometry));
-        QCOMPARE(run("xdotool", {"getactivewindow"}), active);
+        QCOMPARE(Xdotool::output({"getactivewindow"}), active);
         QVERIFY2(!appOutput().contains("DEACTIVATED"), appOutput().constData());
         QCOMPARE(QProcess::execute(SCREENSHOT, {QStringLiteral(ARTIFACTS_DIR "/hud-x11-text.png"),
                                                 "730", "868", "460", "136"}),
                  0);
         // A click on the capsule reaches the field below.
-        QVERIFY(QProcess::execute("xdotool", {"mousemove", "960", "950", "click", "1"}) == 0);
+        QVERIFY(Xdotool::run({"mousemove", "960", "950", "click", "1"}));
         QVERIFY2(waitForLine(under, underOutput, "CLICK", 2000), underOutput.constData());
         under.kill();
         under.waitForFinished();
         // Gone 1.28 s after the flash.
         QVERIFY(QTest::qWaitFor(
             [&] {
-                return run("xdotool", {"search", "--onlyvisible", "--name", "Stashwick HUD"})
+                return Xdotool::output({"search", "--onlyvisible", "--name", "Stashwick HUD"})
                     .isEmpty();
             },
             3000));

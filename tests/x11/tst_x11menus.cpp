@@ -3,6 +3,7 @@
 // change the store while the program keeps running, and a capture from outside while the menu
 // is open leaves it open and usable.
 #include "StashwickSession.h"
+#include "Xdotool.h"
 
 #include <QHash>
 #include <QJsonObject>
@@ -15,20 +16,11 @@ class X11MenusTest : public QObject {
 
     StashwickSession m_session;
 
-    static QString run(const QStringList& args) {
-        QProcess p;
-        p.start("xdotool", args);
-        p.waitForFinished(5000);
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    }
-    static bool xdotool(const QStringList& args) { return QProcess::execute("xdotool", args) == 0; }
-    static QString window() {
-        return run({"search", "--onlyvisible", "--name", "^Stashwick$"}).split('\n').first();
-    }
     static QRect geometry(const QString& id) {
         // WINDOW=…, X=…, Y=…, WIDTH=…, HEIGHT=…, SCREEN=…
         QHash<QString, int> v;
-        for (const QString& line : run({"getwindowgeometry", "--shell", id}).split('\n')) {
+        for (const QString& line :
+             Xdotool::output({"getwindowgeometry", "--shell", id}).split('\n')) {
             const qsizetype eq = line.indexOf('=');
             v.insert(line.left(eq), line.mid(eq + 1).toInt());
         }
@@ -36,10 +28,11 @@ class X11MenusTest : public QObject {
     }
     // The program's visible menus, newest last: its visible windows but the main window.
     static QStringList menus() {
-        const QString main = window();
+        const QString main = Xdotool::window();
         QStringList out;
-        for (const QString& id : run({"search", "--onlyvisible", "--class", "^stashwick$"})
-                                     .split('\n', Qt::SkipEmptyParts)) {
+        for (const QString& id :
+             Xdotool::output({"search", "--onlyvisible", "--class", "^stashwick$"})
+                 .split('\n', Qt::SkipEmptyParts)) {
             if (id != main) {
                 out << id;
             }
@@ -62,8 +55,9 @@ class X11MenusTest : public QObject {
     // window with no banner.
     static bool clickActions(int n) {
         const int i = n == 0 ? 9 : n - 1;
-        return xdotool({"mousemove", "--window", window(), QString::number(170 + (i % 5) * 185),
-                        QString::number(137 + (i / 5) * 132), "click", "1"});
+        return Xdotool::run({"mousemove", "--window", Xdotool::window(),
+                             QString::number(170 + (i % 5) * 185),
+                             QString::number(137 + (i / 5) * 132), "click", "1"});
     }
     // Opens slot `n`'s menu with the pointer; the menu's window id.
     QString openMenu(int n) {
@@ -81,8 +75,8 @@ class X11MenusTest : public QObject {
         const int inner = r.height() - 2 * menuMargin;
         const QPoint at(r.left() + r.width() / 2,
                         r.top() + menuMargin + inner * (2 * row + 1) / (2 * count));
-        if (!xdotool({"mousemove", QString::number(at.x()), QString::number(at.y())}) ||
-            !xdotool({"click", "1"})) {
+        if (!Xdotool::run({"mousemove", QString::number(at.x()), QString::number(at.y())}) ||
+            !Xdotool::run({"click", "1"})) {
             return {};
         }
         if (!submenu) {
@@ -108,9 +102,9 @@ private Q_SLOTS:
         QVERIFY(m_session.setClipboard("beta"));
         QCOMPARE(m_session.stashwick({"stashwick://capture-to-slot/2"}).exitCode, 0);
         QCOMPARE(m_session.stashwick({"stashwick://summon"}).exitCode, 0);
-        QVERIFY(QTest::qWaitFor([&] { return !window().isEmpty(); }, 5000));
-        QVERIFY(xdotool({"windowsize", "--sync", window(), "960", "680"}));
-        QVERIFY(xdotool({"windowactivate", "--sync", window()}));
+        QVERIFY(QTest::qWaitFor([&] { return !Xdotool::window().isEmpty(); }, 5000));
+        QVERIFY(Xdotool::run({"windowsize", "--sync", Xdotool::window(), "960", "680"}));
+        QVERIFY(Xdotool::run({"windowactivate", "--sync", Xdotool::window()}));
     }
 
     void cleanupTestCase() { m_session.stopInstance(); }

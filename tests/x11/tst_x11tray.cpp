@@ -1,6 +1,7 @@
 // The tray icon in a real session where the tray starts after Stashwick, as it usually does
 // at login: the icon docks once the tray appears, and a left click opens the main window.
 #include "StashwickSession.h"
+#include "Xdotool.h"
 
 #include <QImage>
 #include <QProcess>
@@ -11,12 +12,9 @@ class X11TrayTest : public QObject {
 
     StashwickSession m_session;
 
-    static QByteArray windowsNamed(const QString& name, qint64 pid) {
-        QProcess p;
-        p.start("xdotool", {"search", "--all", "--onlyvisible", "--pid", QString::number(pid),
-                            "--name", name});
-        p.waitForFinished(5000);
-        return p.readAllStandardOutput().trimmed();
+    static QString windowsNamed(const QString& name, qint64 pid) {
+        return Xdotool::output(
+            {"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name", name});
     }
 
 private Q_SLOTS:
@@ -50,7 +48,7 @@ private Q_SLOTS:
 
         // A left click on the icon (at 4,4 in the panel) opens the main window.
         QVERIFY(windowsNamed("^Stashwick$", pid).isEmpty());
-        QCOMPARE(QProcess::execute("xdotool", {"mousemove", "16", "16", "click", "1"}), 0);
+        QVERIFY(Xdotool::run({"mousemove", "16", "16", "click", "1"}));
         QVERIFY(QTest::qWaitFor([&] { return !windowsNamed("^Stashwick$", pid).isEmpty(); }, 3000));
         tray.kill();
         tray.waitForFinished();

@@ -6,6 +6,7 @@
 #include "AccessibleText.h"
 #include "FakeKeyboard.h"
 #include "StashwickSession.h"
+#include "Xdotool.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -22,18 +23,7 @@ class X11WindowTest : public QObject {
     FakeKeyboard m_keyboard;
     std::unique_ptr<QProcess> m_app;
 
-    static QString run(const QString& program, const QStringList& args) {
-        QProcess p;
-        p.start(program, args);
-        p.waitForFinished(5000);
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    }
-    static QString activeName() { return run("xdotool", {"getactivewindow", "getwindowname"}); }
-    static QString window() {
-        return run("xdotool", {"search", "--onlyvisible", "--name", "^Stashwick$"})
-            .split('\n')
-            .first();
-    }
+    static QString activeName() { return Xdotool::output({"getactivewindow", "getwindowname"}); }
     QString slotPreview(int n) {
         return m_session.dump()["slots"].toArray()[n].toObject()["preview"].toString();
     }
@@ -43,7 +33,6 @@ class X11WindowTest : public QObject {
         const int i = n == 0 ? 9 : n - 1;
         return {24 + 85 + (i % 5) * 185, 175 + (i / 5) * 132};
     }
-    bool mouse(const QStringList& args) { return QProcess::execute("xdotool", args) == 0; }
     QString settingsFile() const { return m_session.homePath("config/Stashwick/Stashwick.conf"); }
     // The appearance (and the palette, where one is given) written to the settings file and
     // applied to the running program at once.
@@ -58,7 +47,7 @@ class X11WindowTest : public QObject {
     }
     QImage shoot(const QString& name) {
         const QString file = QStringLiteral(ARTIFACTS_DIR "/%1.png").arg(name);
-        QProcess::execute(SCREENSHOT, {file, window()});
+        QProcess::execute(SCREENSHOT, {file, Xdotool::window()});
         return QImage(file);
     }
 
@@ -104,7 +93,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return activeName() == u"Stashwick"; }, 5000));
         QCOMPARE(shoot("x11-window-slots-light").size(), QSize(960, 680));
 
-        QVERIFY(mouse({"search", "--name", "test field", "windowactivate", "--sync"}));
+        QVERIFY(Xdotool::run({"search", "--name", "test field", "windowactivate", "--sync"}));
         QVERIFY(activeName() != u"Stashwick");
         QVERIFY(m_keyboard.chord({"Control_L", "Alt_L", "Super_L"}, "v"));
         QVERIFY(QTest::qWaitFor([&] { return activeName() == u"Stashwick"; }, 5000));
@@ -154,10 +143,10 @@ private Q_SLOTS:
         const auto tabFocused = [&] { return a11y.childNames(*tabs, A::Focused); };
         for (int i = 0; i < 40 && !QTest::qWaitFor([&] { return !tabFocused().isEmpty(); }, 1500);
              ++i) {
-            QVERIFY(mouse({"key", "Tab"}));
+            QVERIFY(Xdotool::run({"key", "Tab"}));
         }
         QCOMPARE(tabFocused(), QStringList{"Slots"});
-        QVERIFY(mouse({"key", "Right", "Return"}));
+        QVERIFY(Xdotool::run({"key", "Right", "Return"}));
         QTRY_COMPARE_WITH_TIMEOUT(a11y.childNames(*tabs, A::Selected), QStringList{"History"},
                                   5000);
         QCOMPARE(tabFocused(), QStringList{"History"});
@@ -202,39 +191,39 @@ private Q_SLOTS:
     void aClickedTileIsOnTheClipboard() {
         QVERIFY(m_session.setClipboard("something else"));
         const QPoint at = tileCentre(1);
-        QVERIFY(mouse({"mousemove", "--window", window(), QString::number(at.x()),
-                       QString::number(at.y()), "click", "1"}));
+        QVERIFY(Xdotool::run({"mousemove", "--window", Xdotool::window(), QString::number(at.x()),
+                              QString::number(at.y()), "click", "1"}));
         QTRY_COMPARE_WITH_TIMEOUT(m_session.clipboard(), QByteArray("hello from xclip"), 3000);
     }
 
     void aTileDraggedOntoAnotherMovesIt() {
-        const QString w = window();
+        const QString w = Xdotool::window();
         const QPoint from = tileCentre(1), to = tileCentre(5);
-        QVERIFY(mouse({"mousemove", "--window", w, QString::number(from.x()),
-                       QString::number(from.y()), "mousedown", "1"}));
+        QVERIFY(Xdotool::run({"mousemove", "--window", w, QString::number(from.x()),
+                              QString::number(from.y()), "mousedown", "1"}));
         for (int step = 1; step <= 10; ++step) {
             const QPoint p = from + (to - from) * step / 10;
-            QVERIFY(mouse(
+            QVERIFY(Xdotool::run(
                 {"mousemove", "--window", w, QString::number(p.x()), QString::number(p.y())}));
             QTest::qWait(30); // the drag follows the pointer through the event loop
         }
-        QVERIFY(mouse({"mouseup", "1"}));
+        QVERIFY(Xdotool::run({"mouseup", "1"}));
         QVERIFY(QTest::qWaitFor([&] { return slotPreview(5) == u"hello from xclip"; }, 3000));
         QVERIFY(slotPreview(1).isEmpty());
     }
 
     void theWindowKeepsItsMinimumSizeAndClosingKeepsTheProgram() {
-        const QString w = window();
-        QVERIFY(mouse({"windowsize", w, "300", "200"}));
+        const QString w = Xdotool::window();
+        QVERIFY(Xdotool::run({"windowsize", w, "300", "200"}));
         QString geometry;
         QVERIFY2(QTest::qWaitFor(
                      [&] {
-                         geometry = run("xdotool", {"getwindowgeometry", w});
+                         geometry = Xdotool::output({"getwindowgeometry", w});
                          return geometry.contains("Geometry: 760x560");
                      },
                      3000),
                  qPrintable(geometry));
-        QVERIFY(mouse({"windowsize", "--sync", w, "960", "680"}));
+        QVERIFY(Xdotool::run({"windowsize", "--sync", w, "960", "680"}));
 
         // Dark, at once.
         QVERIFY(setLooks("dark"));
@@ -246,9 +235,9 @@ private Q_SLOTS:
             QTest::qWaitFor([&] { return shoot("x11-window-history-dark") != darkSlots; }, 3000));
         QVERIFY(setLooks("system"));
 
-        QVERIFY(mouse({"windowactivate", "--sync", window()}));
-        QVERIFY(mouse({"key", "--clearmodifiers", "ctrl+w"}));
-        QVERIFY(QTest::qWaitFor([&] { return window().isEmpty(); }, 3000));
+        QVERIFY(Xdotool::run({"windowactivate", "--sync", Xdotool::window()}));
+        QVERIFY(Xdotool::run({"key", "--clearmodifiers", "ctrl+w"}));
+        QVERIFY(QTest::qWaitFor([&] { return Xdotool::window().isEmpty(); }, 3000));
         QCOMPARE(m_session.instance()->state(), QProcess::Running);
         QCOMPARE(m_session.stashwick({"stashwick://dump"}).exitCode, 0);
     }
@@ -257,7 +246,8 @@ private Q_SLOTS:
         QCOMPARE(m_session.stashwick({"stashwick://show-tab/settings"}).exitCode, 0);
         QVERIFY(QTest::qWaitFor([&] { return activeName() == u"Stashwick"; }, 5000));
         // The "Copy to slot" row's button, then Control+Shift held with 7.
-        QVERIFY(mouse({"mousemove", "--window", window(), "824", "559", "click", "1"}));
+        QVERIFY(
+            Xdotool::run({"mousemove", "--window", Xdotool::window(), "824", "559", "click", "1"}));
         QVERIFY(m_keyboard.chord({"Control_L", "Shift_L"}, "7"));
         QVERIFY(QTest::qWaitFor(
             [&] {
@@ -267,10 +257,12 @@ private Q_SLOTS:
             3000));
 
         // "Dark" turns the open window dark at once.
-        QVERIFY(mouse({"mousemove", "--window", window(), "285", "367", "click", "1"}));
+        QVERIFY(
+            Xdotool::run({"mousemove", "--window", Xdotool::window(), "285", "367", "click", "1"}));
         QVERIFY(QTest::qWaitFor(
             [&] { return qGray(shoot("x11-window-settings-dark").pixel(8, 600)) < 60; }, 3000));
-        QVERIFY(mouse({"mousemove", "--window", window(), "96", "367", "click", "1"})); // System
+        QVERIFY(Xdotool::run(
+            {"mousemove", "--window", Xdotool::window(), "96", "367", "click", "1"})); // System
 
         // The new chord copies; the old one reaches the application.
         QProcess app;
