@@ -4,6 +4,8 @@
 
 #include <QList>
 #include <QProcess>
+#include <QTest>
+#include <optional>
 
 // The second keyboard device of an X11 suite (fake_keyboard), standing for the user's hands
 // beside the XTEST device the program presses keys with. Each command waits for its answer.
