@@ -361,12 +361,12 @@ private Q_SLOTS:
         QString hud;
         QVERIFY(QTest::qWaitFor(
             [&] {
-                hud = Xdotool::output({"search", "--onlyvisible", "--name", "Stashwick HUD"});
+                hud = Xdotool::window("Stashwick HUD");
                 return !hud.isEmpty();
             },
             1000));
         // 420 x 96, centred, its bottom edge 96 above the bottom of the screen.
-        const QString geometry = Xdotool::output({"getwindowgeometry", hud.split('\n').first()});
+        const QString geometry = Xdotool::output({"getwindowgeometry", hud});
         QVERIFY2(geometry.contains("Position: 750,888") && geometry.contains("Geometry: 420x96"),
                  qPrintable(geometry));
         QCOMPARE(Xdotool::output({"getactivewindow"}), active);
@@ -380,12 +380,7 @@ private Q_SLOTS:
         under.kill();
         under.waitForFinished();
         // Gone 1.28 s after the flash.
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                return Xdotool::output({"search", "--onlyvisible", "--name", "Stashwick HUD"})
-                    .isEmpty();
-            },
-            3000));
+        QVERIFY(QTest::qWaitFor([&] { return Xdotool::window("Stashwick HUD").isEmpty(); }, 3000));
 
         // An image: the application copies nothing, so the chord captures the image that
         // is already on the clipboard, and the HUD shows its thumbnail.
